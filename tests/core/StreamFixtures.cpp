@@ -74,6 +74,7 @@ TESSIV_IMPLEMENT_CLASS(TTestPanel, TComponent,
     t.String(QStringLiteral("Caption"), &TTestPanel::Caption, &TTestPanel::Caption);
     t.Object<TTestFont>(QStringLiteral("Font"), &TTestPanel::Font);
     t.Object<TCollection>(QStringLiteral("Items"), &TTestPanel::Items);
+    t.Object<TStringList>(QStringLiteral("Lines"), &TTestPanel::Lines);
     t.Reference<TTestPanel>(QStringLiteral("Link"), &TTestPanel::Link, &TTestPanel::SetLink);
     t.Event(QStringLiteral("OnClick"), &TTestPanel::OnClick);
 )
@@ -81,7 +82,8 @@ TESSIV_IMPLEMENT_CLASS(TTestPanel, TComponent,
 TTestPanel::TTestPanel(TComponent* owner)
     : TComponent(owner),
       Font(new TTestFont),
-      Items(new TCollection(TTestItem::StaticClass(), [](TCollection* c) { return new TTestItem(c); }, this))
+      Items(new TCollection(TTestItem::StaticClass(), [](TCollection* c) { return new TTestItem(c); }, this)),
+      Lines(new TStringList)
 {
 }
 
@@ -94,6 +96,7 @@ TTestPanel::~TTestPanel()
         auto& siblings = ParentPanel->Children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
+    delete Lines;
     delete Items;
     delete Font;
 }
@@ -201,6 +204,60 @@ void TTestSource::Notification(TComponent* component, TOperation operation)
 void RegisterFixtureClasses()
 {
     RegisterClasses({&TTestRoot::StaticClass(), &TTestPanel::StaticClass(), &TTestSource::StaticClass()});
+}
+
+RootPtr BuildTree()
+{
+    RegisterFixtureClasses();
+    auto* root = new TTestRoot(nullptr);
+    root->SetName(QStringLiteral("fmHidden"));
+    root->Title = QStringLiteral("Relatório de vendas");
+
+    auto* p = new TTestPanel(root);
+    p->SetName(QStringLiteral("Report"));
+    p->Left = -300;
+    p->Big = 0x123456789ALL;
+    p->Color = 0x0000FF;
+    p->Shade = shDark;
+    p->Visible = false;
+    p->Checked = true;
+    p->Styles = {stBold, stUnderline};
+    p->Ratio = 1.5f;
+    p->Scale = 0.1;
+    p->Exact = 1.0L / 3.0L;
+    p->Price = 12.3456L;
+    p->When = 46366.5;
+    p->Caption = QString(300, QLatin1Char('x')); // a long string
+    p->Font->Name = QStringLiteral("Courier New");
+    p->Font->Size = 12;
+    p->Font->Style = {stItalic};
+    p->Font->Color = 0x123456;
+    static_cast<TTestItem*>(p->Items->Add())->Caption = QStringLiteral("first");
+    auto* second = static_cast<TTestItem*>(p->Items->Add());
+    second->Width = 100000;
+    p->OnClick.MethodName = QStringLiteral("ReportClick");
+    p->Lines->Add(QStringLiteral("select * from clientes"));
+    p->Lines->Add(QString());
+    p->Lines->Add(QStringLiteral("where cidade = 'São Paulo'"));
+    p->Values = {100.0L, 2100.0L, 2970.0L, 1.0L / 7.0L, -0.0L};
+    p->Data = QByteArray("\x00\x01\x02\xFF binary", 11);
+
+    auto* child = new TTestPanel(root);
+    child->SetName(QStringLiteral("Detail"));
+    child->SetParentPanel(p);
+    child->Caption = QStringLiteral("Ω wide"); // outside cp1252: a wide string
+    child->SetLink(p);
+
+    auto* grandChild = new TTestPanel(root);
+    grandChild->SetName(QStringLiteral("Child1"));
+    grandChild->SetParentPanel(child);
+    grandChild->Values = {20.0L, 40.0L};
+    p->SetLink(grandChild); // a reference forward in the stream
+
+    auto* source = new TTestSource(root);
+    source->SetName(QStringLiteral("Source"));
+    source->SetTarget(child);
+    return RootPtr(root);
 }
 
 } // namespace fixtures

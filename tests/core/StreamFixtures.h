@@ -4,10 +4,12 @@
 #include "platform/core/Collection.h"
 #include "platform/core/Component.h"
 #include "platform/core/Filer.h"
+#include "platform/core/Strings.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace fixtures {
@@ -74,6 +76,7 @@ public:
     QString Caption;
     TTestFont* Font;
     TCollection* Items;
+    TStringList* Lines;
     TTestPanel* Link = nullptr;
     TEvent<void(TComponent*)> OnClick;
     std::vector<long double> Values; // defined property "Values"
@@ -108,5 +111,10 @@ public:
 };
 
 void RegisterFixtureClasses();
+
+using RootPtr = std::unique_ptr<TComponent, TComponentDeleter>;
+// A root with two panels, a nested child panel, a source referencing a panel, and every kind of
+// stored value on the first panel.
+RootPtr BuildTree();
 
 } // namespace fixtures

@@ -17,7 +17,6 @@ using namespace fixtures;
 
 namespace {
 
-using RootPtr = std::unique_ptr<TComponent, TComponentDeleter>;
 
 // A short string: length byte and characters.
 QByteArray S(const char* text)
@@ -43,59 +42,6 @@ RootPtr Read(const QByteArray& bytes, TComponent* into = nullptr)
     TMemoryStream s(bytes);
     TReader r(s);
     return RootPtr(r.ReadRootComponent(into));
-}
-
-// A root with two panels, a nested child panel, a source referencing a panel, and every kind of
-// stored value on the first panel.
-RootPtr BuildTree()
-{
-    RegisterFixtureClasses();
-    auto* root = new TTestRoot(nullptr);
-    root->SetName(QStringLiteral("fmHidden"));
-    root->Title = QStringLiteral("Relatório de vendas");
-
-    auto* p = new TTestPanel(root);
-    p->SetName(QStringLiteral("Report"));
-    p->Left = -300;
-    p->Big = 0x123456789ALL;
-    p->Color = 0x0000FF;
-    p->Shade = shDark;
-    p->Visible = false;
-    p->Checked = true;
-    p->Styles = {stBold, stUnderline};
-    p->Ratio = 1.5f;
-    p->Scale = 0.1;
-    p->Exact = 1.0L / 3.0L;
-    p->Price = 12.3456L;
-    p->When = 46366.5;
-    p->Caption = QString(300, QLatin1Char('x')); // a long string
-    p->Font->Name = QStringLiteral("Courier New");
-    p->Font->Size = 12;
-    p->Font->Style = {stItalic};
-    p->Font->Color = 0x123456;
-    static_cast<TTestItem*>(p->Items->Add())->Caption = QStringLiteral("first");
-    auto* second = static_cast<TTestItem*>(p->Items->Add());
-    second->Width = 100000;
-    p->OnClick.MethodName = QStringLiteral("ReportClick");
-    p->Values = {100.0L, 2100.0L, 2970.0L, 1.0L / 7.0L, -0.0L};
-    p->Data = QByteArray("\x00\x01\x02\xFF binary", 11);
-
-    auto* child = new TTestPanel(root);
-    child->SetName(QStringLiteral("Detail"));
-    child->SetParentPanel(p);
-    child->Caption = QStringLiteral("Ω wide"); // outside cp1252: a wide string
-    child->SetLink(p);
-
-    auto* grandChild = new TTestPanel(root);
-    grandChild->SetName(QStringLiteral("Child1"));
-    grandChild->SetParentPanel(child);
-    grandChild->Values = {20.0L, 40.0L};
-    p->SetLink(grandChild); // a reference forward in the stream
-
-    auto* source = new TTestSource(root);
-    source->SetName(QStringLiteral("Source"));
-    source->SetTarget(child);
-    return RootPtr(root);
 }
 
 } // namespace
@@ -135,6 +81,8 @@ TEST(Stream, WriteReadWriteGivesIdenticalBytes)
     EXPECT_EQ(static_cast<TTestItem*>(report->Items->Items(0))->Caption, QStringLiteral("first"));
     EXPECT_EQ(static_cast<TTestItem*>(report->Items->Items(1))->Width, 100000);
     EXPECT_EQ(report->OnClick.MethodName, QStringLiteral("ReportClick"));
+    EXPECT_EQ(report->Lines->Text(), QStringLiteral("select * from clientes\r\n\r\nwhere cidade = 'São Paulo'\r\n"));
+    EXPECT_EQ(detail->Lines->Count(), 0);
     ASSERT_EQ(report->Values.size(), 5u);
     const long double expected[5] = {100.0L, 2100.0L, 2970.0L, 1.0L / 7.0L, -0.0L};
     for (size_t i = 0; i < 5; ++i)

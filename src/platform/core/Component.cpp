@@ -80,6 +80,8 @@ void TComponent::DestroyComponents()
         TComponent* c = FComponents.back();
         // Taken out first, so that its own destruction does not look for us.
         FComponents.pop_back();
+        if (!c->FName.isEmpty())
+            FNameIndex.remove(c->FName.toCaseFolded());
         c->FOwner = nullptr;
         c->Free();
     }
@@ -140,10 +142,18 @@ TComponent* TComponent::FindComponent(const QString& name) const
 {
     if (name.isEmpty())
         return nullptr;
-    for (TComponent* c : FComponents)
-        if (c->FName.compare(name, Qt::CaseInsensitive) == 0)
-            return c;
-    return nullptr;
+    return FNameIndex.value(name.toCaseFolded(), nullptr);
+}
+
+void TComponent::ChangeName(const QString& name)
+{
+    if (FOwner) {
+        if (!FName.isEmpty())
+            FOwner->FNameIndex.remove(FName.toCaseFolded());
+        if (!name.isEmpty())
+            FOwner->FNameIndex.insert(name.toCaseFolded(), this);
+    }
+    FName = name;
 }
 
 void TComponent::InsertComponent(TComponent* component)
@@ -169,12 +179,19 @@ void TComponent::Insert(TComponent* component)
 {
     FComponents.push_back(component);
     component->FOwner = this;
+    if (!component->FName.isEmpty())
+        FNameIndex.insert(component->FName.toCaseFolded(), component);
 }
 
 void TComponent::Remove(TComponent* component)
 {
-    FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), component), FComponents.end());
+    // The newest component is the likeliest to go (freeing in reverse, undoing a read).
+    auto it = std::find(FComponents.rbegin(), FComponents.rend(), component);
+    if (it != FComponents.rend())
+        FComponents.erase(std::next(it).base());
     component->FOwner = nullptr;
+    if (!component->FName.isEmpty())
+        FNameIndex.remove(component->FName.toCaseFolded());
 }
 
 void TComponent::FreeNotification(TComponent* component)
@@ -203,11 +220,10 @@ void TComponent::Notification(TComponent* component, TOperation operation)
 {
     if (operation == TOperation::opRemove && component)
         RemoveFreeNotification(component);
-    // A copy: a handler may free or insert components.
-    const std::vector<TComponent*> owned = FComponents;
-    for (TComponent* c : owned)
-        if (std::find(FComponents.begin(), FComponents.end(), c) != FComponents.end())
-            c->Notification(component, operation);
+    // Newest first, by index: a handler may free components, and the list may shrink under us.
+    for (size_t i = FComponents.size(); i-- > 0;)
+        if (i < FComponents.size())
+            FComponents[i]->Notification(component, operation);
 }
 
 void TComponent::SetDesigning(bool value, bool setChildren)

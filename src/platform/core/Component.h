@@ -5,6 +5,7 @@
 #include "platform/core/Persistent.h"
 #include "platform/core/Sets.h"
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -99,7 +100,7 @@ public:
 protected:
     virtual void ValidateRename(TComponent* component, const QString& curName, const QString& newName);
     TPersistent* GetOwner() const override { return FOwner; }
-    void ChangeName(const QString& name) { FName = name; }
+    void ChangeName(const QString& name);
 
 private:
     friend class TReader;
@@ -111,6 +112,7 @@ private:
     QString FName;
     int FTag = 0;
     std::vector<TComponent*> FComponents;
+    QHash<QString, TComponent*> FNameIndex; // case-folded names of FComponents
     std::vector<TComponent*> FFreeNotifies;
     TComponentState FComponentState;
     bool FNotified = false; // BeforeDestruction ran

@@ -639,7 +639,7 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     }
     if (FParent && FParent != component)
         component->SetParentComponent(FParent);
-    if (std::find(FLoaded.begin(), FLoaded.end(), component) == FLoaded.end())
+    if (!existing || std::find(FLoaded.begin(), FLoaded.end(), component) == FLoaded.end())
         FLoaded.push_back(component);
     ReadData(component);
     if ((flags & ffChildPos) && FParent)
