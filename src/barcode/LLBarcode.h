@@ -1,0 +1,89 @@
+#pragma once
+// The low-level barcode: turns its parameters into a row of modules. Drawing starts from here.
+
+#include "barcode/BarcodeParams.h"
+#include "barcode/BarcodeTables.h"
+#include "barcode/BarcodeText.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tessiv {
+
+class TLLBarcode {
+public:
+    // Room for 52 Code 39 characters at Ratio_3.
+    static constexpr int ModuleCapacity = 833;
+    // The MSI bit string: start bit, four bits per digit, two stop bits.
+    static constexpr int MSIBitCapacity = 200;
+
+    TLLBarcode();
+    ~TLLBarcode();
+    TLLBarcode(const TLLBarcode&) = delete;
+    TLLBarcode& operator=(const TLLBarcode&) = delete;
+
+    TBarcodeParams& Params() { return *FParams; }
+    const TBarcodeParams& Params() const { return *FParams; }
+
+    // The completed text laid out by the last MakeModules: Code 128 symbol characters for the
+    // Code 128 types, "FIM-A", "FIM-B" or "FIM-C" for Postnet_FIM.
+    const std::string& Prepared() const { return FPrepared; }
+
+    // Modules in use. For bar-and-space symbologies 1 is a bar module and 0 a space; for Postnet
+    // each module is a bar position, 1 full height and 0 half height; for Postnet_FIM 1 is a bar
+    // and 0 none.
+    int ModuleCount() const { return FModuleCount; }
+    // Module Index, counted from 1 up to ModuleCapacity; modules past ModuleCount are 0.
+    std::uint8_t Module(int Index) const;
+    // Modules 1 to ModuleCount (element 0 is module 1).
+    std::span<const std::uint8_t> Modules() const
+    {
+        return {FModules.data(), static_cast<std::size_t>(FModuleCount)};
+    }
+
+    // Completes Params' text and lays it out, with the EAN-13 or UPC-A add-on after it. Raises
+    // EOverflow with "BarLL: Wrong Addoncode" for an EAN-13 or UPC-A add-on that has not 0, 2 or 5
+    // characters, "String exceeds maximum length" for a symbol longer than the module row or the
+    // MSI bit string holds, and the errors of the text completion. On an error nothing is left: no
+    // modules, no prepared text.
+    void MakeModules();
+
+    // Params' text filtered and completed for CodeType, as MakeModules lays it out.
+    static std::string CompleteText(std::string_view Text, btCodeTypes CodeType);
+
+private:
+    void EncodeEAN8();
+    void EncodeEAN13();
+    void EncodeUPCA();
+    void EncodeUPCE();
+    void EncodeCode39();
+    void Encode2of5();
+    void EncodeCode128();
+    void EncodeMSI();
+    void EncodeCodabar();
+    void EncodePostnet();
+    void EncodeFIM();
+    void EncodeAddon2();
+    void EncodeAddon5();
+
+    void Clear();
+    // Appends modules given as '1' (bar) and '0' (space).
+    void PutModules(std::string_view Bits);
+    // Appends the element list in FElements: widths in modules, alternating from a bar.
+    void PutElements();
+    // One EAN/UPC digit in number set 'L', 'G' or 'R'.
+    void PutEANDigit(char Digit, char Set);
+    char WideElement() const;
+
+    std::unique_ptr<TBarcodeParams> FParams;
+    std::string FPrepared;
+    std::array<std::uint8_t, ModuleCapacity> FModules{};
+    int FModuleCount = 0;
+    std::string FElements; // element scratch of the Code 39, 2 of 5, MSI and Codabar layouts
+};
+
+} // namespace tessiv
