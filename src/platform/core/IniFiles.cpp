@@ -164,18 +164,8 @@ TIniFile::TFileStamp TIniFile::StampOf(const QString& path)
 void TIniFile::SetText(const QString& text) const
 {
     FLines.clear();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype start = i;
-        while (i < n && text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
-            ++i;
-        FLines.push_back(ParseLine(text.mid(start, i - start)));
-        if (i < n && text[i] == QLatin1Char('\r'))
-            ++i;
-        if (i < n && text[i] == QLatin1Char('\n'))
-            ++i;
-    }
+    for (const QString& line : SplitLines(text))
+        FLines.push_back(ParseLine(line));
 }
 
 void TIniFile::Refresh() const
@@ -422,22 +412,16 @@ void TIniFile::ReadSection(const QString& section, TStrings* strings) const
     if (!strings)
         return;
     Refresh();
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        const int header = FindSection(TrimBlanks(section));
-        if (header >= 0) {
-            // A key that appears twice is listed once: reads only ever see its first line.
-            const int end = SectionEnd(header);
-            for (int i = header + 1; i < end; ++i)
-                if (FLines[i].Kind == TLineKind::Key && FindKey(header, FLines[i].Name) == i)
-                    strings->Add(FLines[i].Name);
-        }
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
+    TUpdateScope update(*strings);
+    strings->Clear();
+    const int header = FindSection(TrimBlanks(section));
+    if (header >= 0) {
+        // A key that appears twice is listed once: reads only ever see its first line.
+        const int end = SectionEnd(header);
+        for (int i = header + 1; i < end; ++i)
+            if (FLines[i].Kind == TLineKind::Key && FindKey(header, FLines[i].Name) == i)
+                strings->Add(FLines[i].Name);
     }
-    strings->EndUpdate();
 }
 
 void TIniFile::ReadSections(TStrings* strings) const
@@ -445,17 +429,11 @@ void TIniFile::ReadSections(TStrings* strings) const
     if (!strings)
         return;
     Refresh();
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        for (int i = 0; i < static_cast<int>(FLines.size()); ++i)
-            if (FLines[i].Kind == TLineKind::Section && FindSection(FLines[i].Name) == i)
-                strings->Add(FLines[i].Name);
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
+    TUpdateScope update(*strings);
+    strings->Clear();
+    for (int i = 0; i < static_cast<int>(FLines.size()); ++i)
+        if (FLines[i].Kind == TLineKind::Section && FindSection(FLines[i].Name) == i)
+            strings->Add(FLines[i].Name);
 }
 
 void TIniFile::ReadSectionValues(const QString& section, TStrings* strings) const
@@ -464,16 +442,10 @@ void TIniFile::ReadSectionValues(const QString& section, TStrings* strings) cons
         return;
     TStringList keys;
     ReadSection(section, &keys);
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        for (int i = 0; i < keys.Count(); ++i)
-            strings->Add(keys[i] + QLatin1Char('=') + ReadString(section, keys[i], QString()));
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
+    TUpdateScope update(*strings);
+    strings->Clear();
+    for (int i = 0; i < keys.Count(); ++i)
+        strings->Add(keys[i] + QLatin1Char('=') + ReadString(section, keys[i], QString()));
 }
 
 bool TIniFile::SectionExists(const QString& section) const

@@ -17,6 +17,24 @@
 
 namespace tessiv {
 
+QStringList SplitLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype start = i;
+        while (i < n && text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
+            ++i;
+        lines.push_back(text.mid(start, i - start));
+        if (i < n && text[i] == QLatin1Char('\r'))
+            ++i;
+        if (i < n && text[i] == QLatin1Char('\n'))
+            ++i;
+    }
+    return lines;
+}
+
 TESSIV_IMPLEMENT_CLASS(TStrings, TPersistent)
 TESSIV_IMPLEMENT_CLASS(TStringList, TStrings)
 
@@ -27,31 +45,6 @@ const QString kLineBreak = QStringLiteral("\r\n");
 
 // Keeps a list in BeginUpdate for a scope. A change handler that throws while another exception is
 // already on its way out is dropped rather than ending the program.
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TStrings& strings) : FStrings(strings), FExceptions(std::uncaught_exceptions())
-    {
-        FStrings.BeginUpdate();
-    }
-    ~TUpdateScope() noexcept(false)
-    {
-        if (std::uncaught_exceptions() == FExceptions) {
-            FStrings.EndUpdate();
-            return;
-        }
-        try {
-            FStrings.EndUpdate();
-        } catch (...) {
-        }
-    }
-    TUpdateScope(const TUpdateScope&) = delete;
-    TUpdateScope& operator=(const TUpdateScope&) = delete;
-
-private:
-    TStrings& FStrings;
-    int FExceptions;
-};
-
 // The case-sensitive order: the case-insensitive collation first; between lines that differ only
 // in case, lower case sorts first, as Windows does.
 int CompareCaseSensitive(const QString& a, const QString& b)
@@ -289,18 +282,8 @@ void TStrings::SetText(const QString& text)
 {
     TUpdateScope update(*this);
     Clear();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype start = i;
-        while (i < n && text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
-            ++i;
-        Add(text.mid(start, i - start));
-        if (i < n && text[i] == QLatin1Char('\r'))
-            ++i;
-        if (i < n && text[i] == QLatin1Char('\n'))
-            ++i;
-    }
+    for (const QString& line : SplitLines(text))
+        Add(line);
 }
 
 QString TStrings::JoinDelimited(QChar delimiter, QChar quote) const

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -207,6 +208,35 @@ private:
     TDuplicates FDuplicates = dupIgnore;
     bool FSorted = false;
     bool FCaseSensitive = false;
+};
+
+// Lines ended by CR, LF or CR LF; a last line without an ending counts, an empty text has none.
+QStringList SplitLines(const QString& text);
+
+// BeginUpdate now, EndUpdate when the scope ends (also when an exception leaves it).
+class TUpdateScope {
+public:
+    explicit TUpdateScope(TStrings& strings) : FStrings(strings), FExceptions(std::uncaught_exceptions())
+    {
+        FStrings.BeginUpdate();
+    }
+    ~TUpdateScope() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == FExceptions) {
+            FStrings.EndUpdate();
+            return;
+        }
+        try {
+            FStrings.EndUpdate();
+        } catch (...) {
+        }
+    }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    TStrings& FStrings;
+    int FExceptions;
 };
 
 } // namespace tessiv
