@@ -1,0 +1,52 @@
+#pragma once
+// Enumerations of the report engine that several of its units share.
+
+namespace tessiv {
+
+// Paper sizes; the value of a standard size is its device paper code, Custom is a size of its own.
+enum class TKVPaperSize {
+    Default,
+    Letter,
+    LetterSmall,
+    Tabloid,
+    Ledger,
+    Legal,
+    Statement,
+    Executive,
+    A3,
+    A4,
+    A4Small,
+    A5,
+    B4,
+    B5,
+    Folio,
+    Quarto,
+    zt10X14,
+    zt11X17,
+    Note,
+    Env9,
+    Env10,
+    Env11,
+    Env12,
+    Env14,
+    CSheet,
+    DSheet,
+    ESheet,
+    Custom,
+};
+
+enum TKVBandType {
+    rbTitle,
+    rbPageHeader,
+    rbDetail,
+    rbPageFooter,
+    rbSummary,
+    rbGroupHeader,
+    rbGroupFooter,
+    rbSubDetail,
+    rbColumnHeader,
+    rbOverlay,
+    rbChild,
+};
+
+} // namespace tessiv

@@ -1,0 +1,93 @@
+#include "engine/StringTable.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace tessiv {
+
+namespace {
+
+struct TStringTableEntry {
+    int Ident;
+    const char16_t* Text;
+};
+
+// Kept in ascending order of identifier, so a lookup is a binary search.
+constexpr TStringTableEntry StringTable[] = {
+    // Paper sizes.
+    {37096, u"Tamanho padrão"},
+    {37097, u"Carta 8 1/2 x 11 in"},
+    {37098, u"Carta pequena 8 1/2 x 11 in"},
+    {37099, u"Tabloid 11 x 17 in"},
+    {37100, u"Ledger 17 x 11 in"},
+    {37101, u"Ofício 8 1/2 x 14 in"},
+    {37102, u"Statement 5 1/2 x 8 1/2 in"},
+    {37103, u"Executivo7 1/2 x 10 in"},
+    {37104, u"A3 297 x 420 mm"},
+    {37105, u"A4 210 x 297 mm"},
+    {37106, u"A4 pequena 210 x 297 mm"},
+    {37107, u"A5 148 x 210 mm"},
+    {37108, u"B4 250 x 354 mm"},
+    {37109, u"B5 182 x 257 mm"},
+    {37110, u"Folio 8 1/2 x 13 in"},
+    {37111, u"Quarto 215 x 275 mm"},
+    {37112, u"10x14 in"},
+    {37113, u"11x17 in"},
+    {37114, u"Note 8 1/2 x 11 in"},
+    {37115, u"Envelope #9 3 7/8 x 8 7/8"},
+    {37116, u"Envelope #10 4 1/8 x 9 1/2"},
+    {37117, u"Envelope #11 4 1/2 x 10 3/8"},
+    {37118, u"Envelope #12 4 ¾ x 11"},
+    {37119, u"Envelope #14 5 x 11 1/2"},
+    {37120, u"C size sheet"},
+    {37121, u"D size sheet"},
+    {37122, u"E size sheet"},
+    {37123, u"Personalizada"},
+    // Band kinds: display names.
+    {37124, u"Titulo"},
+    {37125, u"Cabeçalho de página"},
+    {37126, u"Detalhe"},
+    {37127, u"Rodapé de página"},
+    {37128, u"Sumário"},
+    {37129, u"Cabeçalho de grupo"},
+    {37130, u"Rodapé de Grupo"},
+    {37131, u"Sub-Detalhe"},
+    {37132, u"Cabeçalho de Coluna"},
+    {37133, u"Overlay"},
+    {37134, u"Filha"},
+    // Band kinds: component name prefixes.
+    {37135, u"Titulo"},
+    {37136, u"CabecalhoPagina"},
+    {37137, u"Detalhe"},
+    {37138, u"RodapePagina"},
+    {37139, u"Sumario"},
+    {37140, u"CabecalhoGrupo"},
+    {37141, u"RodapeGrupo"},
+    {37142, u"SubDetalhe"},
+    {37143, u"CabecalhoColuna"},
+    {37144, u"Overlay"},
+    {37145, u"Filha"},
+    // Printer object.
+    {37165, u"Illegal call to NewPage"},
+    {37166, u"ZTPrinter not ready"},
+};
+
+constexpr bool TableIsSorted()
+{
+    return std::is_sorted(std::begin(StringTable), std::end(StringTable),
+                          [](const TStringTableEntry& a, const TStringTableEntry& b) { return a.Ident < b.Ident; });
+}
+static_assert(TableIsSorted(), "string table entries must stay in ascending order of identifier");
+
+} // namespace
+
+QString LoadStr(int ident)
+{
+    const auto it = std::lower_bound(std::begin(StringTable), std::end(StringTable), ident,
+                                     [](const TStringTableEntry& e, int id) { return e.Ident < id; });
+    if (it == std::end(StringTable) || it->Ident != ident)
+        return {};
+    return QString::fromUtf16(it->Text);
+}
+
+} // namespace tessiv
