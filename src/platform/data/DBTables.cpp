@@ -1,0 +1,682 @@
+#include "platform/data/DBTables.h"
+
+#include "platform/core/ClassRegistry.h"
+#include "platform/core/Component.h"
+#include "platform/core/Reader.h"
+#include "platform/core/Writer.h"
+#include "platform/data/DBError.h"
+#include "platform/data/Variants.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlRecord>
+
+namespace tessiv {
+
+static const TEnumInfo& UpdateModeInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TUpdateMode"),
+        {QStringLiteral("upWhereAll"), QStringLiteral("upWhereChanged"), QStringLiteral("upWhereKeyOnly")}};
+    return info;
+}
+
+static const TEnumInfo& ParamTypeInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TParamType"),
+        {QStringLiteral("ptUnknown"), QStringLiteral("ptInput"), QStringLiteral("ptOutput"),
+         QStringLiteral("ptInputOutput"), QStringLiteral("ptResult")}};
+    return info;
+}
+
+static const TEnumInfo& TableTypeInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TTableType"),
+        {QStringLiteral("ttDefault"), QStringLiteral("ttParadox"), QStringLiteral("ttDBase"),
+         QStringLiteral("ttASCII"), QStringLiteral("ttFoxPro")}};
+    return info;
+}
+
+// ---- TDBDataSet -------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TDBDataSet, TDataSet,
+    t.Boolean(QStringLiteral("CachedUpdates"), &TDBDataSet::CachedUpdates, &TDBDataSet::CachedUpdates, false);
+    t.String(QStringLiteral("DatabaseName"), &TDBDataSet::DatabaseName, &TDBDataSet::SetDatabaseName);
+    t.Boolean(QStringLiteral("ObjectView"), &TDBDataSet::ObjectView, &TDBDataSet::ObjectView, false);
+    t.String(QStringLiteral("SessionName"), &TDBDataSet::SessionName, &TDBDataSet::SessionName);
+    t.Enum(QStringLiteral("UpdateMode"), UpdateModeInfo(), &TDBDataSet::UpdateMode, &TDBDataSet::UpdateMode, upWhereAll);
+)
+
+TDBDataSet::TDBDataSet(TComponent* owner) : TDataSet(owner) {}
+
+TDBDataSet::~TDBDataSet()
+{
+    if (FDatabase) {
+        FDatabase->RemoveDataSet(this);
+        TDatabase* db = FDatabase;
+        FDatabase = nullptr;
+        FQuery.reset();
+        Session().CloseDatabase(db);
+    }
+}
+
+void TDBDataSet::SetDatabaseName(const QString& name)
+{
+    if (name == FDatabaseName)
+        return;
+    if (!ComponentState().Contains(csLoading))
+        CheckInactive();
+    FDatabaseName = name;
+}
+
+void TDBDataSet::AttachDatabase()
+{
+    if (FDatabase)
+        return;
+    FDatabase = Session().OpenDatabase(FDatabaseName);
+    FDatabase->AddDataSet(this);
+}
+
+void TDBDataSet::ExecuteSelect(const QString& sql, const std::vector<QVariant>& binds, std::vector<TColumn>& columns)
+{
+    AttachDatabase();
+    QSqlDatabase db = FDatabase->Connection();
+    if (!db.isOpen())
+        throw EDBEngineError(DBIERR_CONNECTIONLOST, QStringLiteral("The connection to the database was lost"));
+    FQuery = std::make_unique<QSqlQuery>(db);
+    // PostgreSQL reads the result whole; the others stream it, which keeps memory to what is read.
+    FQuery->setForwardOnly(FDatabase->Kind() != TDriverKind::PostgreSQL);
+    bool ok;
+    if (binds.empty()) {
+        ok = FQuery->exec(sql);
+    } else {
+        ok = FQuery->prepare(sql);
+        if (ok) {
+            for (std::size_t i = 0; i < binds.size(); ++i)
+                FQuery->bindValue(static_cast<int>(i), binds[i]);
+            ok = FQuery->exec();
+        }
+    }
+    if (!ok) {
+        const QSqlError err = FQuery->lastError();
+        FQuery.reset();
+        RaiseSqlError(err, QString());
+    }
+    if (!FQuery->isSelect()) {
+        FQuery.reset();
+        throw EDatabaseError(QStringLiteral("The statement returns no records"));
+    }
+    const QSqlRecord rec = FQuery->record();
+    columns.clear();
+    for (int i = 0; i < rec.count(); ++i) {
+        TColumn c;
+        c.Name = rec.fieldName(i);
+        c.Type = FieldTypeFromName(ColumnTypeName(FDatabase->Kind(), *FQuery, i));
+        columns.push_back(c);
+    }
+}
+
+bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
+{
+    if (!FQuery)
+        return false;
+    if (!FQuery->next()) {
+        if (FQuery->lastError().isValid())
+            RaiseSqlError(FQuery->lastError(), QString());
+        return false;
+    }
+    const int n = static_cast<int>(Columns().size());
+    row.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        row[static_cast<std::size_t>(i)] = FQuery->value(i);
+    return true;
+}
+
+void TDBDataSet::CloseCursor()
+{
+    FQuery.reset();
+    if (FDatabase) {
+        TDatabase* db = FDatabase;
+        FDatabase = nullptr;
+        db->RemoveDataSet(this);
+        Session().CloseDatabase(db);
+    }
+}
+
+void TDBDataSet::ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows)
+{
+    if (!FDatabase)
+        CheckActive();
+    QSqlQuery q(FDatabase->Connection());
+    if (!q.prepare(sql))
+        RaiseSqlError(q.lastError(), QString());
+    for (std::size_t i = 0; i < binds.size(); ++i)
+        q.bindValue(static_cast<int>(i), binds[i]);
+    if (!q.exec())
+        RaiseSqlError(q.lastError(), QString());
+    if (expectedRows > 0 && q.numRowsAffected() == 0)
+        throw EDBEngineError(DBIERR_SQLERROR, QStringLiteral("Record changed by another user"));
+}
+
+// ---- TTable -----------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TTable, TDBDataSet,
+    t.Object<TCollection>(QStringLiteral("FieldDefs"), [](const TTable& tb) { return static_cast<TCollection*>(tb.FieldDefs()); })
+        .WithStored([](const TPersistent* p) { return static_cast<const TTable*>(p)->StoreDefs; });
+    t.Boolean(QStringLiteral("Exclusive"), &TTable::Exclusive, &TTable::Exclusive, false);
+    t.String(QStringLiteral("IndexFieldNames"), &TTable::IndexFieldNames, &TTable::SetIndexFieldNames);
+    t.String(QStringLiteral("IndexName"), &TTable::IndexName, &TTable::SetIndexName);
+    t.String(QStringLiteral("MasterFields"), &TTable::MasterFields, &TTable::MasterFields);
+    t.Reference<TDataSource>(QStringLiteral("MasterSource"), &TTable::MasterSource, &TTable::SetMasterSource);
+    t.Boolean(QStringLiteral("ReadOnly"), &TTable::ReadOnly, &TTable::ReadOnly, false);
+    t.Boolean(QStringLiteral("StoreDefs"), &TTable::StoreDefs, &TTable::StoreDefs, false);
+    t.String(QStringLiteral("TableName"), &TTable::TableName, &TTable::SetTableName);
+    t.Enum(QStringLiteral("TableType"), TableTypeInfo(), &TTable::TableType, &TTable::TableType, ttDefault);
+    t.Integer(QStringLiteral("TableLevel"), &TTable::TableLevel, &TTable::TableLevel, 0);
+)
+
+TTable::TTable(TComponent* owner) : TDBDataSet(owner) {}
+
+TTable::~TTable()
+{
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TTable::SetTableName(const QString& name)
+{
+    if (name == FTableName)
+        return;
+    if (!ComponentState().Contains(csLoading))
+        CheckInactive();
+    FTableName = name;
+}
+
+void TTable::SetIndexName(const QString& name)
+{
+    if (name == FIndexName)
+        return;
+    FIndexName = name;
+    if (!name.isEmpty())
+        FIndexFieldNames.clear();
+    if (Active() && !ComponentState().Contains(csLoading))
+        Refresh();
+}
+
+void TTable::SetIndexFieldNames(const QString& names)
+{
+    if (names == FIndexFieldNames)
+        return;
+    FIndexFieldNames = names;
+    if (!names.isEmpty())
+        FIndexName.clear();
+    if (Active() && !ComponentState().Contains(csLoading))
+        Refresh();
+}
+
+void TTable::SetMasterSource(TDataSource* source)
+{
+    MasterSource = source;
+    if (source)
+        source->FreeNotification(this);
+}
+
+void TTable::Notification(TComponent* component, TOperation operation)
+{
+    TDBDataSet::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == MasterSource)
+        MasterSource = nullptr;
+}
+
+bool TTable::CanModify() const
+{
+    return Active() && !ReadOnly && Database() && Database()->Kind() != TDriverKind::Standard && !Database()->ReadOnly;
+}
+
+void TTable::GetIndexNames(TStrings* list)
+{
+    if (!list)
+        return;
+    list->Clear();
+    const bool wasAttached = Database() != nullptr;
+    AttachDatabase();
+    QSqlDatabase db = FDatabase->Connection();
+    list->AddStrings(DriverIndexNames(FDatabase->Kind(), db, FTableName));
+    if (!wasAttached)
+        CloseCursor();
+}
+
+void TTable::OpenCursor(std::vector<TColumn>& columns)
+{
+    if (Trim(FTableName).isEmpty())
+        DatabaseError(QStringLiteral("Missing TableName property"));
+    AttachDatabase();
+    QSqlDatabase db = FDatabase->Connection();
+    QStringList order;
+    if (!FIndexName.isEmpty()) {
+        if (!DriverIndexNames(FDatabase->Kind(), db, FTableName).contains(FIndexName, Qt::CaseInsensitive))
+            DatabaseError(QStringLiteral("Index '%1' not found").arg(FIndexName));
+        order = DriverIndexFields(FDatabase->Kind(), db, FTableName, FIndexName);
+    } else if (!FIndexFieldNames.isEmpty()) {
+        order = FIndexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    }
+    QString sql = QStringLiteral("SELECT * FROM %1").arg(QuoteName(FTableName));
+    if (!order.isEmpty()) {
+        QStringList quoted;
+        for (const QString& f : order)
+            quoted << QuoteName(f.trimmed());
+        sql += QStringLiteral(" ORDER BY ") + quoted.join(QStringLiteral(", "));
+    }
+    FKeyFields.clear();
+    const QSqlIndex pk = db.primaryIndex(FTableName);
+    for (int i = 0; i < pk.count(); ++i)
+        FKeyFields << pk.fieldName(i);
+    try {
+        ExecuteSelect(sql, {}, columns);
+    } catch (EDBEngineError& e) {
+        if (e.HasErrorCode(DBIERR_NOSUCHTABLE))
+            e.SetMessage(QStringLiteral("Table does not exist: %1. %2").arg(FTableName, e.Message()));
+        throw;
+    }
+    // A column the table declares NOT NULL must be given.
+    const QSqlRecord rec = db.record(FTableName);
+    for (TColumn& c : columns) {
+        const int i = rec.indexOf(c.Name);
+        if (i >= 0 && rec.field(i).requiredStatus() == QSqlField::Required && !FKeyFields.contains(c.Name, Qt::CaseInsensitive))
+            c.Required = true;
+    }
+}
+
+QString TTable::WhereFor(const std::vector<QVariant>& values, std::vector<QVariant>& binds) const
+{
+    QStringList terms;
+    const bool byKey = !FKeyFields.isEmpty() && UpdateMode != upWhereAll;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (f->IsBlob() || f->FieldNo() <= 0)
+            continue;
+        if ((byKey || !FKeyFields.isEmpty()) && !FKeyFields.contains(f->FieldName(), Qt::CaseInsensitive))
+            continue;
+        const QVariant& v = values[static_cast<std::size_t>(f->FieldNo() - 1)];
+        if (VarIsNull(v)) {
+            terms << QuoteName(f->FieldName()) + QStringLiteral(" IS NULL");
+        } else {
+            terms << QuoteName(f->FieldName()) + QStringLiteral(" = ?");
+            binds.push_back(ToDriverValue(FDatabase->Kind(), f->DataType(), v));
+        }
+    }
+    return terms.join(QStringLiteral(" AND "));
+}
+
+void TTable::ApplyInsert(const std::vector<QVariant>& values)
+{
+    QStringList names, marks;
+    std::vector<QVariant> binds;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        const QVariant& v = values[static_cast<std::size_t>(f->FieldNo() - 1)];
+        if (VarIsNull(v))
+            continue;
+        names << QuoteName(f->FieldName());
+        marks << QStringLiteral("?");
+        binds.push_back(ToDriverValue(FDatabase->Kind(), f->DataType(), v));
+    }
+    const QString sql = names.isEmpty()
+        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(FTableName))
+        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(QuoteName(FTableName), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    ExecuteWrite(sql, binds, 0);
+}
+
+void TTable::ApplyUpdate(const std::vector<QVariant>& oldValues, const std::vector<QVariant>& values)
+{
+    QStringList sets;
+    std::vector<QVariant> binds;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        const std::size_t c = static_cast<std::size_t>(f->FieldNo() - 1);
+        if (VarIsNull(values[c]) == VarIsNull(oldValues[c]) && values[c] == oldValues[c])
+            continue;
+        sets << QuoteName(f->FieldName()) + QStringLiteral(" = ?");
+        binds.push_back(ToDriverValue(FDatabase->Kind(), f->DataType(), values[c]));
+    }
+    if (sets.isEmpty())
+        return;
+    const QString where = WhereFor(oldValues, binds);
+    ExecuteWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(QuoteName(FTableName), sets.join(QStringLiteral(", ")), where), binds, 1);
+}
+
+void TTable::ApplyDelete(const std::vector<QVariant>& values)
+{
+    std::vector<QVariant> binds;
+    const QString where = WhereFor(values, binds);
+    ExecuteWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QuoteName(FTableName), where), binds, 1);
+}
+
+// ---- parameters -------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TParam, TCollectionItem,
+    t.Enum(QStringLiteral("DataType"), FieldTypeInfo(), &TParam::DataType, &TParam::DataType);
+    t.String(QStringLiteral("Name"), &TParam::Name, &TParam::Name);
+    t.Enum(QStringLiteral("ParamType"), ParamTypeInfo(), &TParam::ParamType, &TParam::ParamType);
+)
+
+bool TParam::IsNull() const { return VarIsNull(Value); }
+void TParam::Clear() { Value = QVariant(); }
+
+void TParam::SetValue(const QVariant& v)
+{
+    Value = v;
+    Bound = true;
+    if (DataType == ftUnknown && !VarIsNull(v))
+        DataType = FieldTypeFromValue(v);
+}
+
+void TParam::SetAsString(const QString& v) { DataType = ftString; SetValue(v); }
+void TParam::SetAsInteger(int v) { DataType = ftInteger; SetValue(v); }
+void TParam::SetAsFloat(long double v) { DataType = ftFloat; SetValue(static_cast<double>(v)); }
+void TParam::SetAsBoolean(bool v) { DataType = ftBoolean; SetValue(v); }
+void TParam::SetAsDateTime(TDateTime v) { DataType = ftDateTime; SetValue(v); }
+void TParam::SetAsDate(TDateTime v) { DataType = ftDate; SetValue(v); }
+QString TParam::AsString() const { return IsNull() ? QString() : Value.toString(); }
+int TParam::AsInteger() const { return IsNull() ? 0 : static_cast<int>(VarToFloat(Value)); }
+long double TParam::AsFloat() const { return VarToFloat(Value); }
+
+void TParam::AssignField(const TField* field)
+{
+    DataType = field->DataType();
+    if (field->IsNull()) {
+        Value = QVariant();
+        Bound = true;
+        return;
+    }
+    switch (field->DataType()) {
+    case ftDate: case ftTime: case ftDateTime:
+        Value = static_cast<double>(field->AsDateTime());
+        break;
+    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
+        Value = static_cast<qlonglong>(field->AsFloat());
+        break;
+    case ftFloat: case ftCurrency: case ftBCD:
+        Value = static_cast<double>(field->AsFloat());
+        break;
+    case ftBoolean:
+        Value = field->AsBoolean();
+        break;
+    case ftBlob: case ftGraphic:
+        Value = static_cast<const TBlobField*>(field)->AsBytes();
+        break;
+    default:
+        Value = field->AsString();
+    }
+    Bound = true;
+}
+
+TParams::TParams(TPersistent* owner)
+    : TCollection(TParam::StaticClass(), [](TCollection* c) { return new TParam(c); }, owner)
+{
+}
+
+TParam* TParams::FindParam(const QString& name) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Name.compare(name, Qt::CaseInsensitive) == 0)
+            return Items(i);
+    return nullptr;
+}
+
+TParam* TParams::ParamByName(const QString& name) const
+{
+    TParam* p = FindParam(name);
+    if (!p)
+        throw EDatabaseError(QStringLiteral("Parameter '%1' not found").arg(name));
+    return p;
+}
+
+TParam* TParams::CreateParam(TFieldType type, const QString& name, TParamType paramType)
+{
+    auto* p = static_cast<TParam*>(Add());
+    p->DataType = type;
+    p->Name = name;
+    p->ParamType = paramType;
+    return p;
+}
+
+// ---- TQuery -----------------------------------------------------------------------------------
+
+class TQuery::TMasterLink : public TDataLink {
+public:
+    explicit TMasterLink(TQuery* query) : FQuery(query) {}
+
+protected:
+    void ActiveChanged() override { FQuery->MasterChanged(); }
+    void DataSetChanged() override { FQuery->MasterChanged(); }
+    void DataSetScrolled(int) override { FQuery->MasterChanged(); }
+    void RecordChanged(TField* field) override
+    {
+        if (!field)
+            FQuery->MasterChanged();
+    }
+
+private:
+    TQuery* FQuery;
+};
+
+TESSIV_IMPLEMENT_CLASS(TQuery, TDBDataSet,
+    t.Boolean(QStringLiteral("Constrained"), &TQuery::Constrained, &TQuery::Constrained, false);
+    t.Reference<TDataSource>(QStringLiteral("DataSource"), &TQuery::DataSource, &TQuery::SetDataSource);
+    t.Boolean(QStringLiteral("ParamCheck"), &TQuery::ParamCheck, &TQuery::ParamCheck, true);
+    t.Boolean(QStringLiteral("RequestLive"), &TQuery::RequestLive, &TQuery::RequestLive, false);
+    t.Object<TStrings>(QStringLiteral("SQL"), [](const TQuery& q) { return q.SQL(); });
+    t.Boolean(QStringLiteral("UniDirectional"), &TQuery::UniDirectional, &TQuery::UniDirectional, false);
+)
+
+TQuery::TQuery(TComponent* owner)
+    : TDBDataSet(owner), FSQL(std::make_unique<TStringList>()), FParams(std::make_unique<TParams>(this)),
+      FMasterLink(std::make_unique<TMasterLink>(this))
+{
+    FSQL->OnChanging = [this](TStrings*) {
+        if (Active() && !ComponentState().Contains(csLoading))
+            Close();
+    };
+    FSQL->OnChange = [this](TStrings*) { SQLChanged(); };
+}
+
+TQuery::~TQuery()
+{
+    try {
+        Close();
+    } catch (...) {
+    }
+    FMasterLink.reset();
+}
+
+void TQuery::SetDataSource(TDataSource* source)
+{
+    if (source == FDataSource)
+        return;
+    if (source && source->DataSet() == this)
+        throw EDatabaseError(QStringLiteral("Circular datalinks are not allowed"));
+    FDataSource = source;
+    if (source)
+        source->FreeNotification(this);
+    FMasterLink->SetDataSource(source);
+}
+
+void TQuery::Notification(TComponent* component, TOperation operation)
+{
+    TDBDataSet::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FDataSource) {
+        FDataSource = nullptr;
+        FMasterLink->SetDataSource(nullptr);
+    }
+}
+
+// Walks a statement outside quoted strings and comments, calling back for each ":name".
+template <class F>
+static QString ScanParams(const QString& sql, F&& onParam)
+{
+    QString out;
+    out.reserve(sql.size());
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            const qsizetype end = sql.indexOf(c, i + 1);
+            const qsizetype stop = end < 0 ? sql.size() - 1 : end;
+            out += sql.mid(i, stop - i + 1);
+            i = stop;
+        } else if (c == QLatin1Char('-') && i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char('-')) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            const qsizetype stop = end < 0 ? sql.size() - 1 : end;
+            out += sql.mid(i, stop - i + 1);
+            i = stop;
+        } else if (c == QLatin1Char(':') && i + 1 < sql.size() && sql.at(i + 1) == QLatin1Char(':')) {
+            out += QStringLiteral("::"); // a PostgreSQL cast
+            ++i;
+        } else if (c == QLatin1Char(':') && i + 1 < sql.size() &&
+                   (sql.at(i + 1).isLetter() || sql.at(i + 1) == QLatin1Char('_') || sql.at(i + 1) == QLatin1Char('"'))) {
+            qsizetype j = i + 1;
+            QString name;
+            if (sql.at(j) == QLatin1Char('"')) {
+                const qsizetype end = sql.indexOf(QLatin1Char('"'), j + 1);
+                name = sql.mid(j + 1, (end < 0 ? sql.size() : end) - j - 1);
+                j = end < 0 ? sql.size() : end + 1;
+            } else {
+                while (j < sql.size() && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
+                    ++j;
+                name = sql.mid(i + 1, j - i - 1);
+            }
+            out += onParam(name);
+            i = j - 1;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void TQuery::SQLChanged()
+{
+    if (ComponentState().Contains(csReading) || !ParamCheck)
+        return;
+    // Parameters keep their values when the new text names them again.
+    std::vector<std::tuple<QString, TFieldType, TParamType, QVariant, bool>> old;
+    for (int i = 0; i < FParams->Count(); ++i) {
+        const TParam* p = FParams->Items(i);
+        old.emplace_back(p->Name, p->DataType, p->ParamType, p->Value, p->Bound);
+    }
+    FParams->BeginUpdate();
+    FParams->Clear();
+    ScanParams(FSQL->Text(), [this, &old](const QString& name) {
+        if (!FParams->FindParam(name)) {
+            TParam* p = FParams->CreateParam(ftUnknown, name, ptInput);
+            for (const auto& [n, type, ptype, value, bound] : old)
+                if (n.compare(name, Qt::CaseInsensitive) == 0) {
+                    p->DataType = type;
+                    p->ParamType = ptype;
+                    p->Value = value;
+                    p->Bound = bound;
+                }
+        }
+        return QString();
+    });
+    FParams->EndUpdate();
+}
+
+QString TQuery::BuildStatement(std::vector<QVariant>& binds)
+{
+    TDataSet* master = FDataSource ? FDataSource->DataSet() : nullptr;
+    const bool fromMaster = master && master->Active();
+    const TDriverKind kind = FDatabase ? FDatabase->Kind() : TDriverKind::SQLite;
+    return ScanParams(FSQL->Text(), [&](const QString& name) -> QString {
+        TParam* p = FParams->FindParam(name);
+        if (!p)
+            p = FParams->CreateParam(ftUnknown, name, ptInput);
+        if (fromMaster && !p->Bound) {
+            if (TField* f = master->FindField(name))
+                p->AssignField(f);
+        }
+        if (fromMaster && p->Bound && master->FindField(name) && p->DataType == master->FindField(name)->DataType())
+            p->AssignField(master->FindField(name)), p->Bound = false;
+        if (!p->Bound && !(fromMaster && master->FindField(name)))
+            throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(name));
+        binds.push_back(ToDriverValue(kind, p->DataType, p->Value));
+        return QStringLiteral("?");
+    });
+}
+
+void TQuery::OpenCursor(std::vector<TColumn>& columns)
+{
+    if (Trim(FSQL->Text()).isEmpty())
+        DatabaseError(QStringLiteral("No SQL statement available"));
+    AttachDatabase();
+    std::vector<QVariant> binds;
+    const QString sql = BuildStatement(binds);
+    ExecuteSelect(sql, binds, columns);
+}
+
+int TQuery::ExecSQL()
+{
+    CheckInactive();
+    if (Trim(FSQL->Text()).isEmpty())
+        DatabaseError(QStringLiteral("No SQL statement available"));
+    AttachDatabase();
+    try {
+        std::vector<QVariant> binds;
+        const QString sql = BuildStatement(binds);
+        QSqlQuery q(FDatabase->Connection());
+        bool ok = q.prepare(sql);
+        for (std::size_t i = 0; ok && i < binds.size(); ++i)
+            q.bindValue(static_cast<int>(i), binds[i]);
+        if (!ok || !q.exec())
+            RaiseSqlError(q.lastError(), QString());
+        FRowsAffected = q.numRowsAffected();
+    } catch (...) {
+        CloseCursor();
+        throw;
+    }
+    CloseCursor();
+    return FRowsAffected;
+}
+
+void TQuery::MasterChanged()
+{
+    // The detail follows its master: a move or a change of the master's record re-runs the query.
+    if (FReopening || !Active() || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying))
+        return;
+    TDataSet* master = FDataSource ? FDataSource->DataSet() : nullptr;
+    if (!master || !master->Active())
+        return;
+    FReopening = true;
+    try {
+        Close();
+        Open();
+    } catch (...) {
+        FReopening = false;
+        throw;
+    }
+    FReopening = false;
+}
+
+void TQuery::DefineProperties(TFiler& filer)
+{
+    TDBDataSet::DefineProperties(filer);
+    filer.DefineProperty(
+        QStringLiteral("ParamData"),
+        [this](TReader& r) { r.ReadCollection(*FParams); },
+        [this](TWriter& w) { w.WriteCollection(*FParams); },
+        FParams->Count() > 0);
+}
+
+void RegisterDataClasses()
+{
+    RegisterClasses({&TTable::StaticClass(), &TQuery::StaticClass(), &TDataSource::StaticClass(),
+                     &TDatabase::StaticClass(), &TStringField::StaticClass(), &TIntegerField::StaticClass(),
+                     &TSmallintField::StaticClass(), &TWordField::StaticClass(), &TFloatField::StaticClass(),
+                     &TCurrencyField::StaticClass(), &TBCDField::StaticClass(), &TBooleanField::StaticClass(),
+                     &TDateField::StaticClass(), &TTimeField::StaticClass(), &TDateTimeField::StaticClass(),
+                     &TMemoField::StaticClass(), &TBlobField::StaticClass(), &TGraphicField::StaticClass()});
+}
+
+} // namespace tessiv

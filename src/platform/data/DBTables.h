@@ -1,0 +1,171 @@
+#pragma once
+// Datasets over a database: TTable (a whole table, optionally in an index's order) and TQuery (an
+// SQL statement with parameters, which may take them from a master data source).
+
+#include "platform/core/Strings.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/Database.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+
+namespace tessiv {
+
+enum TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
+enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
+enum TTableType { ttDefault, ttParadox, ttDBase, ttASCII, ttFoxPro };
+
+class TDBDataSet : public TDataSet {
+    TESSIV_CLASS(TDBDataSet, TDataSet)
+public:
+    explicit TDBDataSet(TComponent* owner);
+    ~TDBDataSet() override;
+
+    QString DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const QString& name);
+    // The database the open dataset runs on; nil while closed.
+    TDatabase* Database() const { return FDatabase; }
+    QString SessionName;
+    TUpdateMode UpdateMode = upWhereAll;
+    bool CachedUpdates = false;
+    bool ObjectView = false;
+
+    // Called by the database when it disconnects.
+    void DatabaseClosing() { Close(); }
+
+protected:
+    // Runs the statement on the database; columns are described from the result.
+    void ExecuteSelect(const QString& sql, const std::vector<QVariant>& binds, std::vector<TColumn>& columns);
+    bool FetchRow(std::vector<QVariant>& row) override;
+    void CloseCursor() override;
+    void AttachDatabase();
+    void ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows);
+    std::unique_ptr<QSqlQuery> FQuery;
+    TDatabase* FDatabase = nullptr;
+
+private:
+    QString FDatabaseName;
+};
+
+class TTable : public TDBDataSet {
+    TESSIV_CLASS(TTable, TDBDataSet)
+public:
+    explicit TTable(TComponent* owner);
+    ~TTable() override;
+
+    QString TableName() const { return FTableName; }
+    void SetTableName(const QString& name);
+    QString IndexName() const { return FIndexName; }
+    void SetIndexName(const QString& name);
+    QString IndexFieldNames() const { return FIndexFieldNames; }
+    void SetIndexFieldNames(const QString& names);
+    void GetIndexNames(TStrings* list);
+    bool CanModify() const override;
+
+    bool ReadOnly = false;
+    bool Exclusive = false;
+    TTableType TableType = ttDefault;
+    QString MasterFields;
+    TDataSource* MasterSource = nullptr;
+    void SetMasterSource(TDataSource* source);
+    bool StoreDefs = false;
+    int TableLevel = 0;
+    void Notification(TComponent* component, TOperation operation) override;
+
+protected:
+    void OpenCursor(std::vector<TColumn>& columns) override;
+    void ApplyInsert(const std::vector<QVariant>& values) override;
+    void ApplyUpdate(const std::vector<QVariant>& oldValues, const std::vector<QVariant>& values) override;
+    void ApplyDelete(const std::vector<QVariant>& values) override;
+
+private:
+    QString WhereFor(const std::vector<QVariant>& values, std::vector<QVariant>& binds) const;
+    QString FTableName, FIndexName, FIndexFieldNames;
+    QStringList FKeyFields; // primary key columns, when the driver names them
+};
+
+class TParam : public TCollectionItem {
+    TESSIV_CLASS(TParam, TCollectionItem)
+public:
+    using TCollectionItem::TCollectionItem;
+    QString Name;
+    TFieldType DataType = ftUnknown;
+    TParamType ParamType = ptUnknown;
+    QVariant Value;
+    bool Bound = false;
+
+    bool IsNull() const;
+    void Clear();
+    void SetValue(const QVariant& v);
+    void SetAsString(const QString& v);
+    void SetAsInteger(int v);
+    void SetAsFloat(long double v);
+    void SetAsBoolean(bool v);
+    void SetAsDateTime(TDateTime v);
+    void SetAsDate(TDateTime v);
+    QString AsString() const;
+    int AsInteger() const;
+    long double AsFloat() const;
+    // The value of a field (null, type and all).
+    void AssignField(const TField* field);
+    QString DisplayName() const override { return Name; }
+};
+
+class TParams : public TCollection {
+public:
+    explicit TParams(TPersistent* owner);
+    TParam* Items(int index) const { return static_cast<TParam*>(TCollection::Items(index)); }
+    TParam* FindParam(const QString& name) const;
+    // Raises "Parameter 'X' not found".
+    TParam* ParamByName(const QString& name) const;
+    TParam* CreateParam(TFieldType type, const QString& name, TParamType paramType);
+};
+
+class TQuery : public TDBDataSet {
+    TESSIV_CLASS(TQuery, TDBDataSet)
+public:
+    explicit TQuery(TComponent* owner);
+    ~TQuery() override;
+
+    TStrings* SQL() const { return FSQL.get(); }
+    void SetSQL(const TStrings* lines) { FSQL->Assign(lines); }
+    TParams* Params() const { return FParams.get(); }
+    int ParamCount() const { return FParams->Count(); }
+    TParam* ParamByName(const QString& name) const { return FParams->ParamByName(name); }
+    TDataSource* DataSource() const { return FDataSource; }
+    void SetDataSource(TDataSource* source);
+    // Runs a statement that returns no records; the number of rows it changed.
+    int ExecSQL();
+    int RowsAffected() const { return FRowsAffected; }
+    void Prepare() {}
+    void UnPrepare() {}
+
+    bool ParamCheck = true;
+    bool RequestLive = false;
+    bool UniDirectional = false;
+    bool Constrained = false;
+
+    void DefineProperties(TFiler& filer) override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+protected:
+    void OpenCursor(std::vector<TColumn>& columns) override;
+
+private:
+    class TMasterLink;
+    void SQLChanged();
+    QString BuildStatement(std::vector<QVariant>& binds);
+    void MasterChanged();
+    std::unique_ptr<TStringList> FSQL;
+    std::unique_ptr<TParams> FParams;
+    std::unique_ptr<TMasterLink> FMasterLink;
+    TDataSource* FDataSource = nullptr;
+    int FRowsAffected = -1;
+    bool FReopening = false;
+};
+
+// Registers the data classes for stream reading.
+void RegisterDataClasses();
+
+} // namespace tessiv

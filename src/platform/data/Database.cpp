@@ -1,0 +1,487 @@
+#include "platform/data/Database.h"
+
+#include "platform/core/Component.h"
+#include "platform/core/IniFiles.h"
+#include "platform/core/Reader.h"
+#include "platform/core/SysUtils.h"
+#include "platform/core/Writer.h"
+#include "platform/data/DBError.h"
+#include "platform/data/DBTables.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <atomic>
+
+namespace tessiv {
+
+static bool IsPasswordLine(const QString& line)
+{
+    return line.trimmed().startsWith(QLatin1String("PASSWORD"), Qt::CaseInsensitive) &&
+           line.trimmed().mid(8).trimmed().startsWith(QLatin1Char('='));
+}
+
+void TDatabaseParams::DefineProperties(TFiler& filer)
+{
+    bool hasData = false;
+    for (int i = 0; i < Count(); ++i)
+        hasData |= !IsPasswordLine(Strings(i));
+    filer.DefineProperty(
+        QStringLiteral("Strings"),
+        [this](TReader& r) {
+            Clear();
+            r.ReadListBegin();
+            while (!r.EndOfList())
+                Add(r.ReadString());
+            r.ReadListEnd();
+        },
+        [this](TWriter& w) {
+            w.WriteListBegin();
+            for (int i = 0; i < Count(); ++i)
+                if (!IsPasswordLine(Strings(i)))
+                    w.WriteString(Strings(i));
+            w.WriteListEnd();
+        },
+        hasData);
+}
+
+// ---- TDatabase --------------------------------------------------------------------------------
+
+static const TEnumInfo& TransIsolationInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TTransIsolation"),
+                                {QStringLiteral("tiDirtyRead"), QStringLiteral("tiReadCommitted"),
+                                 QStringLiteral("tiRepeatableRead")}};
+    return info;
+}
+
+TESSIV_IMPLEMENT_CLASS(TDatabase, TComponent,
+    t.String(QStringLiteral("AliasName"), &TDatabase::AliasName, &TDatabase::SetAliasName);
+    t.Boolean(QStringLiteral("Connected"), [](const TDatabase& d) { return d.Connected(); },
+              [](TDatabase& d, bool v) { d.SetConnected(v); }, false);
+    t.String(QStringLiteral("DatabaseName"), &TDatabase::DatabaseName, &TDatabase::SetDatabaseName);
+    t.String(QStringLiteral("DriverName"), &TDatabase::DriverName, &TDatabase::SetDriverName);
+    t.Boolean(QStringLiteral("HandleShared"), &TDatabase::HandleShared, &TDatabase::HandleShared, false);
+    t.Boolean(QStringLiteral("KeepConnection"), &TDatabase::KeepConnection, &TDatabase::KeepConnection, true);
+    t.Boolean(QStringLiteral("LoginPrompt"), &TDatabase::LoginPrompt, &TDatabase::LoginPrompt, true);
+    t.Object<TStrings>(QStringLiteral("Params"), [](const TDatabase& d) { return d.Params(); });
+    t.Boolean(QStringLiteral("ReadOnly"), &TDatabase::ReadOnly, &TDatabase::ReadOnly, false);
+    t.String(QStringLiteral("SessionName"), &TDatabase::SessionName, &TDatabase::SessionName);
+    t.Enum(QStringLiteral("TransIsolation"), TransIsolationInfo(), &TDatabase::TransIsolation,
+           &TDatabase::TransIsolation, tiReadCommitted);
+    t.Event(QStringLiteral("AfterConnect"), &TDatabase::AfterConnect);
+    t.Event(QStringLiteral("AfterDisconnect"), &TDatabase::AfterDisconnect);
+    t.Event(QStringLiteral("BeforeConnect"), &TDatabase::BeforeConnect);
+    t.Event(QStringLiteral("BeforeDisconnect"), &TDatabase::BeforeDisconnect);
+    t.Event(QStringLiteral("OnLogin"), &TDatabase::OnLogin);
+)
+
+static QString NewConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("tessiv-db-%1").arg(++counter);
+}
+
+TDatabase::TDatabase(TComponent* owner) : TComponent(owner), FParams(std::make_unique<TDatabaseParams>())
+{
+    Session().RegisterDatabase(this);
+}
+
+TDatabase::~TDatabase()
+{
+    try {
+        SetConnected(false);
+    } catch (...) {
+    }
+    Session().UnregisterDatabase(this);
+}
+
+void TDatabase::SetDatabaseName(const QString& name)
+{
+    if (name == FDatabaseName)
+        return;
+    if (FConnected)
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open database"));
+    FDatabaseName = name;
+}
+
+void TDatabase::SetAliasName(const QString& name)
+{
+    if (FConnected && !ComponentState().Contains(csLoading))
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open database"));
+    FAliasName = name;
+    if (!name.isEmpty())
+        FDriverName.clear();
+}
+
+void TDatabase::SetDriverName(const QString& name)
+{
+    if (FConnected && !ComponentState().Contains(csLoading))
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open database"));
+    FDriverName = name;
+    if (!name.isEmpty())
+        FAliasName.clear();
+}
+
+void TDatabase::SetConnected(bool value)
+{
+    if (ComponentState().Contains(csReading) || ComponentState().Contains(csLoading)) {
+        FStreamedConnected = value;
+        return;
+    }
+    if (value == FConnected)
+        return;
+    if (value)
+        DoConnect();
+    else
+        DoDisconnect();
+}
+
+void TDatabase::Loaded()
+{
+    TComponent::Loaded();
+    if (FStreamedConnected) {
+        FStreamedConnected = false;
+        SetConnected(true);
+    }
+}
+
+TDriverKind TDatabase::ResolveDriver(QStringList& params) const
+{
+    params.clear();
+    TDriverKind kind = TDriverKind::SQLite;
+    if (!FAliasName.isEmpty()) {
+        TSession& s = Session();
+        if (s.IsAlias(FAliasName)) {
+            TStringList aliasParams;
+            s.GetAliasParams(FAliasName, &aliasParams);
+            params = aliasParams.ToStringList();
+            const auto k = DriverKindOf(s.GetAliasDriverName(FAliasName));
+            if (!k)
+                throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown driver: %1").arg(s.GetAliasDriverName(FAliasName)));
+            kind = *k;
+        } else if (QFileInfo(FAliasName).isDir()) {
+            params << QStringLiteral("PATH=") + FAliasName;
+            kind = TDriverKind::Standard;
+        } else if (QFileInfo(FAliasName).isFile()) {
+            params << QStringLiteral("PATH=") + FAliasName;
+        } else {
+            throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown database: %1").arg(FAliasName));
+        }
+    } else {
+        const auto k = DriverKindOf(FDriverName);
+        if (!k)
+            throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown driver: %1").arg(FDriverName));
+        kind = *k;
+    }
+    // The component's own parameters override the alias's.
+    for (int i = 0; i < FParams->Count(); ++i) {
+        const QString name = FParams->Names(i);
+        if (name.isEmpty())
+            continue;
+        params.erase(std::remove_if(params.begin(), params.end(),
+                                    [&](const QString& p) { return p.section(QLatin1Char('='), 0, 0).trimmed().compare(name.trimmed(), Qt::CaseInsensitive) == 0; }),
+                     params.end());
+        params << name.trimmed().toUpper() + QLatin1Char('=') + FParams->ValueFromIndex(i);
+    }
+    return kind;
+}
+
+void TDatabase::DoConnect()
+{
+    if (BeforeConnect)
+        BeforeConnect(this);
+    QStringList params;
+    const TDriverKind kind = ResolveDriver(params);
+    if (LoginPrompt && kind != TDriverKind::SQLite && kind != TDriverKind::Standard) {
+        TStringList login;
+        for (const QString& p : params)
+            if (p.startsWith(QLatin1String("USER NAME="), Qt::CaseInsensitive))
+                login.Add(p);
+        bool asked = false, ok = true;
+        if (OnLogin) {
+            OnLogin(this, &login);
+            asked = true;
+        } else if (Session().LoginHook) {
+            ok = Session().LoginHook(FDatabaseName.isEmpty() ? FAliasName : FDatabaseName, &login);
+            asked = true;
+        }
+        if (!ok)
+            throw EDBEngineError(DBIERR_INVALIDPASSWORD, QStringLiteral("Login cancelled"));
+        if (asked)
+            for (int i = 0; i < login.Count(); ++i) {
+                const QString name = login.Names(i).trimmed().toUpper();
+                params.erase(std::remove_if(params.begin(), params.end(),
+                                            [&](const QString& p) { return p.section(QLatin1Char('='), 0, 0).trimmed().toUpper() == name; }),
+                             params.end());
+                params << name + QLatin1Char('=') + login.ValueFromIndex(i);
+            }
+    }
+    const QString connName = NewConnectionName();
+    OpenDriverConnection(kind, params, connName);
+    FConnName = connName;
+    FKind = kind;
+    FConnected = true;
+    if (AfterConnect)
+        AfterConnect(this);
+}
+
+void TDatabase::DoDisconnect()
+{
+    if (BeforeDisconnect)
+        BeforeDisconnect(this);
+    CloseDataSets();
+    FConnected = false;
+    CloseDriverConnection(FConnName);
+    FConnName.clear();
+    if (AfterDisconnect)
+        AfterDisconnect(this);
+}
+
+void TDatabase::CloseDataSets()
+{
+    for (TDBDataSet* d : std::vector<TDBDataSet*>(FDataSets))
+        d->DatabaseClosing();
+    FDataSets.clear();
+}
+
+QSqlDatabase TDatabase::Connection() const
+{
+    return QSqlDatabase::database(FConnName, false);
+}
+
+void TDatabase::AddDataSet(TDBDataSet* dataSet)
+{
+    if (std::find(FDataSets.begin(), FDataSets.end(), dataSet) == FDataSets.end())
+        FDataSets.push_back(dataSet);
+}
+
+void TDatabase::RemoveDataSet(TDBDataSet* dataSet)
+{
+    FDataSets.erase(std::remove(FDataSets.begin(), FDataSets.end(), dataSet), FDataSets.end());
+}
+
+// ---- TSession ---------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TSession, TComponent, )
+
+TSession::TSession(TComponent* owner) : TComponent(owner) {}
+
+TSession::~TSession()
+{
+    for (TDatabase* d : std::vector<TDatabase*>(FDatabases))
+        if (d->Temporary())
+            delete d;
+}
+
+TSession& Session()
+{
+    static TSession session(nullptr);
+    return session;
+}
+
+QString TSession::ConfigFile() const
+{
+    if (!FConfigFile.isEmpty())
+        return FConfigFile;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("Tessiv/Aliases.INI"));
+}
+
+QString TSession::DataFolder() const
+{
+    if (!FDataFolder.isEmpty())
+        return FDataFolder;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Tessiv"));
+}
+
+void TSession::EnsureConfig() const
+{
+    // A new machine gets one alias on an embedded database that is made on first use.
+    if (QFileInfo::exists(ConfigFile()))
+        return;
+    TIniFile ini(ConfigFile());
+    ini.WriteString(QStringLiteral("TESSIV"), QStringLiteral("DRIVER"), QStringLiteral("SQLITE"));
+    ini.WriteString(QStringLiteral("TESSIV"), QStringLiteral("PATH"), QDir(DataFolder()).filePath(QStringLiteral("Tessiv.db")));
+    ini.WriteString(QStringLiteral("TESSIV"), QStringLiteral("CREATE"), QStringLiteral("TRUE"));
+}
+
+void TSession::GetAliasNames(TStrings* list) const
+{
+    if (!list)
+        return;
+    EnsureConfig();
+    TIniFile ini(ConfigFile());
+    ini.ReadSections(list);
+}
+
+void TSession::GetAliasParams(const QString& alias, TStrings* list) const
+{
+    if (!list)
+        return;
+    EnsureConfig();
+    TIniFile ini(ConfigFile());
+    TStringList values;
+    ini.ReadSectionValues(alias, &values);
+    list->Clear();
+    for (int i = 0; i < values.Count(); ++i)
+        if (values.Names(i).trimmed().compare(QLatin1String("DRIVER"), Qt::CaseInsensitive) != 0)
+            list->Add(values.Names(i).trimmed().toUpper() + QLatin1Char('=') + values.ValueFromIndex(i));
+}
+
+QString TSession::GetAliasDriverName(const QString& alias) const
+{
+    if (!IsAlias(alias))
+        throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown database: %1").arg(alias));
+    TIniFile ini(ConfigFile());
+    const QString driver = ini.ReadString(alias, QStringLiteral("DRIVER"), QStringLiteral("SQLITE")).toUpper();
+    return driver.isEmpty() ? QStringLiteral("SQLITE") : driver;
+}
+
+bool TSession::IsAlias(const QString& name) const
+{
+    if (Trim(name).isEmpty())
+        return false;
+    EnsureConfig();
+    TIniFile ini(ConfigFile());
+    return ini.SectionExists(name);
+}
+
+void TSession::GetDriverNames(TStrings* list) const
+{
+    if (!list)
+        return;
+    list->Clear();
+    list->AddStrings(DriverNames());
+}
+
+void TSession::GetDatabaseNames(TStrings* list) const
+{
+    if (!list)
+        return;
+    GetAliasNames(list);
+    for (TDatabase* d : FDatabases)
+        if (!d->Temporary() && !d->DatabaseName().isEmpty() && list->IndexOf(d->DatabaseName()) < 0)
+            list->Add(d->DatabaseName());
+}
+
+void TSession::AddAlias(const QString& name, const QString& driver, const TStrings* params)
+{
+    if (!DriverKindOf(driver))
+        throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown driver: %1").arg(driver));
+    EnsureConfig();
+    TIniFile ini(ConfigFile());
+    ini.EraseSection(name);
+    ini.WriteString(name, QStringLiteral("DRIVER"), driver.toUpper());
+    if (params)
+        for (int i = 0; i < params->Count(); ++i)
+            if (!params->Names(i).isEmpty())
+                ini.WriteString(name, params->Names(i).trimmed().toUpper(), params->ValueFromIndex(i));
+}
+
+void TSession::AddStandardAlias(const QString& name, const QString& path, const QString& defaultDriver)
+{
+    TStringList params;
+    params.Add(QStringLiteral("PATH=") + path);
+    AddAlias(name, defaultDriver.isEmpty() ? QStringLiteral("STANDARD") : defaultDriver, &params);
+}
+
+void TSession::DeleteAlias(const QString& name)
+{
+    TIniFile ini(ConfigFile());
+    ini.EraseSection(name);
+}
+
+void TSession::RegisterDatabase(TDatabase* database)
+{
+    FDatabases.push_back(database);
+}
+
+void TSession::UnregisterDatabase(TDatabase* database)
+{
+    FDatabases.erase(std::remove(FDatabases.begin(), FDatabases.end(), database), FDatabases.end());
+}
+
+TDatabase* TSession::FindDatabase(const QString& databaseName) const
+{
+    for (TDatabase* d : FDatabases)
+        if (!d->DatabaseName().isEmpty() && d->DatabaseName().compare(databaseName, Qt::CaseInsensitive) == 0 &&
+            !d->ComponentState().Contains(csDestroying))
+            return d;
+    return nullptr;
+}
+
+TDatabase* TSession::OpenDatabase(const QString& databaseName)
+{
+    TDatabase* db = FindDatabase(databaseName);
+    if (!db) {
+        if (Trim(databaseName).isEmpty())
+            throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("No database name given"));
+        if (!IsAlias(databaseName) && !QFileInfo(databaseName).exists())
+            throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown database: %1").arg(databaseName));
+        db = new TDatabase(nullptr);
+        db->FTemporary = true;
+        db->FDatabaseName = databaseName;
+        db->FAliasName = databaseName;
+        db->KeepConnection = false;
+    }
+    try {
+        db->SetConnected(true);
+    } catch (...) {
+        if (db->Temporary())
+            delete db;
+        throw;
+    }
+    return db;
+}
+
+void TSession::CloseDatabase(TDatabase* database)
+{
+    if (!database || !database->Temporary() || database->DataSetCount() > 0)
+        return;
+    delete database;
+}
+
+void TSession::GetTableNames(const QString& databaseName, const QString& pattern, bool extensions,
+                             bool systemTables, TStrings* list)
+{
+    if (!list)
+        return;
+    QStringList names;
+    TDatabase* existing = FindDatabase(databaseName);
+    bool folder = !existing && !IsAlias(databaseName) && QFileInfo(databaseName).isDir();
+    if (folder) {
+        names = FolderTableNames(databaseName);
+    } else {
+        TDatabase* db = OpenDatabase(databaseName);
+        QStringList params;
+        if (db->Kind() == TDriverKind::Standard) {
+            folder = true;
+            db->ResolveDriver(params);
+            for (const QString& p : params)
+                if (p.startsWith(QLatin1String("PATH="), Qt::CaseInsensitive))
+                    names = FolderTableNames(p.mid(5));
+        } else {
+            QSqlDatabase conn = db->Connection();
+            names = DriverTableNames(db->Kind(), conn, systemTables);
+        }
+        CloseDatabase(db);
+    }
+    if (!extensions)
+        for (QString& n : names)
+            if (n.contains(QLatin1Char('.')) && folder)
+                n = QFileInfo(n).completeBaseName();
+    if (!pattern.isEmpty() && pattern != QLatin1String("*")) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
+                                    QRegularExpression::CaseInsensitiveOption);
+        names = names.filter(re);
+    }
+    names.sort(Qt::CaseInsensitive);
+    list->Clear();
+    list->AddStrings(names);
+}
+
+} // namespace tessiv

@@ -1,0 +1,129 @@
+#pragma once
+// TDatabase: a named connection to an alias or a driver with its own parameters, with its login.
+// TSession (the global Session()): the aliases of the alias file, the drivers, the table names of a
+// database, and the databases that datasets open by name.
+
+#include "platform/core/Component.h"
+#include "platform/core/Strings.h"
+#include "platform/data/Drivers.h"
+
+#include <QSqlDatabase>
+
+#include <memory>
+#include <vector>
+
+namespace tessiv {
+
+class TDBDataSet;
+
+enum TTransIsolation { tiDirtyRead, tiReadCommitted, tiRepeatableRead };
+
+// The parameter lines of a database; the password line is never written to a stream.
+class TDatabaseParams : public TStringList {
+public:
+    void DefineProperties(TFiler& filer) override;
+};
+
+class TDatabase : public TComponent {
+    TESSIV_CLASS(TDatabase, TComponent)
+public:
+    explicit TDatabase(TComponent* owner);
+    ~TDatabase() override;
+
+    QString DatabaseName() const { return FDatabaseName; }
+    void SetDatabaseName(const QString& name);
+    QString AliasName() const { return FAliasName; }
+    void SetAliasName(const QString& name);
+    QString DriverName() const { return FDriverName; }
+    void SetDriverName(const QString& name);
+    TStrings* Params() const { return FParams.get(); }
+    bool Connected() const { return FConnected; }
+    void SetConnected(bool value);
+    void Open() { SetConnected(true); }
+    void Close() { SetConnected(false); }
+    bool LoginPrompt = true;
+    bool KeepConnection = true;
+    bool HandleShared = false;
+    bool ReadOnly = false;
+    TTransIsolation TransIsolation = tiReadCommitted;
+    QString SessionName;
+    bool Temporary() const { return FTemporary; }
+
+    TEvent<void(TDatabase*, TStrings* loginParams)> OnLogin;
+    TEvent<void(TComponent*)> AfterConnect, AfterDisconnect, BeforeConnect, BeforeDisconnect;
+
+    // Open datasets on this database; closing it closes them first.
+    int DataSetCount() const { return static_cast<int>(FDataSets.size()); }
+    TDBDataSet* DataSets(int index) const { return FDataSets.at(static_cast<std::size_t>(index)); }
+    void CloseDataSets();
+
+    // For the datasets.
+    QSqlDatabase Connection() const;
+    TDriverKind Kind() const { return FKind; }
+    void AddDataSet(TDBDataSet* dataSet);
+    void RemoveDataSet(TDBDataSet* dataSet);
+    void Loaded() override;
+    // The driver and parameters a connection would use (alias parameters, then the own ones).
+    TDriverKind ResolveDriver(QStringList& params) const;
+
+private:
+    friend class TSession;
+    void DoConnect();
+    void DoDisconnect();
+    QString FDatabaseName, FAliasName, FDriverName;
+    std::unique_ptr<TDatabaseParams> FParams;
+    bool FConnected = false;
+    bool FStreamedConnected = false;
+    bool FTemporary = false;
+    TDriverKind FKind = TDriverKind::SQLite;
+    QString FConnName;
+    std::vector<TDBDataSet*> FDataSets;
+};
+
+class TSession : public TComponent {
+    TESSIV_CLASS(TSession, TComponent)
+public:
+    explicit TSession(TComponent* owner);
+    ~TSession() override;
+
+    // The alias file (INI: one section per alias with DRIVER= and its parameters) and the folder of
+    // the default SQLite database. Both default to the user's config and data folders.
+    QString ConfigFile() const;
+    void SetConfigFile(const QString& fileName) { FConfigFile = fileName; }
+    QString DataFolder() const;
+    void SetDataFolder(const QString& folder) { FDataFolder = folder; }
+
+    void GetAliasNames(TStrings* list) const;
+    void GetAliasParams(const QString& alias, TStrings* list) const;
+    QString GetAliasDriverName(const QString& alias) const;
+    bool IsAlias(const QString& name) const;
+    void GetDriverNames(TStrings* list) const;
+    void GetDatabaseNames(TStrings* list) const;
+    // The tables of an alias, a TDatabase's name or a folder.
+    void GetTableNames(const QString& databaseName, const QString& pattern, bool extensions,
+                       bool systemTables, TStrings* list);
+    void AddAlias(const QString& name, const QString& driver, const TStrings* params);
+    void AddStandardAlias(const QString& name, const QString& path, const QString& defaultDriver);
+    void DeleteAlias(const QString& name);
+
+    // Databases by name: a TDatabase of that DatabaseName, else a temporary one over the alias or
+    // folder of that name. Open connects it; Close frees a temporary one when nothing uses it.
+    TDatabase* FindDatabase(const QString& databaseName) const;
+    TDatabase* OpenDatabase(const QString& databaseName);
+    void CloseDatabase(TDatabase* database);
+    void RegisterDatabase(TDatabase* database);
+    void UnregisterDatabase(TDatabase* database);
+
+    // Asked for a login when a database with LoginPrompt and no OnLogin connects; the user
+    // interface installs it. Returns false when the user cancels.
+    std::function<bool(const QString& databaseName, TStrings* loginParams)> LoginHook;
+
+private:
+    void EnsureConfig() const;
+    QString FConfigFile, FDataFolder;
+    std::vector<TDatabase*> FDatabases;
+};
+
+TSession& Session();
+
+} // namespace tessiv

@@ -1,0 +1,534 @@
+#include "platform/data/Drivers.h"
+
+#include "platform/core/Cp1252.h"
+#include "platform/core/SysUtils.h"
+#include "platform/data/DBError.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <QStringDecoder>
+#include <QTime>
+
+#include <libpq-fe.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlite3.h>
+
+namespace tessiv {
+
+std::optional<TDriverKind> DriverKindOf(const QString& driverName)
+{
+    const QString n = driverName.trimmed().toUpper();
+    if (n == QLatin1String("SQLITE") || n.isEmpty())
+        return TDriverKind::SQLite;
+    if (n == QLatin1String("ODBC"))
+        return TDriverKind::ODBC;
+    if (n == QLatin1String("POSTGRESQL"))
+        return TDriverKind::PostgreSQL;
+    if (n == QLatin1String("STANDARD"))
+        return TDriverKind::Standard;
+    return std::nullopt;
+}
+
+QString DriverNameOf(TDriverKind kind)
+{
+    switch (kind) {
+    case TDriverKind::ODBC: return QStringLiteral("ODBC");
+    case TDriverKind::PostgreSQL: return QStringLiteral("POSTGRESQL");
+    case TDriverKind::Standard: return QStringLiteral("STANDARD");
+    default: return QStringLiteral("SQLITE");
+    }
+}
+
+QStringList DriverNames()
+{
+    return {QStringLiteral("ODBC"), QStringLiteral("POSTGRESQL"), QStringLiteral("SQLITE"), QStringLiteral("STANDARD")};
+}
+
+static QString Param(const QStringList& params, const char* name)
+{
+    const QString prefix = QLatin1String(name) + QLatin1Char('=');
+    for (const QString& p : params)
+        if (p.startsWith(prefix, Qt::CaseInsensitive))
+            return p.mid(prefix.size());
+    return QString();
+}
+
+static bool LooksLikeLoginFailure(const QString& text)
+{
+    const QString t = text.toLower();
+    return t.contains(QLatin1String("password authentication failed")) ||
+           t.contains(QLatin1String("no password supplied")) ||
+           t.contains(QLatin1String("authentication failed")) || t.contains(QLatin1String("28p01")) ||
+           t.contains(QLatin1String("login failed")) || t.contains(QLatin1String("access denied"));
+}
+
+void RaiseSqlError(const QSqlError& error, const QString& context)
+{
+    QString message = error.text().trimmed();
+    if (message.isEmpty())
+        message = QStringLiteral("General SQL error.");
+    int code = DBIERR_SQLERROR;
+    if (LooksLikeLoginFailure(message))
+        code = DBIERR_INVALIDPASSWORD;
+    else if (error.type() == QSqlError::ConnectionError)
+        code = DBIERR_OPENFAILED;
+    else if (message.contains(QLatin1String("no such table"), Qt::CaseInsensitive) ||
+             (message.contains(QLatin1String("relation"), Qt::CaseInsensitive) &&
+              message.contains(QLatin1String("does not exist"), Qt::CaseInsensitive)))
+        code = DBIERR_NOSUCHTABLE;
+    EDBEngineError e(code, context.isEmpty() ? message : context + QStringLiteral(": ") + message,
+                     error.nativeErrorCode());
+    throw e;
+}
+
+static QString OdbcConnectionString(const QStringList& params)
+{
+    QString cs = Param(params, "CONNECTION STRING");
+    if (cs.isEmpty()) {
+        const QString dsn = Param(params, "ODBC DSN");
+        if (!dsn.isEmpty())
+            cs = QStringLiteral("DSN=%1").arg(dsn);
+    }
+    return cs;
+}
+
+static QString OdbcAttribute(const QString& connectionString, const QString& key)
+{
+    for (const QString& part : connectionString.split(QLatin1Char(';'))) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq > 0 && part.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return part.mid(eq + 1).trimmed();
+    }
+    return QString();
+}
+
+QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, const QString& connName)
+{
+    QSqlDatabase db;
+    switch (kind) {
+    case TDriverKind::SQLite: {
+        const QString path = Param(params, "PATH").isEmpty() ? Param(params, "DATABASE NAME") : Param(params, "PATH");
+        if (path.isEmpty())
+            throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("No database file given (PATH)"));
+        const bool create = Param(params, "CREATE").compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
+        if (!QFileInfo(path).isFile()) {
+            if (!create)
+                throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Database file not found: %1").arg(path));
+            QDir().mkpath(QFileInfo(path).absolutePath());
+        }
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
+        db.setDatabaseName(path);
+        break;
+    }
+    case TDriverKind::Standard: {
+        const QString folder = Param(params, "PATH");
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Folder not found: %1").arg(folder));
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        break;
+    }
+    case TDriverKind::ODBC: {
+        QString cs = OdbcConnectionString(params);
+        if (cs.isEmpty())
+            throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("No ODBC data source given"));
+        // The SQLite ODBC driver makes a new empty file for a missing one: refuse instead.
+        const QString file = OdbcAttribute(cs, QStringLiteral("Database"));
+        if (!file.isEmpty() && OdbcAttribute(cs, QStringLiteral("DRIVER")).contains(QLatin1String("SQLite"), Qt::CaseInsensitive) &&
+            !QFileInfo(file).isFile())
+            throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Database file not found: %1").arg(file));
+        db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connName);
+        db.setDatabaseName(cs);
+        break;
+    }
+    case TDriverKind::PostgreSQL: {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connName);
+        const QString host = Param(params, "SERVER NAME");
+        if (!host.isEmpty())
+            db.setHostName(host);
+        const QString port = Param(params, "PORT");
+        if (!port.isEmpty())
+            db.setPort(port.toInt());
+        db.setDatabaseName(Param(params, "DATABASE NAME"));
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        break;
+    }
+    }
+    const QString user = Param(params, "USER NAME");
+    if (!user.isEmpty())
+        db.setUserName(user);
+    if (params.filter(QRegularExpression(QStringLiteral("^PASSWORD="), QRegularExpression::CaseInsensitiveOption)).size())
+        db.setPassword(Param(params, "PASSWORD"));
+    if (!db.open()) {
+        const QSqlError err = db.lastError();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connName);
+        if (err.text().trimmed().isEmpty())
+            throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Cannot connect to the database"));
+        RaiseSqlError(err, QString());
+    }
+    if (kind == TDriverKind::Standard) {
+        try {
+            LoadFolderTables(db, Param(params, "PATH"));
+        } catch (...) {
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connName);
+            throw;
+        }
+    }
+    return db;
+}
+
+void CloseDriverConnection(const QString& connName)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(connName, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connName);
+}
+
+static QString PgTypeName(unsigned oid)
+{
+    switch (oid) {
+    case 16: return QStringLiteral("BOOLEAN");
+    case 17: return QStringLiteral("BYTEA");
+    case 20: return QStringLiteral("INT8");
+    case 21: return QStringLiteral("INT2");
+    case 23: return QStringLiteral("INT4");
+    case 25: return QStringLiteral("TEXT");
+    case 700: case 701: return QStringLiteral("FLOAT");
+    case 790: return QStringLiteral("MONEY");
+    case 1042: return QStringLiteral("BPCHAR");
+    case 1043: return QStringLiteral("VARCHAR");
+    case 1082: return QStringLiteral("DATE");
+    case 1083: case 1266: return QStringLiteral("TIME");
+    case 1114: case 1184: return QStringLiteral("TIMESTAMP");
+    case 1700: return QStringLiteral("NUMERIC");
+    default: return QString();
+    }
+}
+
+QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
+{
+    const QVariant h = query.result() ? query.result()->handle() : QVariant();
+    switch (kind) {
+    case TDriverKind::SQLite:
+    case TDriverKind::Standard: {
+        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+            return QString();
+        sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.data());
+        const char* decl = stmt ? sqlite3_column_decltype(stmt, column) : nullptr;
+        return decl ? QString::fromUtf8(decl) : QString();
+    }
+    case TDriverKind::ODBC: {
+        if (!h.isValid() || qstrcmp(h.typeName(), "SQLHANDLE") != 0)
+            return QString();
+        SQLHANDLE stmt = *static_cast<SQLHANDLE const*>(h.data());
+        SQLCHAR name[128] = {};
+        SQLSMALLINT len = 0;
+        if (!SQL_SUCCEEDED(SQLColAttribute(stmt, static_cast<SQLUSMALLINT>(column + 1), SQL_DESC_TYPE_NAME, name,
+                                           sizeof name, &len, nullptr)))
+            return QString();
+        QString type = QString::fromLatin1(reinterpret_cast<const char*>(name));
+        SQLLEN length = 0;
+        if (FieldTypeFromName(type).Type == ftString &&
+            SQL_SUCCEEDED(SQLColAttribute(stmt, static_cast<SQLUSMALLINT>(column + 1), SQL_DESC_LENGTH, nullptr, 0,
+                                          nullptr, &length)) && length > 0 && !type.contains(QLatin1Char('(')))
+            type += QStringLiteral("(%1)").arg(length);
+        return type;
+    }
+    case TDriverKind::PostgreSQL: {
+        if (!h.isValid() || qstrcmp(h.typeName(), "PGresult*") != 0)
+            return QString();
+        PGresult* res = *static_cast<PGresult* const*>(h.data());
+        if (!res)
+            return QString();
+        QString type = PgTypeName(PQftype(res, column));
+        const int mod = PQfmod(res, column);
+        if ((type == QLatin1String("VARCHAR") || type == QLatin1String("BPCHAR")) && mod > 4)
+            type += QStringLiteral("(%1)").arg(mod - 4);
+        else if (type == QLatin1String("NUMERIC") && mod > 4)
+            type += QStringLiteral("(%1,%2)").arg(((mod - 4) >> 16) & 0xFFFF).arg((mod - 4) & 0xFFFF);
+        return type;
+    }
+    }
+    return QString();
+}
+
+QStringList DriverTableNames(TDriverKind kind, QSqlDatabase& db, bool systemTables)
+{
+    QStringList names = db.tables(QSql::Tables);
+    if (kind != TDriverKind::Standard)
+        names += db.tables(QSql::Views);
+    if (systemTables)
+        names += db.tables(QSql::SystemTables);
+    names.removeDuplicates();
+    return names;
+}
+
+QStringList DriverIndexNames(TDriverKind kind, QSqlDatabase& db, const QString& table)
+{
+    QStringList names;
+    QSqlQuery q(db);
+    if (kind == TDriverKind::SQLite) {
+        if (q.exec(QStringLiteral("PRAGMA index_list(%1)").arg(QuoteName(table))))
+            while (q.next())
+                if (!q.value(1).toString().startsWith(QLatin1String("sqlite_autoindex")))
+                    names << q.value(1).toString();
+    } else if (kind == TDriverKind::PostgreSQL) {
+        q.prepare(QStringLiteral("SELECT indexname FROM pg_indexes WHERE tablename = ? ORDER BY indexname"));
+        q.addBindValue(table);
+        if (q.exec())
+            while (q.next())
+                names << q.value(0).toString();
+    }
+    return names;
+}
+
+QStringList DriverIndexFields(TDriverKind kind, QSqlDatabase& db, const QString& table, const QString& index)
+{
+    QStringList fields;
+    QSqlQuery q(db);
+    if (kind == TDriverKind::SQLite) {
+        if (q.exec(QStringLiteral("PRAGMA index_info(%1)").arg(QuoteName(index))))
+            while (q.next())
+                fields << q.value(2).toString();
+    } else if (kind == TDriverKind::PostgreSQL) {
+        q.prepare(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid "
+                                 "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
+                                 "WHERE c.relname = ? ORDER BY array_position(i.indkey::int2[], a.attnum)"));
+        q.addBindValue(index);
+        if (q.exec())
+            while (q.next())
+                fields << q.value(0).toString();
+    }
+    return fields;
+}
+
+QString QuoteName(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+QVariant ToDriverValue(TDriverKind kind, TFieldType type, const QVariant& stored)
+{
+    if (!stored.isValid() || stored.isNull())
+        return QVariant();
+    const bool sqlite = kind == TDriverKind::SQLite || kind == TDriverKind::Standard || kind == TDriverKind::ODBC;
+    switch (type) {
+    case ftDate: {
+        const QDate d = DateTimeToQDateTime(stored.toDouble()).date();
+        return sqlite ? QVariant(d.toString(Qt::ISODate)) : QVariant(d);
+    }
+    case ftTime: {
+        const QTime t = DateTimeToQDateTime(stored.toDouble()).time();
+        return sqlite ? QVariant(t.toString(t.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"))) : QVariant(t);
+    }
+    case ftDateTime: {
+        const QDateTime dt = DateTimeToQDateTime(stored.toDouble());
+        return sqlite ? QVariant(dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                                              : QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                      : QVariant(dt);
+    }
+    case ftBoolean:
+        return sqlite ? QVariant(stored.toBool() ? 1 : 0) : QVariant(stored.toBool());
+    default:
+        return stored;
+    }
+}
+
+// ---- the folder driver ------------------------------------------------------------------------
+
+QStringList FolderTableNames(const QString& folder)
+{
+    QDir dir(folder);
+    QStringList names;
+    for (const QFileInfo& fi : dir.entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+        const QString ext = fi.suffix().toLower();
+        if (ext == QLatin1String("csv") || ext == QLatin1String("txt"))
+            names << fi.fileName();
+    }
+    return names;
+}
+
+namespace {
+
+QString DecodeText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = FromCp1252(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+QList<QStringList> ParseCsv(const QString& text, QChar delimiter)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false, cellStarted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    cell += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                cell += c;
+            }
+        } else if (c == QLatin1Char('"') && !cellStarted) {
+            quoted = cellStarted = true;
+        } else if (c == delimiter) {
+            row << cell;
+            cell.clear();
+            cellStarted = false;
+        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            row << cell;
+            if (!(row.size() == 1 && row[0].isEmpty()))
+                rows << row;
+            row.clear();
+            cell.clear();
+            cellStarted = false;
+        } else {
+            cell += c;
+            cellStarted = true;
+        }
+    }
+    if (cellStarted || !row.isEmpty() || !cell.isEmpty()) {
+        row << cell;
+        rows << row;
+    }
+    return rows;
+}
+
+QVariant ParseDate(const QString& s)
+{
+    QDate d = QDate::fromString(s, Qt::ISODate);
+    if (!d.isValid())
+        d = QDate::fromString(s, QStringLiteral("dd/MM/yyyy"));
+    return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+}
+
+} // namespace
+
+void LoadFolderTables(QSqlDatabase& db, const QString& folder)
+{
+    static const QRegularExpression intRe(QStringLiteral("^[-+]?\\d{1,18}$"));
+    static const QRegularExpression floatRe(QStringLiteral("^[-+]?\\d*[.,]?\\d+([eE][-+]?\\d+)?$"));
+    QStringList views;
+    for (const QString& fileName : FolderTableNames(folder)) {
+        QFile file(QDir(folder).filePath(fileName));
+        if (!file.open(QIODevice::ReadOnly))
+            throw EDBEngineError(DBIERR_NOSUCHTABLE, QStringLiteral("Cannot open file %1").arg(file.fileName()));
+        const QString text = DecodeText(file.readAll());
+        const QString header = text.section(QLatin1Char('\n'), 0, 0);
+        QChar delimiter = QLatin1Char(',');
+        if (header.count(QLatin1Char(';')) > header.count(delimiter))
+            delimiter = QLatin1Char(';');
+        if (header.count(QLatin1Char('\t')) > header.count(delimiter))
+            delimiter = QLatin1Char('\t');
+        const QList<QStringList> rows = ParseCsv(text, delimiter);
+        if (rows.isEmpty())
+            continue;
+        QStringList columns;
+        for (const QString& h : rows.first())
+            columns << (h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed());
+        const int n = static_cast<int>(columns.size());
+        // Each column takes the narrowest type all of its values fit.
+        enum Kind { KInt, KFloat, KDate, KText };
+        std::vector<Kind> kinds(static_cast<std::size_t>(n), KInt);
+        std::vector<int> widths(static_cast<std::size_t>(n), 1);
+        std::vector<bool> seen(static_cast<std::size_t>(n), false);
+        for (qsizetype r = 1; r < rows.size(); ++r)
+            for (int c = 0; c < n && c < rows[r].size(); ++c) {
+                const QString v = rows[r][c].trimmed();
+                auto& k = kinds[static_cast<std::size_t>(c)];
+                widths[static_cast<std::size_t>(c)] = std::max(widths[static_cast<std::size_t>(c)], static_cast<int>(rows[r][c].size()));
+                if (v.isEmpty())
+                    continue;
+                seen[static_cast<std::size_t>(c)] = true;
+                if (k == KInt && !intRe.match(v).hasMatch())
+                    k = KFloat;
+                if (k == KFloat && !floatRe.match(v).hasMatch())
+                    k = KDate;
+                if (k == KDate && !ParseDate(v).isValid())
+                    k = KText;
+            }
+        QStringList defs;
+        for (int c = 0; c < n; ++c) {
+            const auto k = seen[static_cast<std::size_t>(c)] ? kinds[static_cast<std::size_t>(c)] : KText;
+            kinds[static_cast<std::size_t>(c)] = k;
+            const QString type = k == KInt ? QStringLiteral("INTEGER") : k == KFloat ? QStringLiteral("FLOAT")
+                               : k == KDate ? QStringLiteral("DATE")
+                                            : QStringLiteral("VARCHAR(%1)").arg(widths[static_cast<std::size_t>(c)]);
+            defs << QuoteName(columns[c]) + QLatin1Char(' ') + type;
+        }
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(QuoteName(fileName), defs.join(QStringLiteral(", ")))))
+            RaiseSqlError(q.lastError(), fileName);
+        db.transaction();
+        QStringList marks;
+        for (int c = 0; c < n; ++c)
+            marks << QStringLiteral("?");
+        q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(QuoteName(fileName), marks.join(QLatin1Char(','))));
+        for (qsizetype r = 1; r < rows.size(); ++r) {
+            for (int c = 0; c < n; ++c) {
+                const QString v = c < rows[r].size() ? rows[r][c] : QString();
+                const QString t = v.trimmed();
+                QVariant value;
+                if (!t.isEmpty()) {
+                    switch (kinds[static_cast<std::size_t>(c)]) {
+                    case KInt: value = t.toLongLong(); break;
+                    case KFloat: value = QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); break;
+                    case KDate: value = ParseDate(t); break;
+                    case KText: value = v; break;
+                    }
+                }
+                q.bindValue(c, value);
+            }
+            if (!q.exec()) {
+                db.rollback();
+                RaiseSqlError(q.lastError(), fileName);
+            }
+        }
+        db.commit();
+        views << fileName;
+    }
+    // The tables are also known by their names without extension, when that is not ambiguous.
+    QStringList bases;
+    for (const QString& f : views)
+        bases << QFileInfo(f).completeBaseName().toLower();
+    for (const QString& f : views) {
+        const QString base = QFileInfo(f).completeBaseName();
+        if (bases.count(base.toLower()) == 1) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("CREATE VIEW %1 AS SELECT * FROM %2").arg(QuoteName(base), QuoteName(f)));
+        }
+    }
+}
+
+} // namespace tessiv

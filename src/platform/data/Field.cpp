@@ -1,0 +1,805 @@
+#include "platform/data/Field.h"
+
+#include "platform/core/Component.h"
+#include "platform/data/DBError.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/Variants.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <cmath>
+
+namespace tessiv {
+
+const TEnumInfo& FieldTypeInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TFieldType"),
+        {QStringLiteral("ftUnknown"), QStringLiteral("ftString"), QStringLiteral("ftSmallint"),
+         QStringLiteral("ftInteger"), QStringLiteral("ftWord"), QStringLiteral("ftBoolean"),
+         QStringLiteral("ftFloat"), QStringLiteral("ftCurrency"), QStringLiteral("ftBCD"),
+         QStringLiteral("ftDate"), QStringLiteral("ftTime"), QStringLiteral("ftDateTime"),
+         QStringLiteral("ftBytes"), QStringLiteral("ftVarBytes"), QStringLiteral("ftAutoInc"),
+         QStringLiteral("ftBlob"), QStringLiteral("ftMemo"), QStringLiteral("ftGraphic"),
+         QStringLiteral("ftFmtMemo"), QStringLiteral("ftParadoxOle"), QStringLiteral("ftDBaseOle"),
+         QStringLiteral("ftTypedBinary"), QStringLiteral("ftCursor"), QStringLiteral("ftFixedChar"),
+         QStringLiteral("ftWideString"), QStringLiteral("ftLargeint")}};
+    return info;
+}
+
+const TEnumInfo& AlignmentInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TAlignment"),
+        {QStringLiteral("taLeftJustify"), QStringLiteral("taRightJustify"), QStringLiteral("taCenter")}};
+    return info;
+}
+
+const TEnumInfo& FieldKindInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TFieldKind"),
+        {QStringLiteral("fkData"), QStringLiteral("fkCalculated"), QStringLiteral("fkLookup"),
+         QStringLiteral("fkInternalCalc")}};
+    return info;
+}
+
+// ---- TField ---------------------------------------------------------------------------------
+
+static bool IsNumericClass(const TField& f)
+{
+    return f.InheritsFrom(TNumericField::StaticClass());
+}
+
+TESSIV_IMPLEMENT_CLASS(TField, TComponent,
+    t.Enum(QStringLiteral("Alignment"), AlignmentInfo(), &TField::Alignment, &TField::Alignment)
+        .WithStored([](const TPersistent* p) {
+            const auto* f = static_cast<const TField*>(p);
+            return f->Alignment != (IsNumericClass(*f) ? taRightJustify : taLeftJustify);
+        });
+    t.String(QStringLiteral("ConstraintErrorMessage"), &TField::ConstraintErrorMessage, &TField::ConstraintErrorMessage);
+    t.String(QStringLiteral("CustomConstraint"), &TField::CustomConstraint, &TField::CustomConstraint);
+    t.String(QStringLiteral("DefaultExpression"), &TField::DefaultExpression, &TField::DefaultExpression);
+    t.String(QStringLiteral("DisplayLabel"), [](const TField& f) { return f.FDisplayLabel; },
+             [](TField& f, const QString& v) { f.SetDisplayLabel(v); });
+    t.Integer(QStringLiteral("DisplayWidth"), &TField::DisplayWidth, &TField::DisplayWidth, 0);
+    t.String(QStringLiteral("EditMask"), &TField::EditMask, &TField::EditMask);
+    t.Enum(QStringLiteral("FieldKind"), FieldKindInfo(), &TField::FieldKind, &TField::FieldKind, fkData);
+    t.String(QStringLiteral("FieldName"), &TField::FieldName, &TField::SetFieldName);
+    t.Integer(QStringLiteral("Index"), &TField::Index, &TField::SetIndex).WithStored([](const TPersistent*) { return false; });
+    t.String(QStringLiteral("Origin"), &TField::Origin, &TField::Origin);
+    t.Boolean(QStringLiteral("ReadOnly"), &TField::ReadOnly, &TField::ReadOnly, false);
+    t.Boolean(QStringLiteral("Required"), &TField::Required, &TField::Required, false);
+    t.Boolean(QStringLiteral("Visible"), &TField::Visible, &TField::Visible, true);
+    t.Event(QStringLiteral("OnChange"), &TField::OnChange);
+    t.Event(QStringLiteral("OnGetText"), &TField::OnGetText);
+    t.Event(QStringLiteral("OnSetText"), &TField::OnSetText);
+    t.Event(QStringLiteral("OnValidate"), &TField::OnValidate);
+)
+
+TField::TField(TComponent* owner) : TComponent(owner) {}
+
+TField::~TField()
+{
+    if (FDataSet)
+        FDataSet->DetachField(this);
+}
+
+void TField::SetDataSet(TDataSet* dataSet)
+{
+    if (dataSet == FDataSet)
+        return;
+    if (FDataSet)
+        FDataSet->DetachField(this);
+    FDataSet = nullptr;
+    if (dataSet) {
+        dataSet->AttachField(this);
+        FDataSet = dataSet;
+    }
+}
+
+TComponent* TField::GetParentComponent() const
+{
+    return FDataSet;
+}
+
+void TField::SetParentComponent(TComponent* parent)
+{
+    if (auto* ds = dynamic_cast<TDataSet*>(parent))
+        SetDataSet(ds);
+}
+
+int TField::Index() const
+{
+    if (!FDataSet)
+        return -1;
+    for (int i = 0; i < FDataSet->FieldCount(); ++i)
+        if (FDataSet->Fields(i) == this)
+            return i;
+    return -1;
+}
+
+void TField::SetIndex(int index)
+{
+    if (!FDataSet || index < 0)
+        return;
+    auto& list = FDataSet->FFields;
+    auto it = std::find(list.begin(), list.end(), this);
+    if (it == list.end())
+        return;
+    list.erase(it);
+    const std::size_t at = std::min<std::size_t>(static_cast<std::size_t>(index), list.size());
+    list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), this);
+}
+
+void TField::SetFieldName(const QString& name)
+{
+    if (FDataSet && FDataSet->Active() && !ComponentState().Contains(csLoading))
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    FFieldName = name;
+}
+
+void TField::AccessError(const QString& typeName) const
+{
+    throw EDatabaseError(QStringLiteral("Cannot access field '%1' as type %2").arg(FFieldName, typeName));
+}
+
+static const QVariant& NullVariant()
+{
+    static const QVariant null;
+    return null;
+}
+
+const QVariant& TField::Stored() const
+{
+    if (!FBoundSet || FFieldNo <= 0)
+        return NullVariant();
+    return FBoundSet->FieldValue(this);
+}
+
+void TField::WriteStored(const QVariant& v)
+{
+    if (!FBoundSet || FFieldNo <= 0)
+        throw EDatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    if (ReadOnly)
+        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(DisplayName()));
+    FBoundSet->SetFieldValue(this, v);
+    if (OnChange)
+        OnChange(this);
+}
+
+bool TField::IsNull() const
+{
+    return VarIsNull(Stored());
+}
+
+int TField::AsInteger() const
+{
+    const std::int64_t v = GetAsLargeInt();
+    if (v < INT32_MIN || v > INT32_MAX)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(v));
+    return static_cast<int>(v);
+}
+
+QVariant TField::Value() const
+{
+    if (IsNull())
+        return QVariant();
+    return GetAsVariant();
+}
+
+void TField::SetValue(const QVariant& v)
+{
+    if (VarIsNull(v)) {
+        Clear();
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        SetAsBoolean(v.toBool());
+        break;
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Double:
+    case QMetaType::Float: case QMetaType::Short: case QMetaType::UShort: case QMetaType::ULongLong:
+        SetAsFloat(v.toDouble());
+        break;
+    case QMetaType::QDate:
+        SetAsDateTime(QDateTimeToDateTime(QDateTime(v.toDate(), QTime(0, 0))));
+        break;
+    case QMetaType::QTime: {
+        const QTime t = v.toTime();
+        SetAsDateTime(EncodeTime(t.hour(), t.minute(), t.second(), t.msec()));
+        break;
+    }
+    case QMetaType::QDateTime:
+        SetAsDateTime(QDateTimeToDateTime(v.toDateTime()));
+        break;
+    case QMetaType::QByteArray:
+        if (auto* b = dynamic_cast<TBlobField*>(this)) {
+            b->SetAsBytes(v.toByteArray());
+            break;
+        }
+        [[fallthrough]];
+    default:
+        SetAsString(v.toString());
+    }
+}
+
+QString TField::GetAsString() const
+{
+    return GetText(false);
+}
+
+QString TField::GetText(bool display) const
+{
+    QString text = IsNull() ? QString() : Stored().toString();
+    return text;
+}
+
+void TField::SetAsStringImpl(const QString& v)
+{
+    AccessError(QStringLiteral("String"));
+}
+
+// ---- TStringField -----------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TStringField, TField,
+    t.Integer(QStringLiteral("Size"), [](const TStringField& f) { return f.Size(); },
+              [](TStringField& f, int v) { f.SetSize(v); }, 20);
+    t.Boolean(QStringLiteral("Transliterate"), &TStringField::Transliterate, &TStringField::Transliterate, true);
+)
+
+TStringField::TStringField(TComponent* owner) : TField(owner)
+{
+    FDataType = ftString;
+    FSize = 20;
+}
+
+QVariant TStringField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    if (raw.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(raw.toByteArray());
+    if (raw.typeId() == QMetaType::QDate)
+        return raw.toDate().toString(Qt::ISODate);
+    return raw.toString();
+}
+
+QString TStringField::GetAsString() const
+{
+    return IsNull() ? QString() : Stored().toString();
+}
+
+long double TStringField::GetAsFloat() const
+{
+    const QString s = GetAsString();
+    return s.isEmpty() ? 0 : StrToFloat(s);
+}
+
+std::int64_t TStringField::GetAsLargeInt() const
+{
+    const QString s = GetAsString();
+    return s.isEmpty() ? 0 : StrToInt64(s);
+}
+
+bool TStringField::GetAsBoolean() const
+{
+    const QString s = GetAsString();
+    if (s.isEmpty())
+        return false;
+    const QChar c = s.at(0).toUpper();
+    if (c == QLatin1Char('T') || c == QLatin1Char('Y'))
+        return true;
+    if (c == QLatin1Char('F') || c == QLatin1Char('N'))
+        return false;
+    throw EConvertError(QStringLiteral("'%1' is not a valid boolean value for field '%2'").arg(s, DisplayName()));
+}
+
+TDateTime TStringField::GetAsDateTime() const
+{
+    const QString s = GetAsString();
+    return s.isEmpty() ? 0 : StrToDateTime(s);
+}
+
+void TStringField::SetAsStringImpl(const QString& v)
+{
+    QString s = v;
+    if (FSize > 0 && s.size() > FSize)
+        s.truncate(FSize);
+    WriteStored(s);
+}
+
+void TStringField::SetAsFloatImpl(long double v) { SetAsStringImpl(FloatToStr(v)); }
+void TStringField::SetAsBooleanImpl(bool v) { SetAsStringImpl(v ? QStringLiteral("True") : QStringLiteral("False")); }
+void TStringField::SetAsDateTimeImpl(TDateTime v) { SetAsStringImpl(DateTimeToStr(v)); }
+
+// ---- numbers --------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TNumericField, TField,
+    t.String(QStringLiteral("DisplayFormat"), &TNumericField::DisplayFormat, &TNumericField::DisplayFormat);
+    t.String(QStringLiteral("EditFormat"), &TNumericField::EditFormat, &TNumericField::EditFormat);
+)
+
+TNumericField::TNumericField(TComponent* owner) : TField(owner)
+{
+    Alignment = taRightJustify;
+}
+
+TESSIV_IMPLEMENT_CLASS(TIntegerField, TNumericField,
+    t.Integer(QStringLiteral("MaxValue"), &TIntegerField::MaxValue, &TIntegerField::MaxValue, 0);
+    t.Integer(QStringLiteral("MinValue"), &TIntegerField::MinValue, &TIntegerField::MinValue, 0);
+)
+
+TIntegerField::TIntegerField(TComponent* owner) : TNumericField(owner)
+{
+    FDataType = ftInteger;
+}
+
+QVariant TIntegerField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    if (raw.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const qlonglong v = raw.toString().trimmed().toLongLong(&ok);
+        if (ok)
+            return v;
+        const double d = raw.toString().trimmed().toDouble(&ok);
+        return ok ? QVariant(static_cast<qlonglong>(std::llround(d))) : QVariant();
+    }
+    if (raw.typeId() == QMetaType::Double || raw.typeId() == QMetaType::Float)
+        return static_cast<qlonglong>(std::llround(raw.toDouble()));
+    return raw.toLongLong();
+}
+
+std::int64_t TIntegerField::GetAsLargeInt() const { return IsNull() ? 0 : Stored().toLongLong(); }
+long double TIntegerField::GetAsFloat() const { return static_cast<long double>(GetAsLargeInt()); }
+
+QString TIntegerField::GetText(bool display) const
+{
+    if (IsNull())
+        return QString();
+    const QString& fmt = display ? DisplayFormat : EditFormat;
+    if (!fmt.isEmpty())
+        return FormatFloat(fmt, static_cast<long double>(GetAsLargeInt()));
+    return IntToStr(GetAsLargeInt());
+}
+
+void TIntegerField::SetAsStringImpl(const QString& v)
+{
+    if (Trim(v).isEmpty()) {
+        Clear();
+        return;
+    }
+    SetAsFloatImpl(static_cast<long double>(StrToInt64(Trim(v))));
+}
+
+void TIntegerField::SetAsFloatImpl(long double v)
+{
+    const long double r = std::nearbyint(v);
+    if (r < Low() || r > High() || ((MaxValue != 0 || MinValue != 0) && (r < MinValue || r > MaxValue)))
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                 .arg(FloatToStr(v), DisplayName())
+                                 .arg((MaxValue != 0 || MinValue != 0) ? MinValue : Low())
+                                 .arg((MaxValue != 0 || MinValue != 0) ? MaxValue : High()));
+    WriteStored(static_cast<qlonglong>(r));
+}
+
+TESSIV_IMPLEMENT_CLASS(TSmallintField, TIntegerField, )
+TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner) { FDataType = ftSmallint; }
+TESSIV_IMPLEMENT_CLASS(TWordField, TIntegerField, )
+TWordField::TWordField(TComponent* owner) : TIntegerField(owner) { FDataType = ftWord; }
+
+TESSIV_IMPLEMENT_CLASS(TFloatField, TNumericField,
+    t.Boolean(QStringLiteral("Currency"), &TFloatField::Currency, &TFloatField::Currency)
+        .WithStored([](const TPersistent* p) {
+            const auto* f = static_cast<const TFloatField*>(p);
+            return f->Currency != (f->DataType() == ftCurrency);
+        });
+    t.Float(QStringLiteral("MaxValue"), &TFloatField::MaxValue, &TFloatField::MaxValue)
+        .WithStored([](const TPersistent* p) { return static_cast<const TFloatField*>(p)->MaxValue != 0; });
+    t.Float(QStringLiteral("MinValue"), &TFloatField::MinValue, &TFloatField::MinValue)
+        .WithStored([](const TPersistent* p) { return static_cast<const TFloatField*>(p)->MinValue != 0; });
+    t.Integer(QStringLiteral("Precision"), &TFloatField::Precision, &TFloatField::Precision, 15);
+)
+
+TFloatField::TFloatField(TComponent* owner) : TNumericField(owner)
+{
+    FDataType = ftFloat;
+}
+
+static QVariant NormalizeFloat(const QVariant& raw)
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    if (raw.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double d = raw.toString().trimmed().toDouble(&ok);
+        if (ok)
+            return d;
+        long double ld;
+        return TryStrToFloat(raw.toString().trimmed(), ld) ? QVariant(static_cast<double>(ld)) : QVariant();
+    }
+    return raw.toDouble();
+}
+
+static QString FloatText(const QString& displayFmt, const QString& editFmt, bool display, long double v,
+                         bool currency, int precision)
+{
+    // The edit text shows every digit unless an edit format is given.
+    const QString& fmt = display ? displayFmt : editFmt;
+    if (!fmt.isEmpty())
+        return FormatFloat(fmt, v);
+    if (currency)
+        return display ? FloatToStrF(v, ffCurrency, precision, FormatSettings().CurrencyDecimals)
+                       : FloatToStrF(v, ffFixed, precision, FormatSettings().CurrencyDecimals);
+    return FloatToStrF(v, ffGeneral, precision, 0);
+}
+
+QVariant TFloatField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
+long double TFloatField::GetAsFloat() const { return IsNull() ? 0 : Stored().toDouble(); }
+std::int64_t TFloatField::GetAsLargeInt() const { return static_cast<std::int64_t>(Round(GetAsFloat())); }
+
+QString TFloatField::GetText(bool display) const
+{
+    if (IsNull())
+        return QString();
+    return FloatText(DisplayFormat, EditFormat, display, GetAsFloat(), Currency, Precision);
+}
+
+void TFloatField::SetAsStringImpl(const QString& v)
+{
+    if (Trim(v).isEmpty()) {
+        Clear();
+        return;
+    }
+    SetAsFloatImpl(StrToFloat(Trim(v)));
+}
+
+void TFloatField::SetAsFloatImpl(long double v)
+{
+    if ((MaxValue != 0 || MinValue != 0) && (v < MinValue || v > MaxValue))
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                 .arg(FloatToStr(v), DisplayName(), FloatToStr(MinValue), FloatToStr(MaxValue)));
+    WriteStored(static_cast<double>(v));
+}
+
+TESSIV_IMPLEMENT_CLASS(TCurrencyField, TFloatField, )
+TCurrencyField::TCurrencyField(TComponent* owner) : TFloatField(owner)
+{
+    FDataType = ftCurrency;
+    Currency = true;
+}
+
+TESSIV_IMPLEMENT_CLASS(TBCDField, TNumericField,
+    t.Boolean(QStringLiteral("Currency"), &TBCDField::Currency, &TBCDField::Currency, false);
+    t.Float(QStringLiteral("MaxValue"), &TBCDField::MaxValue, &TBCDField::MaxValue)
+        .WithStored([](const TPersistent* p) { return static_cast<const TBCDField*>(p)->MaxValue != 0; });
+    t.Float(QStringLiteral("MinValue"), &TBCDField::MinValue, &TBCDField::MinValue)
+        .WithStored([](const TPersistent* p) { return static_cast<const TBCDField*>(p)->MinValue != 0; });
+    t.Integer(QStringLiteral("Precision"), &TBCDField::Precision, &TBCDField::Precision, 0);
+    t.Integer(QStringLiteral("Size"), [](const TBCDField& f) { return f.Size(); },
+              [](TBCDField& f, int v) { f.SetSize(v); }, 4);
+)
+
+TBCDField::TBCDField(TComponent* owner) : TNumericField(owner)
+{
+    FDataType = ftBCD;
+    FSize = 4;
+}
+
+QVariant TBCDField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
+long double TBCDField::GetAsFloat() const { return IsNull() ? 0 : Stored().toDouble(); }
+std::int64_t TBCDField::GetAsLargeInt() const { return static_cast<std::int64_t>(Round(GetAsFloat())); }
+
+QString TBCDField::GetText(bool display) const
+{
+    if (IsNull())
+        return QString();
+    return FloatText(DisplayFormat, EditFormat, display, GetAsFloat(), Currency, 15);
+}
+
+void TBCDField::SetAsStringImpl(const QString& v)
+{
+    if (Trim(v).isEmpty()) {
+        Clear();
+        return;
+    }
+    SetAsFloatImpl(StrToFloat(Trim(v)));
+}
+
+void TBCDField::SetAsFloatImpl(long double v)
+{
+    // A BCD keeps Size decimals: round there, halves to even like every other rounding here.
+    const long double scale = std::pow(10.0L, FSize);
+    WriteStored(static_cast<double>(static_cast<long double>(Round(v * scale)) / scale));
+}
+
+// ---- booleans -------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TBooleanField, TField,
+    t.String(QStringLiteral("DisplayValues"), &TBooleanField::DisplayValues, &TBooleanField::DisplayValues);
+)
+
+TBooleanField::TBooleanField(TComponent* owner) : TField(owner)
+{
+    FDataType = ftBoolean;
+}
+
+QVariant TBooleanField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    if (raw.typeId() == QMetaType::QString) {
+        const QString s = raw.toString().trimmed().toUpper();
+        if (s.isEmpty())
+            return QVariant();
+        if (s == QLatin1String("T") || s == QLatin1String("TRUE") || s == QLatin1String("Y") ||
+            s == QLatin1String("YES") || s == QLatin1String("S") || s == QLatin1String("SIM"))
+            return true;
+        bool ok = false;
+        const double d = s.toDouble(&ok);
+        return ok ? d != 0 : false;
+    }
+    return raw.toBool();
+}
+
+bool TBooleanField::GetAsBoolean() const { return !IsNull() && Stored().toBool(); }
+long double TBooleanField::GetAsFloat() const { AccessError(QStringLiteral("Float")); }
+std::int64_t TBooleanField::GetAsLargeInt() const { AccessError(QStringLiteral("Integer")); }
+
+QString TBooleanField::GetText(bool display) const
+{
+    if (IsNull())
+        return QString();
+    const QString values = DisplayValues.isEmpty() ? QStringLiteral("True;False") : DisplayValues;
+    const QStringList parts = values.split(QLatin1Char(';'));
+    const bool v = GetAsBoolean();
+    return v ? parts.value(0) : parts.value(1);
+}
+
+void TBooleanField::SetAsStringImpl(const QString& v)
+{
+    const QString s = Trim(v);
+    if (s.isEmpty()) {
+        Clear();
+        return;
+    }
+    const QString values = DisplayValues.isEmpty() ? QStringLiteral("True;False") : DisplayValues;
+    const QStringList parts = values.split(QLatin1Char(';'));
+    auto prefixOf = [&](const QString& word) { return !word.isEmpty() && word.startsWith(s, Qt::CaseInsensitive); };
+    if (prefixOf(parts.value(0)))
+        SetAsBooleanImpl(true);
+    else if (prefixOf(parts.value(1)))
+        SetAsBooleanImpl(false);
+    else
+        throw EDatabaseError(QStringLiteral("'%1' is not a valid boolean value for field '%2'").arg(s, DisplayName()));
+}
+
+void TBooleanField::SetAsBooleanImpl(bool v) { WriteStored(v); }
+
+// ---- dates ----------------------------------------------------------------------------------
+
+TESSIV_IMPLEMENT_CLASS(TDateTimeField, TField,
+    t.String(QStringLiteral("DisplayFormat"), &TDateTimeField::DisplayFormat, &TDateTimeField::DisplayFormat);
+)
+
+TDateTimeField::TDateTimeField(TComponent* owner) : TField(owner)
+{
+    FDataType = ftDateTime;
+}
+
+static std::optional<TDateTime> ParseIsoDateTime(const QString& text)
+{
+    const QString s = text.trimmed();
+    if (s.isEmpty())
+        return std::nullopt;
+    QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
+    if (!dt.isValid())
+        dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    if (!dt.isValid())
+        dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid())
+        dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (dt.isValid())
+        return QDateTimeToDateTime(dt);
+    const QDate d = QDate::fromString(s, Qt::ISODate);
+    if (d.isValid())
+        return QDateTimeToDateTime(QDateTime(d, QTime(0, 0)));
+    QTime t = QTime::fromString(s, Qt::ISODateWithMs);
+    if (!t.isValid())
+        t = QTime::fromString(s, QStringLiteral("HH:mm:ss.zzz"));
+    if (t.isValid())
+        return EncodeTime(t.hour(), t.minute(), t.second(), t.msec());
+    TDateTime v;
+    if (TryStrToDateTime(s, v) || TryStrToDate(s, v) || TryStrToTime(s, v))
+        return v;
+    return std::nullopt;
+}
+
+QVariant TDateTimeField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    switch (raw.typeId()) {
+    case QMetaType::QDate:
+        return Trimmed(QDateTimeToDateTime(QDateTime(raw.toDate(), QTime(0, 0))));
+    case QMetaType::QTime: {
+        const QTime t = raw.toTime();
+        return Trimmed(EncodeTime(t.hour(), t.minute(), t.second(), t.msec()));
+    }
+    case QMetaType::QDateTime: {
+        QDateTime dt = raw.toDateTime();
+        dt.setTimeSpec(Qt::LocalTime);
+        return Trimmed(QDateTimeToDateTime(dt));
+    }
+    case QMetaType::QString: {
+        const auto v = ParseIsoDateTime(raw.toString());
+        return v ? QVariant(Trimmed(*v)) : QVariant();
+    }
+    default:
+        return Trimmed(raw.toDouble());
+    }
+}
+
+TDateTime TDateTimeField::GetAsDateTime() const { return IsNull() ? 0 : Stored().toDouble(); }
+long double TDateTimeField::GetAsFloat() const { return GetAsDateTime(); }
+
+QVariant TDateTimeField::GetAsVariant() const
+{
+    const TDateTime v = GetAsDateTime();
+    const QDateTime dt = DateTimeToQDateTime(v);
+    switch (FDataType) {
+    case ftDate:
+        return dt.date();
+    case ftTime:
+        return dt.time();
+    default:
+        return dt;
+    }
+}
+
+QString TDateTimeField::GetText(bool display) const
+{
+    if (IsNull())
+        return QString();
+    const TDateTime v = GetAsDateTime();
+    if (display && !DisplayFormat.isEmpty())
+        return FormatDateTime(DisplayFormat, v);
+    switch (FDataType) {
+    case ftDate:
+        return DateToStr(v);
+    case ftTime:
+        return TimeToStr(v);
+    default:
+        return DateTimeToStr(v);
+    }
+}
+
+void TDateTimeField::SetAsStringImpl(const QString& v)
+{
+    const QString s = Trim(v);
+    if (s.isEmpty()) {
+        Clear();
+        return;
+    }
+    TDateTime d;
+    bool ok = FDataType == ftDate ? TryStrToDate(s, d)
+            : FDataType == ftTime ? TryStrToTime(s, d)
+                                  : (TryStrToDateTime(s, d) || TryStrToDate(s, d));
+    if (!ok) {
+        const auto iso = ParseIsoDateTime(s);
+        if (!iso)
+            throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(s));
+        d = *iso;
+    }
+    SetAsDateTimeImpl(d);
+}
+
+void TDateTimeField::SetAsDateTimeImpl(TDateTime v) { WriteStored(Trimmed(v)); }
+
+TESSIV_IMPLEMENT_CLASS(TDateField, TDateTimeField, )
+TDateField::TDateField(TComponent* owner) : TDateTimeField(owner) { FDataType = ftDate; }
+TDateTime TDateField::Trimmed(TDateTime v) const { return std::trunc(v); }
+
+TESSIV_IMPLEMENT_CLASS(TTimeField, TDateTimeField, )
+TTimeField::TTimeField(TComponent* owner) : TDateTimeField(owner) { FDataType = ftTime; }
+TDateTime TTimeField::Trimmed(TDateTime v) const { return std::fabs(v - std::trunc(v)); }
+
+// ---- blobs ----------------------------------------------------------------------------------
+
+const TEnumInfo& BlobTypeInfo()
+{
+    static const TEnumInfo info = [] {
+        TEnumInfo i = FieldTypeInfo();
+        i.TypeName = QStringLiteral("TBlobType");
+        return i;
+    }();
+    return info;
+}
+
+TESSIV_IMPLEMENT_CLASS(TBlobField, TField,
+    t.Enum(QStringLiteral("BlobType"), BlobTypeInfo(), [](const TBlobField& f) { return static_cast<int>(f.DataType()); },
+           [](TBlobField& f, int v) {
+               if (v == ftBlob || v == ftMemo || v == ftGraphic || v == ftFmtMemo || v == ftTypedBinary)
+                   f.SetDataTypeInternal(static_cast<TFieldType>(v));
+           })
+        .WithStored([](const TPersistent* p) {
+            const auto* f = static_cast<const TBlobField*>(p);
+            return f->DataType() != (f->InheritsFrom(TMemoField::StaticClass()) ? ftMemo
+                                    : f->InheritsFrom(TGraphicField::StaticClass()) ? ftGraphic : ftBlob);
+        });
+    t.Integer(QStringLiteral("Size"), [](const TBlobField& f) { return f.Size(); },
+              [](TBlobField& f, int v) { f.SetSize(v); }, 0);
+)
+
+TBlobField::TBlobField(TComponent* owner) : TField(owner)
+{
+    FDataType = ftBlob;
+}
+
+QVariant TBlobField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    if (raw.typeId() == QMetaType::QString)
+        return raw.toString().toUtf8();
+    return raw.toByteArray();
+}
+
+QByteArray TBlobField::AsBytes() const
+{
+    if (IsNull())
+        return QByteArray();
+    const QVariant& v = Stored();
+    return v.typeId() == QMetaType::QString ? v.toString().toUtf8() : v.toByteArray();
+}
+
+void TBlobField::SetAsBytes(const QByteArray& bytes)
+{
+    WriteStored(FDataType == ftMemo ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes));
+    FModified = true;
+}
+
+QString TBlobField::GetAsString() const
+{
+    if (IsNull())
+        return QString();
+    const QVariant& v = Stored();
+    return v.typeId() == QMetaType::QString ? v.toString() : QString::fromLatin1(v.toByteArray());
+}
+
+QString TBlobField::GetText(bool display) const
+{
+    // The grid and the data texts show the kind of a blob, upper case when it holds something.
+    QString kind = FDataType == ftMemo ? QStringLiteral("(memo)")
+                 : FDataType == ftGraphic ? QStringLiteral("(graphic)") : QStringLiteral("(blob)");
+    if (!IsNull())
+        kind = kind.toUpper();
+    return kind;
+}
+
+void TBlobField::SetAsStringImpl(const QString& v)
+{
+    if (FDataType == ftMemo)
+        WriteStored(v);
+    else
+        WriteStored(v.toLatin1());
+    FModified = true;
+}
+
+TESSIV_IMPLEMENT_CLASS(TMemoField, TBlobField, )
+TMemoField::TMemoField(TComponent* owner) : TBlobField(owner) { FDataType = ftMemo; }
+
+QVariant TMemoField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    if (raw.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(raw.toByteArray());
+    return raw.toString();
+}
+
+TESSIV_IMPLEMENT_CLASS(TGraphicField, TBlobField, )
+TGraphicField::TGraphicField(TComponent* owner) : TBlobField(owner) { FDataType = ftGraphic; }
+
+} // namespace tessiv
