@@ -35,4 +35,8 @@ protected:
     [[noreturn]] void AssignError(const TPersistent* source) const;
 };
 
+// What event handlers receive as their sender.
+using TObject = TPersistent;
+using TNotifyEvent = TEvent<void(TObject* sender)>;
+
 } // namespace tessiv
