@@ -1,5 +1,7 @@
 // One conformance table run on every driver: the same records through SQLite, the SQLite ODBC
-// driver and the folder driver (CSV files).
+// driver, a PostgreSQL server of our own and the folder driver (CSV files).
+
+#include "PgServer.h"
 
 #include "platform/data/DBError.h"
 #include "platform/data/DBTables.h"
@@ -42,15 +44,70 @@ const char* kItems = "CREATE TABLE ITENS (CLIENTE INTEGER, PRODUTO VARCHAR(20))"
 const char* kItemRows[] = {"INSERT INTO ITENS VALUES (1, 'lapis')", "INSERT INTO ITENS VALUES (1, 'caneta')",
                            "INSERT INTO ITENS VALUES (3, 'papel')"};
 
-enum class Driver { SQLite, ODBC, Folder };
+// The same records in the server's own types and naming (unquoted names are lower case there).
+const char* kPgSetup[] = {
+    "CREATE TABLE clientes (id INTEGER PRIMARY KEY, nome VARCHAR(30), uf CHAR(2), qtd SMALLINT, peso FLOAT, "
+    "preco MONEY, valor NUMERIC(10,2), ativo BOOLEAN, nasc DATE, hora TIME, criado TIMESTAMP, obs TEXT, foto BYTEA)",
+    "INSERT INTO clientes VALUES (1, 'Ana', 'SP', 2, 1.5, 10.25, 1234.5, TRUE, '1980-02-29', '08:30:00', "
+    "'2024-03-01 10:15:00', 'linha 1', '\\xFFD8FF')",
+    "INSERT INTO clientes VALUES (2, 'Bruno', 'RJ', 0, NULL, NULL, NULL, FALSE, NULL, NULL, NULL, NULL, NULL)",
+    "INSERT INTO clientes VALUES (3, 'Carla', 'SP', 1, 2.25, 3, 7.1, TRUE, '1990-12-31', '23:59:59', "
+    "'2000-01-01 00:00:00', 'x', NULL)",
+    "CREATE TABLE itens (cliente INTEGER, produto VARCHAR(20))",
+    "INSERT INTO itens VALUES (1, 'lapis'), (1, 'caneta'), (3, 'papel')",
+    "CREATE ROLE etiqueta LOGIN PASSWORD 'segredo'",
+    "GRANT SELECT ON clientes, itens TO etiqueta",
+};
+
+enum class Driver { SQLite, ODBC, PostgreSQL, Folder };
 
 std::string DriverLabel(const testing::TestParamInfo<Driver>& info)
 {
     switch (info.param) {
     case Driver::SQLite: return "SQLite";
     case Driver::ODBC: return "ODBC";
+    case Driver::PostgreSQL: return "PostgreSQL";
     default: return "Folder";
     }
+}
+
+// The test server with database "loja" made once per run; false with the reason to skip.
+bool PgLoja(QString& why)
+{
+    static bool made = false;
+    static QString failure;
+    if (made || !failure.isEmpty()) {
+        why = failure;
+        return made;
+    }
+    test::PgServer& pg = test::PgServer::Instance();
+    if (!pg.Start(why)) {
+        failure = why;
+        return false;
+    }
+    QStringList setup;
+    for (const char* s : kPgSetup)
+        setup << QString::fromLatin1(s);
+    if (!pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE loja")}, why) ||
+        !pg.Exec(QStringLiteral("loja"), setup, why)) {
+        failure = QStringLiteral("setting up the test database: ") + why;
+        why = failure;
+        ADD_FAILURE() << why.toStdString(); // a running server that refuses this is a fault
+        return false;
+    }
+    made = true;
+    return true;
+}
+
+void AddPgAlias(const QString& alias, const QString& user)
+{
+    const test::PgServer& pg = test::PgServer::Instance();
+    TStringList p;
+    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+    p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+    p.Add(QStringLiteral("DATABASE NAME=loja"));
+    p.Add(QStringLiteral("USER NAME=") + user);
+    Session().AddAlias(alias, QStringLiteral("POSTGRESQL"), &p);
 }
 
 void MakeSqliteFile(const QString& path)
@@ -111,6 +168,13 @@ protected:
             Session().AddAlias(QStringLiteral("LOJA"), QStringLiteral("ODBC"), &p);
             break;
         }
+        case Driver::PostgreSQL: {
+            QString why;
+            if (!PgLoja(why))
+                GTEST_SKIP() << why.toStdString();
+            AddPgAlias(QStringLiteral("LOJA"), test::PgServer::SuperUser());
+            break;
+        }
         case Driver::Folder: {
             const QString folder = FDir.filePath(QStringLiteral("csv"));
             QDir().mkpath(folder);
@@ -123,10 +187,11 @@ protected:
         }
     }
     bool Folder() const { return GetParam() == Driver::Folder; }
-    // The SQLite ODBC driver reports only the basic type names (integer, varchar, double...).
-    bool BasicTypesOnly() const { return GetParam() != Driver::SQLite; }
+    // The table's name as the database knows it.
     QString Table(const char* name) const
     {
+        if (GetParam() == Driver::PostgreSQL)
+            return QString::fromLatin1(name).toLower();
         if (!Folder())
             return QString::fromLatin1(name);
         return QString::fromLatin1(name) + (QByteArray(name) == "ITENS" ? QStringLiteral(".txt") : QStringLiteral(".csv"));
@@ -179,34 +244,52 @@ TEST_P(Conformance, EofAndBofFollowTheRecordLoop)
     EXPECT_TRUE(empty->Eof());
 }
 
+// Drivers a case holds for. The SQLite ODBC driver reports only the basic type names (integer,
+// varchar, double...); the folder driver knows only what a CSV cell looks like; the server has
+// its own types (no unsigned word; TEXT is a string, BYTEA a blob).
+enum : unsigned { kSQLite = 1, kODBC = 2, kPg = 4, kFolder = 8, kAll = 15 };
+
+unsigned Bit(Driver d)
+{
+    switch (d) {
+    case Driver::SQLite: return kSQLite;
+    case Driver::ODBC: return kODBC;
+    case Driver::PostgreSQL: return kPg;
+    default: return kFolder;
+    }
+}
+
 struct FieldCase {
     const char* Name;
     const TClassInfo& (*Class)();
     const char* DisplayText;
-    bool Folder; // the CSV files carry this column too
+    unsigned Drivers;
 };
 
 TEST_P(Conformance, FieldClassesValuesAndDisplayText)
 {
     FormatSettings() = BrazilianFormatSettings();
     const FieldCase cases[] = {
-        {"ID", &TIntegerField::StaticClass, "1", true},
-        {"NOME", &TStringField::StaticClass, "Ana", true},
-        {"QTD", &TSmallintField::StaticClass, "2", false},
-        {"PESO", &TFloatField::StaticClass, "1,5", true},
-        {"PRECO", &TCurrencyField::StaticClass, "R$ 10,25", false},
-        {"VALOR", &TBCDField::StaticClass, "1234,5", false},
-        {"ATIVO", &TBooleanField::StaticClass, "True", false},
-        {"NASC", &TDateField::StaticClass, "29/02/1980", true},
-        {"HORA", &TTimeField::StaticClass, "08:30:00", false},
-        {"CRIADO", &TDateTimeField::StaticClass, "01/03/2024 10:15:00", false},
-        {"OBS", &TMemoField::StaticClass, "(MEMO)", false},
-        {"FOTO", &TGraphicField::StaticClass, "(GRAPHIC)", false},
-        {"W", &TWordField::StaticClass, "7", false},
+        {"ID", &TIntegerField::StaticClass, "1", kAll},
+        {"NOME", &TStringField::StaticClass, "Ana", kAll},
+        {"UF", &TStringField::StaticClass, "SP", kAll},
+        {"QTD", &TSmallintField::StaticClass, "2", kSQLite | kPg},
+        {"PESO", &TFloatField::StaticClass, "1,5", kAll},
+        {"PRECO", &TCurrencyField::StaticClass, "R$ 10,25", kSQLite | kPg},
+        {"VALOR", &TBCDField::StaticClass, "1234,5", kSQLite | kPg},
+        {"ATIVO", &TBooleanField::StaticClass, "True", kSQLite | kPg},
+        {"NASC", &TDateField::StaticClass, "29/02/1980", kSQLite | kPg | kFolder},
+        {"HORA", &TTimeField::StaticClass, "08:30:00", kSQLite | kPg},
+        {"CRIADO", &TDateTimeField::StaticClass, "01/03/2024 10:15:00", kSQLite | kPg},
+        {"OBS", &TMemoField::StaticClass, "(MEMO)", kSQLite},
+        {"OBS", &TStringField::StaticClass, "linha 1", kPg},
+        {"FOTO", &TGraphicField::StaticClass, "(GRAPHIC)", kSQLite},
+        {"FOTO", &TBlobField::StaticClass, "(BLOB)", kPg},
+        {"W", &TWordField::StaticClass, "7", kSQLite},
     };
     auto t = OpenTable("CLIENTES");
     for (const FieldCase& c : cases) {
-        if (BasicTypesOnly() && !c.Folder)
+        if (!(c.Drivers & Bit(GetParam())))
             continue;
         SCOPED_TRACE(c.Name);
         TField* f = t->FieldByName(QString::fromLatin1(c.Name));
@@ -219,8 +302,12 @@ TEST_P(Conformance, FieldClassesValuesAndDisplayText)
     EXPECT_EQ(t->FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
     EXPECT_EQ(t->FindField(QStringLiteral("NADA")), nullptr);
     EXPECT_THROW(t->FieldByName(QStringLiteral("NADA")), EDatabaseError);
-    if (!BasicTypesOnly()) {
+    if (GetParam() == Driver::SQLite || GetParam() == Driver::PostgreSQL) {
         EXPECT_TRUE(t->FieldByName(QStringLiteral("ATIVO"))->AsBoolean());
+        EXPECT_EQ(t->FieldByName(QStringLiteral("HORA"))->AsDateTime(), EncodeTime(8, 30, 0, 0));
+        EXPECT_EQ(t->FieldByName(QStringLiteral("CRIADO"))->AsDateTime(), EncodeDate(2024, 3, 1) + EncodeTime(10, 15, 0, 0));
+        EXPECT_DOUBLE_EQ(static_cast<double>(t->FieldByName(QStringLiteral("PRECO"))->AsFloat()), 10.25);
+        EXPECT_DOUBLE_EQ(static_cast<double>(t->FieldByName(QStringLiteral("VALOR"))->AsFloat()), 1234.5);
         EXPECT_EQ(static_cast<TBlobField*>(t->FieldByName(QStringLiteral("FOTO")))->AsBytes(), QByteArray("\xFF\xD8\xFF"));
         EXPECT_EQ(t->FieldByName(QStringLiteral("OBS"))->AsString(), "linha 1");
     }
@@ -233,8 +320,8 @@ TEST_P(Conformance, FieldClassesValuesAndDisplayText)
     EXPECT_LT(VarCompare(peso->Value(), QVariant(-1000)), 0); // null is below any number
     EXPECT_EQ(t->FieldByName(QStringLiteral("NASC"))->DisplayText(), "");
     // fields come in table order
-    EXPECT_EQ(t->Fields(0)->FieldName(), "ID");
-    EXPECT_EQ(t->Fields(1)->FieldName(), "NOME");
+    EXPECT_EQ(t->Fields(0)->FieldName().toUpper(), "ID");
+    EXPECT_EQ(t->Fields(1)->FieldName().toUpper(), "NOME");
 }
 
 TEST_P(Conformance, DisplayFormatShapesNumbers)
@@ -342,10 +429,12 @@ TEST_P(Conformance, BookmarksReturnToTheRecord)
 
 TEST_P(Conformance, SumLabelCountQuery)
 {
-    auto q = Query(QStringLiteral("Select Sum(QTD) AS WWWQtd from \"CLIENTES\" WHERE (UF = 'SP')"));
+    // The statement the label count builds: the table name in double quotes.
+    const QString from = QStringLiteral("from \"%1\"").arg(Table("CLIENTES"));
+    auto q = Query(QStringLiteral("Select Sum(QTD) AS WWWQtd ") + from + QStringLiteral(" WHERE (UF = 'SP')"));
     q->Open();
     EXPECT_EQ(q->FieldByName(QStringLiteral("WWWQtd"))->AsInteger(), 3);
-    auto none = Query(QStringLiteral("Select Sum(QTD) AS WWWQtd from \"CLIENTES\" WHERE (UF = 'XX')"));
+    auto none = Query(QStringLiteral("Select Sum(QTD) AS WWWQtd ") + from + QStringLiteral(" WHERE (UF = 'XX')"));
     none->Open();
     EXPECT_TRUE(none->FieldByName(QStringLiteral("WWWQtd"))->IsNull());
     EXPECT_EQ(none->FieldByName(QStringLiteral("WWWQtd"))->AsInteger(), 0);
@@ -371,7 +460,84 @@ TEST_P(Conformance, TableNamesOfTheDatabase)
     EXPECT_GE(names.IndexOf(Table("ITENS")), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, Conformance, testing::Values(Driver::SQLite, Driver::ODBC, Driver::Folder),
+// A server role with a password: refused (13059) without it or with a wrong one, in through it.
+TEST_F(DataTest, PostgreSQLPasswordLogin)
+{
+    QString why;
+    if (!PgLoja(why))
+        GTEST_SKIP() << why.toStdString();
+    AddPgAlias(QStringLiteral("ETIQUETAS"), QStringLiteral("etiqueta"));
+    struct LoginCase {
+        const char* Password; // nullptr: no password line
+        bool Connects;
+    };
+    const LoginCase cases[] = {{nullptr, false}, {"errada", false}, {"", false}, {"segredo", true}};
+    for (const LoginCase& c : cases) {
+        SCOPED_TRACE(c.Password ? c.Password : "(none)");
+        Owned<TDatabase> db(new TDatabase(nullptr));
+        db->SetDatabaseName(QStringLiteral("PGETIQ"));
+        db->SetAliasName(QStringLiteral("ETIQUETAS"));
+        db->LoginPrompt = false;
+        if (c.Password)
+            db->Params()->Add(QStringLiteral("PASSWORD=") + QString::fromLatin1(c.Password));
+        if (c.Connects) {
+            db->Open();
+            EXPECT_TRUE(db->Connected());
+            Owned<TTable> t(new TTable(nullptr));
+            t->SetDatabaseName(QStringLiteral("PGETIQ"));
+            t->SetTableName(QStringLiteral("clientes"));
+            t->Open();
+            EXPECT_EQ(t->RecordCount(), 3);
+            db->Close();
+            EXPECT_FALSE(t->Active()); // closing the database closes its datasets first
+            continue;
+        }
+        try {
+            db->Open();
+            ADD_FAILURE() << "connected without the right password";
+        } catch (const EDBEngineError& e) {
+            EXPECT_TRUE(e.HasErrorCode(DBIERR_INVALIDPASSWORD)) << e.Message().toStdString();
+            EXPECT_EQ(e.Errors(0).ErrorCode, 13059);
+        }
+        EXPECT_FALSE(db->Connected());
+    }
+}
+
+// The login handler gives the user name and password; a prompt that is cancelled refuses the login.
+TEST_F(DataTest, PostgreSQLLoginThroughOnLogin)
+{
+    QString why;
+    if (!PgLoja(why))
+        GTEST_SKIP() << why.toStdString();
+    AddPgAlias(QStringLiteral("ETIQUETAS"), QStringLiteral("etiqueta"));
+    Owned<TDatabase> db(new TDatabase(nullptr));
+    db->SetDatabaseName(QStringLiteral("PGETIQ"));
+    db->SetAliasName(QStringLiteral("ETIQUETAS"));
+    db->Params()->Add(QStringLiteral("PASSWORD=errada"));
+    QStringList offered;
+    db->OnLogin = [&](TDatabase*, TStrings* login) {
+        offered = login->ToStringList();
+        login->SetValue(QStringLiteral("PASSWORD"), QStringLiteral("segredo"));
+    };
+    db->Open();
+    EXPECT_TRUE(db->Connected());
+    EXPECT_EQ(offered, QStringList{QStringLiteral("USER NAME=etiqueta")});
+    db->Close();
+
+    // Without a handler of its own the session's prompt is asked; cancelling it is a refused login.
+    db->OnLogin = nullptr;
+    Session().LoginHook = [](const QString&, TStrings*) { return false; };
+    try {
+        db->Open();
+        ADD_FAILURE() << "connected through a cancelled login";
+    } catch (const EDBEngineError& e) {
+        EXPECT_TRUE(e.HasErrorCode(DBIERR_INVALIDPASSWORD));
+    }
+    Session().LoginHook = nullptr;
+    EXPECT_FALSE(db->Connected());
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, Conformance, testing::Values(Driver::SQLite, Driver::ODBC, Driver::PostgreSQL, Driver::Folder),
                          DriverLabel);
 
 } // namespace

@@ -73,7 +73,7 @@ void TDBDataSet::AttachDatabase()
 {
     if (FDatabase)
         return;
-    FDatabase = Session().OpenDatabase(FDatabaseName);
+    FDatabase = Session().OpenDatabase(FDatabaseName, Owner());
     FDatabase->AddDataSet(this);
 }
 
@@ -108,10 +108,14 @@ void TDBDataSet::ExecuteSelect(const QString& sql, const std::vector<QVariant>& 
     }
     const QSqlRecord rec = FQuery->record();
     columns.clear();
+    FMoneyColumns.clear();
     for (int i = 0; i < rec.count(); ++i) {
         TColumn c;
         c.Name = rec.fieldName(i);
-        c.Type = FieldTypeFromName(ColumnTypeName(FDatabase->Kind(), *FQuery, i));
+        const QString typeName = ColumnTypeName(FDatabase->Kind(), *FQuery, i);
+        c.Type = FieldTypeFromName(typeName);
+        if (FDatabase->Kind() == TDriverKind::PostgreSQL && typeName == QLatin1String("MONEY"))
+            FMoneyColumns.push_back(i);
         columns.push_back(c);
     }
 }
@@ -129,6 +133,8 @@ bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
     row.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         row[static_cast<std::size_t>(i)] = FQuery->value(i);
+    for (int i : FMoneyColumns)
+        row[static_cast<std::size_t>(i)] = PgMoneyValue(row[static_cast<std::size_t>(i)]);
     return true;
 }
 
@@ -664,7 +670,10 @@ void TQuery::DefineProperties(TFiler& filer)
     TDBDataSet::DefineProperties(filer);
     filer.DefineProperty(
         QStringLiteral("ParamData"),
-        [this](TReader& r) { r.ReadCollection(*FParams); },
+        [this](TReader& r) {
+            r.CheckValue(vaCollection);
+            r.ReadCollection(*FParams);
+        },
         [this](TWriter& w) { w.WriteCollection(*FParams); },
         FParams->Count() > 0);
 }

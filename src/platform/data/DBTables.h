@@ -46,6 +46,7 @@ protected:
 
 private:
     QString FDatabaseName;
+    std::vector<int> FMoneyColumns; // PostgreSQL money columns, read as text
 };
 
 class TTable : public TDBDataSet {

@@ -405,18 +405,23 @@ void TSession::UnregisterDatabase(TDatabase* database)
     FDatabases.erase(std::remove(FDatabases.begin(), FDatabases.end(), database), FDatabases.end());
 }
 
-TDatabase* TSession::FindDatabase(const QString& databaseName) const
+TDatabase* TSession::FindDatabase(const QString& databaseName, const TComponent* owner) const
 {
+    TDatabase* found = nullptr;
     for (TDatabase* d : FDatabases)
         if (!d->DatabaseName().isEmpty() && d->DatabaseName().compare(databaseName, Qt::CaseInsensitive) == 0 &&
-            !d->ComponentState().Contains(csDestroying))
-            return d;
-    return nullptr;
+            !d->ComponentState().Contains(csDestroying)) {
+            if (owner && d->Owner() == owner)
+                return d;
+            if (!found)
+                found = d;
+        }
+    return found;
 }
 
-TDatabase* TSession::OpenDatabase(const QString& databaseName)
+TDatabase* TSession::OpenDatabase(const QString& databaseName, const TComponent* owner)
 {
-    TDatabase* db = FindDatabase(databaseName);
+    TDatabase* db = FindDatabase(databaseName, owner);
     if (!db) {
         if (Trim(databaseName).isEmpty())
             throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("No database name given"));

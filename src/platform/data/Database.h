@@ -106,10 +106,11 @@ public:
     void AddStandardAlias(const QString& name, const QString& path, const QString& defaultDriver);
     void DeleteAlias(const QString& name);
 
-    // Databases by name: a TDatabase of that DatabaseName, else a temporary one over the alias or
-    // folder of that name. Open connects it; Close frees a temporary one when nothing uses it.
-    TDatabase* FindDatabase(const QString& databaseName) const;
-    TDatabase* OpenDatabase(const QString& databaseName);
+    // Databases by name: a TDatabase of that DatabaseName (one with the given owner first, so that
+    // each open document uses its own), else a temporary one over the alias or folder of that
+    // name. Open connects it; Close frees a temporary one when nothing uses it.
+    TDatabase* FindDatabase(const QString& databaseName, const TComponent* owner = nullptr) const;
+    TDatabase* OpenDatabase(const QString& databaseName, const TComponent* owner = nullptr);
     void CloseDatabase(TDatabase* database);
     void RegisterDatabase(TDatabase* database);
     void UnregisterDatabase(TDatabase* database);

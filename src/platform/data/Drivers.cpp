@@ -177,6 +177,18 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
             throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Cannot connect to the database"));
         RaiseSqlError(err, QString());
     }
+    if (kind == TDriverKind::PostgreSQL) {
+        // Money comes as text in the server's monetary locale; fix that locale so it can be read.
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SET lc_monetary TO 'C'"))) {
+            const QSqlError err = q.lastError();
+            q = QSqlQuery();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connName);
+            RaiseSqlError(err, QString());
+        }
+    }
     if (kind == TDriverKind::Standard) {
         try {
             LoadFolderTables(db, Param(params, "PATH"));
@@ -221,6 +233,18 @@ static QString PgTypeName(unsigned oid)
     }
 }
 
+QVariant PgMoneyValue(const QVariant& raw)
+{
+    if (raw.isNull() || raw.typeId() != QMetaType::QString)
+        return raw;
+    // "$1,234.50", "-$0.25" under lc_monetary C.
+    QString t = raw.toString();
+    t.remove(QLatin1Char('$')).remove(QLatin1Char(',')).remove(QLatin1Char(' '));
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok ? QVariant(v) : raw;
+}
+
 QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
 {
     const QVariant h = query.result() ? query.result()->handle() : QVariant();
@@ -251,7 +275,8 @@ QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
         return type;
     }
     case TDriverKind::PostgreSQL: {
-        if (!h.isValid() || qstrcmp(h.typeName(), "PGresult*") != 0)
+        // libpq's PGresult is a typedef of struct pg_result; the variant carries the struct's name.
+        if (!h.isValid() || (qstrcmp(h.typeName(), "pg_result*") != 0 && qstrcmp(h.typeName(), "PGresult*") != 0))
             return QString();
         PGresult* res = *static_cast<PGresult* const*>(h.data());
         if (!res)

@@ -23,6 +23,8 @@ QStringList DriverNames();
 QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, const QString& connName);
 void CloseDriverConnection(const QString& connName);
 
+// A PostgreSQL money value (text in the C monetary locale) as a number.
+QVariant PgMoneyValue(const QVariant& raw);
 QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column);
 QStringList DriverTableNames(TDriverKind kind, QSqlDatabase& db, bool systemTables);
 QStringList DriverIndexNames(TDriverKind kind, QSqlDatabase& db, const QString& table);

@@ -588,11 +588,68 @@ TDateTimeField::TDateTimeField(TComponent* owner) : TField(owner)
     FDataType = ftDateTime;
 }
 
+// "yyyy-MM-dd", optionally followed by " HH:mm[:ss[.zzz]]" or "THH:mm...": the form SQLite
+// files and our own writes hold. Read digit by digit: going through QDateTime would convert to
+// local time and back for every value of a scan.
+static bool ParseSqlDateTime(const QString& s, TDateTime& result)
+{
+    const qsizetype n = s.size();
+    auto digits = [&](qsizetype at, int count, int& value) {
+        if (at + count > n)
+            return false;
+        value = 0;
+        for (int i = 0; i < count; ++i) {
+            const char16_t c = s.at(at + i).unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            value = value * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+    if (n < 10 || !digits(0, 4, y) || s.at(4) != u'-' || !digits(5, 2, mo) || s.at(7) != u'-' || !digits(8, 2, d))
+        return false;
+    TDateTime date;
+    if (!TryEncodeDate(y, mo, d, date))
+        return false;
+    if (n > 10) {
+        if ((s.at(10) != u' ' && s.at(10) != u'T') || n < 16 || !digits(11, 2, h) || s.at(13) != u':' || !digits(14, 2, mi))
+            return false;
+        qsizetype at = 16;
+        if (at < n && s.at(at) == u':') {
+            if (!digits(at + 1, 2, sec))
+                return false;
+            at += 3;
+            if (at < n && s.at(at) == u'.') {
+                int frac = 0, places = 0;
+                for (++at; at < n && s.at(at).isDigit(); ++at, ++places)
+                    if (places < 3)
+                        frac = frac * 10 + (s.at(at).unicode() - u'0');
+                for (; places < 3; ++places)
+                    frac *= 10;
+                ms = frac;
+            }
+        }
+        if (at != n)
+            return false;
+        TDateTime time;
+        if (!TryEncodeTime(h, mi, sec, ms, time))
+            return false;
+        result = date + time;
+        return true;
+    }
+    result = date;
+    return true;
+}
+
 static std::optional<TDateTime> ParseIsoDateTime(const QString& text)
 {
     const QString s = text.trimmed();
     if (s.isEmpty())
         return std::nullopt;
+    TDateTime fast;
+    if (ParseSqlDateTime(s, fast))
+        return fast;
     QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
     if (!dt.isValid())
         dt = QDateTime::fromString(s, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
@@ -621,8 +678,13 @@ QVariant TDateTimeField::Normalize(const QVariant& raw) const
     if (VarIsNull(raw))
         return QVariant();
     switch (raw.typeId()) {
-    case QMetaType::QDate:
-        return Trimmed(QDateTimeToDateTime(QDateTime(raw.toDate(), QTime(0, 0))));
+    case QMetaType::QDate: {
+        const QDate d = raw.toDate();
+        TDateTime v;
+        if (!TryEncodeDate(d.year(), d.month(), d.day(), v))
+            return QVariant();
+        return Trimmed(v);
+    }
     case QMetaType::QTime: {
         const QTime t = raw.toTime();
         return Trimmed(EncodeTime(t.hour(), t.minute(), t.second(), t.msec()));
@@ -646,15 +708,19 @@ long double TDateTimeField::GetAsFloat() const { return GetAsDateTime(); }
 
 QVariant TDateTimeField::GetAsVariant() const
 {
+    if (IsNull())
+        return QVariant();
     const TDateTime v = GetAsDateTime();
-    const QDateTime dt = DateTimeToQDateTime(v);
+    int y, m, d, h, n, s, ms;
     switch (FDataType) {
     case ftDate:
-        return dt.date();
+        DecodeDate(v, y, m, d);
+        return QDate(y, m, d);
     case ftTime:
-        return dt.time();
+        DecodeTime(v, h, n, s, ms);
+        return QTime(h, n, s, ms);
     default:
-        return dt;
+        return DateTimeToQDateTime(v);
     }
 }
 

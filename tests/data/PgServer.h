@@ -1,0 +1,40 @@
+#pragma once
+// A PostgreSQL server of our own for the test run: initdb and pg_ctl from Debian's postgresql package
+// in a temporary folder, listening only on a Unix socket in that folder. Started on first use,
+// stopped (and its folder removed) when the run ends, even when tests fail or the process dies.
+
+#include <QString>
+#include <QStringList>
+
+class QProcess;
+
+namespace tessiv::test {
+
+class PgServer {
+public:
+    static PgServer& Instance();
+
+    // Starts the server once; false with the reason when it cannot run here (no binaries...).
+    bool Start(QString& why);
+    void Stop();
+    bool Running() const { return FRunning; }
+
+    // Where a client connects: the socket folder (libpq takes it as the host) and the port.
+    QString SocketDir() const { return FDir; }
+    int Port() const { return 5432; }
+    // The superuser of the cluster; it logs in over the socket without a password.
+    static QString SuperUser() { return QStringLiteral("tessiv"); }
+    // Runs statements as the superuser in a database; false with the server's message.
+    bool Exec(const QString& database, const QStringList& statements, QString& error) const;
+
+private:
+    PgServer() = default;
+    bool RunAsServerUser(const QStringList& command, QString& output) const;
+    QString FDir;
+    bool FRunning = false;
+    bool FTried = false;
+    QString FWhyNot;
+    QProcess* FWatcher = nullptr;
+};
+
+} // namespace tessiv::test
