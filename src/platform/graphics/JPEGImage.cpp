@@ -1,0 +1,318 @@
+#include "platform/graphics/JPEGImage.h"
+
+#include "platform/core/Component.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Dib.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+
+namespace tessiv {
+
+namespace {
+
+// libjpeg reports fatal errors through a callback that must not return; we jump back out of the
+// C code. Only plain C objects live between setjmp and the jump.
+struct TJpegError {
+    jpeg_error_mgr Mgr;
+    std::jmp_buf Jump;
+    char Message[JMSG_LENGTH_MAX];
+};
+
+void OnError(j_common_ptr info)
+{
+    auto* err = reinterpret_cast<TJpegError*>(info->err);
+    (*info->err->format_message)(info, err->Message);
+    std::longjmp(err->Jump, 1);
+}
+
+void OnMessage(j_common_ptr, int) {}
+
+struct TDecodeResult {
+    bool Ok = false;
+    int Width = 0, Height = 0, Components = 0;
+    bool Cmyk = false;
+};
+
+// Reads the header and, when it is acceptable, the pixels into `out` (allocated by the caller's
+// callback once the size is known). Kept free of C++ objects with destructors.
+TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* message,
+                         unsigned char* (*allocate)(void* ctx, int w, int h, int components), void* ctx)
+{
+    TDecodeResult result;
+    jpeg_decompress_struct cinfo;
+    TJpegError err;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    cinfo.err = jpeg_std_error(&err.Mgr);
+    err.Mgr.error_exit = OnError;
+    err.Mgr.emit_message = OnMessage;
+    err.Message[0] = 0;
+    if (setjmp(err.Jump)) {
+        std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
+        message[JMSG_LENGTH_MAX - 1] = 0;
+        jpeg_destroy_decompress(&cinfo);
+        result.Ok = false;
+        return result;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, size);
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        cinfo.out_color_space = JCS_CMYK;
+        result.Cmyk = true;
+    } else if (cinfo.num_components == 1) {
+        cinfo.out_color_space = JCS_GRAYSCALE;
+    } else {
+        cinfo.out_color_space = JCS_RGB;
+    }
+    if (std::int64_t(cinfo.image_width) * cinfo.image_height > kMaxDibPixels || cinfo.image_width == 0 ||
+        cinfo.image_height == 0) {
+        std::strcpy(message, "JPEG image is too large");
+        jpeg_destroy_decompress(&cinfo);
+        return result;
+    }
+    jpeg_start_decompress(&cinfo);
+    result.Width = int(cinfo.output_width);
+    result.Height = int(cinfo.output_height);
+    result.Components = cinfo.output_components;
+    unsigned char* pixels = allocate(ctx, result.Width, result.Height, result.Components);
+    if (!pixels) {
+        std::strcpy(message, "Out of memory for the JPEG image");
+        jpeg_destroy_decompress(&cinfo);
+        return result;
+    }
+    const std::size_t stride = std::size_t(result.Width) * std::size_t(result.Components);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = pixels + stride * cinfo.output_scanline;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    result.Ok = true;
+    return result;
+}
+
+unsigned char* AllocateBuffer(void* ctx, int w, int h, int components)
+{
+    auto* buffer = static_cast<QByteArray*>(ctx);
+    const std::int64_t bytes = std::int64_t(w) * h * components;
+    if (bytes <= 0 || bytes > kMaxDibPixels * 4)
+        return nullptr;
+    buffer->resize(qsizetype(bytes));
+    return reinterpret_cast<unsigned char*>(buffer->data());
+}
+
+bool EncodeFrom(const unsigned char* rgb, int w, int h, int quality, unsigned char** out, unsigned long* outSize,
+                char* message)
+{
+    jpeg_compress_struct cinfo;
+    TJpegError err;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    cinfo.err = jpeg_std_error(&err.Mgr);
+    err.Mgr.error_exit = OnError;
+    err.Mgr.emit_message = OnMessage;
+    if (setjmp(err.Jump)) {
+        std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
+        message[JMSG_LENGTH_MAX - 1] = 0;
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, out, outSize);
+    cinfo.image_width = JDIMENSION(w);
+    cinfo.image_height = JDIMENSION(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<unsigned char*>(rgb + std::size_t(cinfo.next_scanline) * w * 3);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+QImage DecodeJpeg(const QByteArray& bytes, QString* error, bool* grayscale)
+{
+    if (bytes.size() < 4 || uchar(bytes[0]) != 0xFF || uchar(bytes[1]) != 0xD8) {
+        if (error)
+            *error = QStringLiteral("Not a JPEG file");
+        return {};
+    }
+    QByteArray buffer;
+    char message[JMSG_LENGTH_MAX] = {0};
+    const TDecodeResult r = DecodeInto(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                       static_cast<unsigned long>(bytes.size()), message, AllocateBuffer, &buffer);
+    if (!r.Ok) {
+        if (error)
+            *error = QString::fromLocal8Bit(message);
+        return {};
+    }
+    QImage img(r.Width, r.Height, QImage::Format_RGB32);
+    const auto* src = reinterpret_cast<const unsigned char*>(buffer.constData());
+    for (int y = 0; y < r.Height; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const unsigned char* s = src + std::size_t(y) * r.Width * r.Components;
+        for (int x = 0; x < r.Width; ++x) {
+            if (r.Components == 1) {
+                line[x] = qRgb(s[x], s[x], s[x]);
+            } else if (r.Components == 4) {
+                // Adobe writes CMYK inverted; libjpeg hands it on as stored.
+                const int c = s[4 * x], m = s[4 * x + 1], yy = s[4 * x + 2], k = s[4 * x + 3];
+                line[x] = qRgb(c * k / 255, m * k / 255, yy * k / 255);
+            } else {
+                line[x] = qRgb(s[3 * x], s[3 * x + 1], s[3 * x + 2]);
+            }
+        }
+    }
+    if (grayscale)
+        *grayscale = r.Components == 1;
+    return img;
+}
+
+QByteArray EncodeJpeg(const QImage& image, int quality, QString* error)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB888);
+    if (img.isNull()) {
+        if (error)
+            *error = QStringLiteral("Empty image");
+        return {};
+    }
+    QByteArray rgb(qsizetype(img.width()) * img.height() * 3, '\0');
+    for (int y = 0; y < img.height(); ++y)
+        std::memcpy(rgb.data() + qsizetype(y) * img.width() * 3, img.constScanLine(y), std::size_t(img.width()) * 3);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    char message[JMSG_LENGTH_MAX] = {0};
+    const bool ok = EncodeFrom(reinterpret_cast<const unsigned char*>(rgb.constData()), img.width(), img.height(),
+                               quality, &out, &outSize, message);
+    QByteArray result;
+    if (ok && out)
+        result = QByteArray(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    else if (error)
+        *error = QString::fromLocal8Bit(message);
+    std::free(out);
+    return result;
+}
+
+TESSIV_IMPLEMENT_CLASS(TJPEGImage, TGraphic, )
+
+void TJPEGImage::Assign(const TPersistent* source)
+{
+    if (!source) {
+        FData.clear();
+        FImage = QImage();
+        Changed();
+        return;
+    }
+    if (auto* j = dynamic_cast<const TJPEGImage*>(source)) {
+        FData = j->FData;
+        FImage = j->FImage;
+        FGrayscale = j->FGrayscale;
+        FQuality = j->FQuality;
+        Changed();
+        return;
+    }
+    if (auto* g = dynamic_cast<const TGraphic*>(source)) {
+        SetImage(g->ToImage());
+        return;
+    }
+    TGraphic::Assign(source);
+}
+
+void TJPEGImage::SetCompressionQuality(int quality)
+{
+    FQuality = std::clamp(quality, 1, 100);
+}
+
+void TJPEGImage::SetImage(const QImage& image)
+{
+    if (image.isNull()) {
+        Assign(nullptr);
+        return;
+    }
+    QImage flat = image;
+    if (image.hasAlphaChannel()) {
+        flat = QImage(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                const int a = qAlpha(p);
+                flat.setPixel(x, y, qRgb((qRed(p) * a + 255 * (255 - a)) / 255, (qGreen(p) * a + 255 * (255 - a)) / 255,
+                                         (qBlue(p) * a + 255 * (255 - a)) / 255));
+            }
+    }
+    QString error;
+    const QByteArray bytes = EncodeJpeg(flat, FQuality, &error);
+    if (bytes.isEmpty())
+        throw EInvalidImage(QStringLiteral("JPEG error: %1").arg(error));
+    bool gray = false;
+    FImage = DecodeJpeg(bytes, nullptr, &gray);
+    FData = bytes;
+    FGrayscale = gray;
+    Changed();
+}
+
+void TJPEGImage::LoadFromStream(TStream& stream)
+{
+    const std::int64_t remaining = stream.Remaining();
+    if (remaining <= 0 || remaining > (std::int64_t(1) << 30))
+        throw EInvalidImage(QStringLiteral("JPEG error: empty or too large"));
+    const QByteArray bytes = stream.ReadBytes(remaining);
+    QString error;
+    bool gray = false;
+    const QImage img = DecodeJpeg(bytes, &error, &gray);
+    if (img.isNull())
+        throw EInvalidImage(QStringLiteral("JPEG error: %1").arg(error));
+    FData = bytes;
+    FImage = img;
+    FGrayscale = gray;
+    Changed();
+}
+
+void TJPEGImage::SaveToStream(TStream& stream) const
+{
+    stream.WriteBytes(FData);
+}
+
+void TJPEGImage::ReadData(TStream& stream)
+{
+    std::uint32_t size = 0;
+    stream.ReadBuffer(&size, 4);
+    if (size == 0) {
+        Assign(nullptr);
+        return;
+    }
+    if (std::int64_t(size) > stream.Remaining())
+        throw EInvalidImage(QStringLiteral("JPEG error: data is shorter than its length"));
+    TMemoryStream part(stream.ReadBytes(size));
+    LoadFromStream(part);
+}
+
+void TJPEGImage::WriteData(TStream& stream) const
+{
+    const std::uint32_t size = std::uint32_t(FData.size());
+    stream.WriteBuffer(&size, 4);
+    stream.WriteBytes(FData);
+}
+
+void TJPEGImage::Draw(TCanvas& canvas, const TRect& r) const
+{
+    if (!FImage.isNull())
+        canvas.StretchDIBits(r, {0, 0, FImage.width(), FImage.height()}, FImage);
+}
+
+} // namespace tessiv

@@ -1,0 +1,478 @@
+#pragma once
+// The device state a metafile player keeps while it plays records onto a canvas: mapping mode,
+// world transform, the objects table, selected tools, clipping and the path being built. Shared
+// by the enhanced and the Windows metafile players; internal to the graphics layer.
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Dib.h"
+#include "platform/graphics/EmfRecords.h"
+
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace tessiv::detail {
+
+using namespace emf;
+
+
+constexpr int kMaxObjects = 65535;
+constexpr std::uint32_t kMaxPoints = 4 * 1024 * 1024;
+
+struct TPlayPen {
+    int Style = 0;      // PS_* low bits
+    double Width = 0;   // logical; 0 = one device pixel
+    TColor Color = clBlack;
+};
+struct TPlayBrush {
+    int Style = 0; // BS_SOLID 0, BS_NULL 1, BS_HATCHED 2
+    TColor Color = clWhite;
+    int Hatch = 0;
+};
+using TObject = std::variant<std::monostate, TPlayPen, TPlayBrush, TLogFont>;
+
+struct TSubpath {
+    std::vector<QPointF> Points;
+    bool Closed = false;
+};
+
+struct TDc {
+    int MapMode = MM_TEXT;
+    QPointF WinOrg, VpOrg;
+    QSizeF WinExt{1, 1}, VpExt{1, 1};
+    QTransform World;
+    TPlayPen Pen;
+    TPlayBrush Brush;
+    TLogFont Font;
+    unsigned TextAlign = 0;
+    int BkMode = OPAQUE;
+    TColor BkColor = clWhite;
+    TColor TextColor = clBlack;
+    int Rop2 = 13;
+    int StretchMode = BLACKONWHITE;
+    std::optional<QRegion> Clip; // metafile device pixels
+    QPointF Cur;
+};
+
+inline TLogFont DefaultFont()
+{
+    TLogFont f;
+    f.Height = -13;
+    f.FaceName = QStringLiteral("Arial");
+    return f;
+}
+
+class TPlayer {
+public:
+    TPlayer(TCanvas& canvas, const QTransform& deviceToTarget, double pxPerMMX, double pxPerMMY)
+        : C(canvas), DevToTarget(deviceToTarget), PxPerMMX(pxPerMMX), PxPerMMY(pxPerMMY)
+    {
+        Level = C.SaveDC();
+        InitialClip = C.ClipRegion();
+        Dc.Font = DefaultFont();
+        Update();
+    }
+    ~TPlayer() { C.RestoreDC(Level); }
+
+    TCanvas& C;
+    QTransform DevToTarget;
+    double PxPerMMX, PxPerMMY;
+    int Level = 0;
+    std::optional<QRegion> InitialClip;
+    TDc Dc;
+    std::vector<TDc> Stack;
+    std::vector<TObject> Objects;
+    QTransform T; // logical -> target logical
+    bool InPath = false;
+    std::vector<TSubpath> Path;
+    bool WmfWindowMapping = false;
+    QRectF WmfTarget;
+
+    // ---- transforms ----
+    QTransform PageTransform() const
+    {
+        double sx = 1, sy = 1;
+        switch (Dc.MapMode) {
+        case 2: sx = PxPerMMX / 10; sy = -PxPerMMY / 10; break;          // MM_LOMETRIC
+        case 3: sx = PxPerMMX / 100; sy = -PxPerMMY / 100; break;        // MM_HIMETRIC
+        case 4: sx = PxPerMMX * 0.254; sy = -PxPerMMY * 0.254; break;    // MM_LOENGLISH
+        case 5: sx = PxPerMMX * 0.0254; sy = -PxPerMMY * 0.0254; break;  // MM_HIENGLISH
+        case 6: sx = PxPerMMX * 25.4 / 1440; sy = -PxPerMMY * 25.4 / 1440; break; // MM_TWIPS
+        case MM_ISOTROPIC:
+        case MM_ANISOTROPIC:
+            sx = Dc.WinExt.width() ? Dc.VpExt.width() / Dc.WinExt.width() : 1;
+            sy = Dc.WinExt.height() ? Dc.VpExt.height() / Dc.WinExt.height() : 1;
+            if (Dc.MapMode == MM_ISOTROPIC) {
+                const double m = std::min(std::fabs(sx), std::fabs(sy));
+                sx = sx < 0 ? -m : m;
+                sy = sy < 0 ? -m : m;
+            }
+            break;
+        default: break;
+        }
+        return QTransform(sx, 0, 0, sy, Dc.VpOrg.x() - Dc.WinOrg.x() * sx, Dc.VpOrg.y() - Dc.WinOrg.y() * sy);
+    }
+    void Update()
+    {
+        if (WmfWindowMapping) {
+            // A Windows metafile's window is the picture: it is mapped onto the target rectangle.
+            const double w = Dc.WinExt.width() ? Dc.WinExt.width() : 1;
+            const double h = Dc.WinExt.height() ? Dc.WinExt.height() : 1;
+            const double sx = WmfTarget.width() / w, sy = WmfTarget.height() / h;
+            T = QTransform(sx, 0, 0, sy, WmfTarget.left() - Dc.WinOrg.x() * sx, WmfTarget.top() - Dc.WinOrg.y() * sy);
+            return;
+        }
+        T = Dc.World * PageTransform() * DevToTarget;
+    }
+    QTransform LogicalToDevice() const { return Dc.World * PageTransform(); }
+    TPoint Map(QPointF p) const
+    {
+        const QPointF q = T.map(p);
+        return {int(std::llround(q.x())), int(std::llround(q.y()))};
+    }
+    double ScaleX() const { return std::hypot(T.m11(), T.m12()); }
+    double ScaleY() const { return std::hypot(T.m21(), T.m22()); }
+
+    // ---- state onto the canvas ----
+    void ApplyPen()
+    {
+        TPen* pen = C.Pen();
+        static const TPenStyle styles[] = {psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame};
+        const int s = Dc.Pen.Style & 0x0F;
+        pen->SetStyle(s <= 6 ? styles[s] : psSolid);
+        pen->SetColor(Dc.Pen.Color);
+        const double w = Dc.Pen.Width * ScaleX();
+        pen->SetWidth(std::max(1, int(std::lround(w))));
+        pen->SetMode(Rop2ToPenMode(Dc.Rop2));
+    }
+    void ApplyBrush()
+    {
+        TBrush* brush = C.Brush();
+        if (Dc.Brush.Style == 1) {
+            brush->SetStyle(bsClear);
+        } else {
+            brush->SetColor(Dc.Brush.Color);
+            brush->SetStyle(Dc.Brush.Style == 2 && Dc.Brush.Hatch >= 0 && Dc.Brush.Hatch <= 5
+                                ? TBrushStyle(bsHorizontal + Dc.Brush.Hatch)
+                                : bsSolid);
+        }
+        C.SetBkMode(Dc.BkMode);
+        C.SetBkColor(Dc.BkColor);
+    }
+    void ApplyFont()
+    {
+        TLogFont lf = Dc.Font;
+        if (lf.Height != 0) {
+            const int h = std::max(1, int(std::lround(std::fabs(lf.Height * ScaleY()))));
+            lf.Height = lf.Height < 0 ? -h : h;
+        }
+        // A mirrored y axis (the fixed mapping modes) turns the angle round.
+        C.Font()->SetLogFont(lf);
+        C.Font()->SetColor(Dc.TextColor);
+        C.SetTextAlign(Dc.TextAlign & ~TA_UPDATECP);
+        C.SetBkMode(Dc.BkMode);
+        C.SetBkColor(Dc.BkColor);
+    }
+    void ApplyClip()
+    {
+        if (!Dc.Clip) {
+            C.SelectClipRgn(InitialClip ? &*InitialClip : nullptr);
+            return;
+        }
+        QRegion target;
+        for (const QRect& r : *Dc.Clip) {
+            const QPointF a = DevToTarget.map(QPointF(r.left(), r.top()));
+            const QPointF b = DevToTarget.map(QPointF(r.right() + 1, r.bottom() + 1));
+            const TPoint da = C.LPtoDP(TPoint{int(std::llround(a.x())), int(std::llround(a.y()))});
+            const TPoint db = C.LPtoDP(TPoint{int(std::llround(b.x())), int(std::llround(b.y()))});
+            const TRect n = NormalizedRect({da.X, da.Y, db.X, db.Y});
+            if (!n.IsEmpty())
+                target += QRegion(n.ToQRect());
+        }
+        if (InitialClip)
+            target &= *InitialClip;
+        C.SelectClipRgn(&target);
+    }
+    QRegion DeviceRect(QRectF logical) const
+    {
+        const QRectF d = LogicalToDevice().mapRect(logical);
+        return QRegion(QRect(QPoint(int(std::llround(d.left())), int(std::llround(d.top()))),
+                             QPoint(int(std::llround(d.right())) - 1, int(std::llround(d.bottom())) - 1)));
+    }
+    void IntersectClip(const QRegion& r)
+    {
+        Dc.Clip = Dc.Clip ? (*Dc.Clip & r) : r;
+        ApplyClip();
+    }
+    void ExcludeClip(const QRegion& r)
+    {
+        const QRegion all(-(1 << 28), -(1 << 28), 1 << 29, 1 << 29);
+        Dc.Clip = (Dc.Clip ? *Dc.Clip : all) - r;
+        ApplyClip();
+    }
+
+    // ---- objects ----
+    void Store(std::uint32_t index, TObject obj)
+    {
+        if (index == 0 || index > kMaxObjects)
+            return;
+        if (index >= Objects.size())
+            Objects.resize(index + 1);
+        Objects[index] = std::move(obj);
+    }
+    void Select(std::uint32_t handle)
+    {
+        if (handle & kStockObject) {
+            switch (handle & 0xFF) {
+            case WHITE_BRUSH: Dc.Brush = {0, clWhite, 0}; break;
+            case LTGRAY_BRUSH: Dc.Brush = {0, RGB(192, 192, 192), 0}; break;
+            case GRAY_BRUSH: Dc.Brush = {0, RGB(128, 128, 128), 0}; break;
+            case DKGRAY_BRUSH: Dc.Brush = {0, RGB(64, 64, 64), 0}; break;
+            case BLACK_BRUSH: Dc.Brush = {0, clBlack, 0}; break;
+            case NULL_BRUSH: Dc.Brush = {1, clWhite, 0}; break;
+            case WHITE_PEN: Dc.Pen = {0, 0, clWhite}; break;
+            case BLACK_PEN: Dc.Pen = {0, 0, clBlack}; break;
+            case NULL_PEN: Dc.Pen = {5, 0, clBlack}; break;
+            default:
+                if ((handle & 0xFF) >= 10 && (handle & 0xFF) <= 17)
+                    Dc.Font = DefaultFont();
+                break;
+            }
+            return;
+        }
+        if (handle >= Objects.size())
+            return;
+        const TObject& obj = Objects[handle];
+        if (auto* p = std::get_if<TPlayPen>(&obj))
+            Dc.Pen = *p;
+        else if (auto* b = std::get_if<TPlayBrush>(&obj))
+            Dc.Brush = *b;
+        else if (auto* f = std::get_if<TLogFont>(&obj))
+            Dc.Font = *f;
+    }
+    void Delete(std::uint32_t handle)
+    {
+        if (!(handle & kStockObject) && handle < Objects.size())
+            Objects[handle] = std::monostate{};
+    }
+
+    // ---- drawing ----
+    std::vector<TPoint> MapAll(const std::vector<QPointF>& pts) const
+    {
+        std::vector<TPoint> out;
+        out.reserve(pts.size());
+        for (const QPointF& p : pts)
+            out.push_back(Map(p));
+        return out;
+    }
+    void Polyline(const std::vector<QPointF>& pts)
+    {
+        if (InPath) {
+            Path.push_back({pts, false});
+            return;
+        }
+        ApplyPen();
+        C.SetBkMode(Dc.BkMode);
+        C.SetBkColor(Dc.BkColor);
+        C.Polyline(MapAll(pts));
+    }
+    void Polygon(const std::vector<QPointF>& pts)
+    {
+        if (InPath) {
+            Path.push_back({pts, true});
+            return;
+        }
+        ApplyPen();
+        ApplyBrush();
+        C.Polygon(MapAll(pts));
+    }
+    void PolyPolygon(const std::vector<std::vector<QPointF>>& polys)
+    {
+        if (InPath) {
+            for (const auto& p : polys)
+                Path.push_back({p, true});
+            return;
+        }
+        ApplyPen();
+        ApplyBrush();
+        std::vector<std::vector<TPoint>> mapped;
+        for (const auto& p : polys)
+            mapped.push_back(MapAll(p));
+        C.PolyPolygon(mapped);
+    }
+    void LineTo(QPointF p)
+    {
+        if (InPath) {
+            if (Path.empty() || Path.back().Closed)
+                Path.push_back({{Dc.Cur}, false});
+            Path.back().Points.push_back(p);
+        } else {
+            ApplyPen();
+            C.SetBkMode(Dc.BkMode);
+            C.SetBkColor(Dc.BkColor);
+            const TPoint a = Map(Dc.Cur), b = Map(p);
+            C.MoveTo(a.X, a.Y);
+            C.LineTo(b.X, b.Y);
+        }
+        Dc.Cur = p;
+    }
+    void MoveTo(QPointF p)
+    {
+        Dc.Cur = p;
+        if (InPath)
+            Path.push_back({{p}, false});
+    }
+    TRect MapBox(double l, double t, double r, double b) const
+    {
+        const TPoint a = Map({l, t}), z = Map({r, b});
+        return NormalizedRect({a.X, a.Y, z.X, z.Y});
+    }
+    void Shape(int kind, double l, double t, double r, double b, double ew = 0, double eh = 0)
+    {
+        if (InPath) {
+            Path.push_back({{{l, t}, {r, t}, {r, b}, {l, b}}, true});
+            return;
+        }
+        ApplyPen();
+        ApplyBrush();
+        const TRect box = MapBox(l, t, r, b);
+        if (kind == 0)
+            C.Rectangle(box);
+        else if (kind == 1)
+            C.Ellipse(box);
+        else
+            C.RoundRect(box.Left, box.Top, box.Right, box.Bottom, int(std::lround(ew * ScaleX())),
+                        int(std::lround(eh * ScaleY())));
+    }
+    void FillRects(const std::vector<QRectF>& rects, const TPlayBrush& brush)
+    {
+        const TPlayBrush saved = Dc.Brush;
+        Dc.Brush = brush;
+        ApplyBrush();
+        for (const QRectF& r : rects)
+            C.FillRect(MapBox(r.left(), r.top(), r.right(), r.bottom()));
+        Dc.Brush = saved;
+    }
+    void Text(QPointF ref, unsigned options, const std::optional<QRectF>& rect, const QString& text,
+              const std::vector<int>& dx)
+    {
+        ApplyFont();
+        ApplyBrush();
+        ApplyFont();
+        if (Dc.TextAlign & TA_UPDATECP)
+            ref = Dc.Cur;
+        const TPoint p = Map(ref);
+        std::optional<TRect> r;
+        if (rect)
+            r = MapBox(rect->left(), rect->top(), rect->right(), rect->bottom());
+        if (!dx.empty()) {
+            // Advances scaled through running sums, so rounding does not drift along the line.
+            std::vector<int> scaled(dx.size());
+            const double sx = ScaleX();
+            double sum = 0;
+            int placed = 0;
+            for (size_t i = 0; i < dx.size(); ++i) {
+                sum += dx[i] * sx;
+                const int next = int(std::llround(sum));
+                scaled[i] = next - placed;
+                placed = next;
+            }
+            // The canvas maps logical to device itself; the advances given are logical.
+            C.ExtTextOut(p.X, p.Y, options, r ? &*r : nullptr, text, &scaled);
+            if (Dc.TextAlign & TA_UPDATECP) {
+                double total = 0;
+                for (int a : dx)
+                    total += a;
+                Dc.Cur.rx() += total;
+            }
+        } else {
+            C.ExtTextOut(p.X, p.Y, options, r ? &*r : nullptr, text);
+        }
+    }
+    void Bitmap(const QRectF& dest, QRect source, const unsigned char* bmi, std::size_t bmiSize,
+                const unsigned char* bits, std::size_t bitsSize)
+    {
+        TDibInfo info;
+        if (!ParseDibInfo(bmi, bmiSize, info))
+            return;
+        const QImage img = DecodeDib(bmi, bmiSize, bits, bitsSize);
+        if (img.isNull())
+            return;
+        // Source rectangles of bottom-up bitmaps count from the last row.
+        if (!info.TopDown)
+            source.moveTop(img.height() - source.top() - source.height());
+        C.SetStretchBltMode(Dc.StretchMode);
+        const TPoint a = Map(dest.topLeft()), b = Map(dest.bottomRight());
+        C.StretchDIBits({a.X, a.Y, b.X, b.Y},
+                        {source.left(), source.top(), source.left() + source.width(), source.top() + source.height()}, img);
+    }
+    void PatBlt(const QRectF& dest, std::uint32_t rop)
+    {
+        TPlayBrush b = Dc.Brush;
+        if (rop == 0x00000042)
+            b = {0, clBlack, 0};
+        else if (rop == 0x00FF0062)
+            b = {0, clWhite, 0};
+        else if (rop != 0x00F00021)
+            return;
+        FillRects({dest.normalized()}, b);
+    }
+    void EndPathDrawing(bool stroke, bool fill)
+    {
+        if (Path.empty())
+            return;
+        std::vector<std::vector<TPoint>> figures;
+        for (const TSubpath& s : Path)
+            if (s.Points.size() >= 2)
+                figures.push_back(MapAll(s.Points));
+        if (fill) {
+            const TPlayPen savedPen = Dc.Pen;
+            Dc.Pen.Style = 5;
+            ApplyPen();
+            ApplyBrush();
+            C.PolyPolygon(figures);
+            Dc.Pen = savedPen;
+        }
+        if (stroke) {
+            ApplyPen();
+            C.SetBkMode(Dc.BkMode);
+            C.SetBkColor(Dc.BkColor);
+            size_t i = 0;
+            for (const TSubpath& s : Path) {
+                if (s.Points.size() < 2)
+                    continue;
+                std::vector<TPoint> pts = figures[i++];
+                if (s.Closed || fill)
+                    pts.push_back(pts.front());
+                C.Polyline(pts);
+            }
+        }
+        Path.clear();
+    }
+    void Save() { Stack.push_back(Dc); }
+    void Restore(int n)
+    {
+        const int level = n < 0 ? int(Stack.size()) + n : n - 1;
+        if (level < 0 || level >= int(Stack.size()))
+            return;
+        Dc = Stack[size_t(level)];
+        Stack.resize(size_t(level));
+        Update();
+        ApplyClip();
+    }
+};
+
+// Reads inside one record; every access is checked.
+struct TRecord {
+    const unsigned char* P;
+    std::size_t Size;
+    bool Has(std::size_t offset, std::size_t count) const { return offset <= Size && count <= Size - offset; }
+    std::int32_t I(std::size_t o) const { return I32(P + o); }
+    std::uint32_t U(std::size_t o) const { return U32(P + o); }
+};
+
+} // namespace tessiv::detail
