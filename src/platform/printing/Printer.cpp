@@ -1,0 +1,528 @@
+#include "platform/printing/Printer.h"
+
+#include "platform/core/SysUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <cstdio>
+
+namespace tessiv {
+
+const QString TPrinter::PdfPrinterName = QStringLiteral("PDF");
+
+namespace {
+
+// Windows numbers its standard papers up to here.
+constexpr int LastStandardPaper = 118;
+
+const QString SPrinterIndexError = QStringLiteral("Printer index out of range");
+const QString SPrinting = QStringLiteral("Printing in progress");
+const QString SNotPrinting = QStringLiteral("Printer is not currently printing");
+const QString SInvalidPrinter = QStringLiteral("Printer selected is not valid");
+
+// Puts the device mode on the Qt printer. The printable area is the largest the device allows:
+// its minimum margins, none for a PDF file.
+bool Configure(QPrinter& printer, const QPageSize& size, const TDeviceMode& mode, bool pdf)
+{
+    if (!printer.setPageSize(size))
+        return false;
+    printer.setPageOrientation(mode.Orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
+    const QPageLayout layout = printer.pageLayout();
+    if (!printer.setPageMargins(pdf ? QMarginsF() : layout.minimumMargins(), layout.units()))
+        return false;
+    if (!pdf) {
+        if (mode.Fields & DM_COPIES)
+            printer.setCopyCount(mode.Copies);
+        if (mode.Fields & DM_DUPLEX)
+            printer.setDuplex(DuplexModeOfCode(mode.Duplex).value_or(QPrinter::DuplexNone));
+        if (mode.Fields & DM_DEFAULTSOURCE)
+            printer.setPaperSource(PaperSourceOfBin(mode.DefaultSource).value_or(QPrinter::Auto));
+    }
+    return true;
+}
+
+int RoundPixels(qreal v)
+{
+    return static_cast<int>(std::lround(v));
+}
+
+} // namespace
+
+TPrinter::TPrinter()
+{
+    LoadPrinters();
+    try {
+        SelectPrinter(FDefaultIndex);
+    } catch (const EPrinter&) {
+        // A default queue that cannot be used must not leave the program without a printer.
+        if (FDefaultIndex == FPdfIndex)
+            throw;
+        FDefaultIndex = FPdfIndex;
+        SelectPrinter(FPdfIndex);
+    }
+}
+
+TPrinter::~TPrinter()
+{
+    if (FPrinting) {
+        FQPrinter->abort();
+        FCanvas.reset();
+        FPainter->end();
+    }
+}
+
+// ---- the printer list ---------------------------------------------------------------------------
+
+void TPrinter::LoadPrinters()
+{
+    FPrinters.Clear();
+    FPdfIndex = FPrinters.Add(PdfPrinterName);
+    const QString defaultName = QPrinterInfo::defaultPrinterName();
+    FDefaultIndex = FPdfIndex;
+    for (const QString& name : QPrinterInfo::availablePrinterNames()) {
+        // A queue that takes the PDF printer's name would be indistinguishable from it.
+        if (name.compare(PdfPrinterName, Qt::CaseInsensitive) == 0)
+            continue;
+        const int i = FPrinters.Add(name);
+        if (name == defaultName)
+            FDefaultIndex = i;
+    }
+}
+
+bool TPrinter::IsPdfPrinter() const
+{
+    return FPrinterIndex == FPdfIndex;
+}
+
+void TPrinter::SetPrinterIndex(int index)
+{
+    CheckNotPrinting();
+    if (index == -1)
+        index = FDefaultIndex;
+    if (index < 0 || index >= FPrinters.Count())
+        throw EPrinter(SPrinterIndexError);
+    if (index != FPrinterIndex)
+        SelectPrinter(index);
+}
+
+void TPrinter::SelectPrinter(int index)
+{
+    const bool pdf = index == FPdfIndex;
+    std::vector<TPaperInfo> papers;
+    std::vector<QPageSize> sizes;
+    QPageSize minCustom, maxCustom;
+    std::unique_ptr<QPrinter> printer;
+    TDeviceMode mode;
+    QPageSize defaultSize;
+
+    auto addPaper = [&](int number, const QPageSize& size) {
+        papers.push_back({number, size.name(), PaperWidthOf(size), PaperLengthOf(size)});
+        sizes.push_back(size);
+    };
+
+    if (pdf) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setResolution(PdfResolution);
+        // Every standard paper Qt knows by its own Windows number (aliases such as the
+        // transverse sizes left out), and any other size.
+        for (int n = 1; n <= LastStandardPaper; ++n) {
+            const std::optional<QPageSize> size = PageSizeOfPaper(n);
+            if (size && size->windowsId() == n)
+                addPaper(n, *size);
+        }
+        papers.push_back({DMPAPER_USER, QStringLiteral("Custom"), 0, 0});
+        sizes.emplace_back();
+        mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+        defaultSize = QPageSize(QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
+                                    ? QPageSize::Letter
+                                    : QPageSize::A4);
+    } else {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(FPrinters[index]);
+        if (info.isNull())
+            throw EPrinter(SInvalidPrinter);
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        // Sizes without a Windows number are the driver's own forms, numbered after
+        // DMPAPER_USER in list order as Windows drivers number theirs.
+        int nextOwn = DMPAPER_USER + 1;
+        for (const QPageSize& size : info.supportedPageSizes()) {
+            int n = size.windowsId();
+            const bool known = n > 0 && n != DMPAPER_USER;
+            if (!known)
+                n = nextOwn++;
+            bool duplicate = false;
+            for (const TPaperInfo& p : papers)
+                duplicate = duplicate || p.Number == n;
+            if (!duplicate)
+                addPaper(n, size);
+        }
+        mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE;
+        if (info.supportsCustomPageSizes()) {
+            papers.push_back({DMPAPER_USER, QStringLiteral("Custom"), 0, 0});
+            sizes.emplace_back();
+            mode.Fields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
+            minCustom = info.minimumPhysicalPageSize();
+            maxCustom = info.maximumPhysicalPageSize();
+        }
+        for (QPrinter::DuplexMode d : info.supportedDuplexModes())
+            if (d != QPrinter::DuplexNone)
+                mode.Fields |= DM_DUPLEX;
+        mode.Duplex = DuplexCodeOf(info.defaultDuplexMode());
+        defaultSize = info.defaultPageSize();
+    }
+    // A driver that lists no standard paper still prints on its default one.
+    if (papers.empty() || (papers.size() == 1 && papers[0].Number == DMPAPER_USER)) {
+        if (!defaultSize.isValid())
+            defaultSize = QPageSize(QPageSize::A4);
+        int n = defaultSize.windowsId();
+        if (n <= 0 || n == DMPAPER_USER)
+            n = DMPAPER_USER + 1;
+        papers.insert(papers.begin(),
+                      {n, defaultSize.name(), PaperWidthOf(defaultSize), PaperLengthOf(defaultSize)});
+        sizes.insert(sizes.begin(), defaultSize);
+    }
+
+    // The default paper: the driver's own default when it lists it, else its first.
+    std::size_t chosen = 0;
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        if (sizes[i].isValid() && defaultSize.isValid() && sizes[i].isEquivalentTo(defaultSize)) {
+            chosen = i;
+            break;
+        }
+    mode.PaperSize = papers[chosen].Number;
+    mode.PaperWidth = papers[chosen].Width;
+    mode.PaperLength = papers[chosen].Length;
+    mode.Orientation = DMORIENT_PORTRAIT;
+    mode.Copies = 1;
+    mode.DefaultSource = DMBIN_AUTO;
+    if (!(mode.Fields & DM_DUPLEX))
+        mode.Duplex = DMDUP_SIMPLEX;
+
+    if (!Configure(*printer, sizes[chosen], mode, pdf))
+        throw EPrinter(SInvalidPrinter);
+
+    FQPrinter = std::move(printer);
+    FPapers = std::move(papers);
+    FPageSizes = std::move(sizes);
+    FMinCustom = minCustom;
+    FMaxCustom = maxCustom;
+    FDevMode = mode;
+    FPrinterIndex = index;
+}
+
+void TPrinter::GetPrinter(QString& device, QString& driver, QString& port) const
+{
+    device = FPrinters[FPrinterIndex];
+    if (IsPdfPrinter()) {
+        driver = PdfPrinterName;
+        port = FPdfFileName;
+    } else {
+        driver = QPrinterInfo::printerInfo(device).makeAndModel();
+        port = device;
+    }
+}
+
+void TPrinter::SetPrinter(const QString& device, const TDeviceMode* mode)
+{
+    CheckNotPrinting();
+    int index = -1;
+    for (int i = 0; i < FPrinters.Count() && index < 0; ++i)
+        if (FPrinters[i] == device)
+            index = i;
+    if (index < 0)
+        throw EPrinter(SInvalidPrinter);
+    const int oldIndex = FPrinterIndex;
+    const TDeviceMode oldMode = FDevMode;
+    SetPrinterIndex(index);
+    if (!mode)
+        return;
+    try {
+        SetDeviceMode(*mode);
+    } catch (...) {
+        // A wrong device mode leaves the former printer selected as it was.
+        if (oldIndex != FPrinterIndex) {
+            SelectPrinter(oldIndex);
+            ApplyDeviceMode(oldMode);
+        }
+        throw;
+    }
+}
+
+void TPrinter::SetPdfFileName(const QString& fileName)
+{
+    FPdfFileName = fileName;
+}
+
+// ---- device mode --------------------------------------------------------------------------------
+
+int TPrinter::PaperIndex(int number) const
+{
+    for (std::size_t i = 0; i < FPapers.size(); ++i)
+        if (FPapers[i].Number == number)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QPageSize TPrinter::PageSizeOf(const TDeviceMode& mode) const
+{
+    if (mode.PaperSize == DMPAPER_USER)
+        return QPageSize(QSizeF(mode.PaperWidth / 10.0, mode.PaperLength / 10.0), QPageSize::Millimeter,
+                         QString(), QPageSize::ExactMatch);
+    return FPageSizes[static_cast<std::size_t>(PaperIndex(mode.PaperSize))];
+}
+
+void TPrinter::SetDeviceMode(const TDeviceMode& mode)
+{
+    CheckNotPrinting();
+    const unsigned take = mode.Fields & FDevMode.Fields;
+    TDeviceMode m = FDevMode;
+    if (take & DM_ORIENTATION) {
+        if (mode.Orientation != DMORIENT_PORTRAIT && mode.Orientation != DMORIENT_LANDSCAPE)
+            throw EPrinter(Format("Invalid orientation %d", {mode.Orientation}));
+        m.Orientation = mode.Orientation;
+    }
+    if (take & DM_PAPERSIZE) {
+        if (PaperIndex(mode.PaperSize) < 0)
+            throw EPrinter(Format("Paper size %d is not supported by printer \"%s\"",
+                                  {mode.PaperSize, FPrinters[FPrinterIndex]}));
+        m.PaperSize = mode.PaperSize;
+    }
+    if (m.PaperSize == DMPAPER_USER) {
+        if (take & DM_PAPERWIDTH)
+            m.PaperWidth = mode.PaperWidth;
+        if (take & DM_PAPERLENGTH)
+            m.PaperLength = mode.PaperLength;
+        if (m.PaperWidth <= 0 || m.PaperLength <= 0)
+            throw EPrinter(Format("Invalid paper size %d x %d", {m.PaperWidth, m.PaperLength}));
+        if (FMinCustom.isValid() && FMaxCustom.isValid()) {
+            const QSizeF lo = FMinCustom.size(QPageSize::Millimeter) * 10;
+            const QSizeF hi = FMaxCustom.size(QPageSize::Millimeter) * 10;
+            if (m.PaperWidth < std::floor(lo.width()) || m.PaperLength < std::floor(lo.height()) ||
+                m.PaperWidth > std::ceil(hi.width()) || m.PaperLength > std::ceil(hi.height()))
+                throw EPrinter(Format("Paper size %d x %d is outside the limits of printer \"%s\"",
+                                      {m.PaperWidth, m.PaperLength, FPrinters[FPrinterIndex]}));
+        }
+    } else {
+        const TPaperInfo& paper = FPapers[static_cast<std::size_t>(PaperIndex(m.PaperSize))];
+        m.PaperWidth = paper.Width;
+        m.PaperLength = paper.Length;
+    }
+    if (take & DM_COPIES) {
+        if (mode.Copies < 1)
+            throw EPrinter(Format("Invalid number of copies: %d", {mode.Copies}));
+        m.Copies = mode.Copies;
+    }
+    if (take & DM_DEFAULTSOURCE) {
+        if (!PaperSourceOfBin(mode.DefaultSource))
+            throw EPrinter(Format("Invalid paper source %d", {mode.DefaultSource}));
+        m.DefaultSource = mode.DefaultSource;
+    }
+    if (take & DM_DUPLEX) {
+        if (!DuplexModeOfCode(mode.Duplex))
+            throw EPrinter(Format("Invalid duplex mode %d", {mode.Duplex}));
+        m.Duplex = mode.Duplex;
+    }
+    ApplyDeviceMode(m);
+}
+
+void TPrinter::ApplyDeviceMode(const TDeviceMode& mode)
+{
+    if (!Configure(*FQPrinter, PageSizeOf(mode), mode, IsPdfPrinter())) {
+        Configure(*FQPrinter, PageSizeOf(FDevMode), FDevMode, IsPdfPrinter());
+        throw EPrinter(Format("Paper size %d is not supported by printer \"%s\"",
+                              {mode.PaperSize, FPrinters[FPrinterIndex]}));
+    }
+    FDevMode = mode;
+}
+
+TPrinterOrientation TPrinter::Orientation() const
+{
+    return FDevMode.Orientation == DMORIENT_LANDSCAPE ? TPrinterOrientation::poLandscape
+                                                      : TPrinterOrientation::poPortrait;
+}
+
+void TPrinter::SetOrientation(TPrinterOrientation value)
+{
+    TDeviceMode m;
+    m.Fields = DM_ORIENTATION;
+    m.Orientation = value == TPrinterOrientation::poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    SetDeviceMode(m);
+}
+
+void TPrinter::SetCopies(int value)
+{
+    TDeviceMode m;
+    m.Fields = DM_COPIES;
+    m.Copies = value;
+    SetDeviceMode(m);
+}
+
+// ---- device capabilities ------------------------------------------------------------------------
+
+TDeviceCaps TPrinter::Caps() const
+{
+    TDeviceCaps c;
+    c.DpiX = FQPrinter->logicalDpiX();
+    c.DpiY = FQPrinter->logicalDpiY();
+    c.Width = FQPrinter->width();
+    c.Height = FQPrinter->height();
+    c.BitsPerPixel = FQPrinter->colorMode() == QPrinter::Color ? 24 : 1;
+    const QRectF paper = FQPrinter->paperRect(QPrinter::DevicePixel);
+    const QRectF page = FQPrinter->pageRect(QPrinter::DevicePixel);
+    c.PhysicalWidth = RoundPixels(paper.width());
+    c.PhysicalHeight = RoundPixels(paper.height());
+    c.OffsetX = RoundPixels(page.left() - paper.left());
+    c.OffsetY = RoundPixels(page.top() - paper.top());
+    return c;
+}
+
+int TPrinter::GetDeviceCaps(int index) const
+{
+    return DeviceCapsValue(Caps(), index);
+}
+
+bool TPrinter::EscapeSupported(int escape) const
+{
+    return escape == QUERYESCSUPPORT || escape == GETPHYSPAGESIZE || escape == GETPRINTINGOFFSET;
+}
+
+TSize TPrinter::PhysicalPageSize() const
+{
+    const TDeviceCaps c = Caps();
+    return {c.PhysicalWidth, c.PhysicalHeight};
+}
+
+TPoint TPrinter::PrintingOffset() const
+{
+    const TDeviceCaps c = Caps();
+    return {c.OffsetX, c.OffsetY};
+}
+
+int TPrinter::PageWidth() const
+{
+    return FQPrinter->width();
+}
+
+int TPrinter::PageHeight() const
+{
+    return FQPrinter->height();
+}
+
+// ---- the print job ------------------------------------------------------------------------------
+
+void TPrinter::CheckNotPrinting() const
+{
+    if (FPrinting)
+        throw EPrinter(SPrinting);
+}
+
+void TPrinter::CheckPrinting() const
+{
+    if (!FPrinting)
+        throw EPrinter(SNotPrinting);
+}
+
+TCanvas* TPrinter::Canvas() const
+{
+    CheckPrinting();
+    return FCanvas.get();
+}
+
+void TPrinter::BeginDoc()
+{
+    CheckNotPrinting();
+    const bool pdf = IsPdfPrinter();
+    const QString device = FPrinters[FPrinterIndex];
+    QString target;
+    std::unique_ptr<QTemporaryFile> part;
+    if (pdf) {
+        if (FPdfFileName.isEmpty())
+            throw EPrinter(QStringLiteral("No file name given for the PDF printer"));
+        // The file is written beside its final name and takes that name at EndDoc, so an
+        // aborted or failed job leaves an older file as it was.
+        const QFileInfo fi(FPdfFileName);
+        target = fi.absoluteFilePath();
+        part = std::make_unique<QTemporaryFile>(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
+                                                QStringLiteral(".XXXXXX"));
+        if (!part->open())
+            throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(target)}));
+        part->close();
+        FQPrinter->setOutputFileName(part->fileName());
+    }
+    FQPrinter->setDocName(FTitle);
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(FQPrinter.get())) {
+        if (pdf)
+            throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(target)}));
+        throw EPrinter(Format("Cannot start printing on \"%s\"", {device}));
+    }
+    auto canvas = std::make_unique<TPainterCanvas>(painter.get(), Caps());
+    FPainter = std::move(painter);
+    FCanvas = std::move(canvas);
+    FPdfPart = std::move(part);
+    FPdfTarget = target;
+    FPrinting = true;
+    FAborted = false;
+    FPageNumber = 1;
+}
+
+void TPrinter::NewPage()
+{
+    CheckPrinting();
+    if (!FQPrinter->newPage())
+        throw EPrinter(Format("Cannot start a new page on \"%s\"", {FPrinters[FPrinterIndex]}));
+    ++FPageNumber;
+}
+
+void TPrinter::EndJob()
+{
+    FCanvas.reset();
+    FPainter->end();
+    FPainter.reset();
+    FPrinting = false;
+    FPageNumber = 0;
+}
+
+void TPrinter::EndDoc()
+{
+    CheckPrinting();
+    EndJob();
+    const bool failed = FQPrinter->printerState() == QPrinter::Error;
+    std::unique_ptr<QTemporaryFile> part = std::move(FPdfPart);
+    if (part) {
+        if (failed || std::rename(QFile::encodeName(part->fileName()).constData(),
+                                  QFile::encodeName(FPdfTarget).constData()) != 0)
+            throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(FPdfTarget)}));
+        part->setAutoRemove(false);
+        return;
+    }
+    if (failed)
+        throw EPrinter(Format("Printing on \"%s\" failed", {FPrinters[FPrinterIndex]}));
+}
+
+void TPrinter::Abort()
+{
+    CheckPrinting();
+    FQPrinter->abort();
+    EndJob();
+    FPdfPart.reset();
+    FAborted = true;
+}
+
+// ---- the program's printer ----------------------------------------------------------------------
+
+TPrinter* Printer()
+{
+    static const std::unique_ptr<TPrinter> printer = std::make_unique<TPrinter>();
+    return printer.get();
+}
+
+} // namespace tessiv
