@@ -70,6 +70,27 @@ constexpr TStringTableEntry StringTable[] = {
     // Printer object.
     {37165, u"Illegal call to NewPage"},
     {37166, u"ZTPrinter not ready"},
+    // Function library: the vendor and the explanations of the built-in functions.
+    {37207, u"Tormelin AS"},
+    {37249, u"Returns <X> or <Y> depending on the boolean expression <Exp>"},
+    {37250, u"Convert a numeric <X> to a string"},
+    {37251, u"Return current time as a string"},
+    {37252, u"Return current date as a string"},
+    {37253, u"Sums the numeric <X>"},
+    {37254, u"Returns a substring of string X"},
+    {37255, u"Increments for each iteration"},
+    {37256, u"Returns the highest <X>"},
+    {37257, u"Returns the lowest <X>"},
+    {37258, u"Returns the average of numeric <X>"},
+    {37259, u"boolean value"},
+    {37260, u"Returns the integer part of <X>"},
+    {37261, u"Returns the fractional part of <X>"},
+    {37262, u"Returns square root of <X>"},
+    {37263, u"Returns the data type of <Exp>"},
+    {37265, u"Converts a string to upper case letters"},
+    {37266, u"Converts a string to lower case letters"},
+    {37267, u"Makes the first character upper case and the rest lower case"},
+    {37271, u"Formats numeric <N> using the mask in <F>"},
 };
 
 constexpr bool TableIsSorted()
