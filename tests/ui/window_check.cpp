@@ -40,6 +40,9 @@ int main(int argc, char** argv)
     }
     const QPoint origin = host.Surface()->mapToGlobal(QPoint(0, 0));
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    // For a person to look at: TESSIV_SCREENSHOT names a PNG to write.
+    if (const QByteArray path = qgetenv("TESSIV_SCREENSHOT"); !path.isEmpty())
+        shot.save(QString::fromLocal8Bit(path));
     auto at = [&](int x, int y) { return shot.pixel(origin.x() + x, origin.y() + y) & 0xFFFFFF; };
     struct Check {
         int x, y;
