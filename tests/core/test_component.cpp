@@ -86,7 +86,7 @@ TEST(Component, DeletingTheOwnerFreesEverythingItOwns)
     SUCCEED();
 }
 
-TEST(Component, StateFlagsAndNotificationsOnInsert)
+TEST(Component, InsertionsTellTheOwnerAndRemovalsTellEverythingItOwns)
 {
     struct Watcher : TComponent {
         using TComponent::TComponent;
@@ -97,16 +97,19 @@ TEST(Component, StateFlagsAndNotificationsOnInsert)
             (op == TOperation::opInsert ? inserts : removes)++;
         }
     };
-    auto root = NewRoot();
-    auto* w = new Watcher(root.get());
-    auto* p = new TTestPanel(root.get()); // the owner passes the insert on to what it owns
-    EXPECT_EQ(w->inserts, 1);
-    p->Free();
-    EXPECT_EQ(w->removes, 1);
+    std::unique_ptr<Watcher, TComponentDeleter> owner(new Watcher(nullptr));
+    auto* sibling = new Watcher(owner.get());
+    EXPECT_EQ(owner->inserts, 1);
+    auto* p = new TTestPanel(owner.get());
+    EXPECT_EQ(owner->inserts, 2);
+    EXPECT_EQ(sibling->inserts, 0);
+    p->Free(); // siblings may hold references to it: they hear of its going
+    EXPECT_EQ(owner->removes, 1);
+    EXPECT_EQ(sibling->removes, 1);
 
-    root->SetDesigning(true);
-    EXPECT_TRUE(w->ComponentState().Contains(csDesigning));
-    EXPECT_FALSE(w->ComponentState().Contains(csLoading));
+    owner->SetDesigning(true);
+    EXPECT_TRUE(sibling->ComponentState().Contains(csDesigning));
+    EXPECT_FALSE(sibling->ComponentState().Contains(csLoading));
 }
 
 TEST(ClassRegistry, FindsRegisteredClassesByNameIgnoringCase)

@@ -218,8 +218,12 @@ void TComponent::RemoveFreeNotification(TComponent* component)
 
 void TComponent::Notification(TComponent* component, TOperation operation)
 {
-    if (operation == TOperation::opRemove && component)
+    if (operation != TOperation::opRemove)
+        return;
+    if (component)
         RemoveFreeNotification(component);
+    // A removal concerns everything the owner holds (references between siblings); an insertion
+    // only the owner, which keeps reading a stream of n components linear.
     // Newest first, by index: a handler may free components, and the list may shrink under us.
     for (size_t i = FComponents.size(); i-- > 0;)
         if (i < FComponents.size())

@@ -92,7 +92,8 @@ public:
     }
 
     // opInsert when a component is added to this one, opRemove when a component this one owns,
-    // or one it asked to be told about, goes away. The default passes it on to the owned ones.
+    // or one it asked to be told about, goes away. The default passes a removal on to the owned
+    // ones.
     virtual void Notification(TComponent* component, TOperation operation);
     // After a stream has been read and its references resolved; clears csLoading.
     virtual void Loaded();
