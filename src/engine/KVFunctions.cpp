@@ -125,43 +125,35 @@ void TKVFunctionStr::Calculate(TKVEvResult& result)
     }
 }
 
+namespace {
+// The single string argument with each character mapped by map(index, character); ERROR when the
+// argument is missing or not a string.
+template <class Map>
+TKVEvResult MapString(const TKVEvElementFunction& f, Map map)
+{
+    const QString* s = StringArgument(f);
+    if (!s)
+        return TKVEvResult::Error();
+    QString t = *s;
+    for (qsizetype i = 0; i < t.size(); ++i)
+        t[i] = map(i, t[i]);
+    return TKVEvResult::String(t);
+}
+} // namespace
+
 void TKVFunctionUpper::Calculate(TKVEvResult& result)
 {
-    const QString* s = StringArgument(*this);
-    if (!s) {
-        result = TKVEvResult::Error();
-        return;
-    }
-    QString t = *s;
-    for (QChar& c : t)
-        c = AsciiUpper(c);
-    result = TKVEvResult::String(t);
+    result = MapString(*this, [](qsizetype, QChar c) { return AsciiUpper(c); });
 }
 
 void TKVFunctionLower::Calculate(TKVEvResult& result)
 {
-    const QString* s = StringArgument(*this);
-    if (!s) {
-        result = TKVEvResult::Error();
-        return;
-    }
-    QString t = *s;
-    for (QChar& c : t)
-        c = AsciiLower(c);
-    result = TKVEvResult::String(t);
+    result = MapString(*this, [](qsizetype, QChar c) { return AsciiLower(c); });
 }
 
 void TKVFunctionPretty::Calculate(TKVEvResult& result)
 {
-    const QString* s = StringArgument(*this);
-    if (!s) {
-        result = TKVEvResult::Error();
-        return;
-    }
-    QString t = *s;
-    for (qsizetype i = 0; i < t.size(); ++i)
-        t[i] = i == 0 ? AsciiUpper(t[i]) : AsciiLower(t[i]);
-    result = TKVEvResult::String(t);
+    result = MapString(*this, [](qsizetype i, QChar c) { return i == 0 ? AsciiUpper(c) : AsciiLower(c); });
 }
 
 void TKVFunctionTime::Calculate(TKVEvResult& result)
