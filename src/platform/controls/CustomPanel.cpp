@@ -2,13 +2,6 @@
 
 namespace tessiv {
 
-const TEnumInfo& AlignmentInfo()
-{
-    static const TEnumInfo info{QStringLiteral("TAlignment"),
-                                {QStringLiteral("taLeftJustify"), QStringLiteral("taRightJustify"),
-                                 QStringLiteral("taCenter")}};
-    return info;
-}
 
 const TEnumInfo& BevelCutInfo()
 {

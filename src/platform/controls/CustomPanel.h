@@ -2,12 +2,11 @@
 // A panel: a control that holds others, filled with its colour, with an optional bevelled edge
 // and a centred caption.
 
+#include "platform/core/Alignment.h"
 #include "platform/controls/Controls.h"
 
 namespace tessiv {
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-const TEnumInfo& AlignmentInfo();
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 const TEnumInfo& BevelCutInfo();
 enum TBorderStyle { bsNone, bsSingle };

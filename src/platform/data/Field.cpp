@@ -28,13 +28,6 @@ const TEnumInfo& FieldTypeInfo()
     return info;
 }
 
-const TEnumInfo& AlignmentInfo()
-{
-    static const TEnumInfo info{QStringLiteral("TAlignment"),
-        {QStringLiteral("taLeftJustify"), QStringLiteral("taRightJustify"), QStringLiteral("taCenter")}};
-    return info;
-}
-
 const TEnumInfo& FieldKindInfo()
 {
     static const TEnumInfo info{QStringLiteral("TFieldKind"),

@@ -2,6 +2,7 @@
 // Fields: one object per column of an open dataset, of the class its database type maps to (the
 // table in FieldTypes.cpp). A field reads and writes the dataset's current record.
 
+#include "platform/core/Alignment.h"
 #include "platform/core/Component.h"
 #include "platform/core/SysUtils.h"
 
@@ -21,8 +22,6 @@ enum TFieldType {
 };
 const TEnumInfo& FieldTypeInfo();
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-const TEnumInfo& AlignmentInfo();
 
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 const TEnumInfo& FieldKindInfo();
