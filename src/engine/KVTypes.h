@@ -1,6 +1,8 @@
 #pragma once
 // Enumerations of the report engine that several of its units share.
 
+#include "platform/core/TypInfo.h"
+
 namespace tessiv {
 
 // Paper sizes; the value of a standard size is its device paper code, Custom is a size of its own.
@@ -48,5 +50,9 @@ enum TKVBandType {
     rbOverlay,
     rbChild,
 };
+
+// Value names of the enumerations above, as report files store them.
+const TEnumInfo& PaperSizeInfo();
+const TEnumInfo& BandTypeInfo();
 
 } // namespace tessiv

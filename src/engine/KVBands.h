@@ -1,0 +1,219 @@
+#pragma once
+// The bands of a report: horizontal strips on the report panel that carry printable controls.
+// TKVBand has a kind of its own; a child band prints right after its parent band; a group starts
+// a new group when its expression changes; a sub-detail is a nested data level. Links between
+// bands are component references stored by name, and a chain of links never closes on itself.
+
+#include "engine/KVBasePanel.h"
+#include "engine/KVController.h"
+#include "engine/KVTypes.h"
+#include "engine/KVUnits.h"
+
+#include <memory>
+
+namespace tessiv {
+
+class TDataSet;
+class TKVChildBand;
+class TKVSubDetail;
+class TVardoRep;
+class TKVCustomBand;
+
+using TKVBandAfterPrintEvent = TEvent<void(TKVCustomBand* sender, bool bandPrinted)>;
+using TKVBandBeforePrintEvent = TEvent<void(TKVCustomBand* sender, bool& printBand)>;
+
+class TKVCustomBand : public TKVBasePanel {
+    TESSIV_CLASS(TKVCustomBand, TKVBasePanel)
+public:
+    explicit TKVCustomBand(TComponent* owner);
+    ~TKVCustomBand() override;
+
+    TKVBandType BandType() const { return FBandType; }
+    void SetBandType(TKVBandType value);
+    TKVBandSize* Size() const { return FSize.get(); }
+    // The report the band was placed on.
+    TVardoRep* ParentReport() const { return FParentReport; }
+    // That report while the band is registered with it and both have the same owner: the
+    // condition under which links by name take effect.
+    TVardoRep* LinkedReport() const;
+
+    bool AlignToBottom() const { return FAlignToBottom; }
+    void SetAlignToBottom(bool v) { FAlignToBottom = v; }
+    bool ForceNewColumn() const { return FForceNewColumn; }
+    void SetForceNewColumn(bool v) { FForceNewColumn = v; }
+    bool ForceNewPage() const { return FForceNewPage; }
+    void SetForceNewPage(bool v) { FForceNewPage = v; }
+
+    // The first child band of the report's band list whose parent band is this one.
+    TKVChildBand* ChildBand() const;
+    bool HasChild() const { return ChildBand() != nullptr; }
+    void SetHasChild(bool value);
+
+    TKVUnit Units() const { return FSize ? FSize->GetUnits() : kvunNative; }
+    virtual void SetUnits(TKVUnit value);
+
+    // Set by the report while it lays this band out.
+    bool LayingOut() const { return FLayingOut; }
+    void SetLayingOut(bool value) { FLayingOut = value; }
+
+    // Bands that an area of their own places (items, observations, column cells) take their
+    // width here and are neither moved by the report nor resized through their size object.
+    virtual bool PlaceInLayout(int columnWidth) { return false; }
+    virtual bool TakesBoundsAsGiven() const { return false; }
+    // Told when a band leaves the report's band list.
+    virtual void BandRemoved(TKVCustomBand* band) {}
+
+    void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetZoom(int value) override;
+    void CopyFrom(TKVBasePanel* source) override;
+    void Loaded() override;
+    void DefineProperties(TFiler& filer) override;
+    void Paint(TCanvas& canvas) override;
+
+    TKVBandAfterPrintEvent AfterPrint;
+    TKVBandBeforePrintEvent BeforePrint;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    // The band has just been registered with a report.
+    virtual void PlacedOnReport(TVardoRep* report) {}
+    // Rebuilds and lays out the bands of the linked report, if any.
+    void RelayoutReport() const;
+    // A link that would close a chain: refused silently when set by a caller, and an error while
+    // a file is read, where it can only come from a damaged or crafted file.
+    void RefuseLoop(const TComponent* target) const;
+
+private:
+    std::unique_ptr<TKVBandSize> FSize;
+    TVardoRep* FParentReport = nullptr;
+    TKVBandType FBandType = rbTitle;
+    bool FAlignToBottom = false;
+    bool FForceNewColumn = false;
+    bool FForceNewPage = false;
+    bool FLayingOut = false;
+    int FSavedHeight = 40;
+};
+
+class TKVBand : public TKVCustomBand {
+    TESSIV_CLASS(TKVBand, TKVCustomBand)
+public:
+    explicit TKVBand(TComponent* owner);
+};
+
+class TKVChildBand : public TKVCustomBand {
+    TESSIV_CLASS(TKVChildBand, TKVCustomBand)
+public:
+    explicit TKVChildBand(TComponent* owner);
+
+    TKVCustomBand* ParentBand() const { return FParentBand; }
+    void SetParentBand(TKVCustomBand* value);
+    const QString& ParentBandName() const { return FParentBandName; }
+    void SetParentBandName(const QString& value);
+
+    void CopyFrom(TKVBasePanel* source) override;
+    void Loaded() override;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    // The parent band changed (item areas and column grids find their group from it).
+    virtual void ParentBandChanged() {}
+
+private:
+    bool WouldLoop(const TKVCustomBand* parent) const;
+    void Link(TKVCustomBand* value);
+
+    TKVCustomBand* FParentBand = nullptr;
+    QString FParentBandName;
+};
+
+// A band that drives a data level of its own.
+class TKVControllerBand : public TKVCustomBand {
+    TESSIV_CLASS(TKVControllerBand, TKVCustomBand)
+public:
+    explicit TKVControllerBand(TComponent* owner);
+    ~TKVControllerBand() override;
+
+    TKVController* Controller() const { return FController.get(); }
+    TComponent* Master() const { return FController->Master(); }
+    virtual void SetMaster(TComponent* value);
+
+protected:
+    void PlacedOnReport(TVardoRep* report) override;
+
+private:
+    std::unique_ptr<TKVController> FController;
+};
+
+// The header and footer flags of a sub-detail (not stored).
+class TKVSubDetailGroupBands : public TPersistent {
+    TESSIV_CLASS(TKVSubDetailGroupBands, TPersistent)
+public:
+    explicit TKVSubDetailGroupBands(TKVSubDetail* subDetail) : FSubDetail(subDetail) {}
+    bool HasHeader() const;
+    void SetHasHeader(bool value);
+    bool HasFooter() const;
+    void SetHasFooter(bool value);
+
+private:
+    TKVSubDetail* FSubDetail;
+};
+
+class TKVSubDetail : public TKVControllerBand {
+    TESSIV_CLASS(TKVSubDetail, TKVControllerBand)
+public:
+    explicit TKVSubDetail(TComponent* owner);
+    ~TKVSubDetail() override;
+
+    TKVSubDetailGroupBands* Bands() const { return FBands.get(); }
+    TDataSet* DataSet() const { return Controller()->DataSet(); }
+    void SetDataSet(TDataSet* value) { Controller()->SetDataSet(value); }
+    TKVCustomBand* HeaderBand() const { return Controller()->Header(); }
+    void SetHeaderBand(TKVCustomBand* value);
+    TKVCustomBand* FooterBand() const { return Controller()->Footer(); }
+    void SetFooterBand(TKVCustomBand* value);
+    bool PrintBefore() const { return Controller()->PrintBefore(); }
+    void SetPrintBefore(bool value);
+    bool PrintIfEmpty() const { return Controller()->PrintIfEmpty(); }
+    void SetPrintIfEmpty(bool value) { Controller()->SetPrintIfEmpty(value); }
+
+    TKVOnNeedDataEvent OnNeedData;
+
+private:
+    std::unique_ptr<TKVSubDetailGroupBands> FBands;
+};
+
+class TKVGroup : public TKVCustomBand {
+    TESSIV_CLASS(TKVGroup, TKVCustomBand)
+public:
+    explicit TKVGroup(TComponent* owner);
+
+    const QString& Expression() const { return FExpression; }
+    void SetExpression(const QString& value) { FExpression = value; }
+    TKVBand* FooterBand() const { return FFooterBand; }
+    void SetFooterBand(TKVBand* value);
+    const QString& FooterBandName() const { return FFooterBandName; }
+    void SetFooterBandName(const QString& value);
+    TComponent* Master() const { return FMaster; }
+    // Only a report or a controller band; anything else, nil included, is ignored.
+    void SetMaster(TComponent* value);
+    // Whether the last check opened a new group.
+    bool Changed() const { return FChanged; }
+
+    void CopyFrom(TKVBasePanel* source) override;
+    void DefineProperties(TFiler& filer) override;
+    void Loaded() override;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+    void PlacedOnReport(TVardoRep* report) override;
+
+private:
+    QString FExpression;
+    TKVBand* FFooterBand = nullptr;
+    QString FFooterBandName;
+    TComponent* FMaster = nullptr;
+    bool FChanged = false;
+};
+
+} // namespace tessiv

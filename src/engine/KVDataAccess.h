@@ -1,0 +1,29 @@
+#pragma once
+// The report's calls into the dataset layer, kept in a unit of their own: the dataset headers and
+// the control headers each declare a text alignment type, so no unit may include both.
+
+#include <QString>
+
+namespace tessiv {
+
+class TComponent;
+class TDataSet;
+
+namespace kvdata {
+
+TComponent* AsComponent(TDataSet* dataSet);
+// The dataset the component is, or nil.
+TDataSet* AsDataSet(TComponent* component);
+bool IsActive(const TDataSet* dataSet);
+bool IsTable(const TDataSet* dataSet);
+// The database name of a table; empty for other datasets.
+QString TableDatabaseName(const TDataSet* dataSet);
+// The first database among the owner's components, or nil.
+TComponent* FirstDatabase(const TComponent* owner);
+QString DatabaseName(const TComponent* database);
+// Gives the database (when there is one) and every database dataset of the owner the new name,
+// disconnecting, closing and reopening them around the change.
+void ChangeDatabaseName(TComponent* owner, TComponent* database, const QString& name);
+
+} // namespace kvdata
+} // namespace tessiv
