@@ -5,6 +5,10 @@
 #include "barcode/BarcodeTables.h"
 #include "barcode/BarcodeText.h"
 
+#include "platform/graphics/Types.h"
+
+#include <QString>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -13,6 +17,12 @@
 #include <string_view>
 
 namespace tessiv {
+
+class TCanvas;
+
+// How a CODE25iP text is shown: 14 digits grouped "ddddd.ddd.ddd.dd   d", 12 digits split at
+// IdentSplit ("dd.ddddd   dddd   d" for 7); other lengths as they are.
+std::string FormatCode25iPText(std::string_view Text, int IdentSplit = 7);
 
 class TLLBarcode {
 public:
@@ -54,6 +64,27 @@ public:
 
     // Params' text filtered and completed for CodeType, as MakeModules lays it out.
     static std::string CompleteText(std::string_view Text, btCodeTypes CodeType);
+
+    // ---- drawing ----
+    // Draws the barcode of the current parameters with its unrotated top-left corner at (X, Y), in
+    // the canvas's device units and at its resolution, and returns in Size the horizontal and
+    // vertical extent it covers (width and height swapped for 90 and 270 degrees); nothing is drawn
+    // outside that box. The encoding errors of MakeModules propagate before anything is drawn.
+    // The canvas's brush and text alignment are restored; its font keeps the barcode's font.
+    // Postnet and Postnet_FIM go to DrawPostnet.
+    void DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size);
+    // Postnet and FIM codes, whose bars have fixed physical sizes.
+    void DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size);
+    // Module width of Params' size class, halved for HighDensity; an unknown class counts as SC2.
+    double ModuleWidthMM() const;
+    // One text centred on (TextX, TextY), its top there, given in unrotated canvas coordinates of
+    // a symbol drawn at (X, Y) that is W by H unrotated; the font's cell height comes from
+    // TextBaseHeight, the text turns with Params' rotation.
+    void DrawText(TCanvas& Canvas, int X, const QString& Text, double TextBaseHeight, int W, int H, int TextX,
+                  int TextY, int Y);
+    // Fills one bar rectangle given in unrotated canvas coordinates of a symbol drawn at (X, Y)
+    // that is W by H unrotated, right and bottom edges excluded.
+    void FillRotatedRect(TCanvas& Canvas, const TRect& Rect, int W, int H, int Y, int X);
 
 private:
     void EncodeEAN8();
