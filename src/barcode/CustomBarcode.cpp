@@ -74,6 +74,12 @@ TESSIV_IMPLEMENT_CLASS(TCustomBarcode, TGraphicControl,
     t.Boolean(QStringLiteral("Bar_WidthReduce"), &TCustomBarcode::Bar_WidthReduce,
               &TCustomBarcode::SetBar_WidthReduce);
     t.Boolean(QStringLiteral("Bar_ZoomSize"), &TCustomBarcode::Bar_ZoomSize, &TCustomBarcode::SetBar_ZoomSize);
+    t.template Event<TDragDropEvent>(QStringLiteral("OnDragDrop"),
+                                     static_cast<TDragDropEvent TCustomBarcode::*>(&TControl::OnDragDrop));
+    t.template Event<TDragOverEvent>(QStringLiteral("OnDragOver"),
+                                     static_cast<TDragOverEvent TCustomBarcode::*>(&TControl::OnDragOver));
+    t.template Event<TEndDragEvent>(QStringLiteral("OnEndDrag"),
+                                    static_cast<TEndDragEvent TCustomBarcode::*>(&TControl::OnEndDrag));
     t.template Event<TMouseEvent>(QStringLiteral("OnMouseDown"),
                                   static_cast<TMouseEvent TCustomBarcode::*>(&TControl::OnMouseDown));
     t.template Event<TMouseMoveEvent>(QStringLiteral("OnMouseMove"),

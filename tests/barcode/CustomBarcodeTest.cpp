@@ -52,7 +52,8 @@ TEST(CustomBarcode, StreamingDefaults)
     EXPECT_TRUE(IsDefault("Bar_HeightPercent"));
     EXPECT_FALSE(IsDefault("Bar_HighDensity")); // no declared default: always written
     EXPECT_EQ(Info.FindProperty(QStringLiteral("Bar_CodeType"))->Enum->NameOf(CODE128_C), QStringLiteral("CODE128_C"));
-    EXPECT_NE(Info.FindProperty(QStringLiteral("OnMouseDown")), nullptr);
+    for (const char* event : {"OnDragDrop", "OnDragOver", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+        EXPECT_NE(Info.FindProperty(QLatin1String(event)), nullptr) << event;
 }
 
 struct RangeCase {

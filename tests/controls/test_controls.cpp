@@ -378,3 +378,49 @@ TEST(Controls, FreeingAParentFreesItsChildrenWhoeverOwnsThem)
     EXPECT_EQ(t.host.FocusedControl(), nullptr);
     t.host.MouseRelease(mbLeft, 85, 85); // goes to A now, not to freed memory
 }
+
+TEST(Controls, DraggingAControlOntoOneThatAcceptsIt)
+{
+    Tree t;
+    t.a->SetDragMode(dmAutomatic);
+    std::vector<std::string> drag;
+    t.b->OnDragOver = [&](TObject*, TObject* source, int x, int y, TDragState state, bool& accept) {
+        drag.push_back("over " + std::to_string(state) + " " + std::to_string(x) + "," + std::to_string(y));
+        accept = source == t.a;
+    };
+    t.b->OnDragDrop = [&](TObject*, TObject* source, int x, int y) {
+        drag.push_back(std::string("drop ") + (source == t.a ? "A " : "? ") + std::to_string(x) + "," +
+                       std::to_string(y));
+    };
+    t.a->OnEndDrag = [&](TObject*, TObject* target, int, int) {
+        drag.push_back(std::string("end ") + (target == t.b ? "B" : target ? "?" : "nowhere"));
+    };
+
+    t.host.MousePress(mbLeft, 20, 20); // starts a drag, not a press
+    t.host.MouseMove(22, 21);          // not far enough yet
+    EXPECT_TRUE(drag.empty());
+    t.host.MouseMove(150, 150); // over B
+    EXPECT_EQ(t.host.CurrentCursor(), crDrag);
+    t.host.MouseMove(151, 150);
+    t.host.MouseRelease(mbLeft, 151, 150);
+    EXPECT_EQ(drag, (std::vector<std::string>{"over 0 90,90", "over 2 91,90", "drop A 91,90", "end B"}));
+    EXPECT_EQ(t.Take(), Log{}); // no mouse press or click reached A
+    EXPECT_FALSE(t.a->Dragging());
+
+    // Over a control that does not take drops the cursor says no, and the drag ends nowhere.
+    drag.clear();
+    t.host.MousePress(mbLeft, 20, 20);
+    t.host.MouseMove(250, 150); // the root has no OnDragOver
+    EXPECT_EQ(t.host.CurrentCursor(), crNoDrop);
+    t.host.MouseRelease(mbLeft, 250, 150);
+    EXPECT_EQ(drag, (std::vector<std::string>{"end nowhere"}));
+
+    // Escape cancels over an accepting control: no drop.
+    drag.clear();
+    t.host.MousePress(mbLeft, 20, 20);
+    t.host.MouseMove(150, 150);
+    t.host.KeyPress(VK_ESCAPE, QChar(27));
+    EXPECT_EQ(drag, (std::vector<std::string>{"over 0 90,90", "end nowhere"}));
+    t.host.MouseRelease(mbLeft, 150, 150);
+    EXPECT_EQ(t.Take(), (Log{"B up 90,90 L"})); // the drag is over: an ordinary release
+}

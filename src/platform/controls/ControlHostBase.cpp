@@ -1,6 +1,8 @@
 #include "platform/controls/ControlHostBase.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace tessiv {
 
@@ -132,9 +134,71 @@ void TControlHostBase::MouseDoubleClick(TMouseButton button, int x, int y, TShif
     Press(button, x, y, shift, true);
 }
 
+void TControlHostBase::BeginDrag(TControl* source, bool immediate)
+{
+    if (!source || FDragSource)
+        return;
+    FDragSource = source;
+    FDragTarget = nullptr;
+    FDragStart = FMouse;
+    FDragLast = {INT_MIN, INT_MIN};
+    FDragging = false;
+    FDragAccepted = false;
+    SetCapture(nullptr);
+    if (immediate)
+        DragMoveTo(FMouse);
+}
+
+void TControlHostBase::DragMoveTo(TPoint surface)
+{
+    // A drag that waits for the mouse starts once it has moved five pixels either way.
+    if (!FDragging && std::abs(surface.X - FDragStart.X) < 5 && std::abs(surface.Y - FDragStart.Y) < 5)
+        return;
+    FDragging = true;
+    FDragLast = surface;
+    TControl* target = HitTest(surface);
+    if (target != FDragTarget && ControlAlive(FDragTarget)) {
+        const TPoint o = SurfaceOrigin(FDragTarget);
+        bool ignored = false;
+        FDragTarget->DragOver(FDragSource, surface.X - o.X, surface.Y - o.Y, dsDragLeave, ignored);
+    }
+    const TDragState state = target == FDragTarget ? dsDragMove : dsDragEnter;
+    FDragTarget = target;
+    FDragAccepted = false;
+    if (target && ControlAlive(FDragSource)) {
+        const TPoint o = SurfaceOrigin(target);
+        target->DragOver(FDragSource, surface.X - o.X, surface.Y - o.Y, state, FDragAccepted);
+    }
+    CursorChanged();
+}
+
+void TControlHostBase::EndDrag(bool drop)
+{
+    TControl* source = FDragSource;
+    TControl* target = FDragging && FDragAccepted && drop && ControlAlive(FDragTarget) ? FDragTarget : nullptr;
+    FDragSource = nullptr;
+    FDragTarget = nullptr;
+    FDragging = false;
+    FDragAccepted = false;
+    FButtons = 0;
+    if (target && ControlAlive(source)) {
+        const TPoint o = SurfaceOrigin(target);
+        target->DragDrop(source, FMouse.X - o.X, FMouse.Y - o.Y);
+    }
+    if (ControlAlive(source)) {
+        const TPoint o = target ? SurfaceOrigin(target) : TPoint{};
+        source->DoEndDrag(target, target ? FMouse.X - o.X : 0, target ? FMouse.Y - o.Y : 0);
+    }
+    CursorChanged();
+}
+
 void TControlHostBase::MouseMove(int x, int y, TShiftState shift)
 {
     FMouse = {x, y};
+    if (FDragSource) {
+        DragMoveTo(FMouse);
+        return;
+    }
     UpdateHover(FMouse, shift);
     TControl* target = FCapture ? FCapture : HitTest(FMouse);
     if (target)
@@ -144,6 +208,12 @@ void TControlHostBase::MouseMove(int x, int y, TShiftState shift)
 void TControlHostBase::MouseRelease(TMouseButton button, int x, int y, TShiftState shift)
 {
     FMouse = {x, y};
+    if (FDragSource) {
+        if (!(FMouse == FDragLast)) // released somewhere the last move did not report
+            DragMoveTo(FMouse);
+        EndDrag(true);
+        return;
+    }
     TControl* target = FCapture ? FCapture : HitTest(FMouse);
     FButtons &= ~ButtonBit(button);
     const bool implicit = FImplicitCapture && FCapture == target;
@@ -164,6 +234,10 @@ void TControlHostBase::Click(int x, int y, TMouseButton button, TShiftState shif
 
 void TControlHostBase::KeyPress(unsigned short key, QChar character, TShiftState shift)
 {
+    if (FDragSource && key == VK_ESCAPE) { // Escape cancels a drag
+        EndDrag(false);
+        return;
+    }
     TWinControl* target = FFocused && FFocused->IsShowing() ? FFocused : FRoot;
     if (!target || !target->Enabled())
         return;
@@ -214,6 +288,8 @@ TCursor TControlHostBase::CurrentCursor() const
 {
     if (Screen().Cursor() != crDefault)
         return Screen().Cursor();
+    if (DragActive())
+        return FDragAccepted ? FDragSource->DragCursor() : crNoDrop;
     for (const TControl* c = FCapture ? FCapture : FHover; c; c = c->Parent())
         if (c->Cursor() != crDefault)
             return c->Cursor();
@@ -230,6 +306,12 @@ void TControlHostBase::Forget(TControl* control)
         FFocused = nullptr;
     if (FHover && Within(FHover, control))
         FHover = nullptr;
+    if (FDragTarget && Within(FDragTarget, control))
+        FDragTarget = nullptr;
+    if (FDragSource && Within(FDragSource, control)) {
+        FDragSource = nullptr;
+        FDragging = false;
+    }
 }
 
 void TControlHostBase::InvalidateRect(const TRect& r)

@@ -47,6 +47,14 @@ public:
     TCursor CurrentCursor() const;
     TPoint MousePos() const { return FMouse; }
 
+    // ---- dragging ----
+    void BeginDrag(TControl* source, bool immediate);
+    TControl* DragSource() const { return FDragSource; }
+    bool DragActive() const { return FDragSource && FDragging; }
+    // Drops on the control under the mouse when drop is true and it accepted, then tells the
+    // dragged control where it ended (nil: nowhere).
+    void EndDrag(bool drop);
+
     // ---- painting ----
     // Paints the whole tree on the canvas (surface coordinates), every control clipped to its
     // parent's client area, in z-order.
@@ -76,6 +84,7 @@ protected:
     virtual void CursorChanged() {}
 
 private:
+    void DragMoveTo(TPoint surface);
     void Press(TMouseButton button, int x, int y, TShiftState shift, bool twice);
     void SendMouse(TControl* target, unsigned msg, TPoint surface, TShiftState shift);
     void UpdateHover(TPoint surface, TShiftState shift);
@@ -90,6 +99,12 @@ private:
     TControl* FHover = nullptr;
     TPoint FMouse;
     unsigned FButtons = 0;
+    TControl* FDragSource = nullptr;
+    TControl* FDragTarget = nullptr;
+    TPoint FDragStart;
+    TPoint FDragLast;
+    bool FDragging = false;
+    bool FDragAccepted = false;
     QRegion FInvalid;
     std::vector<TRect> FFocusRects;
 };

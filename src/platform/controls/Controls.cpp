@@ -56,6 +56,12 @@ const TEnumInfo& AlignInfo()
     return info;
 }
 
+const TEnumInfo& DragModeInfo()
+{
+    static const TEnumInfo info{QStringLiteral("TDragMode"), {QStringLiteral("dmManual"), QStringLiteral("dmAutomatic")}};
+    return info;
+}
+
 TShiftState KeysToShiftState(unsigned keys)
 {
     TShiftState s;
@@ -489,6 +495,10 @@ void TControl::DispatchMouse(TMessage& message)
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        if (button == mbLeft && FDragMode == dmAutomatic) {
+            BeginDrag(false);
+            break;
+        }
         if (FControlStyle.Contains(csCaptureMouse))
             SetMouseCapture(true);
         if (button == mbLeft && FControlStyle.Contains(csClickEvents))
@@ -517,6 +527,44 @@ void TControl::DispatchMouse(TMessage& message)
         break;
     }
     }
+}
+
+void TControl::BeginDrag(bool immediate)
+{
+    if (TControlHostBase* host = Host())
+        host->BeginDrag(this, immediate);
+}
+
+bool TControl::Dragging() const
+{
+    TControlHostBase* host = Host();
+    return host && host->DragSource() == this;
+}
+
+void TControl::EndDrag(bool drop)
+{
+    if (TControlHostBase* host = Host(); host && host->DragSource() == this)
+        host->EndDrag(drop);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept)
+{
+    // Only a control that handles OnDragOver can take a drop.
+    accept = static_cast<bool>(OnDragOver);
+    if (OnDragOver)
+        OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, int x, int y)
+{
+    if (OnDragDrop)
+        OnDragDrop(this, source, x, y);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y)
+{
+    if (OnEndDrag)
+        OnEndDrag(this, target, x, y);
 }
 
 void TControl::Click()

@@ -47,6 +47,14 @@ enum TControlStyleItem { csAcceptsControls, csCaptureMouse, csDesignInteractive,
                          csNoDesignVisible, csReplicatable, csNoStdEvents };
 using TControlStyle = TSet<TControlStyleItem>;
 
+enum TDragMode { dmManual, dmAutomatic };
+const TEnumInfo& DragModeInfo();
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+using TDragDropEvent = TEvent<void(TObject* sender, TObject* source, int x, int y)>;
+using TDragOverEvent = TEvent<void(TObject* sender, TObject* source, int x, int y, TDragState state, bool& accept)>;
+using TEndDragEvent = TEvent<void(TObject* sender, TObject* target, int x, int y)>;
+
 using TMouseEvent = TEvent<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = TEvent<void(TObject* sender, TShiftState shift, int x, int y)>;
 using TKeyEvent = TEvent<void(TObject* sender, unsigned short& key, TShiftState shift)>;
@@ -164,6 +172,25 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
     TNotifyEvent OnResize;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDrag;
+
+    // ---- dragging ----
+    // dmAutomatic: pressing the left button starts a drag instead of a mouse press.
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode mode) { FDragMode = mode; }
+    TCursor DragCursor() const { return FDragCursor; }
+    void SetDragCursor(TCursor cursor) { FDragCursor = cursor; }
+    // Starts dragging this control: at once, or once the mouse has moved a few pixels.
+    void BeginDrag(bool immediate);
+    bool Dragging() const;
+    // Ends a drag of this control: dropped on the control under the mouse when it accepts.
+    void EndDrag(bool drop);
+    // What a drag asks of the control under the mouse, and tells the dragged one at the end.
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+    virtual void DoEndDrag(TObject* target, int x, int y);
 
     // The host that shows the tree this control is in (through its root), or nil.
     TControlHostBase* Host() const;
@@ -201,6 +228,8 @@ private:
     bool FParentFont = true;
     bool FFontFromParent = false; // the font is being taken from the parent: ParentFont stays on
     TCursor FCursor = crDefault;
+    TDragMode FDragMode = dmManual;
+    TCursor FDragCursor = crDrag;
     QString FText;
     QString FHint;
     int FHelpContext = 0;
