@@ -163,6 +163,17 @@ struct TMetafileCanvas::Impl {
             AddSimple(EMR_SETROP2, std::uint32_t(Rop2));
         }
     }
+    // Pen, brush and background for a filled shape; false once the recording is finished.
+    bool BeginShape(const TDcState& st)
+    {
+        if (Finished)
+            return false;
+        SelectPen(st);
+        SelectBrush(st);
+        Background(st);
+        return true;
+    }
+
     void Background(const TDcState& st)
     {
         if (st.BkMode != BkMode) {
@@ -333,11 +344,8 @@ void TMetafileCanvas::DevPolyline(const QPolygon& points, const TDcState& st)
 void TMetafileCanvas::DevPolygon(const QPolygon& points, const TDcState& st)
 {
     Impl& m = *FImpl;
-    if (m.Finished)
+    if (!m.BeginShape(st))
         return;
-    m.SelectPen(st);
-    m.SelectBrush(st);
-    m.Background(st);
     TRecordWriter w(EMR_POLYGON);
     PutPoints(w, points);
     m.Add(w);
@@ -347,11 +355,8 @@ void TMetafileCanvas::DevPolygon(const QPolygon& points, const TDcState& st)
 void TMetafileCanvas::DevPolyPolygon(const std::vector<QPolygon>& polygons, const TDcState& st)
 {
     Impl& m = *FImpl;
-    if (m.Finished)
+    if (!m.BeginShape(st))
         return;
-    m.SelectPen(st);
-    m.SelectBrush(st);
-    m.Background(st);
     TRecordWriter w(EMR_POLYPOLYGON);
     QRect all;
     std::uint32_t total = 0;
@@ -380,11 +385,8 @@ void PutBox(TRecordWriter& w, const TRect& r)
 void TMetafileCanvas::DevRectangle(const TRect& r, const TDcState& st)
 {
     Impl& m = *FImpl;
-    if (m.Finished)
+    if (!m.BeginShape(st))
         return;
-    m.SelectPen(st);
-    m.SelectBrush(st);
-    m.Background(st);
     TRecordWriter w(EMR_RECTANGLE);
     PutBox(w, r);
     m.Add(w);
@@ -394,11 +396,8 @@ void TMetafileCanvas::DevRectangle(const TRect& r, const TDcState& st)
 void TMetafileCanvas::DevEllipse(const TRect& r, const TDcState& st)
 {
     Impl& m = *FImpl;
-    if (m.Finished)
+    if (!m.BeginShape(st))
         return;
-    m.SelectPen(st);
-    m.SelectBrush(st);
-    m.Background(st);
     TRecordWriter w(EMR_ELLIPSE);
     PutBox(w, r);
     m.Add(w);
@@ -408,11 +407,8 @@ void TMetafileCanvas::DevEllipse(const TRect& r, const TDcState& st)
 void TMetafileCanvas::DevRoundRect(const TRect& r, int ew, int eh, const TDcState& st)
 {
     Impl& m = *FImpl;
-    if (m.Finished)
+    if (!m.BeginShape(st))
         return;
-    m.SelectPen(st);
-    m.SelectBrush(st);
-    m.Background(st);
     TRecordWriter w(EMR_ROUNDRECT);
     PutBox(w, r);
     w.I32(ew).I32(eh);
