@@ -6,10 +6,12 @@
 
 #include "engine/KVBasePanel.h"
 #include "engine/KVController.h"
+#include "engine/KVEvaluator.h"
 #include "engine/KVTypes.h"
 #include "engine/KVUnits.h"
 
 #include <memory>
+#include <vector>
 
 namespace tessiv {
 
@@ -200,6 +202,17 @@ public:
     // Whether the last check opened a new group.
     bool Changed() const { return FChanged; }
 
+    // Before a run: the expression is prepared over the run's datasets (not owned; they must
+    // outlive the preparation) and the last value is forgotten, so the first check opens a group.
+    void Prepare(const std::vector<TDataSet*>* dataSets);
+    // After a run: the prepared expression lets go of the datasets' fields.
+    void Unprepare();
+    // Once per record: evaluates the expression and tells whether its value opened a new group.
+    // A value of another kind is a change; two error values are never one.
+    bool CheckGroup();
+    bool HasLastValue() const { return FHasLastValue; }
+    const TKVEvResult& LastValue() const { return FLastValue; }
+
     void CopyFrom(TKVBasePanel* source) override;
     void DefineProperties(TFiler& filer) override;
     void Loaded() override;
@@ -213,6 +226,9 @@ private:
     TKVBand* FFooterBand = nullptr;
     QString FFooterBandName;
     TComponent* FMaster = nullptr;
+    std::unique_ptr<TKVEvaluator> FEvaluator;
+    TKVEvResult FLastValue;
+    bool FHasLastValue = false;
     bool FChanged = false;
 };
 

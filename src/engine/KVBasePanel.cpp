@@ -49,6 +49,8 @@ void TKVBasePanel::CopyFrom(TKVBasePanel* source)
         SetHint(source->Hint());
         SetCaption(source->Caption());
         SetColor(source->Color());
+        SetDragCursor(source->DragCursor());
+        SetDragMode(source->DragMode());
         SetFont(source->Font());
         SetParentColor(source->ParentColor());
         SetParentFont(source->ParentFont());

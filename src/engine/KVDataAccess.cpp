@@ -3,6 +3,9 @@
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 
+#include <utility>
+#include <vector>
+
 namespace tessiv::kvdata {
 
 TComponent* AsComponent(TDataSet* dataSet)
@@ -49,6 +52,13 @@ QString DatabaseName(const TComponent* database)
 
 void ChangeDatabaseName(TComponent* owner, TComponent* database, const QString& name)
 {
+    // Which datasets are open is taken first: disconnecting the database closes the ones on it,
+    // and they must open again under the new name like the others.
+    std::vector<std::pair<TDBDataSet*, bool>> dataSets;
+    if (owner)
+        for (int i = 0; i < owner->ComponentCount(); ++i)
+            if (auto* ds = dynamic_cast<TDBDataSet*>(owner->Components(i)))
+                dataSets.emplace_back(ds, ds->Active());
     auto* const db = dynamic_cast<TDatabase*>(database);
     const bool wasConnected = db && db->Connected();
     if (db) {
@@ -56,18 +66,16 @@ void ChangeDatabaseName(TComponent* owner, TComponent* database, const QString& 
             db->SetConnected(false);
         db->SetDatabaseName(name);
     }
-    if (owner)
-        for (int i = 0; i < owner->ComponentCount(); ++i)
-            if (auto* ds = dynamic_cast<TDBDataSet*>(owner->Components(i))) {
-                const bool active = ds->Active();
-                if (active)
-                    ds->Close();
-                ds->SetDatabaseName(name);
-                if (active)
-                    ds->Open();
-            }
+    for (const auto& [ds, active] : dataSets) {
+        if (ds->Active())
+            ds->Close();
+        ds->SetDatabaseName(name);
+    }
     if (wasConnected)
         db->SetConnected(true);
+    for (const auto& [ds, active] : dataSets)
+        if (active)
+            ds->Open();
 }
 
 } // namespace tessiv::kvdata

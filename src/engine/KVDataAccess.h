@@ -1,6 +1,6 @@
 #pragma once
-// The report's calls into the dataset layer, kept in a unit of their own: the dataset headers and
-// the control headers each declare a text alignment type, so no unit may include both.
+// The report's calls into the dataset layer, in one unit, so the report's own headers need not
+// bring in the whole dataset layer.
 
 #include <QString>
 

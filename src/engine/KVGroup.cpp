@@ -149,9 +149,54 @@ TESSIV_IMPLEMENT_CLASS(TKVGroup, TKVCustomBand,
     t.Reference<TComponent>(QStringLiteral("Master"), &TKVGroup::Master, &TKVGroup::SetMaster);
 )
 
-TKVGroup::TKVGroup(TComponent* owner) : TKVCustomBand(owner)
+TKVGroup::TKVGroup(TComponent* owner) : TKVCustomBand(owner), FEvaluator(std::make_unique<TKVEvaluator>())
 {
     SetBandType(rbGroupHeader);
+}
+
+void TKVGroup::Prepare(const std::vector<TDataSet*>* dataSets)
+{
+    FEvaluator->SetDataSets(dataSets);
+    FEvaluator->Prepare(FExpression);
+    FHasLastValue = false;
+    FLastValue = TKVEvResult::Error();
+}
+
+void TKVGroup::Unprepare()
+{
+    FEvaluator->Unprepare();
+    FEvaluator->SetDataSets(nullptr);
+}
+
+namespace {
+
+bool SameGroupValue(const TKVEvResult& a, const TKVEvResult& b)
+{
+    if (a.Kind != b.Kind)
+        return false;
+    switch (a.Kind) {
+    case TKVEvResultType::INTEGER: return a.IntResult == b.IntResult;
+    case TKVEvResultType::FLOAT: return a.FloatResult == b.FloatResult;
+    // Every character and the length: a trailing blank makes another group.
+    case TKVEvResultType::STRING: return a.StringResult == b.StringResult;
+    case TKVEvResultType::BOOLEAN: return a.BoolResult == b.BoolResult;
+    case TKVEvResultType::ERROR: return true;
+    }
+    return true;
+}
+
+} // namespace
+
+bool TKVGroup::CheckGroup()
+{
+    FChanged = false;
+    TKVEvResult value = FEvaluator->Value();
+    FChanged = !FHasLastValue || !SameGroupValue(value, FLastValue);
+    if (FChanged) {
+        FLastValue = std::move(value);
+        FHasLastValue = true;
+    }
+    return FChanged;
 }
 
 void TKVGroup::SetFooterBand(TKVBand* value)

@@ -5,6 +5,7 @@
 #include "engine/KVUtils.h"
 #include "platform/core/SysUtils.h"
 #include "engine/KVDataAccess.h"
+#include "platform/controls/Messages.h"
 #include "platform/printing/DeviceMode.h"
 #include "platform/printing/Printer.h"
 
@@ -295,6 +296,30 @@ void TVardoRep::SetBounds(int left, int top, int width, int height)
 void TVardoRep::Paint(TCanvas& canvas)
 {
     TKVBasePanel::Paint(canvas);
+}
+
+void TVardoRep::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_KEYDOWN: {
+        auto key = static_cast<unsigned short>(message.WParam);
+        if (!ControlStyle().Contains(csNoStdEvents) && OnKeyDown)
+            OnKeyDown(this, key, TShiftState::FromInt(static_cast<std::uint32_t>(message.LParam)));
+        message.WParam = key;
+        message.Result = key == 0;
+        return;
+    }
+    case WM_CHAR: {
+        QChar key(static_cast<char16_t>(message.WParam));
+        if (OnKeyPress)
+            OnKeyPress(this, key);
+        message.WParam = key.unicode();
+        message.Result = key.isNull();
+        return;
+    }
+    default:
+        TKVBasePanel::WndProc(message);
+    }
 }
 
 // ---- bands ------------------------------------------------------------------------------------

@@ -116,6 +116,10 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     void Loaded() override;
     void Paint(TCanvas& canvas) override;
+    // Keys on the design surface: a key-down raises OnKeyDown (unless the control style excludes
+    // standard events) and a character OnKeyPress, each once; a key the handler clears to 0 (or
+    // to #0) ends the message. Everything else goes on to the panel.
+    void WndProc(TMessage& message) override;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

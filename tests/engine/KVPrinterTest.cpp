@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -27,24 +26,6 @@
 using namespace tessiv;
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "test_engine";
-        static char* argv[] = {arg0, nullptr};
-        if (!QCoreApplication::instance())
-            FApp = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { FApp.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> FApp;
-};
-
-[[maybe_unused]] auto* const QtEnv = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 QByteArray ReadFile(const QString& name)
 {

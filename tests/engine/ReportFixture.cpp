@@ -5,10 +5,6 @@
 #include "platform/core/ResFile.h"
 #include "platform/core/Streams.h"
 
-#include <QGuiApplication>
-
-#include <gtest/gtest.h>
-
 namespace enginetest {
 
 TESSIV_IMPLEMENT_CLASS(TTestForm, TWinControl)
@@ -70,28 +66,5 @@ TVardoRep* ReportOf(TComponent* form)
 {
     return dynamic_cast<TVardoRep*>(form->FindComponent(QStringLiteral("Relatorio")));
 }
-
-namespace {
-
-// Fonts and the printer list need the GUI application object; no window is ever shown.
-class TQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "test_engine";
-        static char* argv[] = {arg0, nullptr};
-        if (!QGuiApplication::instance())
-            FApp = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { FApp.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> FApp;
-};
-
-const auto* const QtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
-
-} // namespace
 
 } // namespace enginetest

@@ -365,4 +365,60 @@ TEST_F(ReportTest, ResizingTheReportResizesOnlyACustomPaper)
     EXPECT_EQ(Round(page->Length()), 600);
 }
 
+
+TEST_F(ReportTest, CopyFromRestoresABandFromItsUndoCopy)
+{
+    TReportDoc doc;
+    doc.Report->SetZoom(200);
+    auto* detail = doc.Add<TKVBand>(QStringLiteral("Detalhe1"), rbDetail);
+    auto* footer = doc.Add<TKVBand>(QStringLiteral("RodapeGrupo1"), rbGroupFooter);
+    auto* group = doc.Add<TKVGroup>(QStringLiteral("CabecalhoGrupo1"));
+    auto* child = doc.Add<TKVChildBand>(QStringLiteral("Filha1"));
+    child->SetParentBand(detail);
+
+    // Undo copies are unparented and at zoom 100.
+    TFormPtr scratch(new TTestForm(nullptr));
+    auto* saved = new TKVBand(scratch.get());
+    saved->SetBandType(rbSummary);
+    saved->SetAlignToBottom(true);
+    saved->SetForceNewPage(true);
+    saved->SetForceNewColumn(true);
+    saved->SetEnabled(false);
+    saved->SetColor(clYellow);
+    saved->SetDragMode(dmAutomatic);
+    saved->SetDragCursor(crHandPoint);
+    saved->Frame()->SetDrawTop(true);
+    saved->Frame()->SetWidth(3);
+    saved->SetBounds(0, 0, 300, 50);
+    detail->CopyFrom(saved);
+    EXPECT_EQ(detail->BandType(), rbSummary);
+    EXPECT_TRUE(detail->AlignToBottom());
+    EXPECT_TRUE(detail->ForceNewPage());
+    EXPECT_TRUE(detail->ForceNewColumn());
+    EXPECT_FALSE(detail->Enabled());
+    EXPECT_EQ(detail->Color(), clYellow);
+    EXPECT_EQ(detail->DragMode(), dmAutomatic);
+    EXPECT_EQ(detail->DragCursor(), crHandPoint);
+    EXPECT_TRUE(detail->Frame()->DrawTop());
+    EXPECT_EQ(detail->Frame()->Width(), 3);
+    EXPECT_EQ(detail->Height(), 100); // at the live band's zoom
+    EXPECT_TRUE(detail->Visible());
+    detail->CopyFrom(nullptr);
+    EXPECT_EQ(detail->BandType(), rbSummary);
+
+    auto* savedGroup = new TKVGroup(scratch.get());
+    savedGroup->SetExpression(QStringLiteral("UF"));
+    savedGroup->SetFooterBandName(QStringLiteral("RodapeGrupo1"));
+    savedGroup->SetVisible(false);
+    group->CopyFrom(savedGroup);
+    EXPECT_EQ(group->Expression(), QStringLiteral("UF"));
+    EXPECT_EQ(group->FooterBand(), footer);
+    EXPECT_FALSE(group->Visible());
+
+    auto* savedChild = new TKVChildBand(scratch.get());
+    savedChild->SetParentBandName(QStringLiteral("RodapeGrupo1"));
+    child->CopyFrom(savedChild);
+    EXPECT_EQ(child->ParentBand(), footer);
+}
+
 } // namespace
