@@ -207,18 +207,19 @@ void TKVPrinter::NewPage()
     OpenPage();
 }
 
-void TKVPrinter::EndDoc()
+std::exception_ptr TKVPrinter::EndRun(bool abandon)
 {
-    if (FStatus != kvpsBusy)
-        return;
-    const bool pageOpen = FPageNumber > 0;
     std::exception_ptr error;
     try {
         if (FDestination == kvpdPrinter) {
             DropPage(); // a last page outside the range
-            if (std::exchange(FJobRunning, false) && FPrinter->Printing())
-                FPrinter->EndDoc();
-        } else if (pageOpen) {
+            if (std::exchange(FJobRunning, false) && FPrinter->Printing()) {
+                if (abandon)
+                    FPrinter->Abort();
+                else
+                    FPrinter->EndDoc();
+            }
+        } else {
             ClosePage();
         }
     } catch (...) {
@@ -227,9 +228,18 @@ void TKVPrinter::EndDoc()
     // Whatever failed, the run is over.
     DropPage();
     FStatus = kvpsFinished;
+    // The header then counts the pages kept, so a file saved from them loads as they are.
     if (FDestination == kvpdMetafile)
         FPageList->Finish();
-    if (error)
+    return error;
+}
+
+void TKVPrinter::EndDoc()
+{
+    if (FStatus != kvpsBusy)
+        return;
+    const bool pageOpen = FPageNumber > 0;
+    if (std::exception_ptr error = EndRun(false))
         std::rethrow_exception(error);
     // A run that made no page has none to announce.
     if (pageOpen)
@@ -242,24 +252,7 @@ void TKVPrinter::Abort()
 {
     if (FStatus != kvpsBusy)
         return;
-    std::exception_ptr error;
-    try {
-        if (FDestination == kvpdPrinter) {
-            DropPage();
-            if (std::exchange(FJobRunning, false) && FPrinter->Printing())
-                FPrinter->Abort();
-        } else if (FPageMetafile) {
-            ClosePage();
-        }
-    } catch (...) {
-        error = std::current_exception();
-    }
-    DropPage();
-    FStatus = kvpsFinished;
-    // The header then counts the pages kept, so a file saved from them loads as they are.
-    if (FDestination == kvpdMetafile)
-        FPageList->Finish();
-    if (error)
+    if (std::exception_ptr error = EndRun(true))
         std::rethrow_exception(error);
 }
 

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <functional>
+#include <exception>
 #include <memory>
 
 namespace tessiv {
@@ -152,6 +153,8 @@ public:
 private:
     bool InRange(int page) const;
     void OpenPage();
+    // Ends the run on its device, finished or abandoned, whatever fails on the way; the error.
+    std::exception_ptr EndRun(bool abandon);
     void ClosePage();
     void DropPage();
     void EndPrinterJob(bool abort);
