@@ -112,6 +112,47 @@ TEST(Component, InsertionsTellTheOwnerAndRemovalsTellEverythingItOwns)
     EXPECT_FALSE(sibling->ComponentState().Contains(csLoading));
 }
 
+TEST(Component, AHandlerThatThrowsCannotStopADestruction)
+{
+    struct Listener : TComponent {
+        using TComponent::TComponent;
+        bool throws = false;
+        int removes = 0;
+        void Notification(TComponent* c, TOperation op) override
+        {
+            TComponent::Notification(c, op);
+            if (op != TOperation::opRemove)
+                return;
+            ++removes;
+            if (throws)
+                throw EInvalidOperation(QStringLiteral("not now"));
+        }
+    };
+    auto root = NewRoot();
+    auto* quiet = new Listener(root.get());
+    auto* target = new TTestPanel(root.get());
+    auto* grumpy = new Listener(root.get()); // the newest: told first
+    grumpy->throws = true;
+    auto* outsider = new Listener(nullptr);
+    outsider->throws = true;
+    target->FreeNotification(outsider);
+    target->Free(); // no exception escapes, and the quiet sibling still hears of it
+    EXPECT_EQ(grumpy->removes, 1);
+    EXPECT_EQ(quiet->removes, 1);
+    EXPECT_EQ(outsider->removes, 1);
+    EXPECT_EQ(root->ComponentCount(), 2);
+
+    // Outside a destruction the error still reaches the caller, after everyone has been told,
+    // and the removal does not happen.
+    auto* other = new TTestPanel(root.get());
+    EXPECT_THROW(root->RemoveComponent(other), EInvalidOperation);
+    EXPECT_EQ(quiet->removes, 2);
+    EXPECT_EQ(other->Owner(), root.get());
+    other->Free();
+    EXPECT_EQ(quiet->removes, 3);
+    delete outsider;
+}
+
 TEST(ClassRegistry, FindsRegisteredClassesByNameIgnoringCase)
 {
     RegisterFixtureClasses();

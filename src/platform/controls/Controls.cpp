@@ -141,10 +141,16 @@ TControl::~TControl()
 {
     if (TControlHostBase* host = Host())
         host->Forget(this);
-    if (FParent)
-        FParent->RemoveControl(this);
     FFont->OnChange = nullptr;
     Alive().erase(this);
+    if (FParent) {
+        try {
+            FParent->RemoveControl(this); // may lay the siblings out again: user code
+        } catch (...) {
+            auto& list = FParent->FControls;
+            list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        }
+    }
 }
 
 TControlHostBase* TControl::Host() const
@@ -608,7 +614,10 @@ TWinControl::~TWinControl()
     // Children go with their parent window, whoever owns them.
     while (!FControls.empty()) {
         TControl* c = FControls.back();
-        RemoveControl(c);
+        FControls.pop_back(); // no layout of children that are all going
+        if (TControlHostBase* host = Host())
+            host->Forget(c);
+        c->FParent = nullptr;
         c->Free();
     }
     if (FHost)

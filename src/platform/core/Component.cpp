@@ -5,6 +5,7 @@
 #include "platform/core/Writer.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace tessiv {
 
@@ -54,15 +55,25 @@ void TComponent::BeforeDestruction()
     FNotified = true;
     Destroying();
     // Everyone who asked to be told drops its reference.
+    // A component on its way out cannot be held back: an error in a handler is dropped so that
+    // everyone else still hears of it, and destruction never throws.
     while (!FFreeNotifies.empty()) {
         TComponent* c = FFreeNotifies.back();
         FFreeNotifies.pop_back();
         auto& theirs = c->FFreeNotifies;
         theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
-        c->Notification(this, TOperation::opRemove);
+        try {
+            c->Notification(this, TOperation::opRemove);
+        } catch (...) {
+        }
     }
-    if (FOwner)
-        FOwner->RemoveComponent(this);
+    if (FOwner) {
+        try {
+            FOwner->Notification(this, TOperation::opRemove);
+        } catch (...) {
+        }
+        FOwner->Remove(this);
+    }
 }
 
 void TComponent::Destroying()
@@ -225,9 +236,20 @@ void TComponent::Notification(TComponent* component, TOperation operation)
     // A removal concerns everything the owner holds (references between siblings); an insertion
     // only the owner, which keeps reading a stream of n components linear.
     // Newest first, by index: a handler may free components, and the list may shrink under us.
-    for (size_t i = FComponents.size(); i-- > 0;)
-        if (i < FComponents.size())
+    // One that fails does not keep the others from hearing; its error comes out afterwards.
+    std::exception_ptr error;
+    for (size_t i = FComponents.size(); i-- > 0;) {
+        if (i >= FComponents.size())
+            continue;
+        try {
             FComponents[i]->Notification(component, operation);
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
+    }
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TComponent::SetDesigning(bool value, bool setChildren)
