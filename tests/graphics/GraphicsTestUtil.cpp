@@ -1,11 +1,14 @@
 #include "GraphicsTestUtil.h"
 
+#include "platform/graphics/Metafile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace testutil {
 
@@ -89,6 +92,81 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
+}
+
+QByteArray Le32(std::uint32_t v)
+{
+    const char c[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    return QByteArray(c, 4);
+}
+
+QByteArray Le16(std::uint16_t v)
+{
+    const char c[2] = {char(v), char(v >> 8)};
+    return QByteArray(c, 2);
+}
+
+QByteArray Ints(std::initializer_list<std::int32_t> values)
+{
+    QByteArray b;
+    for (std::int32_t v : values)
+        b += Le32(std::uint32_t(v));
+    return b;
+}
+
+QByteArray Float32(float f)
+{
+    std::uint32_t v;
+    std::memcpy(&v, &f, 4);
+    return Le32(v);
+}
+
+QByteArray EmfRecord(std::uint32_t type, const QByteArray& body)
+{
+    return Le32(type) + Le32(std::uint32_t(8 + body.size())) + body;
+}
+
+QByteArray EmfWith(const QByteArray& records, int size)
+{
+    tessiv::TMetafile empty;
+    empty.SetWidth(size);
+    empty.SetHeight(size);
+    {
+        tessiv::TMetafileCanvas c(empty);
+    }
+    const QByteArray all = empty.Data();
+    std::uint32_t headerSize;
+    std::memcpy(&headerSize, all.constData() + 4, 4);
+    QByteArray out = all.left(int(headerSize));
+    out += records;
+    out += Le32(14) + Le32(20) + Le32(0) + Le32(16) + Le32(20);
+    const QByteArray total = Le32(std::uint32_t(out.size()));
+    out.replace(48, 4, total);
+    return out;
+}
+
+QByteArray WmfWith(const QByteArray& records, std::uint16_t objects)
+{
+    QByteArray p = Le32(0x9AC6CDD7u) + Le16(0) + Le16(0) + Le16(0) + Le16(100) + Le16(100) + Le16(96) + Le32(0);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < 20; i += 2)
+        sum ^= std::uint16_t(uchar(p[i]) | (uchar(p[i + 1]) << 8));
+    p += Le16(sum);
+    const QByteArray eof = Le32(3) + Le16(0);
+    const std::uint32_t words = std::uint32_t((18 + records.size() + eof.size()) / 2);
+    QByteArray h = Le16(1) + Le16(9) + Le16(0x0300) + Le32(words) + Le16(objects) + Le32(100) + Le16(0);
+    return p + h + records + eof;
+}
+
+QByteArray WmfRecord(std::uint16_t function, std::initializer_list<std::int16_t> params, const QByteArray& extra)
+{
+    QByteArray body;
+    for (std::int16_t v : params)
+        body += Le16(std::uint16_t(v));
+    body += extra;
+    if (body.size() % 2)
+        body += '\0';
+    return Le32(std::uint32_t(3 + body.size() / 2)) + Le16(function) + body;
 }
 
 } // namespace testutil

@@ -18,9 +18,6 @@ namespace {
 
 void Put32(QByteArray& b, int at, std::uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
 void Put16(QByteArray& b, int at, std::uint16_t v) { std::memcpy(b.data() + at, &v, 2); }
-QByteArray Le32(std::uint32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); }
-QByteArray Le16(std::uint16_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); }
-
 QByteArray Fixture(const char* name) { return ReadFile(FixturePath(QString::fromLatin1(name))); }
 
 QByteArray Patched(QByteArray b, int at, std::uint32_t v, int width = 4)
@@ -32,62 +29,7 @@ QByteArray Patched(QByteArray b, int at, std::uint32_t v, int width = 4)
     return b;
 }
 
-// An EMF of the recorder's header, the given records, and EOF.
-QByteArray EmfWith(const QByteArray& records)
-{
-    TMetafile empty;
-    empty.SetWidth(100);
-    empty.SetHeight(100);
-    {
-        TMetafileCanvas c(empty);
-    }
-    const QByteArray all = empty.Data();
-    std::uint32_t headerSize;
-    std::memcpy(&headerSize, all.constData() + 4, 4);
-    QByteArray out = all.left(int(headerSize));
-    out += records;
-    out += Le32(14) + Le32(20) + Le32(0) + Le32(16) + Le32(20);
-    Put32(out, 48, std::uint32_t(out.size()));
-    return out;
-}
-
-QByteArray Record(std::uint32_t type, const QByteArray& body)
-{
-    return Le32(type) + Le32(std::uint32_t(8 + body.size())) + body;
-}
-
-QByteArray Ints(std::initializer_list<std::int32_t> values)
-{
-    QByteArray b;
-    for (std::int32_t v : values)
-        b += Le32(std::uint32_t(v));
-    return b;
-}
-
-// A WMF with a placeable header over (0,0)-(100,100) at 96 units per inch.
-QByteArray WmfWith(const QByteArray& records, std::uint16_t objects = 4)
-{
-    QByteArray p = Le32(0x9AC6CDD7u) + Le16(0) + Le16(0) + Le16(0) + Le16(100) + Le16(100) + Le16(96) + Le32(0);
-    std::uint16_t sum = 0;
-    for (int i = 0; i < 20; i += 2)
-        sum ^= std::uint16_t(uchar(p[i]) | (uchar(p[i + 1]) << 8));
-    p += Le16(sum);
-    const QByteArray eof = Le32(3) + Le16(0);
-    const std::uint32_t words = std::uint32_t((18 + records.size() + eof.size()) / 2);
-    QByteArray h = Le16(1) + Le16(9) + Le16(0x0300) + Le32(words) + Le16(objects) + Le32(100) + Le16(0);
-    return p + h + records + eof;
-}
-
-QByteArray WmfRecord(std::uint16_t function, std::initializer_list<std::int16_t> params, const QByteArray& extra = {})
-{
-    QByteArray body;
-    for (std::int16_t v : params)
-        body += Le16(std::uint16_t(v));
-    body += extra;
-    if (body.size() % 2)
-        body += '\0';
-    return Le32(std::uint32_t(3 + body.size() / 2)) + Le16(function) + body;
-}
+QByteArray Record(std::uint32_t type, const QByteArray& body) { return EmfRecord(type, body); }
 
 int FindMarker(const QByteArray& jpeg, uchar marker)
 {
@@ -196,7 +138,24 @@ const DamagedCase kCases[] = {
     {"emf fields missing from short records", "emf", [] {
          return EmfWith(Record(43, {}) + Record(84, Ints({0})) + Record(81, {}) + Record(75, Ints({0})) + Record(82, Ints({1})));
      }, false},
+    {"emf arc records cut short", "emf", [] {
+         return EmfWith(Record(45, Ints({0, 0, 10, 10, 5})) + Record(46, {}) + Record(47, Ints({1})) +
+                        Record(55, Ints({0, 0, 40, 40, 1, 1, 2})) + Record(41, Ints({1, 2})) + Record(57, {}));
+     }, false},
+    {"emf angle arc with a huge radius or angles that are not numbers", "emf", [] {
+         return EmfWith(Record(41, Ints({50, 50, -1}) + Float32(0) + Float32(90)) +
+                        Record(41, Ints({50, 50, 30}) + Le32(0x7FC00000u) + Le32(0x7F800000u)) +
+                        Record(41, Ints({50, 50, 30, 0}) + Float32(3.0e38f)));
+     }, false},
+    {"emf arcs over the whole coordinate range", "emf", [] {
+         return EmfWith(Record(57, Ints({7})) +
+                        Record(47, Ints({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0, INT32_MAX, 1})) +
+                        Record(45, Ints({5, 5, 5, 90, 0, 0, 0, 0})));
+     }, false},
     // Windows metafiles
+    {"wmf arc records cut short", "wmf", [] {
+         return WmfWith(WmfRecord(0x0817, {1, 2, 3}) + WmfRecord(0x081A, {}) + WmfRecord(0x0830, {1, 2, 3, 4, 5, 6, 7}));
+     }, false},
     {"wmf record length beyond the file", "wmf", [] { return WmfWith(Le32(0x7FFFFFFF) + Le16(0x041B) + Le16(1)); }, false},
     {"wmf polygon with a huge count", "wmf", [] { return WmfWith(WmfRecord(0x0324, {0x7FFF, 1, 1})); }, false},
     {"wmf text longer than its record", "wmf", [] { return WmfWith(WmfRecord(0x0521, {0x7FFF, 0x4141})); }, false},

@@ -102,6 +102,22 @@ const SceneCase kScenes[] = {
          c.Brush()->SetColor(clSilver);
          c.RoundRect(20, 80, 90, 140, 20, 20);
      }},
+    {"arcs, chords and pies", [](TCanvas& c) {
+         c.Pen()->SetColor(clNavy);
+         c.Arc(10, 10, 70, 70, 70, 40, 40, 0);
+         c.SetArcDirection(AD_CLOCKWISE);
+         c.Arc(80, 10, 190, 60, 190, 35, 135, 0);
+         c.SetArcDirection(AD_COUNTERCLOCKWISE);
+         c.Brush()->SetColor(clYellow);
+         c.Pie(10, 80, 90, 140, 0, 80, 90, 140);
+         c.Brush()->SetColor(clLime);
+         c.Pen()->SetWidth(3);
+         c.Chord(100, 70, 190, 140, 100, 70, 190, 140);
+         c.Pen()->SetWidth(1);
+         c.MoveTo(5, 145);
+         c.ArcTo(120, 90, 170, 130, 170, 110, 145, 90);
+         c.AngleArc(40, 110, 15, 90, -270);
+     }},
     {"text", [](TCanvas& c) {
          c.Font()->SetName(QStringLiteral("Arial"));
          c.Font()->SetSize(12);

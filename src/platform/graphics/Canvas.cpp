@@ -1,8 +1,11 @@
 #include "platform/graphics/Canvas.h"
 
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/ArcGeometry.h"
 #include "platform/graphics/Graphic.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -17,6 +20,7 @@ struct TCanvas::Saved {
     int BkMode;
     TColor BkColor;
     int StretchMode;
+    int ArcDirection;
     std::optional<QRegion> Clip;
     int MapMode;
     TPoint WindowOrg;
@@ -180,6 +184,7 @@ TDcState TCanvas::CurrentState() const
     st.BkMode = FBkMode;
     st.TextAlign = FTextAlign;
     st.StretchMode = FStretchMode;
+    st.ArcDirection = FArcDirection;
     st.Clip = FClip;
     return st;
 }
@@ -214,6 +219,14 @@ int TCanvas::SetStretchBltMode(int mode)
     return old;
 }
 
+int TCanvas::SetArcDirection(int direction)
+{
+    const int old = FArcDirection;
+    if (direction == AD_COUNTERCLOCKWISE || direction == AD_CLOCKWISE)
+        FArcDirection = direction;
+    return old;
+}
+
 int TCanvas::SaveDC()
 {
     Saved s;
@@ -229,6 +242,7 @@ int TCanvas::SaveDC()
     s.BkMode = FBkMode;
     s.BkColor = FBkColor;
     s.StretchMode = FStretchMode;
+    s.ArcDirection = FArcDirection;
     s.Clip = FClip;
     s.MapMode = FMapMode;
     s.WindowOrg = FWindowOrg;
@@ -256,6 +270,7 @@ void TCanvas::RestoreDC(int level)
     FBkMode = s.BkMode;
     FBkColor = s.BkColor;
     FStretchMode = s.StretchMode;
+    FArcDirection = s.ArcDirection;
     FMapMode = s.MapMode;
     FWindowOrg = s.WindowOrg;
     FWindowExt = s.WindowExt;
@@ -373,6 +388,127 @@ void TCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWid
     if (d.IsEmpty())
         return;
     DevRoundRect(d, ScaleX(std::abs(ellipseWidth)), ScaleY(std::abs(ellipseHeight)), CurrentState());
+}
+
+// ---- arcs ---------------------------------------------------------------------------------------
+
+namespace {
+QRectF CurveBox(const TRect& d)
+{
+    return detail::CurveBox(d.Left, d.Top, d.Right, d.Bottom);
+}
+int ClampInt(double v)
+{
+    return int(std::clamp(std::round(v), double(INT_MIN), double(INT_MAX)));
+}
+TPoint Rounded(QPointF p)
+{
+    return {ClampInt(p.x()), ClampInt(p.y())};
+}
+} // namespace
+
+void TCanvas::ArcShape(TArcKind kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    const TRect d = NormalizedRect(LPtoDP(TRect{x1, y1, x2, y2}));
+    if (d.IsEmpty())
+        return;
+    // The radial points only give directions: moved out along their rays before mapping, a point
+    // near the centre keeps its angle on a device smaller than the logical space.
+    const QRectF logical(QPointF(x1, y1), QPointF(x2, y2));
+    const TPoint s = LPtoDP(Rounded(detail::FarRadial(logical, QPointF(x3, y3))));
+    const TPoint e = LPtoDP(Rounded(detail::FarRadial(logical, QPointF(x4, y4))));
+    DevArc(kind, d, QPoint(s.X, s.Y), QPoint(e.X, e.Y), CurrentState());
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    ArcShape(TArcKind::Arc, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    ArcShape(TArcKind::Chord, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    ArcShape(TArcKind::Pie, x1, y1, x2, y2, x3, y3, x4, y4);
+}
+
+void TCanvas::ArcTo(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    const TRect d = NormalizedRect(LPtoDP(TRect{x1, y1, x2, y2}));
+    if (d.IsEmpty()) {
+        LineTo(x3, y3);
+        return;
+    }
+    const QRectF logical(QPointF(x1, y1), QPointF(x2, y2));
+    const TPoint s = LPtoDP(Rounded(detail::FarRadial(logical, QPointF(x3, y3))));
+    const TPoint e = LPtoDP(Rounded(detail::FarRadial(logical, QPointF(x4, y4))));
+    const TDcState st = CurrentState();
+    const detail::TArcSweep sweep = detail::ArcSweep(CurveBox(d), QPointF(s.X, s.Y), QPointF(e.X, e.Y),
+                                                     st.ArcDirection == AD_CLOCKWISE);
+    const TPoint a = Rounded(detail::ArcPoint(sweep, sweep.Start));
+    const TPoint z = Rounded(detail::ArcPoint(sweep, sweep.Start + sweep.Span));
+    const TPoint from = LPtoDP(FPenPos);
+    if (from != a) {
+        QPolygon line;
+        line << QPoint(from.X, from.Y) << QPoint(a.X, a.Y);
+        DevPolyline(line, st);
+    }
+    DevArc(TArcKind::Arc, d, QPoint(s.X, s.Y), QPoint(e.X, e.Y), st);
+    FPenPos = DPtoLP(z);
+}
+
+void TCanvas::AngleArc(int x, int y, unsigned radius, float startAngle, float sweepAngle)
+{
+    if (!std::isfinite(startAngle) || !std::isfinite(sweepAngle))
+        return;
+    constexpr double kRad = 3.14159265358979323846 / 180;
+    const double r = std::min<double>(radius, 1 << 29);
+    auto at = [&](double degrees, double distance) {
+        return QPointF(x + distance * std::cos(degrees * kRad), y - distance * std::sin(degrees * kRad));
+    };
+    const QPointF a = at(startAngle, r);
+    const double end = double(startAngle) + sweepAngle;
+    const TPoint from = LPtoDP(FPenPos), to = LPtoDP(Rounded(a));
+    const TDcState st0 = CurrentState();
+    if (from != to) {
+        QPolygon line;
+        line << QPoint(from.X, from.Y) << QPoint(to.X, to.Y);
+        DevPolyline(line, st0);
+    }
+    if (sweepAngle != 0 && r > 0) {
+        const TRect d = NormalizedRect(LPtoDP(TRect{ClampInt(x - r), ClampInt(y - r), ClampInt(x + r), ClampInt(y + r)}));
+        // The box's far edges are where the circle passes, so the curve box is one pixel wider.
+        const TRect box{d.Left, d.Top, d.Right == INT_MAX ? d.Right : d.Right + 1, d.Bottom == INT_MAX ? d.Bottom : d.Bottom + 1};
+        const double far = 4 * std::max(r, 256.0);
+        const TPoint s = LPtoDP(Rounded(at(startAngle, far)));
+        // A sweep of a whole turn or more is the whole circle: both rays the same.
+        const TPoint e = std::fabs(sweepAngle) >= 360 ? s : LPtoDP(Rounded(at(end, far)));
+        TDcState st = st0;
+        st.ArcDirection = sweepAngle > 0 ? AD_COUNTERCLOCKWISE : AD_CLOCKWISE;
+        DevArc(TArcKind::Arc, box, QPoint(s.X, s.Y), QPoint(e.X, e.Y), st);
+    }
+    FPenPos = Rounded(at(end, r));
+}
+
+void TCanvas::DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st)
+{
+    const detail::TArcSweep sweep = detail::ArcSweep(CurveBox(r), start, end, st.ArcDirection == AD_CLOCKWISE);
+    QPolygon poly;
+    auto add = [&poly](QPointF p) {
+        const TPoint q = Rounded(p);
+        poly << QPoint(q.X, q.Y);
+    };
+    if (kind == TArcKind::Pie)
+        add(CurveBox(r).center());
+    for (const QPointF& p : detail::ArcPolyline(sweep))
+        add(p);
+    if (kind == TArcKind::Arc)
+        DevPolyline(poly, st);
+    else
+        DevPolygon(poly, st);
 }
 
 void TCanvas::FillRect(const TRect& r)

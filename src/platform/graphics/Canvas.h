@@ -44,6 +44,9 @@ constexpr int OPAQUE = 2;
 constexpr int MM_TEXT = 1;
 constexpr int MM_ISOTROPIC = 7;
 constexpr int MM_ANISOTROPIC = 8;
+// Arc directions (SetArcDirection).
+constexpr int AD_COUNTERCLOCKWISE = 1;
+constexpr int AD_CLOCKWISE = 2;
 // Stretch modes.
 constexpr int BLACKONWHITE = 1;
 constexpr int WHITEONBLACK = 2;
@@ -97,6 +100,7 @@ struct TDcState {
     int BkMode = OPAQUE;
     unsigned TextAlign = TA_LEFT | TA_TOP;
     int StretchMode = BLACKONWHITE;
+    int ArcDirection = AD_COUNTERCLOCKWISE;
     // clipping (device); none = the whole device
     std::optional<QRegion> Clip;
 };
@@ -133,6 +137,21 @@ public:
     void Ellipse(int left, int top, int right, int bottom);
     void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
     void RoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+    // Part of the ellipse Ellipse would draw in the box, from where the ray from its centre
+    // through (x3, y3) meets it to where the ray through (x4, y4) meets it, in the arc direction
+    // as seen on the device; both rays the same: the whole ellipse. Arc draws the curve with the
+    // pen; Chord closes it with a straight line and Pie with two radii, both filled with the brush.
+    void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    // A line from the pen position to the arc's start, then the arc; the pen ends at its end.
+    void ArcTo(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    // A line from the pen position to the circle around (x, y) at startAngle (degrees,
+    // counter-clockwise from the x axis), then the arc over sweepAngle (counter-clockwise when
+    // positive, whatever the arc direction); the pen ends at the arc's end.
+    void AngleArc(int x, int y, unsigned radius, float startAngle, float sweepAngle);
+    int ArcDirection() const { return FArcDirection; }
+    int SetArcDirection(int direction); // AD_COUNTERCLOCKWISE or AD_CLOCKWISE; returns the previous
     // With the brush only, right and bottom edges excluded.
     void FillRect(const TRect& r);
     // A border one logical unit wide, painted with the brush.
@@ -219,6 +238,10 @@ protected:
     virtual void DevEllipse(const TRect& r, const TDcState& st) = 0;
     virtual void DevRoundRect(const TRect& r, int ew, int eh, const TDcState& st) = 0;
     virtual void DevFillRect(const TRect& r, const TDcState& st) = 0; // with the brush
+    // An arc, chord or pie of the ellipse in r (as DevEllipse), between the rays from its centre
+    // through start and end, in st.ArcDirection. By default cut into straight segments.
+    enum class TArcKind { Arc, Chord, Pie };
+    virtual void DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st);
     // Reference point (x, y); advances in device pixels, one per UTF-16 unit.
     virtual void DevTextOut(int x, int y, unsigned options, const TRect* rect, const QString& text,
                             const std::vector<int>& dx, const TDcState& st) = 0;
@@ -237,6 +260,7 @@ private:
     int ScaleY(int v) const;
     void UpdateTransform();
     TLogFont DeviceFont() const;
+    void ArcShape(TArcKind kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
 
     std::unique_ptr<TFont> FFont;
     std::unique_ptr<TPen> FPen;
@@ -246,6 +270,7 @@ private:
     int FBkMode = OPAQUE;
     TColor FBkColor = clWhite;
     int FStretchMode = BLACKONWHITE;
+    int FArcDirection = AD_COUNTERCLOCKWISE;
     std::optional<QRegion> FClip;
     int FMapMode = MM_TEXT;
     TPoint FWindowOrg;
@@ -278,6 +303,7 @@ protected:
     void DevEllipse(const TRect& r, const TDcState& st) override;
     void DevRoundRect(const TRect& r, int ew, int eh, const TDcState& st) override;
     void DevFillRect(const TRect& r, const TDcState& st) override;
+    void DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st) override;
     void DevTextOut(int x, int y, unsigned options, const TRect* rect, const QString& text,
                     const std::vector<int>& dx, const TDcState& st) override;
     void DevStretchDIBits(const TRect& dest, const TRect& source, const QImage& image,

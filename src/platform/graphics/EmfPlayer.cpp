@@ -343,6 +343,33 @@ bool PlayEmfRecord(TPlayer& pl, std::uint32_t type, const TRecord& r)
             return false;
         pl.Shape(2, r.I(8), r.I(12), r.I(16), r.I(20), r.I(24), r.I(28));
         return true;
+    case EMR_ARC: case EMR_CHORD: case EMR_PIE: case EMR_ARCTO: {
+        if (!r.Has(8, 32))
+            return false;
+        const QPointF start(r.I(24), r.I(28)), end(r.I(32), r.I(36));
+        if (type == EMR_ARCTO)
+            pl.ArcTo(r.I(8), r.I(12), r.I(16), r.I(20), start, end);
+        else
+            pl.Arc(type == EMR_ARC ? 0 : type == EMR_CHORD ? 1 : 2, r.I(8), r.I(12), r.I(16), r.I(20), start, end);
+        return true;
+    }
+    case EMR_ANGLEARC: {
+        if (!r.Has(8, 20))
+            return false;
+        const std::uint32_t radius = r.U(16);
+        const float start = F32(r.P + 20), sweep = F32(r.P + 24);
+        // A radius past any device or an angle that is not a number draws nothing.
+        if (radius > (1u << 30) || !std::isfinite(start) || !std::isfinite(sweep))
+            return true;
+        pl.AngleArc(QPointF(r.I(8), r.I(12)), radius, start, sweep);
+        return true;
+    }
+    case EMR_SETARCDIRECTION:
+        if (!r.Has(8, 4))
+            return false;
+        if (r.U(8) == AD_COUNTERCLOCKWISE || r.U(8) == AD_CLOCKWISE)
+            pl.Dc.ArcDirection = int(r.U(8));
+        return true;
     case EMR_BEGINPATH:
         pl.InPath = true;
         pl.Path.clear();

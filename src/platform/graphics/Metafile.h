@@ -101,6 +101,7 @@ protected:
     void DevEllipse(const TRect& r, const TDcState& st) override;
     void DevRoundRect(const TRect& r, int ew, int eh, const TDcState& st) override;
     void DevFillRect(const TRect& r, const TDcState& st) override;
+    void DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st) override;
     void DevTextOut(int x, int y, unsigned options, const TRect* rect, const QString& text,
                     const std::vector<int>& dx, const TDcState& st) override;
     void DevStretchDIBits(const TRect& dest, const TRect& source, const QImage& image,

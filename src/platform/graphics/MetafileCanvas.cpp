@@ -75,6 +75,7 @@ struct TMetafileCanvas::Impl {
     std::uint32_t TextColor = 0;
     int Rop2 = 13;
     int StretchMode = BLACKONWHITE;
+    int ArcDirection = AD_COUNTERCLOCKWISE;
 
     void Add(TRecordWriter& w)
     {
@@ -414,6 +415,29 @@ void TMetafileCanvas::DevRoundRect(const TRect& r, int ew, int eh, const TDcStat
     w.I32(ew).I32(eh);
     m.Add(w);
     m.Touch(r);
+}
+
+void TMetafileCanvas::DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st)
+{
+    Impl& m = *FImpl;
+    if (kind == TArcKind::Arc) {
+        if (m.Finished || st.PenStyle == psClear)
+            return;
+        m.SelectPen(st);
+        m.Background(st);
+    } else if (!m.BeginShape(st)) {
+        return;
+    }
+    if (st.ArcDirection != m.ArcDirection) {
+        m.ArcDirection = st.ArcDirection;
+        m.AddSimple(EMR_SETARCDIRECTION, std::uint32_t(st.ArcDirection));
+    }
+    TRecordWriter w(kind == TArcKind::Arc ? EMR_ARC : kind == TArcKind::Chord ? EMR_CHORD : EMR_PIE);
+    PutBox(w, r);
+    w.I32(start.x()).I32(start.y()).I32(end.x()).I32(end.y());
+    m.Add(w);
+    const int grow = st.PenWidth / 2;
+    m.Touch({r.Left - grow, r.Top - grow, r.Right + grow, r.Bottom + grow});
 }
 
 void TMetafileCanvas::DevFillRect(const TRect& r, const TDcState& st)

@@ -3,6 +3,7 @@
 // world transform, the objects table, selected tools, clipping and the path being built. Shared
 // by the enhanced and the Windows metafile players; internal to the graphics layer.
 
+#include "platform/graphics/ArcGeometry.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Dib.h"
 #include "platform/graphics/EmfRecords.h"
@@ -54,6 +55,7 @@ struct TDc {
     TColor TextColor = clBlack;
     int Rop2 = 13;
     int StretchMode = BLACKONWHITE;
+    int ArcDirection = AD_COUNTERCLOCKWISE;
     std::optional<QRegion> Clip; // metafile device pixels
     QPointF Cur;
 };
@@ -347,6 +349,114 @@ public:
         else
             C.RoundRect(box.Left, box.Top, box.Right, box.Bottom, int(std::lround(ew * ScaleX())),
                         int(std::lround(eh * ScaleY())));
+    }
+    // ---- arcs ----
+    // The arc direction holds on the device (as in GDI's compatible graphics mode): where the
+    // mapping mirrors the picture, a direction in logical units is the other way round.
+    bool Mirrored() const { return T.determinant() < 0; }
+    // kind: 0 arc, 1 chord, 2 pie. clockwise: as seen on the device. joined: an arc that goes
+    // on from the current figure of a path (ArcTo, AngleArc).
+    void ArcShape(int kind, const QRectF& box, QPointF radialStart, QPointF radialEnd, bool clockwise,
+                  bool joined = false, bool circle = false)
+    {
+        if (InPath) {
+            // A box record's curve passes one device pixel inside its right and bottom edges, as
+            // the canvas draws it; an angle arc's circle passes through its box's edges.
+            QRectF curve = box;
+            if (!circle && ScaleX() > 0 && ScaleY() > 0 && box.width() * ScaleX() > 1 && box.height() * ScaleY() > 1)
+                curve.adjust(0, 0, -1 / ScaleX(), -1 / ScaleY());
+            const TArcSweep sweep = ArcSweep(curve, radialStart, radialEnd, clockwise != Mirrored());
+            std::vector<QPointF> pts = ArcPolyline(sweep, std::max(ScaleX(), ScaleY()));
+            if (joined && !Path.empty() && !Path.back().Closed) {
+                Path.back().Points.insert(Path.back().Points.end(), pts.begin() + 1, pts.end());
+                return;
+            }
+            if (kind == 2)
+                pts.insert(pts.begin(), curve.center());
+            Path.push_back({std::move(pts), kind != 0});
+            return;
+        }
+        ApplyPen();
+        if (kind != 0) {
+            ApplyBrush();
+        } else {
+            C.SetBkMode(Dc.BkMode);
+            C.SetBkColor(Dc.BkColor);
+        }
+        C.SetArcDirection(clockwise ? AD_CLOCKWISE : AD_COUNTERCLOCKWISE);
+        const TRect b = MapBox(box.left(), box.top(), box.right(), box.bottom());
+        const TPoint s = Map(FarRadial(box, radialStart)), e = Map(FarRadial(box, radialEnd));
+        switch (kind) {
+        case 0: C.Arc(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y); break;
+        case 1: C.Chord(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y); break;
+        default: C.Pie(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y); break;
+        }
+    }
+    void Arc(int kind, double l, double t, double r, double b, QPointF radialStart, QPointF radialEnd)
+    {
+        ArcShape(kind, QRectF(QPointF(l, t), QPointF(r, b)).normalized(), radialStart, radialEnd,
+                 Dc.ArcDirection == AD_CLOCKWISE);
+    }
+    // A line from the current position to the arc's start, the arc, and the position at its end.
+    void ArcTo(double l, double t, double r, double b, QPointF radialStart, QPointF radialEnd)
+    {
+        const QRectF box = QRectF(QPointF(l, t), QPointF(r, b)).normalized();
+        const bool clockwise = Dc.ArcDirection == AD_CLOCKWISE;
+        const TArcSweep sweep = ArcSweep(box, radialStart, radialEnd, clockwise != Mirrored());
+        const QPointF end = ArcPoint(sweep, sweep.Start + sweep.Span);
+        if (!InPath) {
+            // The canvas joins the line to the arc where it draws the arc's first pixel.
+            ApplyPen();
+            C.SetBkMode(Dc.BkMode);
+            C.SetBkColor(Dc.BkColor);
+            C.SetArcDirection(clockwise ? AD_CLOCKWISE : AD_COUNTERCLOCKWISE);
+            const TRect b = MapBox(box.left(), box.top(), box.right(), box.bottom());
+            const TPoint from = Map(Dc.Cur), s = Map(FarRadial(box, radialStart)), e = Map(FarRadial(box, radialEnd));
+            C.MoveTo(from.X, from.Y);
+            C.ArcTo(b.Left, b.Top, b.Right, b.Bottom, s.X, s.Y, e.X, e.Y);
+            Dc.Cur = end;
+            return;
+        }
+        QRectF curve = box;
+        if (ScaleX() > 0 && ScaleY() > 0 && box.width() * ScaleX() > 1 && box.height() * ScaleY() > 1)
+            curve.adjust(0, 0, -1 / ScaleX(), -1 / ScaleY());
+        const TArcSweep inner = ArcSweep(curve, radialStart, radialEnd, clockwise != Mirrored());
+        LineTo(ArcPoint(inner, inner.Start));
+        if (!box.isEmpty())
+            ArcShape(0, box, radialStart, radialEnd, clockwise, true);
+        Dc.Cur = ArcPoint(inner, inner.Start + inner.Span);
+    }
+    // A line to the circle's point at startAngle, then the arc over sweepAngle (degrees,
+    // counter-clockwise when positive, whatever the arc direction).
+    void AngleArc(QPointF centre, double radius, double startAngle, double sweepAngle)
+    {
+        constexpr double kRad = 3.14159265358979323846 / 180;
+        auto at = [&](double degrees) {
+            return QPointF(centre.x() + radius * std::cos(degrees * kRad), centre.y() - radius * std::sin(degrees * kRad));
+        };
+        const QPointF a = at(startAngle), z = at(startAngle + sweepAngle);
+        // Mapped without turning, mirroring or stretching, the circle stays a circle: the canvas
+        // draws it as it draws its own.
+        const bool plain = T.m12() == 0 && T.m21() == 0 && T.m11() > 0 && std::fabs(T.m11() - T.m22()) < 1e-9;
+        if (!InPath && plain) {
+            ApplyPen();
+            C.SetBkMode(Dc.BkMode);
+            C.SetBkColor(Dc.BkColor);
+            const TPoint from = Map(Dc.Cur), c = Map(centre);
+            C.MoveTo(from.X, from.Y);
+            C.AngleArc(c.X, c.Y, unsigned(std::lround(std::min(radius * T.m11(), double(1 << 29)))), float(startAngle),
+                       float(sweepAngle));
+            Dc.Cur = z;
+            return;
+        }
+        LineTo(a);
+        if (sweepAngle != 0 && radius > 0) {
+            const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+            // A whole turn or more: both rays the same, the whole circle.
+            const QPointF end = std::fabs(sweepAngle) >= 360 ? a : z;
+            ArcShape(0, box, a, end, (sweepAngle < 0) != Mirrored(), true, true);
+        }
+        Dc.Cur = z;
     }
     void FillRects(const std::vector<QRectF>& rects, const TPlayBrush& brush)
     {

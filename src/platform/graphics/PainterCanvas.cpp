@@ -1,6 +1,7 @@
 // The canvas over QPainter. Shapes are drawn without anti-aliasing and one-pixel lines are
 // stepped pixel by pixel, so edges land exactly where GDI puts them.
 
+#include "platform/graphics/ArcGeometry.h"
 #include "platform/graphics/Canvas.h"
 
 #include <QGlyphRun>
@@ -324,6 +325,28 @@ void TPainterCanvas::DevRoundRect(const TRect& r, int ew, int eh, const TDcState
         return;
     FPainter->drawRoundedRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1), ew / 2.0, eh / 2.0,
                               Qt::AbsoluteSize);
+}
+
+void TPainterCanvas::DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st)
+{
+    if (!FPainter)
+        return; // a canvas without a device only measures
+    const bool filled = kind != TArcKind::Arc;
+    Apply(st, true, filled);
+    if (FSkip)
+        return;
+    // The same curve box as DevEllipse, so a whole arc lies on the ellipse's pixels.
+    const detail::TArcSweep sweep = detail::ArcSweep(detail::CurveBox(r.Left, r.Top, r.Right, r.Bottom), start,
+                                                     end, st.ArcDirection == AD_CLOCKWISE);
+    QPainterPath path;
+    if (kind == TArcKind::Pie)
+        path.moveTo(sweep.Ellipse.center());
+    else
+        path.arcMoveTo(sweep.Ellipse, sweep.Start);
+    path.arcTo(sweep.Ellipse, sweep.Start, sweep.Span);
+    if (filled)
+        path.closeSubpath();
+    FPainter->drawPath(path);
 }
 
 void TPainterCanvas::DevFillRect(const TRect& r, const TDcState& st)

@@ -149,6 +149,12 @@ void PlayWmf(const QByteArray& bytes, TCanvas& canvas, const TRect& r)
         case 0x041B: ok = need(4); if (ok) pl.Shape(0, s(3), s(2), s(1), s(0)); break;
         case 0x0418: ok = need(4); if (ok) pl.Shape(1, s(3), s(2), s(1), s(0)); break;
         case 0x061C: ok = need(6); if (ok) pl.Shape(2, s(5), s(4), s(3), s(2), s(1), s(0)); break;
+        // META_ARC, META_PIE, META_CHORD: yEnd, xEnd, yStart, xStart, bottom, right, top, left
+        case 0x0817: case 0x081A: case 0x0830:
+            ok = need(8);
+            if (ok)
+                pl.Arc(fn == 0x0817 ? 0 : fn == 0x0830 ? 1 : 2, s(7), s(6), s(5), s(4), {s(3), s(2)}, {s(1), s(0)});
+            break;
         case 0x0324: case 0x0325: { // META_POLYGON, META_POLYLINE
             ok = need(1);
             if (!ok)
