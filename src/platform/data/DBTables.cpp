@@ -69,6 +69,17 @@ void TDBDataSet::SetDatabaseName(const QString& name)
     FDatabaseName = name;
 }
 
+void TDBDataSet::DatabaseClosing()
+{
+    TDatabase* db = FDatabase;
+    Close();
+    // One that was opening when its database went still holds it.
+    if (FDatabase == db) {
+        FQuery.reset();
+        FDatabase = nullptr;
+    }
+}
+
 void TDBDataSet::AttachDatabase()
 {
     if (FDatabase)
@@ -80,10 +91,16 @@ void TDBDataSet::AttachDatabase()
 void TDBDataSet::ExecuteSelect(const QString& sql, const std::vector<QVariant>& binds, std::vector<TColumn>& columns)
 {
     AttachDatabase();
-    QSqlDatabase db = FDatabase->Connection();
-    if (!db.isOpen())
-        throw EDBEngineError(DBIERR_CONNECTIONLOST, QStringLiteral("The connection to the database was lost"));
-    FQuery = std::make_unique<QSqlQuery>(db);
+    {
+        // No copy of the connection may outlive this block: a lost one is closed on raising.
+        QSqlDatabase db = FDatabase->Connection();
+        if (db.isOpen())
+            FQuery = std::make_unique<QSqlQuery>(db);
+    }
+    if (!FQuery) {
+        const QSqlError err = FDatabase->Connection().lastError();
+        FDatabase->RaiseError(err);
+    }
     // PostgreSQL reads the result whole; the others stream it, which keeps memory to what is read.
     FQuery->setForwardOnly(FDatabase->Kind() != TDriverKind::PostgreSQL);
     bool ok;
@@ -100,7 +117,7 @@ void TDBDataSet::ExecuteSelect(const QString& sql, const std::vector<QVariant>& 
     if (!ok) {
         const QSqlError err = FQuery->lastError();
         FQuery.reset();
-        RaiseSqlError(err, QString());
+        FDatabase->RaiseError(err);
     }
     if (!FQuery->isSelect()) {
         FQuery.reset();
@@ -125,8 +142,9 @@ bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
     if (!FQuery)
         return false;
     if (!FQuery->next()) {
-        if (FQuery->lastError().isValid())
-            RaiseSqlError(FQuery->lastError(), QString());
+        const QSqlError err = FQuery->lastError();
+        if (err.isValid())
+            FDatabase->RaiseError(err);
         return false;
     }
     const int n = static_cast<int>(Columns().size());
@@ -153,14 +171,21 @@ void TDBDataSet::ExecuteWrite(const QString& sql, const std::vector<QVariant>& b
 {
     if (!FDatabase)
         CheckActive();
-    QSqlQuery q(FDatabase->Connection());
-    if (!q.prepare(sql))
-        RaiseSqlError(q.lastError(), QString());
-    for (std::size_t i = 0; i < binds.size(); ++i)
-        q.bindValue(static_cast<int>(i), binds[i]);
-    if (!q.exec())
-        RaiseSqlError(q.lastError(), QString());
-    if (expectedRows > 0 && q.numRowsAffected() == 0)
+    QSqlError err;
+    int changed = 0;
+    {
+        QSqlQuery q(FDatabase->Connection());
+        bool ok = q.prepare(sql);
+        for (std::size_t i = 0; ok && i < binds.size(); ++i)
+            q.bindValue(static_cast<int>(i), binds[i]);
+        if (ok && q.exec())
+            changed = q.numRowsAffected();
+        else
+            err = q.lastError();
+    } // the statement is gone before a lost connection is closed under it
+    if (err.isValid())
+        FDatabase->RaiseError(err);
+    if (expectedRows > 0 && changed == 0)
         throw EDBEngineError(DBIERR_SQLERROR, QStringLiteral("Record changed by another user"));
 }
 
@@ -259,14 +284,21 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
     if (Trim(FTableName).isEmpty())
         DatabaseError(QStringLiteral("Missing TableName property"));
     AttachDatabase();
-    QSqlDatabase db = FDatabase->Connection();
+    // No copy of the connection is held across the statement: a lost one is closed on raising.
     QStringList order;
-    if (!FIndexName.isEmpty()) {
-        if (!DriverIndexNames(FDatabase->Kind(), db, FTableName).contains(FIndexName, Qt::CaseInsensitive))
-            DatabaseError(QStringLiteral("Index '%1' not found").arg(FIndexName));
-        order = DriverIndexFields(FDatabase->Kind(), db, FTableName, FIndexName);
-    } else if (!FIndexFieldNames.isEmpty()) {
-        order = FIndexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    FKeyFields.clear();
+    {
+        QSqlDatabase db = FDatabase->Connection();
+        if (!FIndexName.isEmpty()) {
+            if (!DriverIndexNames(FDatabase->Kind(), db, FTableName).contains(FIndexName, Qt::CaseInsensitive))
+                DatabaseError(QStringLiteral("Index '%1' not found").arg(FIndexName));
+            order = DriverIndexFields(FDatabase->Kind(), db, FTableName, FIndexName);
+        } else if (!FIndexFieldNames.isEmpty()) {
+            order = FIndexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        }
+        const QSqlIndex pk = db.primaryIndex(FTableName);
+        for (int i = 0; i < pk.count(); ++i)
+            FKeyFields << pk.fieldName(i);
     }
     QString sql = QStringLiteral("SELECT * FROM %1").arg(QuoteName(FTableName));
     if (!order.isEmpty()) {
@@ -275,10 +307,6 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
             quoted << QuoteName(f.trimmed());
         sql += QStringLiteral(" ORDER BY ") + quoted.join(QStringLiteral(", "));
     }
-    FKeyFields.clear();
-    const QSqlIndex pk = db.primaryIndex(FTableName);
-    for (int i = 0; i < pk.count(); ++i)
-        FKeyFields << pk.fieldName(i);
     try {
         ExecuteSelect(sql, {}, columns);
     } catch (EDBEngineError& e) {
@@ -287,7 +315,7 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
         throw;
     }
     // A column the table declares NOT NULL must be given.
-    const QSqlRecord rec = db.record(FTableName);
+    const QSqlRecord rec = FDatabase->Connection().record(FTableName);
     for (TColumn& c : columns) {
         const int i = rec.indexOf(c.Name);
         if (i >= 0 && rec.field(i).requiredStatus() == QSqlField::Required && !FKeyFields.contains(c.Name, Qt::CaseInsensitive))
@@ -631,13 +659,19 @@ int TQuery::ExecSQL()
     try {
         std::vector<QVariant> binds;
         const QString sql = BuildStatement(binds);
-        QSqlQuery q(FDatabase->Connection());
-        bool ok = q.prepare(sql);
-        for (std::size_t i = 0; ok && i < binds.size(); ++i)
-            q.bindValue(static_cast<int>(i), binds[i]);
-        if (!ok || !q.exec())
-            RaiseSqlError(q.lastError(), QString());
-        FRowsAffected = q.numRowsAffected();
+        QSqlError err;
+        {
+            QSqlQuery q(FDatabase->Connection());
+            bool ok = q.prepare(sql);
+            for (std::size_t i = 0; ok && i < binds.size(); ++i)
+                q.bindValue(static_cast<int>(i), binds[i]);
+            if (ok && q.exec())
+                FRowsAffected = q.numRowsAffected();
+            else
+                err = q.lastError();
+        }
+        if (err.isValid())
+            FDatabase->RaiseError(err);
     } catch (...) {
         CloseCursor();
         throw;

@@ -31,8 +31,8 @@ public:
     bool CachedUpdates = false;
     bool ObjectView = false;
 
-    // Called by the database when it disconnects.
-    void DatabaseClosing() { Close(); }
+    // Called by the database when it disconnects: closes, and lets go of the database.
+    void DatabaseClosing();
 
 protected:
     // Runs the statement on the database; columns are described from the result.

@@ -141,6 +141,7 @@ void TDataSet::DoOpen()
 {
     if (BeforeOpen)
         BeforeOpen(this);
+    FOpening = true;
     try {
         FColumns.clear();
         OpenCursor(FColumns);
@@ -179,6 +180,7 @@ void TDataSet::DoOpen()
         FEof = FCur < 0;
         AfterFieldsCreated();
     } catch (...) {
+        FOpening = false;
         FState = dsInactive;
         try {
             CloseCursor();
@@ -190,6 +192,7 @@ void TDataSet::DoOpen()
         ClearDefaultFields();
         throw;
     }
+    FOpening = false;
     DataEvent(deUpdateState);
     if (AfterOpen)
         AfterOpen(this);
@@ -347,6 +350,10 @@ bool TDataSet::FetchOne()
         got = FetchRow(raw);
     } catch (...) {
         FAllFetched = true;
+        // A cursor that fails part way leaves only some of the records: they must not pass for
+        // all of them, so the dataset closes (an open in progress cleans up for itself).
+        if (Active() && !FOpening)
+            DoClose();
         throw;
     }
     if (!got) {

@@ -199,6 +199,7 @@ private:
     std::unique_ptr<TFilterExpression> FFilterExpr;
     std::vector<TDataSource*> FDataSources;
     bool FStreamedActive = false;
+    bool FOpening = false;
 };
 
 

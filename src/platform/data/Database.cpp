@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -233,19 +234,56 @@ void TDatabase::DoDisconnect()
 {
     if (BeforeDisconnect)
         BeforeDisconnect(this);
-    CloseDataSets();
-    FConnected = false;
-    CloseDriverConnection(FConnName);
-    FConnName.clear();
+    DropConnection();
     if (AfterDisconnect)
         AfterDisconnect(this);
 }
 
+void TDatabase::DropConnection()
+{
+    CloseDataSets();
+    FConnected = false;
+    CloseDriverConnection(FConnName);
+    FConnName.clear();
+}
+
 void TDatabase::CloseDataSets()
 {
-    for (TDBDataSet* d : std::vector<TDBDataSet*>(FDataSets))
-        d->DatabaseClosing();
+    const bool nested = FClosingDataSets;
+    FClosingDataSets = true;
+    try {
+        for (TDBDataSet* d : std::vector<TDBDataSet*>(FDataSets))
+            d->DatabaseClosing();
+    } catch (...) {
+        FClosingDataSets = nested;
+        throw;
+    }
+    FClosingDataSets = nested;
     FDataSets.clear();
+}
+
+void TDatabase::RaiseError(const QSqlError& error)
+{
+    QString driverMessage;
+    if (!FConnected || !DriverConnectionLost(FKind, Connection(), driverMessage))
+        RaiseSqlError(error, QString());
+    QString message = error.text().trimmed();
+    if (!driverMessage.isEmpty() && !message.contains(driverMessage))
+        message = message.isEmpty() ? driverMessage : message + QLatin1Char('\n') + driverMessage;
+    if (message.isEmpty())
+        message = QStringLiteral("The connection to the database was lost");
+    const EDBEngineError lost(DBIERR_CONNECTIONLOST, message, error.nativeErrorCode());
+    // Every cursor on the connection is dead: close them all and let the next open reconnect.
+    try {
+        DoDisconnect();
+    } catch (...) {
+        // A handler refused; the connection is unusable all the same.
+        if (FConnected)
+            DropConnection();
+    }
+    if (FTemporary)
+        Session().CloseDatabase(this); // frees this one: nothing below touches it
+    throw lost;
 }
 
 QSqlDatabase TDatabase::Connection() const
@@ -445,7 +483,7 @@ TDatabase* TSession::OpenDatabase(const QString& databaseName, const TComponent*
 
 void TSession::CloseDatabase(TDatabase* database)
 {
-    if (!database || !database->Temporary() || database->DataSetCount() > 0)
+    if (!database || !database->Temporary() || database->DataSetCount() > 0 || database->FClosingDataSets)
         return;
     delete database;
 }

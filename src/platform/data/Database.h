@@ -62,6 +62,10 @@ public:
     TDriverKind Kind() const { return FKind; }
     void AddDataSet(TDBDataSet* dataSet);
     void RemoveDataSet(TDBDataSet* dataSet);
+    // Raises a driver's error about this database. When the connection turns out to be gone, the
+    // database first disconnects (closing its datasets), so that the next open connects anew; a
+    // temporary database is freed then. The error is DBIERR_CONNECTIONLOST with the driver's words.
+    [[noreturn]] void RaiseError(const QSqlError& error);
     void Loaded() override;
     // The driver and parameters a connection would use (alias parameters, then the own ones).
     TDriverKind ResolveDriver(QStringList& params) const;
@@ -70,6 +74,7 @@ private:
     friend class TSession;
     void DoConnect();
     void DoDisconnect();
+    void DropConnection();
     QString FDatabaseName, FAliasName, FDriverName;
     std::unique_ptr<TDatabaseParams> FParams;
     bool FConnected = false;
@@ -78,6 +83,7 @@ private:
     TDriverKind FKind = TDriverKind::SQLite;
     QString FConnName;
     std::vector<TDBDataSet*> FDataSets;
+    bool FClosingDataSets = false; // a temporary database is not freed while it closes them
 };
 
 class TSession : public TComponent {

@@ -72,7 +72,7 @@ static bool LooksLikeLoginFailure(const QString& text)
            t.contains(QLatin1String("login failed")) || t.contains(QLatin1String("access denied"));
 }
 
-void RaiseSqlError(const QSqlError& error, const QString& context)
+static EDBEngineError SqlError(const QSqlError& error, const QString& context)
 {
     QString message = error.text().trimmed();
     if (message.isEmpty())
@@ -86,9 +86,62 @@ void RaiseSqlError(const QSqlError& error, const QString& context)
              (message.contains(QLatin1String("relation"), Qt::CaseInsensitive) &&
               message.contains(QLatin1String("does not exist"), Qt::CaseInsensitive)))
         code = DBIERR_NOSUCHTABLE;
-    EDBEngineError e(code, context.isEmpty() ? message : context + QStringLiteral(": ") + message,
-                     error.nativeErrorCode());
-    throw e;
+    return EDBEngineError(code, context.isEmpty() ? message : context + QStringLiteral(": ") + message,
+                          error.nativeErrorCode());
+}
+
+void RaiseSqlError(const QSqlError& error, const QString& context)
+{
+    throw SqlError(error, context);
+}
+
+bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& message)
+{
+    message.clear();
+    if (!db.isValid())
+        return true;
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    bool lost = !db.isOpen();
+    switch (kind) {
+    case TDriverKind::PostgreSQL:
+        // libpq's PGconn is a typedef of struct pg_conn; the variant may carry either name.
+        if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0)) {
+            PGconn* conn = *static_cast<PGconn* const*>(h.data());
+            if (!conn || PQstatus(conn) == CONNECTION_BAD) {
+                lost = true;
+                if (conn)
+                    message = QString::fromLocal8Bit(PQerrorMessage(conn)).trimmed();
+            }
+        }
+        break;
+    case TDriverKind::ODBC:
+        if (h.isValid() && qstrcmp(h.typeName(), "SQLHANDLE") == 0) {
+            SQLHANDLE dbc = *static_cast<SQLHANDLE const*>(h.data());
+            SQLUINTEGER dead = SQL_CD_FALSE;
+            if (dbc && SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+                dead == SQL_CD_TRUE)
+                lost = true;
+        }
+        break;
+    case TDriverKind::SQLite:
+        // Reads go on from a file removed or renamed while open; SQLite refuses to write to it.
+        // Either way the database at that path is gone for this connection.
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
+            sqlite3* conn = *static_cast<sqlite3* const*>(h.data());
+            int moved = 0;
+            if (conn && sqlite3_file_control(conn, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved) {
+                lost = true;
+                message = QStringLiteral("The database file was moved or removed: %1")
+                              .arg(QString::fromUtf8(sqlite3_db_filename(conn, "main")));
+            }
+        }
+        break;
+    case TDriverKind::Standard:
+        break; // the folder's tables live in memory
+    }
+    if (lost && message.isEmpty())
+        message = db.lastError().text().trimmed();
+    return lost;
 }
 
 static QString OdbcConnectionString(const QStringList& params)

@@ -33,6 +33,9 @@ QString QuoteName(const QString& name);
 QVariant ToDriverValue(TDriverKind kind, TFieldType type, const QVariant& stored);
 // An EDBEngineError from a failed statement.
 [[noreturn]] void RaiseSqlError(const QSqlError& error, const QString& context);
+// True when the connection behind db is gone (the server ended the session, the link failed);
+// message gets the driver's own words about it when it has them.
+bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& message);
 
 // The folder driver: every CSV and text file of the folder read into an in-memory database.
 void LoadFolderTables(QSqlDatabase& db, const QString& folder);
