@@ -38,20 +38,23 @@ QString FromCp1252(const char* data, qsizetype length)
 
 QByteArray ToCp1252(const QString& text, bool* lossless)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    qsizetype n = 0;
     bool ok = true;
+    const QChar* in = text.constData();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        int b = ToByte(text[i].unicode());
+        int b = ToByte(in[i].unicode());
         if (b < 0) {
             ok = false;
             b = '?';
             // A surrogate pair is one character: one '?' for both halves.
-            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            if (in[i].isHighSurrogate() && i + 1 < text.size() && in[i + 1].isLowSurrogate())
                 ++i;
         }
-        bytes.append(static_cast<char>(b));
+        out[n++] = static_cast<char>(b);
     }
+    bytes.truncate(n);
     if (lossless)
         *lossless = ok;
     return bytes;
