@@ -118,6 +118,32 @@ const SceneCase kScenes[] = {
          c.ArcTo(120, 90, 170, 130, 170, 110, 145, 90);
          c.AngleArc(40, 110, 15, 90, -270);
      }},
+    {"styled pens", [](TCanvas& c) {
+         c.Brush()->SetStyle(bsClear);
+         c.SetBkMode(OPAQUE);
+         c.SetBkColor(clYellow);
+         c.Pen()->SetStyle(psDot);
+         c.Ellipse(5, 5, 75, 75);
+         c.Pen()->SetStyle(psDash);
+         c.RoundRect(80, 5, 190, 70, 30, 20);
+         c.Pen()->SetStyle(psDashDotDot);
+         c.Rectangle(85, 15, 180, 60);
+         c.Brush()->SetStyle(bsSolid);
+         c.Brush()->SetColor(clAqua);
+         c.SetBkMode(OPAQUE);
+         c.SetBkColor(clRed);
+         c.Pen()->SetStyle(psDashDot);
+         c.Pie(5, 80, 75, 145, 75, 110, 40, 80);
+         c.Chord(80, 80, 140, 145, 140, 80, 80, 145);
+         c.SetBkMode(TRANSPARENT);
+         c.Pen()->SetStyle(psDot);
+         c.Arc(20, 20, 60, 60, 60, 40, 20, 40);
+         c.Polygon({{150, 80}, {195, 100}, {160, 140}});
+         c.Pen()->SetStyle(psInsideFrame);
+         c.Pen()->SetWidth(5);
+         c.Pen()->SetColor(clBlue);
+         c.Ellipse(145, 75, 195, 145);
+     }},
     {"text", [](TCanvas& c) {
          c.Font()->SetName(QStringLiteral("Arial"));
          c.Font()->SetSize(12);

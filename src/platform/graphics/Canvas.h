@@ -315,6 +315,13 @@ protected:
 private:
     void Apply(const TDcState& st, bool pen, bool brush);
     void StrokeThin(const QPolygon& points, bool closed, const TDcState& st);
+    // A one-pixel pen's pixels and, when the background is opaque, the gaps of its style.
+    void PaintPixels(const QVector<QPoint>& on, const QVector<QPoint>& off, const TDcState& st);
+    // The outline of an ellipse, round rectangle (roundRect), arc, chord or pie drawn pixel by pixel
+    // with a one-pixel styled pen, filled first for the closed shapes; false when the pen is not
+    // such a pen (or the curve is too large to walk), and nothing was drawn.
+    bool StyledOutline(TArcKind kind, const QRectF& ellipse, double start, double span, double ew, double eh,
+                       bool roundRect, const TDcState& st);
     QPainter* FPainter;
     TDeviceCaps FCaps;
     std::optional<QRegion> FBaseClip; // what the painter clipped to when we got it

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -34,30 +35,37 @@ const std::vector<int>& DashPattern(TPenStyle style)
     }
 }
 
-// The pixels of a one-pixel line from a to b, b itself left out; `on` gets the pen's pixels,
-// `off` the gaps of a styled pen.
-void StepLine(QPoint a, QPoint b, const std::vector<int>& pattern, int& phase, QVector<QPoint>& on,
-              QVector<QPoint>& off)
+// Whether the pixel at `phase` of a styled pen is drawn; the phase moves on by one pixel.
+bool PatternOn(const std::vector<int>& pattern, int total, int& phase)
+{
+    if (total <= 0)
+        return true;
+    int p = phase % total, i = 0;
+    while (p >= pattern[size_t(i)]) {
+        p -= pattern[size_t(i)];
+        ++i;
+    }
+    phase = (phase + 1) % total;
+    return (i % 2) == 0;
+}
+
+int PatternLength(const std::vector<int>& pattern)
+{
+    int total = 0;
+    for (int v : pattern)
+        total += v;
+    return total;
+}
+
+// The pixels of a one-pixel line from a to b, b itself left out, in drawing order.
+void LinePixels(QPoint a, QPoint b, std::vector<QPoint>& out)
 {
     int x = a.x(), y = a.y();
     const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
     const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
     int err = dx + dy;
-    int total = 0;
-    for (int v : pattern)
-        total += v;
     while (x != b.x() || y != b.y()) {
-        bool draw = true;
-        if (total > 0) {
-            int p = phase % total, i = 0;
-            while (p >= pattern[i]) {
-                p -= pattern[i];
-                ++i;
-            }
-            draw = (i % 2) == 0;
-            ++phase;
-        }
-        (draw ? on : off).push_back(QPoint(x, y));
+        out.push_back(QPoint(x, y));
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -68,6 +76,104 @@ void StepLine(QPoint a, QPoint b, const std::vector<int>& pattern, int& phase, Q
             y += sy;
         }
     }
+}
+
+// Pixels in drawing order, sorted into the pen's (`on`) and the gaps of a styled pen (`off`); the
+// pattern goes on from `phase`.
+void SplitByPattern(const std::vector<QPoint>& pixels, const std::vector<int>& pattern, int& phase,
+                    QVector<QPoint>& on, QVector<QPoint>& off)
+{
+    const int total = PatternLength(pattern);
+    for (const QPoint& q : pixels)
+        (PatternOn(pattern, total, phase) ? on : off).push_back(q);
+}
+
+// The pixels of a one-pixel line from a to b, b itself left out; `on` gets the pen's pixels,
+// `off` the gaps of a styled pen.
+void StepLine(QPoint a, QPoint b, const std::vector<int>& pattern, int& phase, QVector<QPoint>& on,
+              QVector<QPoint>& off)
+{
+    std::vector<QPoint> pixels;
+    LinePixels(a, b, pixels);
+    SplitByPattern(pixels, pattern, phase, on, off);
+}
+
+// An outline walked pixel by pixel in drawing order, so that a styled pen's pattern runs on along
+// it as it does along a line: each pixel touches the next, and a corner pixel its two neighbours
+// do not need is left out (a curve stays one pixel thin).
+class TPixelChain {
+public:
+    // Curves larger than this are not walked pixel by pixel.
+    static constexpr double kMaxRadius = 65536;
+
+    // A straight line from where the walk is to q (a shape's corner stays a corner).
+    void Add(QPointF p) { Add(Round(p), false); }
+    // The curve of the sweep, sampled finely enough that no pixel is skipped.
+    void Curve(const detail::TArcSweep& sweep)
+    {
+        const double radius = std::max(sweep.Ellipse.width(), sweep.Ellipse.height()) / 2;
+        const double step = 0.5 / std::max(radius, 0.5) * 180 / 3.14159265358979323846;
+        const int n = std::max(1, int(std::ceil(std::fabs(sweep.Span) / step)));
+        for (int i = 0; i <= n; ++i)
+            Add(Round(detail::ArcPoint(sweep, sweep.Start + sweep.Span * i / n)), true);
+    }
+    // The pixels to draw: the walk's last pixel is its end point (or its start again, for a
+    // closed outline) and is left out, as a line leaves out its end pixel.
+    std::vector<QPoint> Drawn() const
+    {
+        std::vector<QPoint> out = FPixels;
+        if (out.size() > 1)
+            out.pop_back();
+        return out;
+    }
+    QPolygon Polygon() const
+    {
+        QPolygon poly;
+        poly.reserve(qsizetype(FPixels.size()));
+        for (const QPoint& q : FPixels)
+            poly << q;
+        return poly;
+    }
+
+private:
+    static QPoint Round(QPointF p) { return QPoint(int(std::lround(p.x())), int(std::lround(p.y()))); }
+    static bool Touch(QPoint a, QPoint b) { return std::max(std::abs(a.x() - b.x()), std::abs(a.y() - b.y())) <= 1; }
+    void Add(QPoint q, bool thin)
+    {
+        if (!FPixels.empty() && !Touch(FPixels.back(), q)) {
+            std::vector<QPoint> bridge;
+            LinePixels(FPixels.back(), q, bridge);
+            for (size_t i = 1; i < bridge.size(); ++i)
+                Push(bridge[i], thin);
+        }
+        Push(q, thin);
+    }
+    void Push(QPoint q, bool thin)
+    {
+        const size_t n = FPixels.size();
+        if (thin && n >= 2 && Touch(FPixels[n - 2], q))
+            FPixels.pop_back();
+        if (FPixels.empty() || FPixels.back() != q)
+            FPixels.push_back(q);
+    }
+    std::vector<QPoint> FPixels;
+};
+
+bool Styled(const TDcState& st)
+{
+    return st.PenWidth <= 1 && !DashPattern(st.PenStyle).empty();
+}
+
+// The curve a wide psInsideFrame pen is drawn on, half its width inside the device box: the
+// painter's wide strokes cover the pixels whose centres they cover, so the stroke's outer edge
+// lies on the box's own edges and no pixel outside the box is painted.
+QRectF InsideFrame(const TRect& box, int width)
+{
+    const double half = width / 2.0;
+    const QRectF r(box.Left + half, box.Top + half, std::max(0.0, box.Width() - 2 * half), std::max(0.0, box.Height() - 2 * half));
+    if (r.width() == 0 || r.height() == 0)
+        return QRectF(box.Left + box.Width() / 2.0, box.Top + box.Height() / 2.0, r.width(), r.height());
+    return r;
 }
 
 QPainter::CompositionMode Rop2Mode(int rop2, bool& skip, QColor& color)
@@ -190,6 +296,11 @@ void TPainterCanvas::StrokeThin(const QPolygon& points, bool closed, const TDcSt
         StepLine(points[i], points[i + 1], pattern, phase, on, off);
     if (closed && points.size() > 1)
         StepLine(points.back(), points.front(), pattern, phase, on, off);
+    PaintPixels(on, off, st);
+}
+
+void TPainterCanvas::PaintPixels(const QVector<QPoint>& on, const QVector<QPoint>& off, const TDcState& st)
+{
     QPainter& p = *FPainter;
     p.setBrush(Qt::NoBrush);
     if (!off.isEmpty() && st.BkMode == OPAQUE) {
@@ -200,6 +311,49 @@ void TPainterCanvas::StrokeThin(const QPolygon& points, bool closed, const TDcSt
         p.setPen(QPen(FOverride.isValid() ? FOverride : ColorToQColor(st.PenColor), 1));
         p.drawPoints(on.constData(), int(on.size()));
     }
+}
+
+bool TPainterCanvas::StyledOutline(TArcKind kind, const QRectF& ellipse, double start, double span, double ew,
+                                   double eh, bool roundRect, const TDcState& st)
+{
+    // Only one-pixel styled pens are walked; a huge curve is left to the painter.
+    if (!Styled(st) || std::max(ellipse.width(), ellipse.height()) / 2 > TPixelChain::kMaxRadius)
+        return false;
+    TPixelChain chain;
+    if (roundRect) {
+        // Counter-clockwise from the right end of the top-right corner, as an ellipse runs.
+        const double rx = std::clamp(ew - 1, 0.0, ellipse.width()) / 2, ry = std::clamp(eh - 1, 0.0, ellipse.height()) / 2;
+        const double l = ellipse.left(), t = ellipse.top(), r = ellipse.right(), b = ellipse.bottom();
+        const QPointF centres[] = {{r - rx, t + ry}, {l + rx, t + ry}, {l + rx, b - ry}, {r - rx, b - ry}};
+        for (int i = 0; i < 4; ++i) {
+            detail::TArcSweep corner;
+            corner.Ellipse = QRectF(centres[i].x() - rx, centres[i].y() - ry, 2 * rx, 2 * ry);
+            corner.Start = 90.0 * i;
+            corner.Span = 90;
+            chain.Curve(corner);
+        }
+        chain.Add(QPointF(r, t + ry));
+    } else {
+        detail::TArcSweep sweep;
+        sweep.Ellipse = ellipse;
+        sweep.Start = start;
+        sweep.Span = span;
+        chain.Curve(sweep);
+        // A chord closes with a straight line, a pie with the two radii, each from where the curve ended.
+        if (kind == TArcKind::Pie)
+            chain.Add(ellipse.center());
+        if (kind != TArcKind::Arc)
+            chain.Add(detail::ArcPoint(sweep, start));
+    }
+    if (kind != TArcKind::Arc && st.BrushStyle != bsClear) {
+        Apply(st, false, true);
+        FPainter->drawPolygon(chain.Polygon(), Qt::OddEvenFill);
+    }
+    QVector<QPoint> on, off;
+    int phase = 0;
+    SplitByPattern(chain.Drawn(), DashPattern(st.PenStyle), phase, on, off);
+    PaintPixels(on, off, st);
+    return true;
 }
 
 void TPainterCanvas::DevPolyline(const QPolygon& points, const TDcState& st)
@@ -284,6 +438,17 @@ void TPainterCanvas::DevRectangle(const TRect& r, const TDcState& st)
         QPolygon outline;
         outline << QPoint(r.Left, r.Top) << QPoint(r.Right - 1, r.Top) << QPoint(r.Right - 1, r.Bottom - 1)
                 << QPoint(r.Left, r.Bottom - 1);
+        if ((r.Width() == 1 || r.Height() == 1) && Styled(st)) {
+            // A box one pixel thin is a single line: the pattern runs along it.
+            std::vector<QPoint> pixels;
+            LinePixels(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1), pixels);
+            pixels.push_back(QPoint(r.Right - 1, r.Bottom - 1));
+            QVector<QPoint> on, off;
+            int phase = 0;
+            SplitByPattern(pixels, DashPattern(st.PenStyle), phase, on, off);
+            PaintPixels(on, off, st);
+            return;
+        }
         if (r.Width() == 1 || r.Height() == 1) {
             FPainter->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()),
                                FOverride.isValid() ? FOverride : ColorToQColor(st.PenColor));
@@ -313,6 +478,13 @@ void TPainterCanvas::DevEllipse(const TRect& r, const TDcState& st)
     Apply(st, true, true);
     if (FSkip)
         return;
+    const QRectF curve = detail::CurveBox(r.Left, r.Top, r.Right, r.Bottom);
+    if (StyledOutline(TArcKind::Chord, curve, 0, 360, 0, 0, false, st))
+        return;
+    if (st.PenStyle == psInsideFrame && st.PenWidth > 1) {
+        FPainter->drawEllipse(InsideFrame(r, st.PenWidth));
+        return;
+    }
     FPainter->drawEllipse(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
 }
 
@@ -323,6 +495,13 @@ void TPainterCanvas::DevRoundRect(const TRect& r, int ew, int eh, const TDcState
     Apply(st, true, true);
     if (FSkip)
         return;
+    const QRectF curve = detail::CurveBox(r.Left, r.Top, r.Right, r.Bottom);
+    if (StyledOutline(TArcKind::Chord, curve, 0, 0, ew, eh, true, st))
+        return;
+    if (st.PenStyle == psInsideFrame && st.PenWidth > 1) {
+        FPainter->drawRoundedRect(InsideFrame(r, st.PenWidth), ew / 2.0, eh / 2.0, Qt::AbsoluteSize);
+        return;
+    }
     FPainter->drawRoundedRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1), ew / 2.0, eh / 2.0,
                               Qt::AbsoluteSize);
 }
@@ -335,9 +514,14 @@ void TPainterCanvas::DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint 
     Apply(st, true, filled);
     if (FSkip)
         return;
-    // The same curve box as DevEllipse, so a whole arc lies on the ellipse's pixels.
-    const detail::TArcSweep sweep = detail::ArcSweep(detail::CurveBox(r.Left, r.Top, r.Right, r.Bottom), start,
-                                                     end, st.ArcDirection == AD_CLOCKWISE);
+    // The same curve box as DevEllipse, so a whole arc lies on the ellipse's pixels; a wide
+    // psInsideFrame pen draws a chord or pie on a smaller ellipse, inside the box.
+    QRectF curve = detail::CurveBox(r.Left, r.Top, r.Right, r.Bottom);
+    if (filled && st.PenStyle == psInsideFrame && st.PenWidth > 1)
+        curve = InsideFrame(r, st.PenWidth);
+    const detail::TArcSweep sweep = detail::ArcSweep(curve, start, end, st.ArcDirection == AD_CLOCKWISE);
+    if (StyledOutline(kind, sweep.Ellipse, sweep.Start, sweep.Span, 0, 0, false, st))
+        return;
     QPainterPath path;
     if (kind == TArcKind::Pie)
         path.moveTo(sweep.Ellipse.center());
