@@ -10,6 +10,7 @@
 #include <QPrinterInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -33,10 +34,20 @@ bool Configure(QPrinter& printer, const QPageSize& size, const TDeviceMode& mode
 {
     if (!printer.setPageSize(size))
         return false;
-    printer.setPageOrientation(mode.Orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape
-                                                                      : QPageLayout::Portrait);
-    const QPageLayout layout = printer.pageLayout();
-    if (!printer.setPageMargins(pdf ? QMarginsF() : layout.minimumMargins(), layout.units()))
+    // The device's margins are those of the paper as it feeds, portrait. Qt keeps them unturned
+    // for a landscape page and refuses smaller ones, so a landscape page takes on each edge the
+    // larger of the unturned margin and the turned one (a quarter turn counter-clockwise, as
+    // Windows drivers and PPDs' usual "Plus90" turn): the printable area stays on the paper's
+    // printable part.
+    printer.setPageOrientation(QPageLayout::Portrait);
+    const QPageLayout portrait = printer.pageLayout();
+    QMarginsF m = pdf ? QMarginsF() : portrait.minimumMargins();
+    if (mode.Orientation == DMORIENT_LANDSCAPE) {
+        printer.setPageOrientation(QPageLayout::Landscape);
+        m = QMarginsF(std::max(m.left(), m.top()), std::max(m.top(), m.right()),
+                      std::max(m.right(), m.bottom()), std::max(m.bottom(), m.left()));
+    }
+    if (!printer.setPageMargins(m, portrait.units()))
         return false;
     if (!pdf) {
         if (mode.Fields & DM_COPIES)
@@ -164,7 +175,9 @@ void TPrinter::SelectPrinter(int index)
             if (!duplicate)
                 addPaper(n, size);
         }
-        mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE;
+        // No tray: Qt does not hand the paper source on to CUPS, and a field that never reaches
+        // the job must not be claimed.
+        mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
         if (info.supportsCustomPageSizes()) {
             papers.push_back({DMPAPER_USER, QStringLiteral("Custom"), 0, 0});
             sizes.emplace_back();
