@@ -247,3 +247,37 @@ TEST_F(AliasFile, AMissingDatabaseFileIsAnErrorNotANewFile)
 }
 
 } // namespace
+
+TEST_F(Editing, FloatAndBcdFieldsRefuseValuesOutsideTheirRange)
+{
+    FTable->Close(); // its open cursor would keep the file from taking a new table
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("range-setup"));
+        db.setDatabaseName(FFile);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE PRECOS (ID INTEGER PRIMARY KEY, PESO FLOAT, VALOR NUMERIC(10,2))")));
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO PRECOS VALUES (1, 1.5, 10.25)")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("range-setup"));
+    Owned<TTable> t(new TTable(nullptr));
+    t->SetDatabaseName(QStringLiteral("LOJA"));
+    t->SetTableName(QStringLiteral("PRECOS"));
+    t->Open();
+    for (const char* name : {"PESO", "VALOR"}) {
+        SCOPED_TRACE(name);
+        auto* f = dynamic_cast<TFloatingField*>(t->FieldByName(QString::fromLatin1(name)));
+        ASSERT_NE(f, nullptr);
+        f->MinValue = 0;
+        f->MaxValue = 100;
+        const long double before = f->AsFloat();
+        t->Edit();
+        EXPECT_THROW(f->SetAsFloat(100.5L), EDatabaseError);
+        EXPECT_THROW(f->SetAsString(QStringLiteral("-1")), EDatabaseError);
+        EXPECT_EQ(f->AsFloat(), before); // the refused value left the buffer alone
+        f->SetAsFloat(100);
+        t->Post();
+        EXPECT_EQ(f->AsFloat(), 100.0L);
+    }
+}

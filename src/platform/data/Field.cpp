@@ -382,7 +382,9 @@ TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner) { FData
 TESSIV_IMPLEMENT_CLASS(TWordField, TIntegerField, )
 TWordField::TWordField(TComponent* owner) : TIntegerField(owner) { FDataType = ftWord; }
 
-TESSIV_IMPLEMENT_CLASS(TFloatField, TNumericField,
+TESSIV_IMPLEMENT_CLASS(TFloatingField, TNumericField, )
+
+TESSIV_IMPLEMENT_CLASS(TFloatField, TFloatingField,
     t.Boolean(QStringLiteral("Currency"), &TFloatField::Currency, &TFloatField::Currency)
         .WithStored([](const TPersistent* p) {
             const auto* f = static_cast<const TFloatField*>(p);
@@ -395,7 +397,7 @@ TESSIV_IMPLEMENT_CLASS(TFloatField, TNumericField,
     t.Integer(QStringLiteral("Precision"), &TFloatField::Precision, &TFloatField::Precision, 15);
 )
 
-TFloatField::TFloatField(TComponent* owner) : TNumericField(owner)
+TFloatField::TFloatField(TComponent* owner) : TFloatingField(owner)
 {
     FDataType = ftFloat;
 }
@@ -415,31 +417,26 @@ static QVariant NormalizeFloat(const QVariant& raw)
     return raw.toDouble();
 }
 
-static QString FloatText(const QString& displayFmt, const QString& editFmt, bool display, long double v,
-                         bool currency, int precision)
-{
-    // The edit text shows every digit unless an edit format is given.
-    const QString& fmt = display ? displayFmt : editFmt;
-    if (!fmt.isEmpty())
-        return FormatFloat(fmt, v);
-    if (currency)
-        return display ? FloatToStrF(v, ffCurrency, precision, FormatSettings().CurrencyDecimals)
-                       : FloatToStrF(v, ffFixed, precision, FormatSettings().CurrencyDecimals);
-    return FloatToStrF(v, ffGeneral, precision, 0);
-}
+QVariant TFloatingField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
+long double TFloatingField::GetAsFloat() const { return IsNull() ? 0 : Stored().toDouble(); }
+std::int64_t TFloatingField::GetAsLargeInt() const { return static_cast<std::int64_t>(Round(GetAsFloat())); }
 
-QVariant TFloatField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
-long double TFloatField::GetAsFloat() const { return IsNull() ? 0 : Stored().toDouble(); }
-std::int64_t TFloatField::GetAsLargeInt() const { return static_cast<std::int64_t>(Round(GetAsFloat())); }
-
-QString TFloatField::GetText(bool display) const
+QString TFloatingField::GetText(bool display) const
 {
     if (IsNull())
         return QString();
-    return FloatText(DisplayFormat, EditFormat, display, GetAsFloat(), Currency, Precision);
+    // The edit text shows every digit unless an edit format is given.
+    const QString& fmt = display ? DisplayFormat : EditFormat;
+    const long double v = GetAsFloat();
+    if (!fmt.isEmpty())
+        return FormatFloat(fmt, v);
+    if (Currency)
+        return display ? FloatToStrF(v, ffCurrency, TextPrecision(), FormatSettings().CurrencyDecimals)
+                       : FloatToStrF(v, ffFixed, TextPrecision(), FormatSettings().CurrencyDecimals);
+    return FloatToStrF(v, ffGeneral, TextPrecision(), 0);
 }
 
-void TFloatField::SetAsStringImpl(const QString& v)
+void TFloatingField::SetAsStringImpl(const QString& v)
 {
     if (Trim(v).isEmpty()) {
         Clear();
@@ -448,11 +445,16 @@ void TFloatField::SetAsStringImpl(const QString& v)
     SetAsFloatImpl(StrToFloat(Trim(v)));
 }
 
-void TFloatField::SetAsFloatImpl(long double v)
+void TFloatingField::SetAsFloatImpl(long double v)
 {
     if ((MaxValue != 0 || MinValue != 0) && (v < MinValue || v > MaxValue))
         throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
                                  .arg(FloatToStr(v), DisplayName(), FloatToStr(MinValue), FloatToStr(MaxValue)));
+    Store(v);
+}
+
+void TFloatField::Store(long double v)
+{
     WriteStored(static_cast<double>(v));
 }
 
@@ -463,7 +465,7 @@ TCurrencyField::TCurrencyField(TComponent* owner) : TFloatField(owner)
     Currency = true;
 }
 
-TESSIV_IMPLEMENT_CLASS(TBCDField, TNumericField,
+TESSIV_IMPLEMENT_CLASS(TBCDField, TFloatingField,
     t.Boolean(QStringLiteral("Currency"), &TBCDField::Currency, &TBCDField::Currency, false);
     t.Float(QStringLiteral("MaxValue"), &TBCDField::MaxValue, &TBCDField::MaxValue)
         .WithStored([](const TPersistent* p) { return static_cast<const TBCDField*>(p)->MaxValue != 0; });
@@ -474,33 +476,14 @@ TESSIV_IMPLEMENT_CLASS(TBCDField, TNumericField,
               [](TBCDField& f, int v) { f.SetSize(v); }, 4);
 )
 
-TBCDField::TBCDField(TComponent* owner) : TNumericField(owner)
+TBCDField::TBCDField(TComponent* owner) : TFloatingField(owner)
 {
     FDataType = ftBCD;
     FSize = 4;
+    Precision = 0;
 }
 
-QVariant TBCDField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
-long double TBCDField::GetAsFloat() const { return IsNull() ? 0 : Stored().toDouble(); }
-std::int64_t TBCDField::GetAsLargeInt() const { return static_cast<std::int64_t>(Round(GetAsFloat())); }
-
-QString TBCDField::GetText(bool display) const
-{
-    if (IsNull())
-        return QString();
-    return FloatText(DisplayFormat, EditFormat, display, GetAsFloat(), Currency, 15);
-}
-
-void TBCDField::SetAsStringImpl(const QString& v)
-{
-    if (Trim(v).isEmpty()) {
-        Clear();
-        return;
-    }
-    SetAsFloatImpl(StrToFloat(Trim(v)));
-}
-
-void TBCDField::SetAsFloatImpl(long double v)
+void TBCDField::Store(long double v)
 {
     // A BCD keeps Size decimals: round there, halves to even like every other rounding here.
     const long double scale = std::pow(10.0L, FSize);

@@ -189,10 +189,11 @@ protected:
     std::int64_t High() const override { return 65535; }
 };
 
-class TFloatField : public TNumericField {
-    TESSIV_CLASS(TFloatField, TNumericField)
+// What float and BCD fields share: a double value, a range, currency display.
+class TFloatingField : public TNumericField {
+    TESSIV_CLASS(TFloatingField, TNumericField)
 public:
-    explicit TFloatField(TComponent* owner);
+    explicit TFloatingField(TComponent* owner) : TNumericField(owner) {}
     QVariant Normalize(const QVariant& raw) const override;
     bool Currency = false;
     long double MaxValue = 0;
@@ -204,7 +205,21 @@ protected:
     std::int64_t GetAsLargeInt() const override;
     QString GetText(bool display) const override;
     void SetAsStringImpl(const QString& v) override;
+    // Checks the range, then stores.
     void SetAsFloatImpl(long double v) override;
+    virtual void Store(long double v) = 0;
+    // Significant digits of the text shown when no format is given.
+    virtual int TextPrecision() const = 0;
+};
+
+class TFloatField : public TFloatingField {
+    TESSIV_CLASS(TFloatField, TFloatingField)
+public:
+    explicit TFloatField(TComponent* owner);
+
+protected:
+    void Store(long double v) override;
+    int TextPrecision() const override { return Precision; }
 };
 
 class TCurrencyField : public TFloatField {
@@ -213,22 +228,14 @@ public:
     explicit TCurrencyField(TComponent* owner);
 };
 
-class TBCDField : public TNumericField {
-    TESSIV_CLASS(TBCDField, TNumericField)
+class TBCDField : public TFloatingField {
+    TESSIV_CLASS(TBCDField, TFloatingField)
 public:
     explicit TBCDField(TComponent* owner);
-    QVariant Normalize(const QVariant& raw) const override;
-    bool Currency = false;
-    long double MaxValue = 0;
-    long double MinValue = 0;
-    int Precision = 0;
 
 protected:
-    long double GetAsFloat() const override;
-    std::int64_t GetAsLargeInt() const override;
-    QString GetText(bool display) const override;
-    void SetAsStringImpl(const QString& v) override;
-    void SetAsFloatImpl(long double v) override;
+    void Store(long double v) override;
+    int TextPrecision() const override { return 15; }
 };
 
 class TBooleanField : public TField {
