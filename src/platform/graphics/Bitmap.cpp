@@ -225,10 +225,17 @@ void TBitmap::LoadFromStream(TStream& stream)
     case 32: FPixelFormat = pf32bit; break;
     default: FPixelFormat = pf24bit; break;
     }
-    // Keep exactly the file's bytes (a BMP's own size field may be shorter than what was read).
+    // Keep exactly the file's bytes. A BMP's own size field may be shorter than what was read: the
+    // file then ends there only when those bytes hold the whole picture; a size field that cuts
+    // the pixels off is wrong, and what was shown is what is saved.
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const std::uint32_t declared = U32(p + 2);
-    FOriginal = declared >= 26 && declared <= std::uint32_t(bytes.size()) ? bytes.left(declared) : bytes;
+    FOriginal = bytes;
+    if (declared >= 26 && declared < std::uint32_t(bytes.size())) {
+        const QByteArray prefix = bytes.left(declared);
+        if (DecodeBmp(prefix) == img)
+            FOriginal = prefix;
+    }
     Changed();
 }
 

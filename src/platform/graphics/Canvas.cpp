@@ -44,20 +44,36 @@ TCanvas::~TCanvas() = default;
 // ---- coordinates --------------------------------------------------------------------------------
 
 namespace {
+// Coordinates from a file can lie anywhere in the int range: mapped in wider arithmetic and held
+// at the range's ends, they never wrap round to the other side of the device.
+int Saturate(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(std::round(v), double(INT_MIN), double(INT_MAX)));
+}
+int Saturate(qint64 v)
+{
+    return int(std::clamp<qint64>(v, INT_MIN, INT_MAX));
+}
 int MapOne(int v, int org, int ext, int vorg, int vext)
 {
-    return int(std::llround(double(v - org) * vext / (ext ? ext : 1))) + vorg;
+    return Saturate(std::round((double(v) - org) * vext / (ext ? ext : 1)) + vorg);
 }
 int UnmapOne(int v, int vorg, int vext, int org, int ext)
 {
-    return int(std::llround(double(v - vorg) * ext / (vext ? vext : 1))) + org;
+    return Saturate(std::round((double(v) - vorg) * ext / (vext ? vext : 1)) + org);
+}
+int Shift(int v, int from, int to)
+{
+    return Saturate(qint64(v) - from + to);
 }
 } // namespace
 
 TPoint TCanvas::LPtoDP(TPoint p) const
 {
     if (FMapMode == MM_TEXT)
-        return {p.X - FWindowOrg.X + FViewportOrg.X, p.Y - FWindowOrg.Y + FViewportOrg.Y};
+        return {Shift(p.X, FWindowOrg.X, FViewportOrg.X), Shift(p.Y, FWindowOrg.Y, FViewportOrg.Y)};
     return {MapOne(p.X, FWindowOrg.X, FWindowExt.cx, FViewportOrg.X, FViewportExt.cx),
             MapOne(p.Y, FWindowOrg.Y, FWindowExt.cy, FViewportOrg.Y, FViewportExt.cy)};
 }
@@ -65,7 +81,7 @@ TPoint TCanvas::LPtoDP(TPoint p) const
 TPoint TCanvas::DPtoLP(TPoint p) const
 {
     if (FMapMode == MM_TEXT)
-        return {p.X - FViewportOrg.X + FWindowOrg.X, p.Y - FViewportOrg.Y + FWindowOrg.Y};
+        return {Shift(p.X, FViewportOrg.X, FWindowOrg.X), Shift(p.Y, FViewportOrg.Y, FWindowOrg.Y)};
     return {UnmapOne(p.X, FViewportOrg.X, FViewportExt.cx, FWindowOrg.X, FWindowExt.cx),
             UnmapOne(p.Y, FViewportOrg.Y, FViewportExt.cy, FWindowOrg.Y, FWindowExt.cy)};
 }
@@ -86,14 +102,14 @@ int TCanvas::ScaleX(int v) const
 {
     if (FMapMode == MM_TEXT || FWindowExt.cx == 0)
         return v;
-    return int(std::llround(std::fabs(double(v) * FViewportExt.cx / FWindowExt.cx)));
+    return Saturate(std::fabs(double(v) * FViewportExt.cx / FWindowExt.cx));
 }
 
 int TCanvas::ScaleY(int v) const
 {
     if (FMapMode == MM_TEXT || FWindowExt.cy == 0)
         return v;
-    return int(std::llround(std::fabs(double(v) * FViewportExt.cy / FWindowExt.cy)));
+    return Saturate(std::fabs(double(v) * FViewportExt.cy / FWindowExt.cy));
 }
 
 int TCanvas::SetMapMode(int mode)
@@ -397,13 +413,9 @@ QRectF CurveBox(const TRect& d)
 {
     return detail::CurveBox(d.Left, d.Top, d.Right, d.Bottom);
 }
-int ClampInt(double v)
-{
-    return int(std::clamp(std::round(v), double(INT_MIN), double(INT_MAX)));
-}
 TPoint Rounded(QPointF p)
 {
-    return {ClampInt(p.x()), ClampInt(p.y())};
+    return {Saturate(p.x()), Saturate(p.y())};
 }
 } // namespace
 
@@ -479,7 +491,7 @@ void TCanvas::AngleArc(int x, int y, unsigned radius, float startAngle, float sw
         DevPolyline(line, st0);
     }
     if (sweepAngle != 0 && r > 0) {
-        const TRect d = NormalizedRect(LPtoDP(TRect{ClampInt(x - r), ClampInt(y - r), ClampInt(x + r), ClampInt(y + r)}));
+        const TRect d = NormalizedRect(LPtoDP(TRect{Saturate(x - r), Saturate(y - r), Saturate(x + r), Saturate(y + r)}));
         // The box's far edges are where the circle passes, so the curve box is one pixel wider.
         const TRect box{d.Left, d.Top, d.Right == INT_MAX ? d.Right : d.Right + 1, d.Bottom == INT_MAX ? d.Bottom : d.Bottom + 1};
         const double far = 4 * std::max(r, 256.0);
@@ -526,12 +538,13 @@ void TCanvas::FrameRect(const TRect& r)
         return;
     const int w = std::max(1, ScaleX(1)), h = std::max(1, ScaleY(1));
     const TDcState st = CurrentState();
-    DevFillRect({d.Left, d.Top, d.Right, std::min(d.Bottom, d.Top + h)}, st);
+    auto at = [](int v, int by) { return Saturate(qint64(v) + by); };
+    DevFillRect({d.Left, d.Top, d.Right, std::min(d.Bottom, at(d.Top, h))}, st);
     if (d.Height() > h) {
-        DevFillRect({d.Left, std::max(d.Top + h, d.Bottom - h), d.Right, d.Bottom}, st);
-        DevFillRect({d.Left, d.Top + h, std::min(d.Right, d.Left + w), d.Bottom - h}, st);
+        DevFillRect({d.Left, std::max(at(d.Top, h), at(d.Bottom, -h)), d.Right, d.Bottom}, st);
+        DevFillRect({d.Left, at(d.Top, h), std::min(d.Right, at(d.Left, w)), at(d.Bottom, -h)}, st);
         if (d.Width() > w)
-            DevFillRect({std::max(d.Left + w, d.Right - w), d.Top + h, d.Right, d.Bottom - h}, st);
+            DevFillRect({std::max(at(d.Left, w), at(d.Right, -w)), at(d.Top, h), d.Right, at(d.Bottom, -h)}, st);
     }
 }
 
@@ -541,7 +554,7 @@ void TCanvas::TextOut(int x, int y, const QString& text)
 {
     ExtTextOut(x, y, 0, nullptr, text);
     if (!(FTextAlign & TA_UPDATECP))
-        FPenPos = {x + TextWidth(text), y};
+        FPenPos = {Saturate(qint64(x) + TextWidth(text)), y};
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
@@ -575,14 +588,14 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect* rect, cons
         return;
     DevTextOut(d.X, d.Y, options, drect ? &*drect : nullptr, text, adv, st);
     if (FTextAlign & TA_UPDATECP) {
-        int w = 0;
+        qint64 w = 0;
         for (int a : adv)
             w += a;
-        const TPoint back = DPtoLP(TPoint{d.X + w, d.Y});
+        const TPoint back = DPtoLP(TPoint{Saturate(d.X + w), d.Y});
         if ((FTextAlign & TA_CENTER) == TA_LEFT)
             FPenPos = {back.X, ref.Y};
         else if ((FTextAlign & TA_CENTER) == TA_RIGHT)
-            FPenPos = {DPtoLP(TPoint{d.X - w, d.Y}).X, ref.Y};
+            FPenPos = {DPtoLP(TPoint{Saturate(d.X - w), d.Y}).X, ref.Y};
     }
 }
 
@@ -644,6 +657,50 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
     if (graphic && !graphic->Empty())
         graphic->Draw(*this, r);
 }
+
+namespace detail {
+
+namespace {
+// One axis: source [s, s + sn) onto destination [d, d + dn), the source cut to [0, size).
+bool ClipAxis(double& d, double& dn, qint64 s, qint64 sn, int size, int& outS, int& outSn)
+{
+    if (sn == 0 || size <= 0)
+        return false;
+    if (sn < 0) {
+        // A mirrored source: its first column lands on the far edge of the destination.
+        s += sn;
+        sn = -sn;
+        d += dn;
+        dn = -dn;
+    }
+    const qint64 c0 = std::max<qint64>(s, 0), c1 = std::min<qint64>(s + sn, size);
+    if (c0 >= c1)
+        return false;
+    const double scale = dn / double(sn);
+    d += double(c0 - s) * scale;
+    dn = double(c1 - c0) * scale;
+    outS = int(c0);
+    outSn = int(c1 - c0);
+    return true;
+}
+} // namespace
+
+bool ClipStretch(double destX, double destY, double destW, double destH, qint64 srcX, qint64 srcY, qint64 srcW,
+                 qint64 srcH, QSize bitmap, TStretchPart& out)
+{
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    if (!ClipAxis(destX, destW, srcX, srcW, bitmap.width(), sx, sw) ||
+        !ClipAxis(destY, destH, srcY, srcH, bitmap.height(), sy, sh))
+        return false;
+    out.DestX = destX;
+    out.DestY = destY;
+    out.DestW = destW;
+    out.DestH = destH;
+    out.Source = QRect(sx, sy, sw, sh);
+    return true;
+}
+
+} // namespace detail
 
 void TCanvas::StretchDIBits(const TRect& dest, const TRect& source, const QImage& image)
 {

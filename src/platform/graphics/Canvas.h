@@ -25,6 +25,20 @@ namespace tessiv {
 
 class TGraphic;
 
+namespace detail {
+// A bitmap's source rectangle stretched onto a destination, the source cut to the bitmap first:
+// only pixels the bitmap has are ever copied, and the destination shrinks with the source so the
+// picture keeps its place and scale. A negative extent mirrors that axis (a mirrored source is
+// given as a mirrored destination).
+struct TStretchPart {
+    double DestX = 0, DestY = 0, DestW = 0, DestH = 0;
+    QRect Source; // inside the bitmap, positive extents
+};
+// False when no pixel of the source lies in a bitmap of the given size.
+bool ClipStretch(double destX, double destY, double destW, double destH, qint64 srcX, qint64 srcY, qint64 srcW,
+                 qint64 srcH, QSize bitmap, TStretchPart& out);
+} // namespace detail
+
 // Text alignment (SetTextAlign).
 constexpr unsigned TA_NOUPDATECP = 0;
 constexpr unsigned TA_UPDATECP = 1;
@@ -315,6 +329,9 @@ protected:
 private:
     void Apply(const TDcState& st, bool pen, bool brush);
     void StrokeThin(const QPolygon& points, bool closed, const TDcState& st);
+    // The pixels a drawing can reach: one-pixel lines are cut to it before they are stepped, so a
+    // line's cost follows the device, not the coordinates it was given.
+    QRect VisibleArea() const;
     // A one-pixel pen's pixels and, when the background is opaque, the gaps of its style.
     void PaintPixels(const QVector<QPoint>& on, const QVector<QPoint>& off, const TDcState& st);
     // The outline of an ellipse, round rectangle (roundRect), arc, chord or pie drawn pixel by pixel

@@ -446,7 +446,7 @@ bool PlayEmfRecord(TPlayer& pl, std::uint32_t type, const TRecord& r)
         if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits))
             return false;
         const QRectF dest(r.I(24), r.I(28), r.I(72), r.I(76));
-        const QRect src(r.I(32), r.I(36), r.I(40), r.I(44));
+        const TPlayer::TSource src{r.I(32), r.I(36), r.I(40), r.I(44)};
         pl.Bitmap(dest, src, r.P + offBmi, cbBmi, r.P + offBits, cbBits);
         return true;
     }
@@ -456,8 +456,8 @@ bool PlayEmfRecord(TPlayer& pl, std::uint32_t type, const TRecord& r)
         const std::uint32_t offBmi = r.U(48), cbBmi = r.U(52), offBits = r.U(56), cbBits = r.U(60);
         if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits))
             return false;
-        const QRect src(r.I(32), r.I(36), r.I(40), r.I(44));
-        pl.Bitmap(QRectF(r.I(24), r.I(28), src.width(), src.height()), src, r.P + offBmi, cbBmi, r.P + offBits, cbBits);
+        const TPlayer::TSource src{r.I(32), r.I(36), r.I(40), r.I(44)};
+        pl.Bitmap(QRectF(r.I(24), r.I(28), double(src.W), double(src.H)), src, r.P + offBmi, cbBmi, r.P + offBits, cbBits);
         return true;
     }
     case EMR_BITBLT: case EMR_STRETCHBLT: {
@@ -473,12 +473,12 @@ bool PlayEmfRecord(TPlayer& pl, std::uint32_t type, const TRecord& r)
         }
         if (!r.Has(offBmi, cbBmi) || !r.Has(offBits, cbBits))
             return false;
-        QRect src(r.I(44), r.I(48), int(dest.width()), int(dest.height()));
+        TPlayer::TSource src{r.I(44), r.I(48), r.I(32), r.I(36)};
         if (type == EMR_STRETCHBLT && r.Has(100, 8))
-            src.setSize(QSize(r.I(100), r.I(104)));
+            src.W = r.I(100), src.H = r.I(104);
         TDibInfo info;
         if (ParseDibInfo(r.P + offBmi, cbBmi, info) && !info.TopDown)
-            src.moveTop(info.Height - src.top() - src.height()); // undone by Bitmap for bottom-up
+            src.Y = qint64(info.Height) - src.Y - src.H; // undone by Bitmap for bottom-up
         pl.Bitmap(dest, src, r.P + offBmi, cbBmi, r.P + offBits, cbBits);
         return true;
     }

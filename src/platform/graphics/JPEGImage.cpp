@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace tessiv {
 
@@ -24,6 +26,7 @@ struct TJpegError {
     jpeg_error_mgr Mgr;
     std::jmp_buf Jump;
     char Message[JMSG_LENGTH_MAX];
+    bool Truncated; // the data ended before the picture did
 };
 
 void OnError(j_common_ptr info)
@@ -33,7 +36,24 @@ void OnError(j_common_ptr info)
     std::longjmp(err->Jump, 1);
 }
 
-void OnMessage(j_common_ptr, int) {}
+// Warnings are passed over, except the ones saying the data ran out: libjpeg then paints the rest
+// grey and goes on, which would show a damaged file as a sound one.
+void OnMessage(j_common_ptr info, int level)
+{
+    auto* err = reinterpret_cast<TJpegError*>(info->err);
+    if (level == -1 && (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER) &&
+        !err->Truncated) {
+        err->Truncated = true;
+        (*info->err->format_message)(info, err->Message);
+    }
+}
+
+// The decoder's own working memory (the coefficients of a progressive picture) is held to this;
+// together with the picture itself (at most kMaxDibPixels) decoding stays well under 500 MB.
+constexpr long kJpegWorkingMemory = 96L * 1024 * 1024;
+// Every 8 x 8 block of a coded picture takes at least one bit: a file claiming more pixels than
+// that allows for its size is damaged or hostile, and is refused before anything is allocated.
+constexpr std::int64_t kJpegPixelsPerByte = 8 * 64;
 
 struct TDecodeResult {
     bool Ok = false;
@@ -41,10 +61,16 @@ struct TDecodeResult {
     bool Cmyk = false;
 };
 
-// Reads the header and, when it is acceptable, the pixels into `out` (allocated by the caller's
-// callback once the size is known). Kept free of C++ objects with destructors.
-TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* message,
-                         unsigned char* (*allocate)(void* ctx, int w, int h, int components), void* ctx)
+// The decoded rows go to a sink the caller gives: `begin` learns the size and returns a buffer for
+// one row (nullptr: refused), `row` takes each row as it is decoded.
+struct TJpegSinkCalls {
+    unsigned char* (*Begin)(void* ctx, int w, int h, int components, bool cmyk);
+    void (*Row)(void* ctx, int y, const unsigned char* data);
+};
+
+// Reads the header and, when it is acceptable, the pixels row by row into the sink. Kept free of
+// C++ objects with destructors.
+TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* message, TJpegSinkCalls calls, void* ctx)
 {
     TDecodeResult result;
     jpeg_decompress_struct cinfo;
@@ -54,6 +80,7 @@ TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* me
     err.Mgr.error_exit = OnError;
     err.Mgr.emit_message = OnMessage;
     err.Message[0] = 0;
+    err.Truncated = false;
     if (setjmp(err.Jump)) {
         std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
         message[JMSG_LENGTH_MAX - 1] = 0;
@@ -62,6 +89,7 @@ TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* me
         return result;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kJpegWorkingMemory;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
     if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
@@ -72,9 +100,14 @@ TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* me
     } else {
         cinfo.out_color_space = JCS_RGB;
     }
-    if (std::int64_t(cinfo.image_width) * cinfo.image_height > kMaxDibPixels || cinfo.image_width == 0 ||
-        cinfo.image_height == 0) {
+    const std::int64_t pixels = std::int64_t(cinfo.image_width) * cinfo.image_height;
+    if (pixels > kMaxDibPixels || cinfo.image_width == 0 || cinfo.image_height == 0) {
         std::strcpy(message, "JPEG image is too large");
+        jpeg_destroy_decompress(&cinfo);
+        return result;
+    }
+    if (pixels > std::int64_t(size) * kJpegPixelsPerByte) {
+        std::strcpy(message, "JPEG image is larger than its data can hold");
         jpeg_destroy_decompress(&cinfo);
         return result;
     }
@@ -82,32 +115,73 @@ TDecodeResult DecodeInto(const unsigned char* data, unsigned long size, char* me
     result.Width = int(cinfo.output_width);
     result.Height = int(cinfo.output_height);
     result.Components = cinfo.output_components;
-    unsigned char* pixels = allocate(ctx, result.Width, result.Height, result.Components);
-    if (!pixels) {
+    unsigned char* row = calls.Begin(ctx, result.Width, result.Height, result.Components, result.Cmyk);
+    if (!row) {
         std::strcpy(message, "Out of memory for the JPEG image");
         jpeg_destroy_decompress(&cinfo);
         return result;
     }
-    const std::size_t stride = std::size_t(result.Width) * std::size_t(result.Components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
+    while (cinfo.output_scanline < cinfo.output_height && !err.Truncated) {
+        const int y = int(cinfo.output_scanline);
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            break;
+        calls.Row(ctx, y, row);
+    }
+    if (err.Truncated || cinfo.output_scanline < cinfo.output_height) {
+        std::strncpy(message, err.Truncated ? err.Message : "Premature end of JPEG file", JMSG_LENGTH_MAX - 1);
+        message[JMSG_LENGTH_MAX - 1] = 0;
+        jpeg_destroy_decompress(&cinfo);
+        return result;
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    if (err.Truncated) {
+        std::strncpy(message, err.Message, JMSG_LENGTH_MAX - 1);
+        message[JMSG_LENGTH_MAX - 1] = 0;
+        return result;
+    }
     result.Ok = true;
     return result;
 }
 
-unsigned char* AllocateBuffer(void* ctx, int w, int h, int components)
-{
-    auto* buffer = static_cast<QByteArray*>(ctx);
-    const std::int64_t bytes = std::int64_t(w) * h * components;
-    if (bytes <= 0 || bytes > kMaxDibPixels * 4)
-        return nullptr;
-    buffer->resize(qsizetype(bytes));
-    return reinterpret_cast<unsigned char*>(buffer->data());
-}
+// Rows go straight into the picture: no second copy of the pixels is ever held.
+struct TImageSink {
+    QImage Image;
+    std::vector<unsigned char> Row;
+    int Components = 3;
+    bool Cmyk = false;
+
+    static unsigned char* Begin(void* ctx, int w, int h, int components, bool cmyk)
+    {
+        auto* sink = static_cast<TImageSink*>(ctx);
+        if (w <= 0 || h <= 0 || components < 1 || components > 4)
+            return nullptr;
+        sink->Image = QImage(w, h, QImage::Format_RGB32);
+        if (sink->Image.isNull())
+            return nullptr;
+        sink->Row.assign(std::size_t(w) * std::size_t(components), 0);
+        sink->Components = components;
+        sink->Cmyk = cmyk;
+        return sink->Row.data();
+    }
+    static void PutRow(void* ctx, int y, const unsigned char* s)
+    {
+        auto* sink = static_cast<TImageSink*>(ctx);
+        QRgb* line = reinterpret_cast<QRgb*>(sink->Image.scanLine(y));
+        const int w = sink->Image.width();
+        for (int x = 0; x < w; ++x) {
+            if (sink->Components == 1) {
+                line[x] = qRgb(s[x], s[x], s[x]);
+            } else if (sink->Components == 4) {
+                // Adobe writes CMYK inverted; libjpeg hands it on as stored.
+                const int c = s[4 * x], m = s[4 * x + 1], yy = s[4 * x + 2], k = s[4 * x + 3];
+                line[x] = qRgb(c * k / 255, m * k / 255, yy * k / 255);
+            } else {
+                line[x] = qRgb(s[3 * x], s[3 * x + 1], s[3 * x + 2]);
+            }
+        }
+    }
+};
 
 bool EncodeFrom(const unsigned char* rgb, int w, int h, int quality, unsigned char** out, unsigned long* outSize,
                 char* message)
@@ -151,35 +225,19 @@ QImage DecodeJpeg(const QByteArray& bytes, QString* error, bool* grayscale)
             *error = QStringLiteral("Not a JPEG file");
         return {};
     }
-    QByteArray buffer;
+    TImageSink sink;
     char message[JMSG_LENGTH_MAX] = {0};
     const TDecodeResult r = DecodeInto(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                       static_cast<unsigned long>(bytes.size()), message, AllocateBuffer, &buffer);
+                                       static_cast<unsigned long>(bytes.size()), message,
+                                       TJpegSinkCalls{&TImageSink::Begin, &TImageSink::PutRow}, &sink);
     if (!r.Ok) {
         if (error)
             *error = QString::fromLocal8Bit(message);
         return {};
     }
-    QImage img(r.Width, r.Height, QImage::Format_RGB32);
-    const auto* src = reinterpret_cast<const unsigned char*>(buffer.constData());
-    for (int y = 0; y < r.Height; ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        const unsigned char* s = src + std::size_t(y) * r.Width * r.Components;
-        for (int x = 0; x < r.Width; ++x) {
-            if (r.Components == 1) {
-                line[x] = qRgb(s[x], s[x], s[x]);
-            } else if (r.Components == 4) {
-                // Adobe writes CMYK inverted; libjpeg hands it on as stored.
-                const int c = s[4 * x], m = s[4 * x + 1], yy = s[4 * x + 2], k = s[4 * x + 3];
-                line[x] = qRgb(c * k / 255, m * k / 255, yy * k / 255);
-            } else {
-                line[x] = qRgb(s[3 * x], s[3 * x + 1], s[3 * x + 2]);
-            }
-        }
-    }
     if (grayscale)
         *grayscale = r.Components == 1;
-    return img;
+    return sink.Image;
 }
 
 QByteArray EncodeJpeg(const QImage& image, int quality, QString* error)

@@ -6,7 +6,9 @@
 #include "platform/graphics/EmfRecords.h"
 #include "platform/graphics/MetafilePlayer.h"
 
+#include <climits>
 #include <cmath>
+#include <optional>
 
 namespace tessiv {
 
@@ -90,15 +92,32 @@ void TMetafile::SetMMHeight(int value)
     Changed();
 }
 
+namespace {
+// The frame's extent in hundredths of a millimetre, or nothing when it does not fit the size a
+// picture reports (the frame of a damaged file can span the whole 32-bit range).
+std::optional<int> FrameExtent(std::int32_t from, std::int32_t to)
+{
+    const std::int64_t extent = std::int64_t(to) - from;
+    // Its size in screen pixels must fit too: 2540 hundredths of a millimetre per inch.
+    if (extent < INT_MIN / 4 || extent > INT_MAX / 4)
+        return std::nullopt;
+    return int(extent);
+}
+} // namespace
+
 void TMetafile::SetData(const QByteArray& bytes)
 {
     QString error;
     TEmfGeometry g;
     if (ValidateEmf(bytes, &error) && ReadEmfGeometry(bytes, g)) {
+        const std::optional<int> mmWidth = FrameExtent(g.FrameMM[0], g.FrameMM[2]);
+        const std::optional<int> mmHeight = FrameExtent(g.FrameMM[1], g.FrameMM[3]);
+        if (!mmWidth || !mmHeight)
+            throw EInvalidImage(QStringLiteral("Invalid metafile: frame too large"));
         FData = bytes;
         FWmf = false;
-        FMMWidth = g.FrameMM[2] - g.FrameMM[0];
-        FMMHeight = g.FrameMM[3] - g.FrameMM[1];
+        FMMWidth = *mmWidth;
+        FMMHeight = *mmHeight;
         FWidth = int(std::lround(FMMWidth * ScreenPixelsPerInch() / 2540.0));
         FHeight = int(std::lround(FMMHeight * ScreenPixelsPerInch() / 2540.0));
         Changed();
@@ -183,8 +202,8 @@ void TMetafile::TakeRecording(QByteArray bytes)
     FWmf = false;
     TEmfGeometry g;
     if (ReadEmfGeometry(FData, g)) {
-        FMMWidth = g.FrameMM[2] - g.FrameMM[0];
-        FMMHeight = g.FrameMM[3] - g.FrameMM[1];
+        FMMWidth = FrameExtent(g.FrameMM[0], g.FrameMM[2]).value_or(0);
+        FMMHeight = FrameExtent(g.FrameMM[1], g.FrameMM[3]).value_or(0);
     }
     // The size asked for stays the size reported, free of millimetre rounding.
     if (FWidth <= 0)

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -284,7 +285,7 @@ void TMetafileCanvas::Finish()
     TRecordWriter h(EMR_HEADER);
     const TRect b = m.Bounds.value_or(TRect{0, 0, 0, 0});
     if (m.Bounds)
-        h.I32(b.Left).I32(b.Top).I32(b.Right - 1).I32(b.Bottom - 1);
+        h.I32(b.Left).I32(b.Top).I32(OffsetClamped(b.Right, -1)).I32(OffsetClamped(b.Bottom, -1));
     else
         h.I32(0).I32(0).I32(-1).I32(-1); // nothing drawn: an empty bounds rectangle
     h.I32(0).I32(0).I32(mmW).I32(mmH);
@@ -325,7 +326,8 @@ TRect PointsBounds(const QPolygon& points, int penWidth)
 {
     const QRect b = points.boundingRect();
     const int grow = penWidth / 2;
-    return {b.left() - grow, b.top() - grow, b.right() + 1 + grow, b.bottom() + 1 + grow};
+    return {OffsetClamped(b.left(), -grow), OffsetClamped(b.top(), -grow), OffsetClamped(b.right(), 1 + grow),
+            OffsetClamped(b.bottom(), 1 + grow)};
 }
 } // namespace
 
@@ -373,7 +375,7 @@ void TMetafileCanvas::DevPolyPolygon(const std::vector<QPolygon>& polygons, cons
         for (const QPoint& pt : p)
             w.I32(pt.x()).I32(pt.y());
     m.Add(w);
-    m.Touch({all.left(), all.top(), all.right() + 1, all.bottom() + 1});
+    m.Touch({all.left(), all.top(), OffsetClamped(all.right(), 1), OffsetClamped(all.bottom(), 1)});
 }
 
 namespace {
@@ -437,7 +439,7 @@ void TMetafileCanvas::DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint
     w.I32(start.x()).I32(start.y()).I32(end.x()).I32(end.y());
     m.Add(w);
     const int grow = st.PenWidth / 2;
-    m.Touch({r.Left - grow, r.Top - grow, r.Right + grow, r.Bottom + grow});
+    m.Touch({OffsetClamped(r.Left, -grow), OffsetClamped(r.Top, -grow), OffsetClamped(r.Right, grow), OffsetClamped(r.Bottom, grow)});
 }
 
 void TMetafileCanvas::DevFillRect(const TRect& r, const TDcState& st)
@@ -451,7 +453,7 @@ void TMetafileCanvas::DevFillRect(const TRect& r, const TDcState& st)
     m.SelectBrush(st);
     m.Background(st);
     TRecordWriter w(EMR_RECTANGLE);
-    PutBox(w, {r.Left, r.Top, r.Right + 1, r.Bottom + 1});
+    PutBox(w, {r.Left, r.Top, OffsetClamped(r.Right, 1), OffsetClamped(r.Bottom, 1)});
     m.Add(w);
     m.Touch(r);
 }
@@ -466,25 +468,27 @@ void TMetafileCanvas::DevTextOut(int x, int y, unsigned options, const TRect* re
     m.Background(st);
     // Bounds of the text box (for an unrotated text; rotated texts take a square around it).
     const TTextMetric tm = TTextMetricsService::Current().Metrics(st.Font);
-    int width = 0;
+    // In wide arithmetic: advances and positions from a file can add up past the int range.
+    qint64 width = 0;
     for (int a : dx)
         width += a;
+    auto fit = [](qint64 v) { return int(std::clamp<qint64>(v, INT_MIN, INT_MAX)); };
     TRect box;
     if (st.Font.Escapement % 3600 == 0) {
-        int left = x;
+        qint64 left = x;
         if ((st.TextAlign & TA_CENTER) == TA_RIGHT)
             left = x - width;
         else if ((st.TextAlign & TA_CENTER) == TA_CENTER)
             left = x - width / 2;
-        int top = y;
+        qint64 top = y;
         if ((st.TextAlign & TA_BASELINE) == TA_BASELINE)
-            top = y - tm.Ascent;
+            top = qint64(y) - tm.Ascent;
         else if (st.TextAlign & TA_BOTTOM)
-            top = y - tm.Height;
-        box = {left, top, left + width, top + tm.Height};
+            top = qint64(y) - tm.Height;
+        box = {fit(left), fit(top), fit(left + width), fit(top + tm.Height)};
     } else {
-        const int reach = width + tm.Height;
-        box = {x - reach, y - reach, x + reach, y + reach};
+        const qint64 reach = std::llabs(width) + tm.Height;
+        box = {fit(x - reach), fit(y - reach), fit(x + reach), fit(y + reach)};
     }
     if (rect && (options & ETO_CLIPPED))
         box = IntersectRect(box, *rect);
@@ -492,7 +496,7 @@ void TMetafileCanvas::DevTextOut(int x, int y, unsigned options, const TRect* re
         box = UnionRect(box, *rect);
 
     TRecordWriter w(EMR_EXTTEXTOUTW);
-    PutBox(w, {box.Left, box.Top, box.Right - 1, box.Bottom - 1});
+    PutBox(w, {box.Left, box.Top, OffsetClamped(box.Right, -1), OffsetClamped(box.Bottom, -1)});
     w.U32(1); // GM_COMPATIBLE
     w.F32(float(2540.0 / FCaps.DpiX)).F32(float(2540.0 / FCaps.DpiY));
     const std::uint32_t nChars = std::uint32_t(text.size());
@@ -523,15 +527,23 @@ void TMetafileCanvas::DevStretchDIBits(const TRect& dest, const TRect& source, c
         m.StretchMode = st.StretchMode;
         m.AddSimple(EMR_SETSTRETCHBLTMODE, std::uint32_t(st.StretchMode));
     }
-    // Only the source part is stored, flipped as asked, so the record is a plain full copy.
-    QRect s = QRect(source.Left, source.Top, source.Width(), source.Height());
-    const bool flipX = s.width() < 0, flipY = s.height() < 0;
-    s = s.normalized() & image.rect();
-    if (s.isEmpty())
+    // Only the source part inside the bitmap is stored, flipped as asked, on its share of the
+    // destination, so the record is a plain full copy.
+    detail::TStretchPart clipped;
+    if (!detail::ClipStretch(dest.Left, dest.Top, double(qint64(dest.Right) - dest.Left),
+                             double(qint64(dest.Bottom) - dest.Top), source.Left, source.Top,
+                             qint64(source.Right) - source.Left, qint64(source.Bottom) - source.Top, image.size(),
+                             clipped))
         return;
-    QImage part = image.copy(s);
+    const bool flipX = clipped.DestW < 0, flipY = clipped.DestH < 0;
+    QImage part = clipped.Source == image.rect() ? image : image.copy(clipped.Source);
     if (flipX || flipY)
         part = part.mirrored(flipX, flipY);
+    const QRectF to = QRectF(clipped.DestX, clipped.DestY, clipped.DestW, clipped.DestH).normalized();
+    auto edge = [](double v) { return int(std::clamp(std::round(v), double(INT_MIN), double(INT_MAX))); };
+    const TRect n{edge(to.left()), edge(to.top()), edge(to.right()), edge(to.bottom())};
+    if (n.IsEmpty())
+        return;
     // Transparent pixels are laid on white, as a page is.
     if (part.hasAlphaChannel()) {
         QImage flat(part.size(), QImage::Format_RGB32);
@@ -544,12 +556,11 @@ void TMetafileCanvas::DevStretchDIBits(const TRect& dest, const TRect& source, c
     QByteArray info, bits;
     EncodeDib(part, 24, info, bits, FCaps.DpiX, FCaps.DpiY);
     TRecordWriter w(EMR_STRETCHDIBITS);
-    const TRect n = NormalizedRect(dest);
-    PutBox(w, {n.Left, n.Top, n.Right - 1, n.Bottom - 1});
-    w.I32(dest.Left).I32(dest.Top).I32(0).I32(0).I32(part.width()).I32(part.height());
+    PutBox(w, {n.Left, n.Top, OffsetClamped(n.Right, -1), OffsetClamped(n.Bottom, -1)});
+    w.I32(n.Left).I32(n.Top).I32(0).I32(0).I32(part.width()).I32(part.height());
     const std::uint32_t offBmi = 80;
     w.U32(offBmi).U32(std::uint32_t(info.size())).U32(offBmi + std::uint32_t(info.size())).U32(std::uint32_t(bits.size()));
-    w.U32(0).U32(SRCCOPY).I32(dest.Width()).I32(dest.Height());
+    w.U32(0).U32(SRCCOPY).I32(n.Width()).I32(n.Height());
     w.Raw(info).Raw(bits);
     m.Add(w);
     m.Touch(n);
@@ -574,9 +585,9 @@ void TMetafileCanvas::DevClipChanged(const TDcState& st)
     if (count == 0)
         w.I32(0).I32(0).I32(0).I32(0);
     else
-        w.I32(b.left()).I32(b.top()).I32(b.right() + 1).I32(b.bottom() + 1);
+        w.I32(b.left()).I32(b.top()).I32(OffsetClamped(b.right(), 1)).I32(OffsetClamped(b.bottom(), 1));
     for (const QRect& r : region)
-        w.I32(r.left()).I32(r.top()).I32(r.right() + 1).I32(r.bottom() + 1);
+        w.I32(r.left()).I32(r.top()).I32(OffsetClamped(r.right(), 1)).I32(OffsetClamped(r.bottom(), 1));
     m.Add(w);
 }
 

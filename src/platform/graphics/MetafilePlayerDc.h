@@ -11,6 +11,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <optional>
 #include <variant>
@@ -131,10 +132,18 @@ public:
         T = Dc.World * PageTransform() * DevToTarget;
     }
     QTransform LogicalToDevice() const { return Dc.World * PageTransform(); }
+    // Held at the ends of the int range: a coordinate a file puts past them stays far away
+    // instead of wrapping round.
+    static int Coordinate(double v)
+    {
+        if (std::isnan(v))
+            return 0;
+        return int(std::clamp(std::round(v), double(INT_MIN), double(INT_MAX)));
+    }
     TPoint Map(QPointF p) const
     {
         const QPointF q = T.map(p);
-        return {int(std::llround(q.x())), int(std::llround(q.y()))};
+        return {Coordinate(q.x()), Coordinate(q.y())};
     }
     double ScaleX() const { return std::hypot(T.m11(), T.m12()); }
     double ScaleY() const { return std::hypot(T.m21(), T.m22()); }
@@ -484,11 +493,11 @@ public:
             std::vector<int> scaled(dx.size());
             const double sx = ScaleX();
             double sum = 0;
-            int placed = 0;
+            qint64 placed = 0;
             for (size_t i = 0; i < dx.size(); ++i) {
                 sum += dx[i] * sx;
-                const int next = int(std::llround(sum));
-                scaled[i] = next - placed;
+                const qint64 next = Coordinate(sum);
+                scaled[i] = int(std::clamp<qint64>(next - placed, INT_MIN, INT_MAX));
                 placed = next;
             }
             // The canvas maps logical to device itself; the advances given are logical.
@@ -503,22 +512,33 @@ public:
             C.ExtTextOut(p.X, p.Y, options, r ? &*r : nullptr, text);
         }
     }
-    void Bitmap(const QRectF& dest, QRect source, const unsigned char* bmi, std::size_t bmiSize,
+    // A bitmap record's source rectangle, as the file gives it (rows counted from the bitmap's
+    // first stored row); kept wide so a damaged record's sums cannot wrap.
+    struct TSource {
+        qint64 X = 0, Y = 0, W = 0, H = 0;
+    };
+    void Bitmap(const QRectF& dest, TSource source, const unsigned char* bmi, std::size_t bmiSize,
                 const unsigned char* bits, std::size_t bitsSize)
     {
         TDibInfo info;
         if (!ParseDibInfo(bmi, bmiSize, info))
             return;
+        // Source rectangles of bottom-up bitmaps count from the last row.
+        if (!info.TopDown)
+            source.Y = qint64(info.Height) - source.Y - source.H;
+        // Cut to the bitmap before anything is decoded or copied: a source far larger than the
+        // bitmap costs no more than the bitmap itself.
+        TStretchPart part;
+        if (!ClipStretch(dest.x(), dest.y(), dest.width(), dest.height(), source.X, source.Y, source.W, source.H,
+                         QSize(info.Width, info.Height), part))
+            return;
         const QImage img = DecodeDib(bmi, bmiSize, bits, bitsSize);
         if (img.isNull())
             return;
-        // Source rectangles of bottom-up bitmaps count from the last row.
-        if (!info.TopDown)
-            source.moveTop(img.height() - source.top() - source.height());
         C.SetStretchBltMode(Dc.StretchMode);
-        const TPoint a = Map(dest.topLeft()), b = Map(dest.bottomRight());
-        C.StretchDIBits({a.X, a.Y, b.X, b.Y},
-                        {source.left(), source.top(), source.left() + source.width(), source.top() + source.height()}, img);
+        const TPoint a = Map(QPointF(part.DestX, part.DestY)), b = Map(QPointF(part.DestX + part.DestW, part.DestY + part.DestH));
+        const QRect& s = part.Source;
+        C.StretchDIBits({a.X, a.Y, b.X, b.Y}, {s.left(), s.top(), s.left() + s.width(), s.top() + s.height()}, img);
     }
     void PatBlt(const QRectF& dest, std::uint32_t rop)
     {

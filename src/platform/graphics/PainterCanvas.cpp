@@ -88,14 +88,97 @@ void SplitByPattern(const std::vector<QPoint>& pixels, const std::vector<int>& p
         (PatternOn(pattern, total, phase) ? on : off).push_back(q);
 }
 
-// The pixels of a one-pixel line from a to b, b itself left out; `on` gets the pen's pixels,
-// `off` the gaps of a styled pen.
-void StepLine(QPoint a, QPoint b, const std::vector<int>& pattern, int& phase, QVector<QPoint>& on,
-              QVector<QPoint>& off)
+// The same pixels LinePixels steps, reached directly: pixel k lies k steps along the major axis,
+// and the minor axis has moved once for every half pixel its error passed (a tie moves it). So a
+// line is cut to the visible area before a pixel is stepped, however far its ends lie.
+class TLineSteps {
+public:
+    TLineSteps(QPoint a, QPoint b)
+        : FX(a.x()), FY(a.y()), FDx(std::llabs(qint64(b.x()) - a.x())), FDy(std::llabs(qint64(b.y()) - a.y())),
+          FSx(a.x() < b.x() ? 1 : -1), FSy(a.y() < b.y() ? 1 : -1)
+    {
+    }
+    // Pixels of the line, its end left out.
+    qint64 Count() const { return std::max(FDx, FDy); }
+    QPoint At(qint64 k) const
+    {
+        if (FDx >= FDy)
+            return QPoint(int(FX + FSx * k), int(FY + FSy * Minor(k, FDy, FDx)));
+        return QPoint(int(FX + FSx * Minor(k, FDx, FDy)), int(FY + FSy * k));
+    }
+    // The steps whose pixels lie in area (inclusive edges); first > last when none does.
+    void Within(const QRect& area, qint64& first, qint64& last) const
+    {
+        first = 0;
+        last = Count() - 1;
+        if (last < 0 || area.isEmpty())
+            return void(first = 1);
+        const bool xMajor = FDx >= FDy;
+        const qint64 major0 = xMajor ? FX : FY, minor0 = xMajor ? FY : FX;
+        const int majorSign = xMajor ? FSx : FSy, minorSign = xMajor ? FSy : FSx;
+        const qint64 lo = xMajor ? area.left() : area.top(), hi = xMajor ? area.right() : area.bottom();
+        const qint64 mlo = xMajor ? area.top() : area.left(), mhi = xMajor ? area.bottom() : area.right();
+        // Along the major axis the pixel moves one a step.
+        if (majorSign > 0) {
+            first = std::max(first, lo - major0);
+            last = std::min(last, hi - major0);
+        } else {
+            first = std::max(first, major0 - hi);
+            last = std::min(last, major0 - lo);
+        }
+        if (first > last)
+            return;
+        // Along the minor axis it moves by a count that never falls: the visible steps are one run.
+        const qint64 need = minorSign > 0 ? mlo - minor0 : minor0 - mhi;  // fewest moves inside
+        const qint64 allow = minorSign > 0 ? mhi - minor0 : minor0 - mlo; // most moves inside
+        const qint64 dMinor = xMajor ? FDy : FDx, dMajor = xMajor ? FDx : FDy;
+        auto moves = [&](qint64 k) { return Minor(k, dMinor, dMajor); };
+        if (allow < 0 || moves(first) > allow || moves(last) < need)
+            return void(first = last + 1);
+        qint64 a = first, b = last;
+        while (a < b) { // the first step with enough moves
+            const qint64 m = a + (b - a) / 2;
+            if (moves(m) >= need)
+                b = m;
+            else
+                a = m + 1;
+        }
+        first = a;
+        a = first, b = last;
+        while (a < b) { // the last step without too many
+            const qint64 m = a + (b - a + 1) / 2;
+            if (moves(m) <= allow)
+                a = m;
+            else
+                b = m - 1;
+        }
+        last = a;
+    }
+
+private:
+    static qint64 Minor(qint64 k, qint64 dMinor, qint64 dMajor)
+    {
+        return qint64((__int128(2) * dMinor * k + dMajor) / (__int128(2) * dMajor));
+    }
+    qint64 FX, FY, FDx, FDy;
+    int FSx, FSy;
+};
+
+// The pixels of a one-pixel line from a to b that fall in area, b itself left out; `on` gets the
+// pen's pixels, `off` the gaps of a styled pen. The pattern runs on over the pixels outside too.
+void StepLine(QPoint a, QPoint b, const QRect& area, const std::vector<int>& pattern, int& phase,
+              QVector<QPoint>& on, QVector<QPoint>& off)
 {
-    std::vector<QPoint> pixels;
-    LinePixels(a, b, pixels);
-    SplitByPattern(pixels, pattern, phase, on, off);
+    const TLineSteps line(a, b);
+    qint64 first = 0, last = -1;
+    line.Within(area, first, last);
+    const int total = PatternLength(pattern);
+    for (qint64 k = first; k <= last; ++k) {
+        int p = total > 0 ? int((phase + k) % total) : 0;
+        (PatternOn(pattern, total, p) ? on : off).push_back(line.At(k));
+    }
+    if (total > 0)
+        phase = int((phase + line.Count()) % total);
 }
 
 // An outline walked pixel by pixel in drawing order, so that a styled pen's pattern runs on along
@@ -292,11 +375,27 @@ void TPainterCanvas::StrokeThin(const QPolygon& points, bool closed, const TDcSt
     QVector<QPoint> on, off;
     int phase = 0;
     const std::vector<int>& pattern = DashPattern(st.PenStyle);
+    const QRect area = VisibleArea();
     for (qsizetype i = 0; i + 1 < points.size(); ++i)
-        StepLine(points[i], points[i + 1], pattern, phase, on, off);
+        StepLine(points[i], points[i + 1], area, pattern, phase, on, off);
     if (closed && points.size() > 1)
-        StepLine(points.back(), points.front(), pattern, phase, on, off);
+        StepLine(points.back(), points.front(), area, pattern, phase, on, off);
     PaintPixels(on, off, st);
+}
+
+QRect TPainterCanvas::VisibleArea() const
+{
+    // The device's pixels as the painter addresses them (the world transform is reset by Apply),
+    // within what the painter clips to.
+    QRect area(0, 0, FCaps.Width, FCaps.Height);
+    if (QPaintDevice* dev = FPainter->device(); dev && dev->width() > 0 && dev->height() > 0) {
+        const QRect device(0, 0, dev->width(), dev->height());
+        const QTransform toDevice = FPainter->combinedTransform();
+        area = toDevice.isInvertible() ? toDevice.inverted().mapRect(device).adjusted(-1, -1, 1, 1) : device;
+    }
+    if (FPainter->hasClipping())
+        area &= FPainter->clipBoundingRect().toAlignedRect();
+    return area;
 }
 
 void TPainterCanvas::PaintPixels(const QVector<QPoint>& on, const QVector<QPoint>& off, const TDcState& st)
@@ -439,13 +538,11 @@ void TPainterCanvas::DevRectangle(const TRect& r, const TDcState& st)
         outline << QPoint(r.Left, r.Top) << QPoint(r.Right - 1, r.Top) << QPoint(r.Right - 1, r.Bottom - 1)
                 << QPoint(r.Left, r.Bottom - 1);
         if ((r.Width() == 1 || r.Height() == 1) && Styled(st)) {
-            // A box one pixel thin is a single line: the pattern runs along it.
-            std::vector<QPoint> pixels;
-            LinePixels(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1), pixels);
-            pixels.push_back(QPoint(r.Right - 1, r.Bottom - 1));
+            // A box one pixel thin is a single line, both ends drawn: the pattern runs along it.
+            const QPoint end = r.Height() == 1 ? QPoint(r.Right, r.Top) : QPoint(r.Left, r.Bottom);
             QVector<QPoint> on, off;
             int phase = 0;
-            SplitByPattern(pixels, DashPattern(st.PenStyle), phase, on, off);
+            StepLine(QPoint(r.Left, r.Top), end, VisibleArea(), DashPattern(st.PenStyle), phase, on, off);
             PaintPixels(on, off, st);
             return;
         }
@@ -565,9 +662,12 @@ void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rec
 
     TTextMetricsService& metrics = TTextMetricsService::Current();
     const TTextMetric tm = metrics.Metrics(st.Font);
-    int width = 0;
+    // Advances from a file may add up past the int range; the text is placed in wide arithmetic
+    // and its box held to what a painter can address.
+    qint64 sum = 0;
     for (int a : dx)
-        width += a;
+        sum += a;
+    const int width = int(std::clamp<qint64>(sum, -(1 << 30), 1 << 30));
     // The box of the text relative to the reference point, in the text's own direction.
     int ox = 0;
     switch (st.TextAlign & TA_CENTER) {
@@ -610,11 +710,11 @@ void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rec
     QList<QPointF> positions;
     ids.reserve(qsizetype(glyphs.size()));
     positions.reserve(qsizetype(glyphs.size()));
-    int pen = ox;
+    qint64 pen = ox;
     for (size_t i = 0; i < glyphs.size(); ++i) {
         if (glyphs[i] != UINT_MAX) {
             ids.push_back(glyphs[i]);
-            positions.push_back(QPointF(pen, baseline));
+            positions.push_back(QPointF(double(pen), baseline));
         }
         pen += i < dx.size() ? dx[i] : 0;
     }
@@ -649,21 +749,19 @@ void TPainterCanvas::DevStretchDIBits(const TRect& dest, const TRect& source, co
     if (!FPainter)
         return; // a canvas without a device only measures
     Apply(st, false, false);
-    QImage src = image;
-    QRect s(source.Left, source.Top, source.Width(), source.Height());
-    bool flipX = s.width() < 0, flipY = s.height() < 0;
-    s = s.normalized();
-    if (s != image.rect())
-        src = image.copy(s);
-    if (dest.Width() < 0)
-        flipX = !flipX;
-    if (dest.Height() < 0)
-        flipY = !flipY;
+    // Only the part of the source inside the bitmap is copied, onto its share of the destination.
+    detail::TStretchPart part;
+    if (!detail::ClipStretch(dest.Left, dest.Top, double(qint64(dest.Right) - dest.Left),
+                             double(qint64(dest.Bottom) - dest.Top), source.Left, source.Top,
+                             qint64(source.Right) - source.Left, qint64(source.Bottom) - source.Top, image.size(), part))
+        return;
+    const bool flipX = part.DestW < 0, flipY = part.DestH < 0;
+    QImage src = part.Source == image.rect() ? image : image.copy(part.Source);
     if (flipX || flipY)
         src = src.mirrored(flipX, flipY);
-    const TRect d = NormalizedRect(dest);
+    const QRectF target = QRectF(part.DestX, part.DestY, part.DestW, part.DestH).normalized();
     FPainter->setRenderHint(QPainter::SmoothPixmapTransform, st.StretchMode == HALFTONE);
-    FPainter->drawImage(QRect(d.Left, d.Top, d.Width(), d.Height()), src);
+    FPainter->drawImage(target, src);
 }
 
 // ---- image canvas -------------------------------------------------------------------------------

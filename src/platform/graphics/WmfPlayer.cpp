@@ -266,16 +266,17 @@ void PlayWmf(const QByteArray& bytes, TCanvas& canvas, const TRect& r)
             if (!ok)
                 break;
             QRectF dest;
-            QRect src;
+            TPlayer::TSource src;
+            auto w = [&](std::size_t i) { return qint64(I16(rec.P + 2 * i)); };
             if (fn == 0x0F43) {
                 dest = QRectF(s(10), s(9), s(8), s(7));
-                src = QRect(int(s(6)), int(s(5)), int(s(4)), int(s(3)));
+                src = {w(6), w(5), w(4), w(3)};
             } else if (fn == 0x0B41) {
                 dest = QRectF(s(9), s(8), s(7), s(6));
-                src = QRect(int(s(5)), int(s(4)), int(s(3)), int(s(2)));
+                src = {w(5), w(4), w(3), w(2)};
             } else {
                 dest = QRectF(s(7), s(6), s(5), s(4));
-                src = QRect(int(s(3)), int(s(2)), int(s(5)), int(s(4)));
+                src = {w(3), w(2), w(5), w(4)};
             }
             const std::size_t dibAt = 2 * fixed;
             if (!rec.Has(dibAt, 4))
@@ -286,7 +287,7 @@ void PlayWmf(const QByteArray& bytes, TCanvas& canvas, const TRect& r)
             if (!ParseDibInfo(dib, dibSize, info))
                 break;
             if (!info.TopDown)
-                src.moveTop(info.Height - src.top() - src.height());
+                src.Y = qint64(info.Height) - src.Y - src.H; // undone by Bitmap for bottom-up
             pl.Bitmap(dest, src, dib, std::size_t(info.InfoSize), dib + info.InfoSize, dibSize - std::size_t(info.InfoSize));
             break;
         }
