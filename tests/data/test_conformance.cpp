@@ -270,12 +270,14 @@ TEST_P(Conformance, FieldClassesValuesAndDisplayText)
 {
     FormatSettings() = BrazilianFormatSettings();
     const FieldCase cases[] = {
-        {"ID", &TIntegerField::StaticClass, "1", kAll},
+        {"ID", &TLargeintField::StaticClass, "1", kSQLite | kFolder}, // SQLite integers are 64-bit
+        {"ID", &TIntegerField::StaticClass, "1", kODBC | kPg},
         {"NOME", &TStringField::StaticClass, "Ana", kAll},
         {"UF", &TStringField::StaticClass, "SP", kAll},
         {"QTD", &TSmallintField::StaticClass, "2", kSQLite | kPg},
         {"PESO", &TFloatField::StaticClass, "1,5", kAll},
-        {"PRECO", &TCurrencyField::StaticClass, "R$ 10,25", kSQLite | kPg},
+        {"PRECO", &TCurrencyField::StaticClass, "R$ 10,25", kSQLite},
+        {"PRECO", &TBCDField::StaticClass, "R$ 10,25", kPg}, // money keeps its exact cents
         {"VALOR", &TBCDField::StaticClass, "1234,5", kSQLite | kPg},
         {"ATIVO", &TBooleanField::StaticClass, "True", kSQLite | kPg},
         {"NASC", &TDateField::StaticClass, "29/02/1980", kSQLite | kPg | kFolder},

@@ -7,10 +7,16 @@
 #include "platform/data/DBError.h"
 #include "platform/data/Variants.h"
 
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlResult>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
+
+#include <libpq-fe.h>
 
 namespace tessiv {
 
@@ -88,9 +94,245 @@ void TDBDataSet::AttachDatabase()
     FDatabase->AddDataSet(this);
 }
 
-void TDBDataSet::ExecuteSelect(const QString& sql, const std::vector<QVariant>& binds, std::vector<TColumn>& columns)
+// ---- PostgreSQL: a server cursor read in batches ------------------------------------------------
+
+namespace {
+
+constexpr int kPgBatch = 1000;
+
+// Parameter values as the server's text forms.
+class PgParams {
+public:
+    explicit PgParams(const std::vector<QVariant>& binds)
+    {
+        FTexts.reserve(binds.size());
+        for (const QVariant& v : binds) {
+            if (VarIsNull(v)) {
+                FTexts.emplace_back();
+                FPointers.push_back(nullptr);
+                continue;
+            }
+            QByteArray t;
+            switch (v.typeId()) {
+            case QMetaType::Bool: t = v.toBool() ? "t" : "f"; break;
+            case QMetaType::Double: case QMetaType::Float: t = QByteArray::number(v.toDouble(), 'g', 17); break;
+            case QMetaType::QDate: t = v.toDate().toString(Qt::ISODate).toLatin1(); break;
+            case QMetaType::QTime: t = v.toTime().toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1(); break;
+            case QMetaType::QDateTime: t = v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1(); break;
+            case QMetaType::QByteArray: t = "\\x" + v.toByteArray().toHex(); break;
+            default: t = v.toString().toUtf8();
+            }
+            FTexts.push_back(t);
+            FPointers.push_back(nullptr);
+        }
+        for (std::size_t i = 0; i < FTexts.size(); ++i)
+            if (!VarIsNull(binds[i]))
+                FPointers[i] = FTexts[i].constData();
+    }
+    int Count() const { return static_cast<int>(FPointers.size()); }
+    const char* const* Values() const { return FPointers.empty() ? nullptr : FPointers.data(); }
+
+private:
+    std::vector<QByteArray> FTexts;
+    std::vector<const char*> FPointers;
+};
+
+QVariant PgTimestampTz(const QString& text)
 {
+    // "2024-01-01 08:00:00+00" or with "+05:30": shown in local time.
+    QString s = text;
+    s.replace(10, 1, QLatin1Char('T'));
+    static const QRegularExpression shortZone(QStringLiteral("([+-]\\d\\d)$"));
+    s.replace(shortZone, QStringLiteral("\\1:00"));
+    const QDateTime dt = QDateTime::fromString(s, Qt::ISODateWithMs);
+    return dt.isValid() ? QVariant(dt.toLocalTime()) : QVariant(text);
+}
+
+} // namespace
+
+PGconn* TDBDataSet::PgConn() const
+{
+    const QSqlDatabase db = FDatabase->Connection();
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0))
+        if (PGconn* conn = *static_cast<PGconn* const*>(h.data()))
+            return conn;
+    FDatabase->RaiseError(db.lastError());
+}
+
+// Raises the server's error (through the database, which notices a lost connection) unless the
+// result has the status wanted; the result is freed then.
+void TDBDataSet::CheckPg(PGresult* res, int wanted) const
+{
+    if (res && PQresultStatus(res) == wanted)
+        return;
+    const QString message = QString::fromUtf8(res ? PQresultErrorMessage(res) : PQerrorMessage(PgConn())).trimmed();
+    const QString state = res ? QString::fromLatin1(PQresultErrorField(res, PG_DIAG_SQLSTATE)) : QString();
+    if (res)
+        PQclear(res);
+    FDatabase->RaiseError(QSqlError(QStringLiteral("QPSQL: Unable to run the statement"), message,
+                                    QSqlError::StatementError, state));
+}
+
+void TDBDataSet::PgCommand(const QString& sql) const
+{
+    PGresult* res = PQexec(PgConn(), sql.toUtf8().constData());
+    CheckPg(res, PGRES_COMMAND_OK);
+    PQclear(res);
+}
+
+void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
+{
+    static int counter = 0;
+    PGconn* conn = PgConn();
+    const PgParams params(FBinds);
+    const QByteArray sql = FSelectSql.toUtf8();
+    // Described before it runs: a statement that returns no records is refused untouched.
+    CheckPg(PQprepare(conn, "", sql.constData(), params.Count(), nullptr), PGRES_COMMAND_OK);
+    PGresult* described = PQdescribePrepared(conn, "");
+    CheckPg(described, PGRES_COMMAND_OK);
+    const int n = PQnfields(described);
+    if (n == 0) {
+        PQclear(described);
+        throw EDBEngineError(DBIERR_SQLERROR, QStringLiteral("The statement does not only read records: use ExecSQL to run it"));
+    }
+    for (int i = 0; i < n; ++i) {
+        TColumn c;
+        c.Name = QString::fromUtf8(PQfname(described, i));
+        const unsigned oid = PQftype(described, i);
+        c.Type = FieldTypeFromName(PgColumnTypeName(oid, PQfmod(described, i)));
+        if (oid == 790) // money: exact cents, shown as currency
+            c.Type = {ftBCD, 2, true};
+        columns.push_back(c);
+        FColumnKinds.push_back(static_cast<int>(oid));
+    }
+    PQclear(described);
+    // A scrolling cursor kept after its transaction, which reads only: anything in the statement
+    // that would write is refused by the server.
+    FServerCursor = QStringLiteral("tessiv_cursor_%1").arg(++counter);
+    const bool ownTransaction = PQtransactionStatus(conn) == PQTRANS_IDLE;
+    if (ownTransaction)
+        PgCommand(QStringLiteral("BEGIN READ ONLY"));
+    PGresult* declared = PQexecParams(conn, (QByteArray("DECLARE ") + FServerCursor.toLatin1() +
+                                             " SCROLL CURSOR WITH HOLD FOR " + sql).constData(),
+                                      params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
+    if (!declared || PQresultStatus(declared) != PGRES_COMMAND_OK) {
+        if (ownTransaction)
+            PQclear(PQexec(conn, "ROLLBACK"));
+        FServerCursor.clear();
+        CheckPg(declared, PGRES_COMMAND_OK);
+    }
+    PQclear(declared);
+    if (ownTransaction) {
+        PGresult* done = PQexec(conn, "COMMIT");
+        if (!done || PQresultStatus(done) != PGRES_COMMAND_OK) {
+            FServerCursor.clear();
+            CheckPg(done, PGRES_COMMAND_OK);
+        }
+        PQclear(done);
+    }
+    FServerEnd = false;
+    FBatchRow = 0;
+}
+
+bool TDBDataSet::FetchServerBatch()
+{
+    if (FBatch)
+        PQclear(FBatch);
+    FBatch = nullptr;
+    FBatchRow = 0;
+    if (FServerEnd || FServerCursor.isEmpty())
+        return false;
+    PGresult* res = PQexec(PgConn(), QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1().constData());
+    CheckPg(res, PGRES_TUPLES_OK);
+    if (PQntuples(res) == 0) {
+        PQclear(res);
+        FServerEnd = true;
+        return false;
+    }
+    FBatch = res;
+    // A short batch is the last: nothing more to ask the server for.
+    FServerEnd = PQntuples(res) < kPgBatch;
+    return true;
+}
+
+void TDBDataSet::CloseServerCursor()
+{
+    if (FBatch)
+        PQclear(FBatch);
+    FBatch = nullptr;
+    FBatchRow = 0;
+    if (FServerCursor.isEmpty() || !FDatabase)
+        return;
+    const QString name = FServerCursor;
+    FServerCursor.clear();
+    const QSqlDatabase db = FDatabase->Connection();
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0))
+        if (PGconn* conn = *static_cast<PGconn* const*>(h.data()); conn && PQstatus(conn) == CONNECTION_OK) {
+            PGresult* res = PQexec(conn, QStringLiteral("CLOSE %1").arg(name).toLatin1().constData());
+            if (!res || PQresultStatus(res) != PGRES_COMMAND_OK)
+                if (PQstatus(conn) == CONNECTION_BAD)
+                    FDatabase->NoteLostConnection(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+            PQclear(res);
+        }
+}
+
+// A value of the batch from its text: numbers as numbers, NUMERIC and money with their exact
+// digits (text), dates and times as the server writes them (infinity and BC dates stay so).
+QVariant TDBDataSet::PgTextValue(const PGresult* res, int row, int column) const
+{
+    if (PQgetisnull(res, row, column))
+        return QVariant();
+    const char* p = PQgetvalue(res, row, column);
+    const int n = PQgetlength(res, row, column);
+    switch (FColumnKinds[static_cast<std::size_t>(column)]) {
+    case 16: // bool
+        return p[0] == 't';
+    case 20: case 21: case 23: { // int8, int2, int4
+        bool ok = false;
+        const qlonglong v = QByteArray::fromRawData(p, n).toLongLong(&ok);
+        return ok ? QVariant(v) : QVariant(QString::fromLatin1(p, n));
+    }
+    case 700: case 701: { // float4, float8
+        bool ok = false;
+        const double v = QByteArray::fromRawData(p, n).toDouble(&ok);
+        return ok ? QVariant(v) : QVariant(QString::fromLatin1(p, n));
+    }
+    case 790: { // money, "$1,234.50" or "-$0.25" under the C monetary locale
+        QString t = QString::fromLatin1(p, n);
+        t.remove(QLatin1Char('$')).remove(QLatin1Char(',')).remove(QLatin1Char(' '));
+        return t;
+    }
+    case 17: { // bytea, in the hex or the escape form
+        std::size_t length = 0;
+        unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(p), &length);
+        if (!bytes)
+            throw std::bad_alloc();
+        QByteArray out(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+        PQfreemem(bytes);
+        return out;
+    }
+    case 1184: case 1266: // with time zone
+        return PgTimestampTz(QString::fromLatin1(p, n));
+    default:
+        return QString::fromUtf8(p, n);
+    }
+}
+
+void TDBDataSet::ExecuteSelect(const QString& statement, const std::vector<QVariant>& binds, std::vector<TColumn>& columns)
+{
+    const QString sql = SingleStatement(statement);
     AttachDatabase();
+    FSelectSql = sql;
+    FBinds = binds;
+    FPosition = 0;
+    columns.clear();
+    FColumnKinds.clear();
+    if (FDatabase->Kind() == TDriverKind::PostgreSQL) {
+        OpenServerCursor(columns);
+        return;
+    }
     {
         // No copy of the connection may outlive this block: a lost one is closed on raising.
         QSqlDatabase db = FDatabase->Connection();
@@ -101,44 +343,105 @@ void TDBDataSet::ExecuteSelect(const QString& sql, const std::vector<QVariant>& 
         const QSqlError err = FDatabase->Connection().lastError();
         FDatabase->RaiseError(err);
     }
-    // PostgreSQL reads the result whole; the others stream it, which keeps memory to what is read.
-    FQuery->setForwardOnly(FDatabase->Kind() != TDriverKind::PostgreSQL);
-    bool ok;
-    if (binds.empty()) {
-        ok = FQuery->exec(sql);
-    } else {
-        ok = FQuery->prepare(sql);
-        if (ok) {
-            for (std::size_t i = 0; i < binds.size(); ++i)
-                FQuery->bindValue(static_cast<int>(i), binds[i]);
-            ok = FQuery->exec();
-        }
-    }
-    if (!ok) {
+    // Read forward only: what has been read is let go, the dataset keeps its own window.
+    FQuery->setForwardOnly(true);
+    if (!FQuery->prepare(sql)) {
         const QSqlError err = FQuery->lastError();
         FQuery.reset();
         FDatabase->RaiseError(err);
     }
+    // Opening reads: a statement that returns no records is refused before it runs, and so is
+    // one that would change the database (SQLite tells).
+    const TDriverKind kind = FDatabase->Kind();
+    if (PreparedReturnsRecords(kind, *FQuery) == false || PreparedReadsOnly(kind, *FQuery) == false) {
+        FQuery.reset();
+        // (An ODBC driver may also describe a statement it cannot compile as returning nothing.)
+        throw EDBEngineError(DBIERR_SQLERROR, kind == TDriverKind::ODBC
+            ? QStringLiteral("The statement returns no records or is not valid; a statement that changes the database is run with ExecSQL")
+            : QStringLiteral("The statement does not only read records: use ExecSQL to run it"));
+    }
+    RunSelect();
     if (!FQuery->isSelect()) {
         FQuery.reset();
         throw EDatabaseError(QStringLiteral("The statement returns no records"));
     }
     const QSqlRecord rec = FQuery->record();
-    columns.clear();
-    FMoneyColumns.clear();
     for (int i = 0; i < rec.count(); ++i) {
         TColumn c;
         c.Name = rec.fieldName(i);
-        const QString typeName = ColumnTypeName(FDatabase->Kind(), *FQuery, i);
-        c.Type = FieldTypeFromName(typeName);
-        if (FDatabase->Kind() == TDriverKind::PostgreSQL && typeName == QLatin1String("MONEY"))
-            FMoneyColumns.push_back(i);
+        c.Type = DriverColumnType(kind, *FQuery, i);
         columns.push_back(c);
+    }
+    DescribeUntyped(columns);
+}
+
+void TDBDataSet::RunSelect()
+{
+    for (std::size_t i = 0; i < FBinds.size(); ++i)
+        FQuery->bindValue(static_cast<int>(i), FBinds[i]);
+    if (!FQuery->exec()) {
+        const QSqlError err = FQuery->lastError();
+        FQuery.reset();
+        FDatabase->RaiseError(err);
+    }
+    FPosition = 0;
+}
+
+// An SQLite column without a declared type (an expression, an aggregate) is typed by all of its
+// values, not by the first: integers only make an integer, numbers a float, anything else text.
+void TDBDataSet::DescribeUntyped(std::vector<TColumn>& columns)
+{
+    const TDriverKind kind = FDatabase->Kind();
+    if (kind != TDriverKind::SQLite && kind != TDriverKind::Standard)
+        return;
+    std::vector<int> untyped;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].Type.Type == ftUnknown)
+            untyped.push_back(static_cast<int>(i));
+    if (untyped.empty())
+        return;
+    enum : unsigned { kInt = 1, kReal = 2, kText = 4, kBlob = 8 };
+    std::vector<unsigned> seen(untyped.size(), 0);
+    {
+        QSqlQuery probe(FDatabase->Connection());
+        probe.setForwardOnly(true);
+        bool ok = probe.prepare(FSelectSql);
+        for (std::size_t i = 0; ok && i < FBinds.size(); ++i)
+            probe.bindValue(static_cast<int>(i), FBinds[i]);
+        ok = ok && probe.exec();
+        while (ok && probe.next())
+            for (std::size_t k = 0; k < untyped.size(); ++k)
+                switch (SqliteValueClass(probe, untyped[k])) {
+                case 1: seen[k] |= kInt; break;   // SQLITE_INTEGER
+                case 2: seen[k] |= kReal; break;  // SQLITE_FLOAT
+                case 3: seen[k] |= kText; break;  // SQLITE_TEXT
+                case 4: seen[k] |= kBlob; break;  // SQLITE_BLOB
+                default: break;
+                }
+    }
+    for (std::size_t k = 0; k < untyped.size(); ++k) {
+        TColumnType& t = columns[static_cast<std::size_t>(untyped[k])].Type;
+        const unsigned s = seen[k];
+        t.Type = s == kInt ? ftLargeint : (s & ~(kInt | kReal)) == 0 && s ? ftFloat : s == kBlob ? ftBlob : ftString;
+        t.Size = 0;
     }
 }
 
 bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
 {
+    if (FDatabase && FDatabase->Kind() == TDriverKind::PostgreSQL) {
+        if (!FBatch || FBatchRow >= PQntuples(FBatch))
+            if (!FetchServerBatch())
+                return false;
+        const auto* res = FBatch;
+        const int n = static_cast<int>(Columns().size());
+        row.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            row[static_cast<std::size_t>(i)] = PgTextValue(res, FBatchRow, i);
+        ++FBatchRow;
+        ++FPosition;
+        return true;
+    }
     if (!FQuery)
         return false;
     if (!FQuery->next()) {
@@ -149,16 +452,85 @@ bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
     }
     const int n = static_cast<int>(Columns().size());
     row.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        row[static_cast<std::size_t>(i)] = FQuery->value(i);
-    for (int i : FMoneyColumns)
-        row[static_cast<std::size_t>(i)] = PgMoneyValue(row[static_cast<std::size_t>(i)]);
+    if (FDatabase->Kind() == TDriverKind::SQLite || FDatabase->Kind() == TDriverKind::Standard) {
+        SqliteRowValues(*FQuery, row);
+    } else {
+        for (int i = 0; i < n; ++i)
+            row[static_cast<std::size_t>(i)] = FQuery->value(i);
+    }
+    ++FPosition;
     return true;
+}
+
+void TDBDataSet::SeekCursor(int row)
+{
+    if (!FDatabase)
+        CheckActive();
+    if (FDatabase->Kind() == TDriverKind::PostgreSQL) {
+        // The server's cursor scrolls: put it before the row wanted.
+        if (FBatch)
+            PQclear(FBatch);
+        FBatch = nullptr;
+        FBatchRow = 0;
+        FServerEnd = false;
+        PgCommand(QStringLiteral("MOVE ABSOLUTE %1 FROM %2").arg(row).arg(FServerCursor));
+        FPosition = row;
+        return;
+    }
+    if (!FQuery)
+        CheckActive();
+    if (row < FPosition) {
+        FQuery->finish();
+        RunSelect();
+    }
+    while (FPosition < row) {
+        if (!FQuery->next()) {
+            const QSqlError err = FQuery->lastError();
+            if (err.isValid())
+                FDatabase->RaiseError(err);
+            DatabaseError(QStringLiteral("Record not found: the table changed while it was open"));
+        }
+        ++FPosition;
+    }
+}
+
+std::int64_t TDBDataSet::CountRows()
+{
+    if (!FDatabase || FSelectSql.isEmpty())
+        return -1;
+    if (FDatabase->Kind() == TDriverKind::PostgreSQL) {
+        PgParams params(FBinds);
+        PGresult* res = PQexecParams(PgConn(), QStringLiteral("SELECT COUNT(*) FROM (%1) tessiv_count").arg(FSelectSql).toUtf8().constData(),
+                                     params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
+        CheckPg(res, PGRES_TUPLES_OK);
+        const std::int64_t n = QByteArray(PQgetvalue(res, 0, 0)).toLongLong();
+        PQclear(res);
+        return n;
+    }
+    QSqlError err;
+    std::int64_t n = -1;
+    {
+        QSqlQuery q(FDatabase->Connection());
+        q.setForwardOnly(true);
+        bool ok = q.prepare(QStringLiteral("SELECT COUNT(*) FROM (%1) tessiv_count").arg(FSelectSql));
+        for (std::size_t i = 0; ok && i < FBinds.size(); ++i)
+            q.bindValue(static_cast<int>(i), FBinds[i]);
+        if (ok && q.exec() && q.next())
+            n = q.value(0).toLongLong();
+        else
+            err = q.lastError();
+    }
+    if (n < 0 && err.isValid() && FDatabase->Kind() != TDriverKind::ODBC)
+        FDatabase->RaiseError(err);
+    return n; // an ODBC driver that cannot count this way: the records are counted as read
 }
 
 void TDBDataSet::CloseCursor()
 {
+    CloseServerCursor();
     FQuery.reset();
+    FSelectSql.clear();
+    FBinds.clear();
     if (FDatabase) {
         TDatabase* db = FDatabase;
         FDatabase = nullptr;
@@ -430,7 +802,7 @@ void TParam::AssignField(const TField* field)
         Value = static_cast<double>(field->AsDateTime());
         break;
     case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint:
-        Value = static_cast<qlonglong>(field->AsFloat());
+        Value = static_cast<qlonglong>(field->AsLargeInt());
         break;
     case ftFloat: case ftCurrency: case ftBCD:
         Value = static_cast<double>(field->AsFloat());
@@ -618,7 +990,7 @@ void TQuery::SQLChanged()
     FParams->EndUpdate();
 }
 
-QString TQuery::BuildStatement(std::vector<QVariant>& binds)
+QString TQuery::BuildStatement(std::vector<QVariant>& binds, bool numbered)
 {
     TDataSet* master = FDataSource ? FDataSource->DataSet() : nullptr;
     const bool fromMaster = master && master->Active();
@@ -636,7 +1008,7 @@ QString TQuery::BuildStatement(std::vector<QVariant>& binds)
         if (!p->Bound && !(fromMaster && master->FindField(name)))
             throw EDatabaseError(QStringLiteral("No value for parameter '%1'").arg(name));
         binds.push_back(ToDriverValue(kind, p->DataType, p->Value));
-        return QStringLiteral("?");
+        return numbered ? QStringLiteral("$%1").arg(binds.size()) : QStringLiteral("?");
     });
 }
 
@@ -646,7 +1018,8 @@ void TQuery::OpenCursor(std::vector<TColumn>& columns)
         DatabaseError(QStringLiteral("No SQL statement available"));
     AttachDatabase();
     std::vector<QVariant> binds;
-    const QString sql = BuildStatement(binds);
+    // The server's cursor takes its parameters numbered.
+    const QString sql = BuildStatement(binds, FDatabase->Kind() == TDriverKind::PostgreSQL);
     ExecuteSelect(sql, binds, columns);
 }
 
@@ -658,7 +1031,7 @@ int TQuery::ExecSQL()
     AttachDatabase();
     try {
         std::vector<QVariant> binds;
-        const QString sql = BuildStatement(binds);
+        const QString sql = BuildStatement(binds, false);
         QSqlError err;
         {
             QSqlQuery q(FDatabase->Connection());
@@ -716,7 +1089,7 @@ void RegisterDataClasses()
 {
     RegisterClasses({&TTable::StaticClass(), &TQuery::StaticClass(), &TDataSource::StaticClass(),
                      &TDatabase::StaticClass(), &TStringField::StaticClass(), &TIntegerField::StaticClass(),
-                     &TSmallintField::StaticClass(), &TWordField::StaticClass(), &TFloatField::StaticClass(),
+                     &TLargeintField::StaticClass(), &TSmallintField::StaticClass(), &TWordField::StaticClass(), &TFloatField::StaticClass(),
                      &TCurrencyField::StaticClass(), &TBCDField::StaticClass(), &TBooleanField::StaticClass(),
                      &TDateField::StaticClass(), &TTimeField::StaticClass(), &TDateTimeField::StaticClass(),
                      &TMemoField::StaticClass(), &TBlobField::StaticClass(), &TGraphicField::StaticClass()});

@@ -10,6 +10,9 @@
 
 #include <memory>
 
+typedef struct pg_conn PGconn;
+typedef struct pg_result PGresult;
+
 namespace tessiv {
 
 enum TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
@@ -35,18 +38,38 @@ public:
     void DatabaseClosing();
 
 protected:
-    // Runs the statement on the database; columns are described from the result.
+    // Runs the statement on the database; columns are described from the result. A statement
+    // that would not just read records is refused before it runs.
     void ExecuteSelect(const QString& sql, const std::vector<QVariant>& binds, std::vector<TColumn>& columns);
     bool FetchRow(std::vector<QVariant>& row) override;
     void CloseCursor() override;
+    void SeekCursor(int row) override;
+    std::int64_t CountRows() override;
     void AttachDatabase();
     void ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows);
     std::unique_ptr<QSqlQuery> FQuery;
     TDatabase* FDatabase = nullptr;
 
 private:
+    PGconn* PgConn() const;
+    void CheckPg(PGresult* res, int wanted) const;
+    void PgCommand(const QString& sql) const;
+    QVariant PgTextValue(const PGresult* res, int row, int column) const;
+    void RunSelect();
+    void DescribeUntyped(std::vector<TColumn>& columns);
+    void OpenServerCursor(std::vector<TColumn>& columns);
+    bool FetchServerBatch();
+    void CloseServerCursor();
     QString FDatabaseName;
-    std::vector<int> FMoneyColumns; // PostgreSQL money columns, read as text
+    QString FSelectSql;            // the statement of the open cursor, one statement, no ';'
+    std::vector<QVariant> FBinds;  // and its parameter values
+    int FPosition = 0;             // number of the row the cursor gives next
+    std::vector<int> FColumnKinds; // how each column's raw value is read (see FetchRow)
+    // PostgreSQL: a cursor on the server read in batches, and the batch at hand.
+    QString FServerCursor;
+    PGresult* FBatch = nullptr;
+    int FBatchRow = 0;
+    bool FServerEnd = false;
 };
 
 class TTable : public TDBDataSet {
@@ -156,7 +179,7 @@ protected:
 private:
     class TMasterLink;
     void SQLChanged();
-    QString BuildStatement(std::vector<QVariant>& binds);
+    QString BuildStatement(std::vector<QVariant>& binds, bool numbered);
     void MasterChanged();
     std::unique_ptr<TStringList> FSQL;
     std::unique_ptr<TParams> FParams;

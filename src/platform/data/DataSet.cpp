@@ -145,36 +145,23 @@ void TDataSet::DoOpen()
     try {
         FColumns.clear();
         OpenCursor(FColumns);
-        FRows.clear();
-        FVisible.clear();
-        FAllFetched = false;
-        FCur = -1;
-        // Columns without a type name take the type of their first value.
-        bool untyped = false;
-        for (const TColumn& c : FColumns)
-            untyped |= c.Type.Type == ftUnknown;
-        if (untyped) {
-            std::vector<QVariant> first;
-            const bool got = FetchRow(first);
-            for (std::size_t i = 0; i < FColumns.size(); ++i)
-                if (FColumns[i].Type.Type == ftUnknown)
-                    FColumns[i].Type.Type = got && i < first.size() && !VarIsNull(first[i])
-                                                ? FieldTypeFromValue(first[i]) : ftString;
-            CreateFields();
-            if (got) {
-                std::vector<QVariant> row(FFields.size());
-                for (TField* f : FFields)
-                    row[static_cast<std::size_t>(f->FFieldNo - 1)] = f->Normalize(first[static_cast<std::size_t>(f->FFieldNo - 1)]);
-                FRows.push_back(std::move(row));
-            } else {
-                FAllFetched = true;
-            }
-        } else {
-            CreateFields();
-        }
+        ResetScan();
+        // The cursor describes every column it can; one it cannot is text, which holds any value.
+        for (TColumn& c : FColumns)
+            if (c.Type.Type == ftUnknown)
+                c.Type.Type = ftString;
+        CreateFields();
         FState = dsBrowse;
-        CompileFilter();
-        RebuildVisible();
+        // A filter that does not compile stops the open only when it is in use.
+        if (FFiltered) {
+            CompileFilter();
+        } else {
+            try {
+                CompileFilter();
+            } catch (const Exception&) {
+                FFilterExpr.reset();
+            }
+        }
         FCur = EnsureVisible(0) ? 0 : -1;
         FBof = true;
         FEof = FCur < 0;
@@ -186,8 +173,7 @@ void TDataSet::DoOpen()
             CloseCursor();
         } catch (...) {
         }
-        FRows.clear();
-        FVisible.clear();
+        ResetScan();
         FFilterExpr.reset();
         ClearDefaultFields();
         throw;
@@ -209,12 +195,10 @@ void TDataSet::DoClose()
         CloseCursor();
     } catch (...) {
     }
-    FRows.clear();
+    ResetScan();
     FRows.shrink_to_fit();
-    FVisible.clear();
     FVisible.shrink_to_fit();
     FFilterExpr.reset();
-    FCur = -1;
     FEof = FBof = true;
     FAllFetched = true;
     ClearDefaultFields();
@@ -227,7 +211,8 @@ void TDataSet::CreateFields()
 {
     FFieldDefs->Clear();
     for (const TColumn& c : FColumns)
-        FFieldDefs->Add(c.Name, c.Type.Type, c.Type.Size, c.Required);
+        if (!c.Hidden)
+            FFieldDefs->Add(c.Name, c.Type.Type, c.Type.Size, c.Required);
     if (!FFields.empty()) {
         // Persistent fields bind to the columns of their names.
         FDefaultFields = false;
@@ -241,10 +226,15 @@ void TDataSet::CreateFields()
     }
     FDefaultFields = true;
     for (std::size_t i = 0; i < FColumns.size(); ++i) {
+        if (FColumns[i].Hidden)
+            continue;
         TField* f = CreateFieldOfType(FColumns[i].Type.Type, nullptr);
         f->FFieldName = FColumns[i].Name;
         if (FColumns[i].Type.Type == ftString || FColumns[i].Type.Type == ftBCD)
             f->SetSize(FColumns[i].Type.Size);
+        if (FColumns[i].Type.Currency)
+            if (auto* n = dynamic_cast<TFloatingField*>(f))
+                n->Currency = true;
         f->Required = FColumns[i].Required;
         f->FDataSet = this;
         f->Bind(this, static_cast<int>(i) + 1);
@@ -298,7 +288,7 @@ void TDataSet::GetChildren(const std::function<void(TComponent*)>& proc, TCompon
 int TDataSet::ColumnIndex(const QString& name) const
 {
     for (std::size_t i = 0; i < FColumns.size(); ++i)
-        if (FColumns[i].Name.compare(name, Qt::CaseInsensitive) == 0)
+        if (!FColumns[i].Hidden && FColumns[i].Name.compare(name, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
     return -1;
 }
@@ -340,10 +330,31 @@ void TDataSet::GetFieldNames(QStringList& names) const
 
 // ---- records ----------------------------------------------------------------------------------
 
-bool TDataSet::FetchOne()
+namespace {
+int gRecordWindow = 4096;
+}
+
+int TDataSet::RecordWindow() { return gRecordWindow; }
+void TDataSet::SetRecordWindow(int rows) { gRecordWindow = std::max(rows, 2); }
+
+void TDataSet::SeekCursor(int)
 {
-    if (FAllFetched)
-        return false;
+    DatabaseError(QStringLiteral("The records cannot be read again"));
+}
+
+void TDataSet::ResetScan()
+{
+    FRows.clear();
+    FVisible.clear();
+    FBase = FFetched = FScanned = 0;
+    FSlid = false;
+    FAllFetched = false;
+    FCur = -1;
+}
+
+// Reads the cursor's next row into the window, letting the oldest go when it is full.
+bool TDataSet::FetchRaw()
+{
     std::vector<QVariant> raw;
     bool got;
     try {
@@ -356,19 +367,84 @@ bool TDataSet::FetchOne()
             DoClose();
         throw;
     }
-    if (!got) {
-        FAllFetched = true;
+    if (!got)
         return false;
-    }
     std::vector<QVariant> row(FColumns.size());
     for (TField* f : FFields) {
         const std::size_t c = static_cast<std::size_t>(f->FFieldNo - 1);
         if (c < raw.size())
             row[c] = f->Normalize(raw[c]);
     }
+    for (std::size_t c = 0; c < FColumns.size() && c < raw.size(); ++c)
+        if (FColumns[c].Hidden)
+            row[c] = raw[c];
+    if (FBase + static_cast<int>(FRows.size()) != FFetched) {
+        // The window does not end where the cursor is: start it anew here.
+        FRows.clear();
+        FBase = FFetched;
+        FSlid = true;
+    }
     FRows.push_back(std::move(row));
-    if (Accept(FRows.size() - 1))
-        FVisible.push_back(static_cast<int>(FRows.size() - 1));
+    ++FFetched;
+    while (static_cast<int>(FRows.size()) > gRecordWindow) {
+        FRows.pop_front();
+        ++FBase;
+        FSlid = true;
+    }
+    return true;
+}
+
+void TDataSet::SeekTo(int row)
+{
+    SeekCursor(row);
+    FRows.clear();
+    FBase = FFetched = row;
+    FSlid = true;
+}
+
+// Brings a row into the window: onwards from the cursor when it is near, else by putting the
+// cursor back so that the row ends up late in the window (a backward walk then reads in blocks).
+bool TDataSet::Resident(int row)
+{
+    if (row < 0)
+        return false;
+    if (row >= FBase && row < FBase + static_cast<int>(FRows.size()))
+        return true;
+    const bool ahead = row >= FFetched && row - FFetched < gRecordWindow &&
+                       FFetched == FBase + static_cast<int>(FRows.size());
+    if (!ahead)
+        SeekTo(std::max(0, row - gRecordWindow * 3 / 4));
+    while (FFetched <= row)
+        if (!FetchRaw())
+            return false;
+    return true;
+}
+
+std::vector<QVariant>& TDataSet::RowRef(int row)
+{
+    if (!Resident(row))
+        DatabaseError(QStringLiteral("Record not found"));
+    return FRows[static_cast<std::size_t>(row - FBase)];
+}
+
+// Tests the next row of the scan against the filter.
+bool TDataSet::FetchOne()
+{
+    if (FAllFetched)
+        return false;
+    const int row = FScanned;
+    if (!(row >= FBase && row < FBase + static_cast<int>(FRows.size()))) {
+        if (FFetched != row)
+            SeekTo(row);
+        if (!FetchRaw()) {
+            FAllFetched = true;
+            return false;
+        }
+    }
+    const bool accept = Accept(FRows[static_cast<std::size_t>(row - FBase)]);
+    ++FScanned;
+    if (accept)
+        FVisible.push_back(row);
     return true;
 }
 
@@ -389,9 +465,13 @@ bool TDataSet::EnsureVisible(int position)
     return true;
 }
 
-bool TDataSet::Accept(std::size_t rowIndex)
+void TDataSet::FilterFailed(const Exception& e) const
 {
-    const std::vector<QVariant>& row = FRows[rowIndex];
+    throw EDatabaseError(QStringLiteral("Filter \"%1\": %2").arg(FFilter, e.Message()));
+}
+
+bool TDataSet::Accept(const std::vector<QVariant>& row)
+{
     if (row.empty() && !FColumns.empty())
         return false; // deleted
     if (!FFiltered)
@@ -399,8 +479,13 @@ bool TDataSet::Accept(std::size_t rowIndex)
     if (!FFilterExpr && !OnFilterRecord)
         return true;
     bool accept = true;
-    if (FFilterExpr)
-        accept = FFilterExpr->Matches([&row](int c) { return row[static_cast<std::size_t>(c)]; });
+    if (FFilterExpr) {
+        try {
+            accept = FFilterExpr->Matches([&row](int c) { return row[static_cast<std::size_t>(c)]; });
+        } catch (const Exception& e) {
+            FilterFailed(e);
+        }
+    }
     if (accept && OnFilterRecord) {
         const auto* saved = FProbe;
         FProbe = &row;
@@ -417,10 +502,20 @@ bool TDataSet::Accept(std::size_t rowIndex)
 
 void TDataSet::RebuildVisible()
 {
+    if (!FSlid) {
+        // Everything read so far is still here: test it again in place.
+        std::vector<int> visible;
+        for (std::size_t i = 0; i < FRows.size() && static_cast<int>(i) + FBase < FScanned; ++i)
+            if (Accept(FRows[i]))
+                visible.push_back(FBase + static_cast<int>(i));
+        FVisible.swap(visible);
+        return;
+    }
+    // Rows have been let go: the scan starts again from the first row.
     FVisible.clear();
-    for (std::size_t i = 0; i < FRows.size(); ++i)
-        if (Accept(i))
-            FVisible.push_back(static_cast<int>(i));
+    FScanned = 0;
+    FAllFetched = false;
+    FCur = -1;
 }
 
 void TDataSet::CompileFilter()
@@ -436,52 +531,73 @@ void TDataSet::CompileFilter()
         FFilterOptions.Contains(foCaseInsensitive), FFilterOptions.Contains(foNoPartialCompare));
 }
 
+// A change of filter that fails (a text that does not compile, a record it cannot be evaluated
+// on) leaves the previous filter, its records and the current one as they were.
+void TDataSet::ChangeFilter(const std::function<void()>& change, bool rescan)
+{
+    const QString oldText = FFilter;
+    const bool oldFiltered = FFiltered;
+    const TFilterOptions oldOptions = FFilterOptions;
+    std::unique_ptr<TFilterExpression> oldExpr = std::move(FFilterExpr);
+    std::vector<int> oldVisible = FVisible;
+    const int oldScanned = FScanned, oldCur = FCur;
+    const bool oldAll = FAllFetched, oldEof = FEof, oldBof = FBof;
+    try {
+        change();
+        if (Active()) {
+            if (FFiltered) {
+                CompileFilter();
+            } else {
+                try {
+                    CompileFilter();
+                } catch (const Exception&) {
+                    FFilterExpr.reset(); // not in use: it is checked when filtering is switched on
+                }
+            }
+            if (rescan) {
+                CheckBrowseMode();
+                RebuildVisible();
+                FCur = EnsureVisible(0) ? 0 : -1;
+                FBof = true;
+                FEof = FCur < 0;
+            }
+        }
+    } catch (...) {
+        FFilter = oldText;
+        FFiltered = oldFiltered;
+        FFilterOptions = oldOptions;
+        FFilterExpr = std::move(oldExpr);
+        FVisible.swap(oldVisible);
+        FScanned = oldScanned;
+        FCur = oldCur;
+        FAllFetched = oldAll;
+        FEof = oldEof;
+        FBof = oldBof;
+        throw;
+    }
+    if (Active() && rescan)
+        First();
+}
+
 void TDataSet::SetFilter(const QString& text)
 {
     if (text == FFilter)
         return;
-    const QString old = FFilter;
-    FFilter = text;
-    if (!Active())
-        return;
-    try {
-        CompileFilter();
-    } catch (...) {
-        FFilter = old;
-        CompileFilter();
-        throw;
-    }
-    if (FFiltered) {
-        CheckBrowseMode();
-        RebuildVisible();
-        First();
-    }
+    ChangeFilter([&] { FFilter = text; }, FFiltered);
 }
 
 void TDataSet::SetFiltered(bool value)
 {
     if (value == FFiltered)
         return;
-    FFiltered = value;
-    if (Active()) {
-        CheckBrowseMode();
-        RebuildVisible();
-        First();
-    }
+    ChangeFilter([&] { FFiltered = value; }, true);
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions options)
 {
     if (options == FFilterOptions)
         return;
-    FFilterOptions = options;
-    if (Active()) {
-        CompileFilter();
-        if (FFiltered) {
-            RebuildVisible();
-            First();
-        }
-    }
+    ChangeFilter([&] { FFilterOptions = options; }, FFiltered);
 }
 
 const std::vector<QVariant>* TDataSet::ActiveRow() const
@@ -492,7 +608,8 @@ const std::vector<QVariant>* TDataSet::ActiveRow() const
         return &FEditBuffer;
     if (FCur < 0 || FCur >= static_cast<int>(FVisible.size()))
         return nullptr;
-    return &FRows[static_cast<std::size_t>(FVisible[static_cast<std::size_t>(FCur)])];
+    // The current record may have left the window during a count or a filter: read it again.
+    return &const_cast<TDataSet*>(this)->RowRef(FVisible[static_cast<std::size_t>(FCur)]);
 }
 
 const QVariant& TDataSet::FieldValue(const TField* field) const
@@ -618,6 +735,12 @@ bool TDataSet::IsEmpty() const
 int TDataSet::RecordCount()
 {
     CheckActive();
+    // Unfiltered, the database counts; else the records are tested, keeping only the window.
+    if (!FAllFetched && !(FFiltered && (FFilterExpr || OnFilterRecord))) {
+        const std::int64_t n = CountRows();
+        if (n >= 0)
+            return static_cast<int>(std::min<std::int64_t>(n, INT32_MAX));
+    }
     FetchAll();
     return static_cast<int>(FVisible.size());
 }
@@ -674,7 +797,7 @@ TBookmark TDataSet::GetBookmark() const
 
 bool TDataSet::BookmarkValid(TBookmark bookmark) const
 {
-    if (!Active() || bookmark < 0 || bookmark >= static_cast<int>(FRows.size()))
+    if (!Active() || bookmark < 0 || bookmark >= FScanned)
         return false;
     return std::binary_search(FVisible.begin(), FVisible.end(), bookmark) ||
            std::find(FVisible.begin(), FVisible.end(), bookmark) != FVisible.end();
@@ -739,7 +862,7 @@ void TDataSet::Edit()
     }
     if (BeforeEdit)
         BeforeEdit(this);
-    FEditBuffer = FRows[static_cast<std::size_t>(FVisible[static_cast<std::size_t>(FCur)])];
+    FEditBuffer = RowRef(FVisible[static_cast<std::size_t>(FCur)]);
     SetState(dsEdit);
     if (AfterEdit)
         AfterEdit(this);
@@ -779,20 +902,28 @@ void TDataSet::Post()
         if (f->Required && VarIsNull(FEditBuffer[static_cast<std::size_t>(f->FFieldNo - 1)]))
             DatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->DisplayName()));
     if (FState == dsEdit) {
-        auto& row = FRows[static_cast<std::size_t>(FVisible[static_cast<std::size_t>(FCur)])];
+        auto& row = RowRef(FVisible[static_cast<std::size_t>(FCur)]);
         ApplyUpdate(row, FEditBuffer);
         row = FEditBuffer;
     } else {
         ApplyInsert(FEditBuffer);
-        FetchAll();
-        FRows.push_back(FEditBuffer);
-        const int at = std::max(FCur, 0);
-        if (FCur < 0 || FVisible.empty())
-            FVisible.push_back(static_cast<int>(FRows.size() - 1));
-        else
-            FVisible.insert(FVisible.begin() + at, static_cast<int>(FRows.size() - 1));
-        FCur = at;
-        FEof = FBof = false;
+        if (!FSlid)
+            FetchAll();
+        if (!FSlid) {
+            // All the records are in memory: the new one joins them where it was inserted.
+            FRows.push_back(FEditBuffer);
+            const int number = FBase + static_cast<int>(FRows.size()) - 1;
+            FScanned = number + 1;
+            const int at = std::max(FCur, 0);
+            if (FCur < 0 || FVisible.empty())
+                FVisible.push_back(number);
+            else
+                FVisible.insert(FVisible.begin() + at, number);
+            FCur = at;
+            FEof = FBof = false;
+        } else {
+            Requery(std::max(FCur, 0));
+        }
     }
     FEditBuffer.clear();
     SetState(dsBrowse);
@@ -829,17 +960,39 @@ void TDataSet::Delete()
         Cancel();
     if (BeforeDelete)
         BeforeDelete(this);
-    auto& row = FRows[static_cast<std::size_t>(FVisible[static_cast<std::size_t>(FCur)])];
+    auto& row = RowRef(FVisible[static_cast<std::size_t>(FCur)]);
     ApplyDelete(row);
-    row.clear();
-    FVisible.erase(FVisible.begin() + FCur);
-    if (FCur >= static_cast<int>(FVisible.size()) && !EnsureVisible(FCur))
-        FCur = static_cast<int>(FVisible.size()) - 1;
-    FEof = FCur < 0;
-    FBof = FCur <= 0;
+    if (!FSlid) {
+        row.clear();
+        FVisible.erase(FVisible.begin() + FCur);
+        if (FCur >= static_cast<int>(FVisible.size()) && !EnsureVisible(FCur))
+            FCur = static_cast<int>(FVisible.size()) - 1;
+        FEof = FCur < 0;
+        FBof = FCur <= 0;
+    } else {
+        Requery(FCur);
+    }
     DataEvent(deDataSetChange);
     if (AfterDelete)
         AfterDelete(this);
+}
+
+// After a write on a dataset whose records no longer all fit in memory, the numbering of the
+// rows read so far is stale: read them again and stay at the same position when it still exists.
+void TDataSet::Requery(int position)
+{
+    FVisible.clear();
+    FScanned = 0;
+    FAllFetched = false;
+    SeekTo(0);
+    if (EnsureVisible(position)) {
+        FCur = position;
+    } else {
+        FetchAll();
+        FCur = static_cast<int>(FVisible.size()) - 1;
+    }
+    FEof = FCur < 0;
+    FBof = FCur <= 0;
 }
 
 // ---- data sources -----------------------------------------------------------------------------

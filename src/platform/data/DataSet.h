@@ -10,6 +10,7 @@
 
 #include <QVariant>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -141,6 +142,7 @@ protected:
         QString Name;
         TColumnType Type;
         bool Required = false;
+        bool Hidden = false; // read with the records but given no field (a row's own id)
     };
     // Runs the statement; fills the columns of the result.
     virtual void OpenCursor(std::vector<TColumn>& columns) = 0;
@@ -153,6 +155,11 @@ protected:
     virtual void ApplyDelete(const std::vector<QVariant>& values);
     // Called with the dataset open and its fields made; a subclass may adjust them.
     virtual void AfterFieldsCreated() {}
+    // Puts the cursor so that the next FetchRow gives the row of that number (0 the first), by
+    // running the statement again when it cannot go back. Used to re-read what left the window.
+    virtual void SeekCursor(int row);
+    // The number of rows of the statement counted by the database; -1 when it cannot tell.
+    virtual std::int64_t CountRows() { return -1; }
 
     void DataEvent(TDataEvent event, TField* field = nullptr);
     [[noreturn]] void DatabaseError(const QString& message) const;
@@ -165,12 +172,26 @@ protected:
     void DoClose();
     bool FetchAll();
 
+public:
+    // How many records an open dataset keeps in memory at most; the others are read again from
+    // the database when they are visited. Large scans so take the same memory as small ones.
+    static int RecordWindow();
+    static void SetRecordWindow(int rows);
+
 private:
     friend class TField;
     bool FetchOne();
+    bool FetchRaw();
+    bool Resident(int row);
+    std::vector<QVariant>& RowRef(int row);
+    void SeekTo(int row);
+    void ResetScan();
     bool EnsureVisible(int position);
-    bool Accept(std::size_t rowIndex);
+    bool Accept(const std::vector<QVariant>& row);
     void RebuildVisible();
+    [[noreturn]] void FilterFailed(const Exception& e) const;
+    void ChangeFilter(const std::function<void()>& change, bool rescan);
+    void Requery(int position);
     void CreateFields();
     void ClearDefaultFields();
     void CompileFilter();
@@ -183,8 +204,16 @@ private:
     std::vector<TField*> FFields;              // in order; default and persistent alike
     bool FDefaultFields = true;
     std::unique_ptr<TFieldDefs> FFieldDefs;
-    std::vector<std::vector<QVariant>> FRows;  // fetched records; a deleted one is left empty
-    std::vector<int> FVisible;                 // rows that pass the filter, in order
+    // The window of records in memory: rows FBase to FBase + size - 1 of the cursor's result (a
+    // deleted one is left empty). FFetched is the number of the row the cursor gives next,
+    // FScanned how many rows have been tested against the filter; FVisible holds the numbers of
+    // those that passed, in order. Once rows have left the window (FSlid) they are read again.
+    std::deque<std::vector<QVariant>> FRows;
+    int FBase = 0;
+    int FFetched = 0;
+    int FScanned = 0;
+    bool FSlid = false;
+    std::vector<int> FVisible;
     int FCur = -1;                             // index into FVisible
     bool FEof = true;
     bool FBof = true;

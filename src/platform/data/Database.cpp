@@ -224,6 +224,7 @@ void TDatabase::DoConnect()
     const QString connName = NewConnectionName();
     OpenDriverConnection(kind, params, connName);
     FConnName = connName;
+    FLostMessage.clear();
     FKind = kind;
     FConnected = true;
     if (AfterConnect)
@@ -270,6 +271,9 @@ void TDatabase::RaiseError(const QSqlError& error)
     QString message = error.text().trimmed();
     if (!driverMessage.isEmpty() && !message.contains(driverMessage))
         message = message.isEmpty() ? driverMessage : message + QLatin1Char('\n') + driverMessage;
+    if (!FLostMessage.isEmpty() && !message.contains(FLostMessage))
+        message = FLostMessage + QLatin1Char('\n') + message;
+    FLostMessage.clear();
     if (message.isEmpty())
         message = QStringLiteral("The connection to the database was lost");
     const EDBEngineError lost(DBIERR_CONNECTIONLOST, message, error.nativeErrorCode());

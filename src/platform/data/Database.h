@@ -66,6 +66,9 @@ public:
     // database first disconnects (closing its datasets), so that the next open connects anew; a
     // temporary database is freed then. The error is DBIERR_CONNECTIONLOST with the driver's words.
     [[noreturn]] void RaiseError(const QSqlError& error);
+    // What the driver said when a statement no one waits for (closing a cursor) found the
+    // connection gone; the next error raised on this database tells it.
+    void NoteLostConnection(const QString& message) { FLostMessage = message; }
     void Loaded() override;
     // The driver and parameters a connection would use (alias parameters, then the own ones).
     TDriverKind ResolveDriver(QStringList& params) const;
@@ -82,6 +85,7 @@ private:
     bool FTemporary = false;
     TDriverKind FKind = TDriverKind::SQLite;
     QString FConnName;
+    QString FLostMessage;
     std::vector<TDBDataSet*> FDataSets;
     bool FClosingDataSets = false; // a temporary database is not freed while it closes them
 };

@@ -115,7 +115,7 @@ bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& mes
         }
         break;
     case TDriverKind::ODBC:
-        if (h.isValid() && qstrcmp(h.typeName(), "SQLHANDLE") == 0) {
+        if (h.isValid() && (qstrcmp(h.typeName(), "SQLHANDLE") == 0 || qstrcmp(h.typeName(), "void*") == 0)) {
             SQLHANDLE dbc = *static_cast<SQLHANDLE const*>(h.data());
             SQLUINTEGER dead = SQL_CD_FALSE;
             if (dbc && SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
@@ -286,6 +286,16 @@ static QString PgTypeName(unsigned oid)
     }
 }
 
+QString PgColumnTypeName(unsigned oid, int mod)
+{
+    QString type = PgTypeName(oid);
+    if ((type == QLatin1String("VARCHAR") || type == QLatin1String("BPCHAR")) && mod > 4)
+        type += QStringLiteral("(%1)").arg(mod - 4);
+    else if (type == QLatin1String("NUMERIC") && mod > 4)
+        type += QStringLiteral("(%1,%2)").arg(((mod - 4) >> 16) & 0xFFFF).arg((mod - 4) & 0xFFFF);
+    return type;
+}
+
 QVariant PgMoneyValue(const QVariant& raw)
 {
     if (raw.isNull() || raw.typeId() != QMetaType::QString)
@@ -311,7 +321,7 @@ QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
         return decl ? QString::fromUtf8(decl) : QString();
     }
     case TDriverKind::ODBC: {
-        if (!h.isValid() || qstrcmp(h.typeName(), "SQLHANDLE") != 0)
+        if (!h.isValid() || (qstrcmp(h.typeName(), "SQLHANDLE") != 0 && qstrcmp(h.typeName(), "void*") != 0))
             return QString();
         SQLHANDLE stmt = *static_cast<SQLHANDLE const*>(h.data());
         SQLCHAR name[128] = {};
@@ -344,6 +354,214 @@ QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
     }
     }
     return QString();
+}
+
+static TFieldType OdbcSqlType(SQLLEN type)
+{
+    switch (type) {
+    case SQL_SMALLINT: case SQL_TINYINT: return ftSmallint;
+    case SQL_INTEGER: return ftInteger;
+    case SQL_BIGINT: return ftLargeint;
+    case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE: return ftFloat;
+    case SQL_NUMERIC: case SQL_DECIMAL: return ftBCD;
+    case SQL_BIT: return ftBoolean;
+    case SQL_TYPE_DATE: case SQL_DATE: return ftDate;
+    case SQL_TYPE_TIME: case SQL_TIME: return ftTime;
+    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP: return ftDateTime;
+    case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY: return ftBlob;
+    case SQL_LONGVARCHAR: case SQL_WLONGVARCHAR: return ftMemo;
+    case SQL_CHAR: case SQL_VARCHAR: case SQL_WCHAR: case SQL_WVARCHAR: return ftString;
+    default: return ftUnknown;
+    }
+}
+
+// SQLite's own rules for a declared type that names nothing we know ("UNSIGNED BIG INT",
+// "VARYING CHARACTER(5)"): by the words it contains.
+static TFieldType SqliteAffinity(const QString& declared)
+{
+    const QString d = declared.toUpper();
+    if (d.contains(QLatin1String("INT")))
+        return ftLargeint;
+    if (d.contains(QLatin1String("CHAR")) || d.contains(QLatin1String("CLOB")) || d.contains(QLatin1String("TEXT")))
+        return ftString;
+    if (d.contains(QLatin1String("BLOB")))
+        return ftBlob;
+    if (d.contains(QLatin1String("REAL")) || d.contains(QLatin1String("FLOA")) || d.contains(QLatin1String("DOUB")))
+        return ftFloat;
+    return ftUnknown;
+}
+
+TColumnType DriverColumnType(TDriverKind kind, const QSqlQuery& query, int column)
+{
+    const QString name = ColumnTypeName(kind, query, column);
+    TColumnType type = FieldTypeFromName(name);
+    switch (kind) {
+    case TDriverKind::SQLite:
+    case TDriverKind::Standard:
+        if (type.Type == ftUnknown && !name.isEmpty())
+            type.Type = SqliteAffinity(name);
+        if (type.Type == ftInteger)
+            type.Type = ftLargeint;
+        break;
+    case TDriverKind::ODBC: {
+        // The driver's SQL type is what it will hand over; a type name only refines it.
+        const QVariant h = query.result() ? query.result()->handle() : QVariant();
+        if (!h.isValid() || (qstrcmp(h.typeName(), "SQLHANDLE") != 0 && qstrcmp(h.typeName(), "void*") != 0))
+            break;
+        SQLHANDLE stmt = *static_cast<SQLHANDLE const*>(h.data());
+        SQLLEN concise = 0;
+        if (!SQL_SUCCEEDED(SQLColAttribute(stmt, static_cast<SQLUSMALLINT>(column + 1), SQL_DESC_CONCISE_TYPE, nullptr,
+                                           0, nullptr, &concise)))
+            break;
+        const TFieldType sqlType = OdbcSqlType(concise);
+        if (type.Type == ftUnknown || sqlType == ftBlob || sqlType == ftLargeint ||
+            (sqlType != ftUnknown && sqlType != ftString && type.Type == ftString))
+            type.Type = sqlType;
+        break;
+    }
+    case TDriverKind::PostgreSQL:
+        break;
+    }
+    return type;
+}
+
+static sqlite3_stmt* SqliteStatement(const QSqlQuery& query)
+{
+    const QVariant h = query.result() ? query.result()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3_stmt* const*>(h.data());
+}
+
+int SqliteValueClass(const QSqlQuery& query, int column)
+{
+    sqlite3_stmt* stmt = SqliteStatement(query);
+    return stmt ? sqlite3_column_type(stmt, column) : SQLITE_NULL;
+}
+
+static QString TextOfBytes(const char* p, int n)
+{
+    bool ascii = true;
+    for (int i = 0; i < n && ascii; ++i)
+        ascii = static_cast<unsigned char>(p[i]) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(p, n);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(QByteArrayView(p, n));
+    if (utf8.hasError())
+        text = FromCp1252(QByteArray(p, n)); // bytes written by a program of another code page
+    return text;
+}
+
+void SqliteRowValues(const QSqlQuery& query, std::vector<QVariant>& row)
+{
+    sqlite3_stmt* stmt = SqliteStatement(query);
+    const int n = static_cast<int>(row.size());
+    for (int i = 0; i < n; ++i) {
+        QVariant& v = row[static_cast<std::size_t>(i)];
+        if (!stmt) {
+            v = query.value(i);
+            continue;
+        }
+        switch (sqlite3_column_type(stmt, i)) {
+        case SQLITE_INTEGER:
+            v = static_cast<qlonglong>(sqlite3_column_int64(stmt, i));
+            break;
+        case SQLITE_FLOAT:
+            v = sqlite3_column_double(stmt, i);
+            break;
+        case SQLITE_TEXT: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            v = TextOfBytes(p, sqlite3_column_bytes(stmt, i));
+            break;
+        }
+        case SQLITE_BLOB: {
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+            v = QByteArray(p, sqlite3_column_bytes(stmt, i));
+            break;
+        }
+        default:
+            v = QVariant();
+        }
+    }
+}
+
+QString SingleStatement(const QString& sql)
+{
+    const qsizetype n = sql.size();
+    qsizetype end = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            // Quoted text or name; a doubled quote stays inside.
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (sql.at(j) == c) {
+                    if (j + 1 < n && sql.at(j + 1) == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            i = j;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            const qsizetype e = sql.indexOf(QLatin1Char('\n'), i);
+            i = e < 0 ? n : e;
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+            const qsizetype e = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = e < 0 ? n : e + 1;
+        } else if (c == QLatin1Char('$')) {
+            // A dollar-quoted PostgreSQL string: $$...$$ or $tag$...$tag$.
+            static const QRegularExpression tagRe(QStringLiteral("\\G\\$([A-Za-z_][A-Za-z_0-9]*)?\\$"));
+            const auto m = tagRe.match(sql, i);
+            if (m.hasMatch() && (i == 0 || !(sql.at(i - 1).isLetterOrNumber() || sql.at(i - 1) == QLatin1Char('_')))) {
+                const QString tag = m.captured(0);
+                const qsizetype e = sql.indexOf(tag, i + tag.size());
+                i = e < 0 ? n : e + tag.size() - 1;
+            }
+        } else if (c == QLatin1Char(';')) {
+            if (end < 0)
+                end = i;
+        } else if (!c.isSpace() && end >= 0) {
+            throw EDatabaseError(QStringLiteral("Only one SQL statement can be run at a time"));
+        }
+    }
+    return end < 0 ? sql : sql.left(end);
+}
+
+std::optional<bool> PreparedReturnsRecords(TDriverKind kind, const QSqlQuery& prepared)
+{
+    const QVariant h = prepared.result() ? prepared.result()->handle() : QVariant();
+    switch (kind) {
+    case TDriverKind::SQLite:
+    case TDriverKind::Standard:
+        if (sqlite3_stmt* stmt = SqliteStatement(prepared))
+            return sqlite3_column_count(stmt) > 0;
+        return std::nullopt;
+    case TDriverKind::ODBC: {
+        if (!h.isValid() || (qstrcmp(h.typeName(), "SQLHANDLE") != 0 && qstrcmp(h.typeName(), "void*") != 0))
+            return std::nullopt;
+        SQLHANDLE stmt = *static_cast<SQLHANDLE const*>(h.data());
+        SQLSMALLINT cols = 0;
+        if (!stmt || !SQL_SUCCEEDED(SQLNumResultCols(stmt, &cols)))
+            return std::nullopt;
+        return cols > 0;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<bool> PreparedReadsOnly(TDriverKind kind, const QSqlQuery& prepared)
+{
+    if (kind != TDriverKind::SQLite && kind != TDriverKind::Standard)
+        return std::nullopt;
+    sqlite3_stmt* stmt = SqliteStatement(prepared);
+    if (!stmt)
+        return std::nullopt;
+    return sqlite3_stmt_readonly(stmt) != 0;
 }
 
 QStringList DriverTableNames(TDriverKind kind, QSqlDatabase& db, bool systemTables)

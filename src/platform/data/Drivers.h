@@ -8,6 +8,9 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
 namespace tessiv {
 
 enum class TDriverKind { SQLite, ODBC, PostgreSQL, Standard };
@@ -25,7 +28,27 @@ void CloseDriverConnection(const QString& connName);
 
 // A PostgreSQL money value (text in the C monetary locale) as a number.
 QVariant PgMoneyValue(const QVariant& raw);
+// The type name of a PostgreSQL column from its type and modifier ("VARCHAR(30)", "NUMERIC(10,2)").
+QString PgColumnTypeName(unsigned oid, int mod);
 QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column);
+// The field type of a result column from what the driver says of it: the declared or reported
+// type name, else (ODBC) the driver's SQL type; ftUnknown when it says nothing (an SQLite
+// expression). SQLite's integers are 64-bit, so its integer columns are large integers.
+TColumnType DriverColumnType(TDriverKind kind, const QSqlQuery& query, int column);
+// SQLite: the storage class of each value of the current row and the value itself, read from the
+// statement (text that is not UTF-8 is read as cp1252 instead of being replaced).
+void SqliteRowValues(const QSqlQuery& query, std::vector<QVariant>& row);
+// SQLite: the storage classes (SQLITE_INTEGER...) of a column's values of the current row.
+int SqliteValueClass(const QSqlQuery& query, int column);
+// The one statement of a text, without the ';' that may end it. Raises when a second statement
+// follows, on every driver, before anything runs.
+QString SingleStatement(const QString& sql);
+// For a prepared statement: true when it returns records, false when it does not; nullopt when
+// the driver cannot tell before running it.
+std::optional<bool> PreparedReturnsRecords(TDriverKind kind, const QSqlQuery& prepared);
+// For a prepared statement: true when it changes nothing in the database (SQLite); nullopt when
+// the driver cannot tell.
+std::optional<bool> PreparedReadsOnly(TDriverKind kind, const QSqlQuery& prepared);
 QStringList DriverTableNames(TDriverKind kind, QSqlDatabase& db, bool systemTables);
 QStringList DriverIndexNames(TDriverKind kind, QSqlDatabase& db, const QString& table);
 QStringList DriverIndexFields(TDriverKind kind, QSqlDatabase& db, const QString& table, const QString& index);

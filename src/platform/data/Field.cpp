@@ -9,6 +9,10 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <charconv>
 #include <cmath>
 
 namespace tessiv {
@@ -160,6 +164,17 @@ void TField::WriteStored(const QVariant& v)
         OnChange(this);
 }
 
+bool TField::StoredIsForeign(int ownType) const
+{
+    const QVariant& v = Stored();
+    return !VarIsNull(v) && v.typeId() != ownType;
+}
+
+void TField::ForeignError(const QString& kind) const
+{
+    throw EConvertError(QStringLiteral("Field '%1' holds '%2', which is not %3").arg(DisplayName(), Stored().toString(), kind));
+}
+
 bool TField::IsNull() const
 {
     return VarIsNull(Stored());
@@ -190,8 +205,11 @@ void TField::SetValue(const QVariant& v)
     case QMetaType::Bool:
         SetAsBoolean(v.toBool());
         break;
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Double:
-    case QMetaType::Float: case QMetaType::Short: case QMetaType::UShort: case QMetaType::ULongLong:
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Short: case QMetaType::UShort:
+        SetAsLargeInt(v.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float: case QMetaType::ULongLong:
         SetAsFloat(v.toDouble());
         break;
     case QMetaType::QDate:
@@ -295,10 +313,11 @@ TDateTime TStringField::GetAsDateTime() const
 
 void TStringField::SetAsStringImpl(const QString& v)
 {
-    QString s = v;
-    if (FSize > 0 && s.size() > FSize)
-        s.truncate(FSize);
-    WriteStored(s);
+    // Cutting the text would store something else than was given: refused instead.
+    if (FSize > 0 && v.size() > FSize)
+        throw EDatabaseError(QStringLiteral("Value of field '%1' is longer than its size of %2 characters: '%3'")
+                                 .arg(DisplayName()).arg(FSize).arg(v));
+    WriteStored(v);
 }
 
 void TStringField::SetAsFloatImpl(long double v) { SetAsStringImpl(FloatToStr(v)); }
@@ -331,26 +350,51 @@ QVariant TIntegerField::Normalize(const QVariant& raw) const
 {
     if (VarIsNull(raw))
         return QVariant();
-    if (raw.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const qlonglong v = raw.toString().trimmed().toLongLong(&ok);
-        if (ok)
-            return v;
-        const double d = raw.toString().trimmed().toDouble(&ok);
-        return ok ? QVariant(static_cast<qlonglong>(std::llround(d))) : QVariant();
+    switch (raw.typeId()) {
+    case QMetaType::LongLong:
+        return raw;
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool:
+        return raw.toLongLong();
+    case QMetaType::ULongLong:
+        return raw.toULongLong() <= static_cast<qulonglong>(INT64_MAX) ? QVariant(raw.toLongLong()) : QVariant(raw.toString());
+    case QMetaType::Double: case QMetaType::Float: {
+        const double d = raw.toDouble();
+        if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.2e18)
+            return static_cast<qlonglong>(d);
+        return raw.toDouble(); // kept as read
     }
-    if (raw.typeId() == QMetaType::Double || raw.typeId() == QMetaType::Float)
-        return static_cast<qlonglong>(std::llround(raw.toDouble()));
-    return raw.toLongLong();
+    case QMetaType::QString: {
+        bool ok = false;
+        const qlonglong v = raw.toString().toLongLong(&ok);
+        return ok ? QVariant(v) : raw; // text that is not an integer is kept as read
+    }
+    default:
+        return raw;
+    }
 }
 
-std::int64_t TIntegerField::GetAsLargeInt() const { return IsNull() ? 0 : Stored().toLongLong(); }
-long double TIntegerField::GetAsFloat() const { return static_cast<long double>(GetAsLargeInt()); }
+std::int64_t TIntegerField::GetAsLargeInt() const
+{
+    if (IsNull())
+        return 0;
+    if (StoredIsForeign(QMetaType::LongLong))
+        ForeignError(QStringLiteral("an integer"));
+    return Stored().toLongLong();
+}
+
+long double TIntegerField::GetAsFloat() const
+{
+    if (Stored().typeId() == QMetaType::Double)
+        return Stored().toDouble();
+    return static_cast<long double>(GetAsLargeInt());
+}
 
 QString TIntegerField::GetText(bool display) const
 {
     if (IsNull())
         return QString();
+    if (StoredIsForeign(QMetaType::LongLong))
+        return Stored().typeId() == QMetaType::Double ? FloatToStr(Stored().toDouble()) : Stored().toString();
     const QString& fmt = display ? DisplayFormat : EditFormat;
     if (!fmt.isEmpty())
         return FormatFloat(fmt, static_cast<long double>(GetAsLargeInt()));
@@ -363,13 +407,25 @@ void TIntegerField::SetAsStringImpl(const QString& v)
         Clear();
         return;
     }
-    SetAsFloatImpl(static_cast<long double>(StrToInt64(Trim(v))));
+    SetAsLargeIntImpl(StrToInt64(Trim(v)));
+}
+
+void TIntegerField::SetAsLargeIntImpl(std::int64_t v)
+{
+    const bool ranged = MaxValue != 0 || MinValue != 0;
+    if (v < Low() || v > High() || (ranged && (v < MinValue || v > MaxValue)))
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                 .arg(v).arg(DisplayName())
+                                 .arg(ranged ? MinValue : Low())
+                                 .arg(ranged ? MaxValue : High()));
+    WriteStored(static_cast<qlonglong>(v));
 }
 
 void TIntegerField::SetAsFloatImpl(long double v)
 {
     const long double r = std::nearbyint(v);
-    if (r < Low() || r > High() || ((MaxValue != 0 || MinValue != 0) && (r < MinValue || r > MaxValue)))
+    if (!(r >= static_cast<long double>(Low()) && r <= static_cast<long double>(High())) ||
+        ((MaxValue != 0 || MinValue != 0) && (r < MinValue || r > MaxValue)))
         throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
                                  .arg(FloatToStr(v), DisplayName())
                                  .arg((MaxValue != 0 || MinValue != 0) ? MinValue : Low())
@@ -377,6 +433,8 @@ void TIntegerField::SetAsFloatImpl(long double v)
     WriteStored(static_cast<qlonglong>(r));
 }
 
+TESSIV_IMPLEMENT_CLASS(TLargeintField, TIntegerField, )
+TLargeintField::TLargeintField(TComponent* owner) : TIntegerField(owner) { FDataType = ftLargeint; }
 TESSIV_IMPLEMENT_CLASS(TSmallintField, TIntegerField, )
 TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner) { FDataType = ftSmallint; }
 TESSIV_IMPLEMENT_CLASS(TWordField, TIntegerField, )
@@ -406,25 +464,46 @@ static QVariant NormalizeFloat(const QVariant& raw)
 {
     if (VarIsNull(raw))
         return QVariant();
-    if (raw.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const double d = raw.toString().trimmed().toDouble(&ok);
-        if (ok)
-            return d;
-        long double ld;
-        return TryStrToFloat(raw.toString().trimmed(), ld) ? QVariant(static_cast<double>(ld)) : QVariant();
+    switch (raw.typeId()) {
+    case QMetaType::Double:
+        return raw;
+    case QMetaType::Float: case QMetaType::Int: case QMetaType::UInt: case QMetaType::Short: case QMetaType::UShort:
+        return raw.toDouble();
+    case QMetaType::LongLong: {
+        const qlonglong v = raw.toLongLong();
+        const double d = static_cast<double>(v);
+        return static_cast<qlonglong>(d) == v ? QVariant(d) : raw; // more digits than a double holds
     }
-    return raw.toDouble();
+    case QMetaType::QString: {
+        bool ok = false;
+        const double d = raw.toString().toDouble(&ok);
+        return ok ? QVariant(d) : raw; // text that is not a number is kept as read
+    }
+    default:
+        return raw;
+    }
 }
 
 QVariant TFloatingField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
-long double TFloatingField::GetAsFloat() const { return IsNull() ? 0 : Stored().toDouble(); }
+
+long double TFloatingField::GetAsFloat() const
+{
+    if (IsNull())
+        return 0;
+    if (Stored().typeId() == QMetaType::LongLong)
+        return static_cast<long double>(Stored().toLongLong());
+    if (StoredIsForeign(QMetaType::Double))
+        ForeignError(QStringLiteral("a number"));
+    return Stored().toDouble();
+}
 std::int64_t TFloatingField::GetAsLargeInt() const { return static_cast<std::int64_t>(Round(GetAsFloat())); }
 
 QString TFloatingField::GetText(bool display) const
 {
     if (IsNull())
         return QString();
+    if (StoredIsForeign(QMetaType::Double) && Stored().typeId() != QMetaType::LongLong)
+        return Stored().toString();
     // The edit text shows every digit unless an edit format is given.
     const QString& fmt = display ? DisplayFormat : EditFormat;
     const long double v = GetAsFloat();
@@ -483,11 +562,180 @@ TBCDField::TBCDField(TComponent* owner) : TFloatingField(owner)
     Precision = 0;
 }
 
+// "-1234.50", "0.5", "12": an optional sign, digits, at most one '.'; nothing else.
+static bool IsDecimalText(const QString& s)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    if (i < n && (s.at(i) == u'-' || s.at(i) == u'+'))
+        ++i;
+    bool digits = false, point = false;
+    for (; i < n; ++i) {
+        const QChar c = s.at(i);
+        if (c.isDigit() && c.unicode() < 128)
+            digits = true;
+        else if (c == u'.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+// The decimal text rounded to a number of places, halves to even, done on the digits.
+static QString RoundDecimal(const QString& text, int places)
+{
+    const qsizetype dot = text.indexOf(u'.');
+    if (dot < 0 || text.size() - dot - 1 <= places)
+        return text;
+    const bool negative = text.startsWith(u'-');
+    QString digits = text.left(dot) + text.mid(dot + 1, places);
+    if (digits.startsWith(u'-') || digits.startsWith(u'+'))
+        digits.remove(0, 1);
+    const QString rest = text.mid(dot + 1 + places);
+    const bool beyondHalf = rest.at(0) > u'5' || (rest.at(0) == u'5' && rest.mid(1).contains(QRegularExpression(QStringLiteral("[1-9]"))));
+    const bool half = rest.at(0) == u'5' && !beyondHalf;
+    const bool odd = !digits.isEmpty() && (digits.back().unicode() - u'0') % 2 == 1;
+    if (beyondHalf || (half && odd)) {
+        qsizetype i = digits.size() - 1;
+        for (; i >= 0; --i) {
+            if (digits[i] == u'9') {
+                digits[i] = u'0';
+            } else {
+                digits[i] = QChar(digits[i].unicode() + 1);
+                break;
+            }
+        }
+        if (i < 0)
+            digits.prepend(u'1');
+    }
+    const qsizetype intLen = digits.size() - places;
+    QString out = (intLen > 0 ? digits.left(intLen) : QStringLiteral("0")) + (places > 0 ? QStringLiteral(".") + digits.mid(intLen) : QString());
+    return negative ? QStringLiteral("-") + out : out;
+}
+
+QVariant TBCDField::Normalize(const QVariant& raw) const
+{
+    if (VarIsNull(raw))
+        return QVariant();
+    switch (raw.typeId()) {
+    case QMetaType::LongLong: case QMetaType::Int: case QMetaType::UInt: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort:
+        return raw.toString();
+    case QMetaType::Double: case QMetaType::Float: {
+        const double d = raw.toDouble();
+        return std::isfinite(d) ? QVariant(QString::number(d, 'g', QLocale::FloatingPointShortest)) : raw;
+    }
+    case QMetaType::QString: {
+        QString t = raw.toString();
+        if (t.startsWith(u'+'))
+            t.remove(0, 1);
+        if (IsDecimalText(t))
+            return t;
+        // An exponent form some drivers give ("1.5e+20") is a number all the same.
+        bool ok = false;
+        const double d = t.toDouble(&ok);
+        return ok && std::isfinite(d) ? QVariant(QString::number(d, 'f', QLocale::FloatingPointShortest)) : raw;
+    }
+    default:
+        return raw;
+    }
+}
+
+QString TBCDField::AsDecimal() const
+{
+    return IsNull() ? QString() : Stored().toString();
+}
+
+long double TBCDField::GetAsFloat() const
+{
+    if (IsNull())
+        return 0;
+    const QString t = Stored().toString();
+    if (Stored().typeId() != QMetaType::QString || !IsDecimalText(t))
+        ForeignError(QStringLiteral("a number"));
+    const QByteArray b = t.toLatin1();
+    long double v = 0;
+    const char* first = b.constData() + (b.startsWith('+') ? 1 : 0);
+    std::from_chars(first, b.constData() + b.size(), v);
+    return v;
+}
+
+QString TBCDField::GetAsString() const
+{
+    return GetText(false);
+}
+
+QString TBCDField::GetText(bool display) const
+{
+    if (IsNull())
+        return QString();
+    const QString t = Stored().toString();
+    if (Stored().typeId() != QMetaType::QString || !IsDecimalText(t))
+        return t;
+    const QString& fmt = display ? DisplayFormat : EditFormat;
+    if (!fmt.isEmpty())
+        return FormatFloat(fmt, GetAsFloat());
+    if (Currency)
+        return display ? FloatToStrF(GetAsFloat(), ffCurrency, 18, FormatSettings().CurrencyDecimals)
+                       : FloatToStrF(GetAsFloat(), ffFixed, 18, FormatSettings().CurrencyDecimals);
+    // Every digit as held: trailing zeros of the fraction go, the point is the locale's.
+    QString out = t;
+    if (out.contains(u'.')) {
+        while (out.endsWith(u'0'))
+            out.chop(1);
+        if (out.endsWith(u'.'))
+            out.chop(1);
+    }
+    if (out == QLatin1String("-0"))
+        out = QStringLiteral("0");
+    out.replace(u'.', FormatSettings().DecimalSeparator);
+    return out;
+}
+
+void TBCDField::SetAsStringImpl(const QString& v)
+{
+    QString t = Trim(v);
+    if (t.isEmpty()) {
+        Clear();
+        return;
+    }
+    // The digits as given, with the locale's or a '.' decimal point; else a number in any form.
+    QString plain = t;
+    plain.remove(FormatSettings().ThousandSeparator);
+    plain.replace(FormatSettings().DecimalSeparator, u'.');
+    if (!IsDecimalText(plain)) {
+        SetAsFloatImpl(StrToFloat(t));
+        return;
+    }
+    if (plain.startsWith(u'+'))
+        plain.remove(0, 1);
+    const QString rounded = RoundDecimal(plain, FSize);
+    const QByteArray b = rounded.toLatin1();
+    long double x = 0;
+    std::from_chars(b.constData(), b.constData() + b.size(), x);
+    if ((MaxValue != 0 || MinValue != 0) && (x < MinValue || x > MaxValue))
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                                 .arg(t, DisplayName(), FloatToStr(MinValue), FloatToStr(MaxValue)));
+    WriteStored(rounded);
+}
+
 void TBCDField::Store(long double v)
 {
-    // A BCD keeps Size decimals: round there, halves to even like every other rounding here.
+    // A BCD keeps Size decimals: round there, halves to even like every other rounding here,
+    // and keep the digits of the rounded number.
     const long double scale = std::pow(10.0L, FSize);
-    WriteStored(static_cast<double>(static_cast<long double>(Round(v * scale)) / scale));
+    const long double scaled = v * scale;
+    if (!(std::fabs(scaled) < 9.2e18L))
+        throw EDatabaseError(QStringLiteral("%1 is not a valid value for field '%2'").arg(FloatToStr(v), DisplayName()));
+    const qlonglong units = static_cast<qlonglong>(Round(scaled));
+    QString digits = QString::number(units < 0 ? -units : units);
+    if (FSize > 0) {
+        while (digits.size() <= FSize)
+            digits.prepend(u'0');
+        digits.insert(digits.size() - FSize, u'.');
+    }
+    WriteStored(units < 0 ? QStringLiteral("-") + digits : digits);
 }
 
 // ---- booleans -------------------------------------------------------------------------------
@@ -512,14 +760,30 @@ QVariant TBooleanField::Normalize(const QVariant& raw) const
         if (s == QLatin1String("T") || s == QLatin1String("TRUE") || s == QLatin1String("Y") ||
             s == QLatin1String("YES") || s == QLatin1String("S") || s == QLatin1String("SIM"))
             return true;
+        if (s == QLatin1String("F") || s == QLatin1String("FALSE") || s == QLatin1String("N") ||
+            s == QLatin1String("NO") || s == QLatin1String("NAO") || s == QString::fromUtf8("NÃO"))
+            return false;
         bool ok = false;
         const double d = s.toDouble(&ok);
-        return ok ? d != 0 : false;
+        return ok ? QVariant(d != 0) : raw; // another word is kept as read
     }
-    return raw.toBool();
+    switch (raw.typeId()) {
+    case QMetaType::Bool: case QMetaType::Int: case QMetaType::LongLong: case QMetaType::Double:
+    case QMetaType::UInt: case QMetaType::ULongLong: case QMetaType::Short: case QMetaType::UShort:
+        return raw.toBool();
+    default:
+        return raw;
+    }
 }
 
-bool TBooleanField::GetAsBoolean() const { return !IsNull() && Stored().toBool(); }
+bool TBooleanField::GetAsBoolean() const
+{
+    if (IsNull())
+        return false;
+    if (StoredIsForeign(QMetaType::Bool))
+        ForeignError(QStringLiteral("a boolean"));
+    return Stored().toBool();
+}
 long double TBooleanField::GetAsFloat() const { AccessError(QStringLiteral("Float")); }
 std::int64_t TBooleanField::GetAsLargeInt() const { AccessError(QStringLiteral("Integer")); }
 
@@ -527,6 +791,8 @@ QString TBooleanField::GetText(bool display) const
 {
     if (IsNull())
         return QString();
+    if (StoredIsForeign(QMetaType::Bool))
+        return Stored().toString();
     const QString values = DisplayValues.isEmpty() ? QStringLiteral("True;False") : DisplayValues;
     const QStringList parts = values.split(QLatin1Char(';'));
     const bool v = GetAsBoolean();
@@ -611,7 +877,8 @@ static bool ParseSqlDateTime(const QString& s, TDateTime& result)
         TDateTime time;
         if (!TryEncodeTime(h, mi, sec, ms, time))
             return false;
-        result = date + time;
+        // Before 1899-12-30 the day count is negative and the time counts away from zero.
+        result = date >= 0 ? date + time : date - time;
         return true;
     }
     result = date;
@@ -658,7 +925,7 @@ QVariant TDateTimeField::Normalize(const QVariant& raw) const
         const QDate d = raw.toDate();
         TDateTime v;
         if (!TryEncodeDate(d.year(), d.month(), d.day(), v))
-            return QVariant();
+            return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
         return Trimmed(v);
     }
     case QMetaType::QTime: {
@@ -667,25 +934,45 @@ QVariant TDateTimeField::Normalize(const QVariant& raw) const
     }
     case QMetaType::QDateTime: {
         QDateTime dt = raw.toDateTime();
+        if (!dt.isValid())
+            return QVariant();
         dt.setTimeSpec(Qt::LocalTime);
+        TDateTime v;
+        if (!TryEncodeDate(dt.date().year(), dt.date().month(), dt.date().day(), v))
+            return dt.toString(Qt::ISODateWithMs);
         return Trimmed(QDateTimeToDateTime(dt));
     }
     case QMetaType::QString: {
+        // Text that is no date of the calendar ("2024-02-30", "infinity", a date BC) is kept
+        // as read.
         const auto v = ParseIsoDateTime(raw.toString());
-        return v ? QVariant(Trimmed(*v)) : QVariant();
+        return v ? QVariant(Trimmed(*v)) : raw;
     }
+    case QMetaType::Double: case QMetaType::Float: case QMetaType::LongLong: case QMetaType::Int:
+        // A number in a date column says nothing sure about a date: shown as the number it is.
+        return raw.typeId() == QMetaType::Double || raw.typeId() == QMetaType::Float
+                   ? QString::number(raw.toDouble(), 'g', QLocale::FloatingPointShortest) : raw.toString();
     default:
-        return Trimmed(raw.toDouble());
+        return raw.toString();
     }
 }
 
-TDateTime TDateTimeField::GetAsDateTime() const { return IsNull() ? 0 : Stored().toDouble(); }
+TDateTime TDateTimeField::GetAsDateTime() const
+{
+    if (IsNull())
+        return 0;
+    if (StoredIsForeign(QMetaType::Double))
+        ForeignError(QStringLiteral("a date"));
+    return Stored().toDouble();
+}
 long double TDateTimeField::GetAsFloat() const { return GetAsDateTime(); }
 
 QVariant TDateTimeField::GetAsVariant() const
 {
     if (IsNull())
         return QVariant();
+    if (StoredIsForeign(QMetaType::Double))
+        return Stored();
     const TDateTime v = GetAsDateTime();
     int y, m, d, h, n, s, ms;
     switch (FDataType) {
@@ -704,6 +991,8 @@ QString TDateTimeField::GetText(bool display) const
 {
     if (IsNull())
         return QString();
+    if (StoredIsForeign(QMetaType::Double))
+        return Stored().toString();
     const TDateTime v = GetAsDateTime();
     if (display && !DisplayFormat.isEmpty())
         return FormatDateTime(DisplayFormat, v);

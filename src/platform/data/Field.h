@@ -52,6 +52,8 @@ public:
     bool IsBlob() const { return FDataType == ftBlob || FDataType == ftMemo || FDataType == ftGraphic; }
     QString AsString() const { return GetAsString(); }
     int AsInteger() const;
+    // The whole of a 64-bit integer (an EAN-13 or a company number in an integer column).
+    std::int64_t AsLargeInt() const { return GetAsLargeInt(); }
     long double AsFloat() const { return GetAsFloat(); }
     bool AsBoolean() const { return GetAsBoolean(); }
     TDateTime AsDateTime() const { return GetAsDateTime(); }
@@ -62,6 +64,7 @@ public:
 
     void SetAsString(const QString& v) { SetAsStringImpl(v); }
     void SetAsInteger(int v) { SetAsFloatImpl(v); }
+    void SetAsLargeInt(std::int64_t v) { SetAsLargeIntImpl(v); }
     void SetAsFloat(long double v) { SetAsFloatImpl(v); }
     void SetAsBoolean(bool v) { SetAsBooleanImpl(v); }
     void SetAsDateTime(TDateTime v) { SetAsDateTimeImpl(v); }
@@ -109,6 +112,12 @@ protected:
     virtual QString GetText(bool display) const;
     virtual void SetAsStringImpl(const QString& v);
     virtual void SetAsFloatImpl(long double v) { AccessError(QStringLiteral("Float")); }
+    virtual void SetAsLargeIntImpl(std::int64_t v) { SetAsFloatImpl(static_cast<long double>(v)); }
+    // A value the database holds in this column that is not of the column's kind ("abc" in an
+    // integer column, "2024-02-30" in a date column) is kept as it was read: shown as it is, and
+    // refused with the field's name when asked for as a number or a date.
+    bool StoredIsForeign(int ownType) const;
+    [[noreturn]] void ForeignError(const QString& kind) const;
     virtual void SetAsBooleanImpl(bool v) { AccessError(QStringLiteral("Boolean")); }
     virtual void SetAsDateTimeImpl(TDateTime v) { AccessError(QStringLiteral("DateTime")); }
 
@@ -165,8 +174,20 @@ protected:
     QString GetText(bool display) const override;
     void SetAsStringImpl(const QString& v) override;
     void SetAsFloatImpl(long double v) override;
+    void SetAsLargeIntImpl(std::int64_t v) override;
     virtual std::int64_t Low() const { return INT32_MIN; }
     virtual std::int64_t High() const { return INT32_MAX; }
+};
+
+// A 64-bit integer column (BIGINT, and every SQLite integer).
+class TLargeintField : public TIntegerField {
+    TESSIV_CLASS(TLargeintField, TIntegerField)
+public:
+    explicit TLargeintField(TComponent* owner);
+
+protected:
+    std::int64_t Low() const override { return INT64_MIN; }
+    std::int64_t High() const override { return INT64_MAX; }
 };
 
 class TSmallintField : public TIntegerField {
@@ -228,12 +249,21 @@ public:
     explicit TCurrencyField(TComponent* owner);
 };
 
+// Exact decimals (NUMERIC, DECIMAL, money): the value is kept as its decimal digits, so that
+// what the database holds is what is shown and written back, whatever the number of digits.
 class TBCDField : public TFloatingField {
     TESSIV_CLASS(TBCDField, TFloatingField)
 public:
     explicit TBCDField(TComponent* owner);
+    QVariant Normalize(const QVariant& raw) const override;
+    // The digits, with '.' for the decimal point ("-1234.50").
+    QString AsDecimal() const;
 
 protected:
+    long double GetAsFloat() const override;
+    QString GetAsString() const override;
+    QString GetText(bool display) const override;
+    void SetAsStringImpl(const QString& v) override;
     void Store(long double v) override;
     int TextPrecision() const override { return 15; }
 };
@@ -331,6 +361,7 @@ public:
 struct TColumnType {
     TFieldType Type = ftUnknown;
     int Size = 0;
+    bool Currency = false; // a money type: shown as currency
 };
 // A declared or reported type name ("VARCHAR(30)", "int4", "CURRENCY", "NUMERIC(10,2)"...).
 // ftUnknown when the name says nothing known.

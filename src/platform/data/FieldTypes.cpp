@@ -19,7 +19,8 @@ struct TTypeEntry {
 const TTypeEntry kTypeTable[] = {
     {"SMALLINT", ftSmallint},  {"INT2", ftSmallint},    {"SHORT", ftSmallint},   {"TINYINT", ftSmallint},
     {"WORD", ftWord},          {"UNSIGNED SMALLINT", ftWord},
-    {"AUTOINC", ftInteger},    {"SERIAL", ftInteger},   {"BIGINT", ftInteger},   {"INT8", ftInteger},
+    {"AUTOINC", ftInteger},    {"BIGSERIAL", ftLargeint}, {"SERIAL8", ftLargeint}, {"SERIAL", ftInteger},
+    {"BIGINT", ftLargeint},    {"INT8", ftLargeint},    {"LARGEINT", ftLargeint},
     {"INTEGER", ftInteger},    {"INT4", ftInteger},     {"INT", ftInteger},
     {"MONEY", ftCurrency},     {"CURRENCY", ftCurrency},
     {"NUMERIC", ftBCD},        {"DECIMAL", ftBCD},      {"BCD", ftBCD},
@@ -31,7 +32,8 @@ const TTypeEntry kTypeTable[] = {
     {"LONGTEXT", ftMemo},      {"MEDIUMTEXT", ftMemo},  {"NTEXT", ftMemo},
     {"GRAPHIC", ftGraphic},    {"IMAGE", ftGraphic},    {"PICTURE", ftGraphic},
     {"BLOB", ftBlob},          {"BYTEA", ftBlob},       {"LONGVARBINARY", ftBlob}, {"VARBINARY", ftBlob},
-    {"BINARY", ftBlob},       {"LONG", ftInteger},
+    {"BINARY", ftBlob},        {"LONGBLOB", ftBlob},    {"MEDIUMBLOB", ftBlob},  {"TINYBLOB", ftBlob},
+    {"LONG", ftInteger},
     {"VARCHAR", ftString},     {"NVARCHAR", ftString},  {"CHARACTER", ftString}, {"NCHAR", ftString},
     {"CHAR", ftString},        {"BPCHAR", ftString},    {"TEXT", ftString},      {"STRING", ftString},
     {"ALPHA", ftString},       {"NAME", ftString},      {"WVARCHAR", ftString},  {"WCHAR", ftString},
@@ -88,7 +90,8 @@ const TClassInfo& FieldClassOf(TFieldType type)
 {
     switch (type) {
     case ftSmallint: return TSmallintField::StaticClass();
-    case ftInteger: case ftAutoInc: case ftLargeint: return TIntegerField::StaticClass();
+    case ftInteger: case ftAutoInc: return TIntegerField::StaticClass();
+    case ftLargeint: return TLargeintField::StaticClass();
     case ftWord: return TWordField::StaticClass();
     case ftBoolean: return TBooleanField::StaticClass();
     case ftFloat: return TFloatField::StaticClass();
@@ -107,7 +110,7 @@ const TClassInfo& FieldClassOf(TFieldType type)
 TField* CreateFieldOfType(TFieldType type, TComponent* owner)
 {
     TField* f = static_cast<TField*>(FieldClassOf(type).Create(owner));
-    if (type == ftAutoInc || type == ftLargeint)
+    if (type == ftAutoInc)
         f->SetDataTypeInternal(type);
     return f;
 }
