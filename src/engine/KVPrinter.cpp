@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -23,11 +24,41 @@ TKVStandardPreviewProc& StandardPreview()
     return proc;
 }
 
-// Loaded pages tell their paper by their size in whole units of 4 mm, so that a page a pixel
-// short of its paper still matches it.
-constexpr long double PaperGuessUnit = 40; // 0.1 mm
+// A recorded page is a whole number of pixels, so it may be up to half a pixel off its paper
+// (more at a coarse resolution, and once more for the frame's own rounding); 2 mm takes that in
+// at any screen and is still less than the difference between any two papers told apart only by
+// size.
+constexpr long double PaperGuessTolerance = 20; // 0.1 mm
 
 } // namespace
+
+std::optional<TKVPaperGuess> KVGuessPaper(long double width, long double length,
+                                          const std::function<bool(TKVPaperSize)>& listed)
+{
+    std::optional<TKVPaperGuess> best;
+    long double bestDistance = 0;
+    const auto consider = [&](TKVPaperSize size, TPrinterOrientation orientation, long double w, long double l) {
+        const long double dw = std::fabs(width - w);
+        const long double dl = std::fabs(length - l);
+        if (dw > PaperGuessTolerance || dl > PaperGuessTolerance)
+            return;
+        // Equal distances go to the later size, as the table lists aliases after their paper.
+        if (!best || dw + dl <= bestDistance) {
+            best = TKVPaperGuess{size, orientation};
+            bestDistance = dw + dl;
+        }
+    };
+    for (int s = static_cast<int>(TKVPaperSize::Letter); s <= static_cast<int>(TKVPaperSize::ESheet); ++s) {
+        const auto size = static_cast<TKVPaperSize>(s);
+        if (listed && !listed(size))
+            continue;
+        const long double w = PaperWidthMM(size) * 10;
+        const long double l = PaperLengthMM(size) * 10;
+        consider(size, TPrinterOrientation::poPortrait, w, l);
+        consider(size, TPrinterOrientation::poLandscape, l, w);
+    }
+    return best;
+}
 
 int KVDeviceUnits(long double value, long double origin, long double factor)
 {
@@ -376,21 +407,16 @@ void TKVPrinter::Load(const QString& fileName)
     FTopOffset = FLeftOffset = 0;
 
     if (first) {
-        const std::int64_t w = Round(Trunc(first->Width() / FXFactor / PaperGuessUnit));
-        const std::int64_t h = Round(Trunc(first->Height() / FXFactor / PaperGuessUnit));
-        for (int s = static_cast<int>(TKVPaperSize::Letter); s <= static_cast<int>(TKVPaperSize::ESheet); ++s) {
-            const auto size = static_cast<TKVPaperSize>(s);
-            const std::int64_t w4 = Trunc(PaperWidthMM(size) / 4);
-            const std::int64_t l4 = Trunc(PaperLengthMM(size) / 4);
-            // Every match overrides the earlier ones; the settings take only listed sizes.
-            if (w == w4 && h == l4) {
-                FPrinterSettings->SetPaperSize(size);
-                FPrinterSettings->SetOrientation(TPrinterOrientation::poPortrait);
-            }
-            if (h == w4 && w == l4) {
-                FPrinterSettings->SetPaperSize(size);
-                FPrinterSettings->SetOrientation(TPrinterOrientation::poLandscape);
-            }
+        // The page's own size in 0.1 mm, from its frame, whatever screen recorded it. Size and
+        // orientation go together: a size the printer does not list must not leave its
+        // orientation on the paper that was there.
+        const std::optional<TKVPaperGuess> guess =
+            KVGuessPaper(first->MMWidth() / 10.0L, first->MMHeight() / 10.0L,
+                         [this](TKVPaperSize size) { return FPrinterSettings->PaperSupported(size); });
+        if (guess) {
+            FPrinterSettings->SetPaperSize(guess->Size);
+            if (FPrinterSettings->PaperSize() == guess->Size)
+                FPrinterSettings->SetOrientation(guess->Orientation);
         }
     }
 

@@ -18,6 +18,7 @@
 #include <functional>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace tessiv {
 
@@ -36,6 +37,17 @@ using TKVExportToFilterEvent = TEvent<void(TKVExportFilter* filter)>;
 // A page length in 0.1 mm, measured from origin (0.1 mm), in device units of factor per 0.1 mm:
 // the nearest whole unit, halves to even.
 int KVDeviceUnits(long double value, long double origin, long double factor);
+
+// The paper a recorded page was made for, from its size in 0.1 mm: the standard paper nearest in
+// both directions, portrait or turned, among those the printer lists, as long as it lies within
+// a pixel's rounding of the page; where several are as near (A4 and A4Small), the later in the
+// table wins, the turned reading after the upright one. Nothing when no listed paper fits.
+struct TKVPaperGuess {
+    TKVPaperSize Size;
+    TPrinterOrientation Orientation;
+};
+std::optional<TKVPaperGuess> KVGuessPaper(long double width, long double length,
+                                          const std::function<bool(TKVPaperSize)>& listed);
 
 class TKVPrinter;
 // Shows the standard preview window for a printer object; the preview layer, which needs the
@@ -90,7 +102,8 @@ public:
     // Writes the saved-preview file once the run is finished; refused while pages are recorded.
     void Save(const QString& fileName);
     // Reads a saved-preview file as finished pages. A file that cannot be read leaves the pages
-    // as they were; refused while pages are recorded.
+    // as they were; refused while pages are recorded. The paper and orientation become those the
+    // first page was made for (KVGuessPaper), both or neither.
     void Load(const QString& fileName);
 
     // ---- client messages: WM_USER with the percentage done, WM_USER + 1 with the pages finished ----

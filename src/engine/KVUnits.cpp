@@ -65,8 +65,10 @@ constexpr TPaperDims PaperTable[] = {
     {139.7L, 215.9L}, {190.5L, 254.0L}, {297.0L, 420.0L}, {210.0L, 297.0L}, {210.0L, 297.0L},
     {148.0L, 210.0L}, {250.0L, 354.0L}, {182.0L, 257.0L}, {215.9L, 330.2L}, {215.0L, 275.0L},
     {254.0L, 355.6L}, {279.4L, 431.8L}, {215.9L, 279.0L}, {98.43L, 225.4L}, {104.8L, 241.3L},
-    {114.3L, 263.5L}, {101.6L, 279.4L}, {127.0L, 292.1L}, {100.0L, 100.0L}, {100.0L, 100.0L},
-    {100.0L, 100.0L},
+    // Envelope #12 is 4 3/4 x 11 in, as its name says; the C, D and E sheets are the engineering
+    // sizes 17 x 22, 22 x 34 and 34 x 44 in.
+    {114.3L, 263.5L}, {120.65L, 279.4L}, {127.0L, 292.1L}, {431.8L, 558.8L}, {558.8L, 863.6L},
+    {863.6L, 1117.6L},
 };
 
 const TPaperDims* PaperDims(TKVPaperSize size)
@@ -91,11 +93,16 @@ long double CharacterFontSize(const TVardoRep* report)
 bool LocaleUsesInches()
 {
     auto& v = LocaleInches();
-    if (!v) {
-        const QLocale::MeasurementSystem m = QLocale::system().measurementSystem();
-        v = m == QLocale::ImperialUSSystem || m == QLocale::ImperialUKSystem;
-    }
+    if (!v)
+        v = LocaleUsesInches(QLocale::system());
     return *v;
+}
+
+bool LocaleUsesInches(const QLocale& locale)
+{
+    // Only the US system measures paper in inches; the United Kingdom's is metric for paper, as
+    // the printer layer has it too.
+    return locale.measurementSystem() == QLocale::ImperialUSSystem;
 }
 
 void SetLocaleUsesInches(bool value)

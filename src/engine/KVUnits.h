@@ -9,6 +9,8 @@
 
 #include <array>
 
+class QLocale;
+
 namespace tessiv {
 
 class TVardoRep;
@@ -25,6 +27,8 @@ const TEnumInfo& PrinterOrientationInfo();
 // at start-up (and by tests).
 bool LocaleUsesInches();
 void SetLocaleUsesInches(bool value);
+// Whether a locale measures in inches: the US system only.
+bool LocaleUsesInches(const QLocale& locale);
 
 // The character cell of the characters unit, in millimetres, for a font size in points.
 long double CharacterWidth(long double fontSize);

@@ -20,7 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 using namespace tessiv;
@@ -855,6 +858,101 @@ TEST_F(KVPrinterTest, LoadingAnEmptyFileKeepsThePaper)
     EXPECT_EQ(q->PageCount(), 0);
     EXPECT_EQ(q->PaperSize(), TKVPaperSize::Letter);
     EXPECT_EQ(q->Orientation(), TPrinterOrientation::poLandscape);
+}
+
+// ---- the paper of a loaded page --------------------------------------------------------------------
+
+// A page as the screen recorded it: a whole number of pixels at dpi, read back in 0.1 mm.
+long double AsRecorded(long double tenths, int dpi)
+{
+    return std::round(tenths * dpi / 254.0L) * 254.0L / dpi;
+}
+
+struct TGuessCase {
+    const char* Name;
+    long double Width, Length; // 0.1 mm
+    std::vector<TKVPaperSize> Listed; // empty: every size
+    std::optional<TKVPaperGuess> Expected;
+};
+
+TEST(KVGuessPaper, TheNearestListedPaperInEitherOrientation)
+{
+    using S = TKVPaperSize;
+    const auto P = TPrinterOrientation::poPortrait;
+    const auto L = TPrinterOrientation::poLandscape;
+    const TGuessCase cases[] = {
+        // A page is a pixel short of its paper or a pixel over.
+        {"A5 at 96 dpi", AsRecorded(1480, 96), AsRecorded(2100, 96), {}, TKVPaperGuess{S::A5, P}},
+        {"A5 at 72 dpi", AsRecorded(1480, 72), AsRecorded(2100, 72), {}, TKVPaperGuess{S::A5, P}},
+        {"A3 landscape", AsRecorded(4200, 96), AsRecorded(2970, 96), {}, TKVPaperGuess{S::A3, L}},
+        // Papers of one size: the later in the table, when listed.
+        {"A4, A4Small listed", 2100, 2970, {}, TKVPaperGuess{S::A4Small, P}},
+        {"A4 only", 2100, 2970, {S::A4, S::Letter}, TKVPaperGuess{S::A4, P}},
+        // The Tabloid sheet upright is Ledger turned and 11x17: whichever is chosen, it is that
+        // sheet upright, never Ledger upright.
+        {"Tabloid, all listed", 2794, 4318, {}, TKVPaperGuess{S::zt11X17, P}},
+        {"Tabloid and Ledger", 2794, 4318, {S::Tabloid, S::Ledger}, TKVPaperGuess{S::Ledger, L}},
+        {"Tabloid only", 2794, 4318, {S::Tabloid}, TKVPaperGuess{S::Tabloid, P}},
+        {"Ledger upright, no Ledger", 4318, 2794, {S::Tabloid}, TKVPaperGuess{S::Tabloid, L}},
+        // Letter and Note differ by 0.4 mm in length: the nearer one.
+        {"Letter", AsRecorded(2159, 96), AsRecorded(2794, 96), {S::Letter, S::Note}, TKVPaperGuess{S::Letter, P}},
+        {"Note", AsRecorded(2159, 96), AsRecorded(2790, 96), {S::Letter, S::Note}, TKVPaperGuess{S::Note, P}},
+        {"Envelope #12", 1206.5L, 2794, {}, TKVPaperGuess{S::Env12, P}},
+        {"C sheet landscape", 5588, 4318, {}, TKVPaperGuess{S::CSheet, L}},
+        {"E sheet", AsRecorded(8636, 96), AsRecorded(11176, 96), {}, TKVPaperGuess{S::ESheet, P}},
+        // A label page is no paper of the table; neither is a paper the printer does not list.
+        {"label page", 1000, 500, {}, std::nullopt},
+        {"A5 not listed", 1480, 2100, {S::A4}, std::nullopt},
+        {"3 mm off", 2130, 2970, {}, std::nullopt},
+    };
+    for (const TGuessCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto listed = [&](TKVPaperSize size) {
+            return c.Listed.empty() || std::find(c.Listed.begin(), c.Listed.end(), size) != c.Listed.end();
+        };
+        const std::optional<TKVPaperGuess> guess = KVGuessPaper(c.Width, c.Length, listed);
+        ASSERT_EQ(guess.has_value(), c.Expected.has_value());
+        if (!guess)
+            continue;
+        EXPECT_EQ(guess->Size, c.Expected->Size);
+        EXPECT_EQ(guess->Orientation, c.Expected->Orientation);
+    }
+}
+
+TEST_F(KVPrinterTest, ALoadedPageTakesItsPaperAndOrientationTogether)
+{
+    struct Case {
+        TKVPaperSize Size;
+        TPrinterOrientation Orientation;
+        bool SameSize; // the very size, not just another paper of the sheet's shape
+    };
+    // The Tabloid sheet upright is also Ledger turned: it may load as either, but always with the
+    // sheet's width and length, not as Ledger upright.
+    const Case cases[] = {{TKVPaperSize::A5, TPrinterOrientation::poPortrait, true},
+                          {TKVPaperSize::A3, TPrinterOrientation::poLandscape, true},
+                          {TKVPaperSize::Tabloid, TPrinterOrientation::poPortrait, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Size));
+        auto p = Make();
+        p->SetPaperSize(c.Size);
+        p->SetOrientation(c.Orientation);
+        ASSERT_EQ(p->PaperSize(), c.Size);
+        Record(*p, 1);
+        const QString file = Path(QStringLiteral("paper.VKR"));
+        p->Save(file);
+
+        auto q = Make();
+        q->SetPaperSize(TKVPaperSize::Letter);
+        q->SetOrientation(c.Orientation == TPrinterOrientation::poPortrait ? TPrinterOrientation::poLandscape
+                                                                           : TPrinterOrientation::poPortrait);
+        q->Load(file);
+        if (c.SameSize) {
+            EXPECT_EQ(q->PaperSize(), c.Size);
+            EXPECT_EQ(q->Orientation(), c.Orientation);
+        }
+        EXPECT_EQ(q->PaperWidth(), p->PaperWidth());
+        EXPECT_EQ(q->PaperLength(), p->PaperLength());
+    }
 }
 
 } // namespace

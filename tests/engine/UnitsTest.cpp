@@ -7,6 +7,7 @@
 #include "platform/graphics/Canvas.h"
 
 #include <QImage>
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -94,9 +95,10 @@ TEST_F(UnitsTest, PaperTableInBothOrientations)
         {TKVPaperSize::Quarto, 215.0L, 275.0L}, {TKVPaperSize::zt10X14, 254.0L, 355.6L},
         {TKVPaperSize::zt11X17, 279.4L, 431.8L}, {TKVPaperSize::Note, 215.9L, 279.0L},
         {TKVPaperSize::Env9, 98.43L, 225.4L}, {TKVPaperSize::Env10, 104.8L, 241.3L},
-        {TKVPaperSize::Env11, 114.3L, 263.5L}, {TKVPaperSize::Env12, 101.6L, 279.4L},
-        {TKVPaperSize::Env14, 127.0L, 292.1L}, {TKVPaperSize::CSheet, 100.0L, 100.0L},
-        {TKVPaperSize::DSheet, 100.0L, 100.0L}, {TKVPaperSize::ESheet, 100.0L, 100.0L},
+        // Envelope #12 is 4 3/4 x 11 in; the sheets are 17 x 22, 22 x 34 and 34 x 44 in.
+        {TKVPaperSize::Env11, 114.3L, 263.5L}, {TKVPaperSize::Env12, 120.65L, 279.4L},
+        {TKVPaperSize::Env14, 127.0L, 292.1L}, {TKVPaperSize::CSheet, 431.8L, 558.8L},
+        {TKVPaperSize::DSheet, 558.8L, 863.6L}, {TKVPaperSize::ESheet, 863.6L, 1117.6L},
     };
     ASSERT_EQ(std::size(papers), 26u);
     TReportDoc doc;
@@ -135,6 +137,17 @@ TEST_F(UnitsTest, PaperSizesThatKeepTheirDimensions)
     page->SetWidth(100);
     EXPECT_EQ(page->Width(), 100);
     EXPECT_EQ(page->PaperSize(), TKVPaperSize::Custom);
+}
+
+TEST(UnitsLocale, OnlyTheUSSystemMeasuresInInches)
+{
+    const struct {
+        const char* Locale;
+        bool Inches;
+    } cases[] = {{"en_US", true}, {"es_US", true}, {"en_GB", false}, {"pt_BR", false}, {"de_DE", false},
+                 {"C", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LocaleUsesInches(QLocale(QString::fromLatin1(c.Locale))), c.Inches) << c.Locale;
 }
 
 TEST_F(UnitsTest, LocaleDefaultsOfANewPage)
