@@ -1,6 +1,7 @@
 #include "engine/KVBands.h"
 
 #include "engine/KVPrintableHooks.h"
+#include "engine/KVUtils.h"
 #include "engine/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Reader.h"
@@ -116,6 +117,9 @@ void TKVCustomBand::SetHasChild(bool value)
     if (value) {
         auto* child = new TKVChildBand(Owner());
         try {
+            // Named as the report names a new band: the file links a child band to its parent by
+            // the parent's name, so an unnamed child would lose a child of its own on reading.
+            child->SetName(MakeUniqueComponentName(Owner(), BandTypeComponentName(rbChild)));
             child->SetParent(Parent());
             child->SetParentBand(this);
         } catch (...) {

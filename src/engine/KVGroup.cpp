@@ -191,6 +191,10 @@ bool TKVGroup::CheckGroup()
 {
     FChanged = false;
     TKVEvResult value = FEvaluator->Value();
+    // A record whose value cannot be computed belongs to the group it is in: an error never
+    // counts as a change, so one bad record does not open a group and another behind it.
+    if (FHasLastValue && value.Kind == TKVEvResultType::ERROR)
+        return FChanged;
     FChanged = !FHasLastValue || !SameGroupValue(value, FLastValue);
     if (FChanged) {
         FLastValue = std::move(value);

@@ -140,9 +140,12 @@ INSTANTIATE_TEST_SUITE_P(
         TGroupCase{"", {0}},
         // A value of another kind is a change, though 1 and 1.0 are equal numbers.
         TGroupCase{"IF(ID < 4, 1, 1.0)", {0, 3}},
-        // 10 / N has no value where N is 0: the records 0 and 2 give errors, 1 a float and 3, 4
-        // the same float; each change of kind opens a group, two errors in a row do not.
-        TGroupCase{"10 / N", {0, 1, 2, 3}}));
+        // 10 / N has no value where N is 0: the records 0 and 2 give errors, 1 the float 5 and
+        // 3, 4 the float 2. The first record opens the group and a float after it is a change;
+        // the error at record 2 is no change, so record 3 opens one group only.
+        TGroupCase{"10 / N", {0, 1, 3}},
+        // An error between two equal values opens nothing: 10, error, 10, 20, 20.
+        TGroupCase{"IF(ID = 2, 1 / 0, FAIXA)", {0, 3}}));
 
 TEST_F(ReportDataTest, AGroupKeepsTheValueThatOpenedIt)
 {

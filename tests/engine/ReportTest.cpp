@@ -288,6 +288,42 @@ TEST_F(ReportTest, HasChildOffRelinksTheGrandChild)
     EXPECT_EQ(doc.Detail->ChildBand(), doc.GrandChild);
 }
 
+TEST_F(ReportTest, AChainOfChildBandsMadeByHasChildReadsBackWithEveryLink)
+{
+    TReportDoc doc;
+    auto* detail = doc.Add<TKVBand>(QStringLiteral("Detalhe1"), rbDetail);
+    TKVCustomBand* band = detail;
+    std::vector<TKVChildBand*> chain;
+    for (int depth = 0; depth < 3; ++depth) {
+        band->SetHasChild(true);
+        chain.push_back(band->ChildBand());
+        ASSERT_TRUE(chain.back());
+        band = chain.back();
+    }
+    // Named as new bands are, so each can be named as the parent of the next.
+    EXPECT_EQ(chain[0]->Name(), QStringLiteral("Filha1"));
+    EXPECT_EQ(chain[1]->Name(), QStringLiteral("Filha2"));
+    EXPECT_EQ(chain[2]->Name(), QStringLiteral("Filha3"));
+    EXPECT_EQ(chain[2]->ParentBandName(), QStringLiteral("Filha2"));
+
+    for (const bool asText : {false, true}) {
+        SCOPED_TRACE(asText ? "text form" : "resource file");
+        TFormPtr form = asText ? FromText(ToText(doc.Form.get())) : ReadRes(WriteRes(doc.Form.get()));
+        auto* read = dynamic_cast<TKVCustomBand*>(form->FindComponent(QStringLiteral("Detalhe1")));
+        ASSERT_TRUE(read);
+        TKVCustomBand* parent = read;
+        for (const char* name : {"Filha1", "Filha2", "Filha3"}) {
+            TKVChildBand* child = parent->ChildBand();
+            ASSERT_TRUE(child) << name;
+            EXPECT_EQ(child->Name(), QLatin1String(name));
+            EXPECT_EQ(child->ParentBand(), parent);
+            parent = child;
+        }
+        EXPECT_FALSE(parent->HasChild());
+        EXPECT_EQ(Names(ReportOf(form.get())->BandList()), Names(doc.Report->BandList()));
+    }
+}
+
 TEST_F(ReportTest, OldPropertyNamesAreReadAndDropped)
 {
     TLinkedReport doc;
