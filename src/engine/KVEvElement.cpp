@@ -1,7 +1,12 @@
 #include "engine/KVEvElement.h"
 
+#include "platform/core/Cp1252.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
 
 namespace tessiv {
 
@@ -25,8 +30,53 @@ TKVEvResult TKVEvResult::String(const QString& value)
 {
     TKVEvResult r;
     r.Kind = TKVEvResultType::STRING;
-    r.StringResult = value.size() > KVMaxStringLength ? value.left(KVMaxStringLength) : value;
+    if (value.size() > KVMaxStringLength) {
+        qsizetype n = KVMaxStringLength;
+        // Half a surrogate pair is no character at all.
+        if (value[n - 1].isHighSurrogate())
+            --n;
+        r.StringResult = value.left(n);
+    } else {
+        r.StringResult = value;
+    }
     return r;
+}
+
+namespace {
+
+// A character's place in the code page's order: its Windows-1252 byte, or past every byte.
+int CodePageOrder(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    // The bytes 0x80 to 0x9F hold the characters that differ from Latin-1; the table is the
+    // converter's own.
+    static const std::array<char16_t, 32> high = [] {
+        std::array<char16_t, 32> t{};
+        for (int b = 0; b < 32; ++b) {
+            const char byte = static_cast<char>(0x80 + b);
+            t[static_cast<std::size_t>(b)] = FromCp1252(&byte, 1).at(0).unicode();
+        }
+        return t;
+    }();
+    for (std::size_t i = 0; i < high.size(); ++i)
+        if (high[i] == c)
+            return 0x80 + static_cast<int>(i);
+    return 0x100 + c;
+}
+
+} // namespace
+
+int KVCompareStrings(const QString& a, const QString& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const int x = CodePageOrder(a[i].unicode());
+        const int y = CodePageOrder(b[i].unicode());
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
 TKVEvResult TKVEvResult::Boolean(bool value)
@@ -133,9 +183,10 @@ TKVEvResult TKVEvElementOperator::Apply(TKVEvOperator op, TKVEvResult left, TKVE
         }
     }
     case K::STRING:
-        // Code units compared one by one, a prefix below the longer text; case counts.
+        // Characters compared one by one in the code page's order, a prefix below the longer
+        // text; case counts.
         if (IsComparison(op))
-            return Compare(op, left.StringResult, right.StringResult);
+            return Compare(op, KVCompareStrings(left.StringResult, right.StringResult), 0);
         if (op == opPlus)
             return TKVEvResult::String(left.StringResult + right.StringResult);
         return TKVEvResult::Error();
@@ -154,20 +205,53 @@ TKVEvResult TKVEvElementOperator::Apply(TKVEvOperator op, TKVEvResult left, TKVE
 
 void TKVEvElementOperator::Value(TKVFiFo& list, TKVEvResult& result)
 {
-    TKVEvResult left = NextOperand(list);
-    TKVEvResult right = NextOperand(list);
-    result = Apply(FOperator, std::move(left), std::move(right));
+    // a + b + c is held as a + (b + c): the right operand of an operator is often the next
+    // operator of a chain. Walking that chain in a loop, and applying the operators from its end
+    // back, gives what recursion would give, in the same order, with a stack that stays flat
+    // however long the chain.
+    std::vector<std::pair<TKVEvOperator, TKVEvResult>> pending;
+    TKVEvOperator op = FOperator;
+    for (;;) {
+        TKVEvResult left = NextOperand(list);
+        TKVEvElement* next = list.Next();
+        if (auto* chained = dynamic_cast<TKVEvElementOperator*>(next)) {
+            pending.emplace_back(op, std::move(left));
+            op = chained->FOperator;
+            continue;
+        }
+        TKVEvResult right;
+        if (next)
+            next->Value(list, right);
+        result = Apply(op, std::move(left), std::move(right));
+        break;
+    }
+    while (!pending.empty()) {
+        result = Apply(pending.back().first, std::move(pending.back().second), std::move(result));
+        pending.pop_back();
+    }
 }
 
 void TKVEvElementNegation::Value(TKVFiFo& list, TKVEvResult& result)
 {
-    const TKVEvResult operand = NextOperand(list);
-    switch (operand.Kind) {
-    case TKVEvResultType::INTEGER: result = TKVEvResult::Integer(Wrap(-static_cast<std::int64_t>(operand.IntResult))); break;
-    case TKVEvResultType::FLOAT: result = TKVEvResult::Float(-operand.FloatResult); break;
-    case TKVEvResultType::BOOLEAN: result = TKVEvResult::Boolean(!operand.BoolResult); break;
-    default: result = TKVEvResult::Error(); break;
+    // "not not - x": a run of negations is counted, not recursed into.
+    int negations = 1;
+    TKVEvElement* next = list.Next();
+    while (dynamic_cast<TKVEvElementNegation*>(next)) {
+        ++negations;
+        next = list.Next();
     }
+    TKVEvResult operand;
+    if (next)
+        next->Value(list, operand);
+    for (int i = 0; i < negations; ++i) {
+        switch (operand.Kind) {
+        case TKVEvResultType::INTEGER: operand = TKVEvResult::Integer(Wrap(-static_cast<std::int64_t>(operand.IntResult))); break;
+        case TKVEvResultType::FLOAT: operand = TKVEvResult::Float(-operand.FloatResult); break;
+        case TKVEvResultType::BOOLEAN: operand = TKVEvResult::Boolean(!operand.BoolResult); break;
+        default: operand = TKVEvResult::Error(); break;
+        }
+    }
+    result = std::move(operand);
 }
 
 void TKVEvElementConstant::Value(TKVFiFo&, TKVEvResult& result) { result = FValue; }

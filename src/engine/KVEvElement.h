@@ -17,8 +17,14 @@ class TKVFiFo;
 
 enum class TKVEvResultType : std::uint8_t { INTEGER = 0, FLOAT = 1, STRING = 2, BOOLEAN = 3, ERROR = 4 };
 
-// A STRING value holds at most this many characters; longer texts are cut.
+// A STRING value holds at most this many characters; longer texts are cut, never inside a
+// character that takes two code units.
 constexpr int KVMaxStringLength = 255;
+
+// Texts ordered as the code page orders them: character by character by the Windows-1252 code
+// (so "€" and "–" sort below "é"), characters outside the code page after all of it by their
+// own code, a prefix below the longer text. 0 only for equal texts.
+int KVCompareStrings(const QString& a, const QString& b);
 
 // One value of an expression: its kind and, by kind, the integer, float, text or boolean.
 struct TKVEvResult {

@@ -93,8 +93,7 @@ std::optional<int> CompareValues(const TKVEvResult& value, const TKVEvResult& ru
     if (value.Kind != running.Kind)
         return std::nullopt;
     if (value.Kind == K::STRING) {
-        const int c = QString::compare(value.StringResult, running.StringResult, Qt::CaseSensitive);
-        return (c > 0) - (c < 0);
+        return KVCompareStrings(value.StringResult, running.StringResult);
     }
     if (value.Kind == K::BOOLEAN)
         return int(value.BoolResult) - int(running.BoolResult);

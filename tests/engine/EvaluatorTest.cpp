@@ -456,6 +456,22 @@ TEST_F(EvaluatorTest, ExpressionTable)
         {"FALSE", B(false)},
         {"TRUE(1)", E()},
         {"NOSUCH(1, 2)", E()},
+        // Texts compare in the code page's order: the euro sign is 0x80, the en dash 0x96, é 0xE9.
+        {"'€' < 'é'", B(true)},
+        {"'–' < 'é'", B(true)},
+        {"'€' < '–'", B(true)},
+        {"'z' < 'é'", B(true)},
+        {"'é' < 'ê'", B(true)},
+        {"'a€' > 'a'", B(true)},
+        {"'€' = '€'", B(true)},
+        {"'€' <> '–'", B(true)},
+        // Characters outside the code page come after all of it.
+        {"'Ω' > 'ÿ'", B(true)},
+        // Cutting to 255 never leaves half of a character that takes two code units.
+        // (Each operator within the first 255 characters of its text, so the operators are seen.)
+        {QStringLiteral("'%1' + '%1' + '%2😀'").arg(QString(100, u'a'), QString(54, u'a')), S(QString(254, u'a'))},
+        {QStringLiteral("'%1' + '%1' + '%2😀'").arg(QString(100, u'a'), QString(53, u'a')),
+         S(QString(253, u'a') + QStringLiteral("😀"))},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Expression.toStdString());
@@ -463,6 +479,97 @@ TEST_F(EvaluatorTest, ExpressionTable)
         EXPECT_NO_THROW(value = Eval(c.Expression));
         EXPECT_TRUE(Same(value, c.Expected));
     }
+}
+
+// Parentheses and function calls nested up to the limit are evaluated; deeper, the whole
+// expression is ERROR however deep it goes, and nothing runs out of stack.
+TEST_F(EvaluatorTest, NestingBeyondTheLimitIsAnErrorAtAnyDepth)
+{
+    const auto nested = [](int depth, const QString& open, const QString& inner) {
+        QString text;
+        text.reserve(depth * (open.size() + 1) + inner.size());
+        for (int i = 0; i < depth; ++i)
+            text += open;
+        text += inner;
+        text += QString(depth, u')');
+        return text;
+    };
+    for (const int depth : {1, 100, KVMaxNesting}) {
+        SCOPED_TRACE(depth);
+        EXPECT_TRUE(Same(Eval(nested(depth, QStringLiteral("("), QStringLiteral("1+2"))), I(3)));
+        EXPECT_TRUE(Same(Eval(nested(depth, QStringLiteral("INT("), QStringLiteral("2.5"))), I(2)));
+        EXPECT_TRUE(Same(Eval(nested(depth / 2, QStringLiteral("-("), QStringLiteral("4"))),
+                         I(depth / 2 % 2 ? -4 : 4)));
+    }
+    for (const int depth : {KVMaxNesting + 1, 1000, 100000, 1000000}) {
+        SCOPED_TRACE(depth);
+        EXPECT_TRUE(Same(Eval(nested(depth, QStringLiteral("("), QStringLiteral("1"))), E()));
+        EXPECT_TRUE(Same(Eval(nested(depth, QStringLiteral("IF(1=1,"), QStringLiteral("1,2"))), E()));
+        EXPECT_TRUE(Same(Eval(nested(depth, QStringLiteral("-("), QStringLiteral("1"))), E()));
+        // Too deep anywhere is too deep for the whole: no function can see past it.
+        EXPECT_TRUE(Same(Eval(QStringLiteral("IF(TYPEOF(") + nested(depth, QStringLiteral("("), QStringLiteral("1")) +
+                              QStringLiteral(")='ERROR', 1, 2)")),
+                         E()));
+    }
+    // Unclosed, they are errors of their own, at once.
+    EXPECT_TRUE(Same(Eval(QString(1000000, u'(') + QStringLiteral("1")), E()));
+    // A prepared error still aggregates nothing and evaluates again.
+    TKVEvaluator ev;
+    ev.Prepare(nested(KVMaxNesting + 1, QStringLiteral("SUM("), QStringLiteral("1")));
+    EXPECT_TRUE(ev.Prepared());
+    EXPECT_FALSE(ev.IsAggreg());
+    EXPECT_TRUE(Same(ev.Value(), E()));
+}
+
+// Long chains of operators and signs are no nesting: they prepare in memory in proportion to
+// their length and evaluate left to right as short ones do.
+TEST_F(EvaluatorTest, LongChainsEvaluateAsShortOnesDo)
+{
+    quint32 seed = 7;
+    const auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) & 0xFFFF;
+    };
+    // Sums and differences of products and quotients, 60,000 terms (about 240 KB of text).
+    QString text = QStringLiteral("1000");
+    double expected = 1000;
+    for (int i = 0; i < 60000; ++i) {
+        const int a = static_cast<int>(next() % 9) + 1;
+        const int b = static_cast<int>(next() % 9) + 1;
+        const bool minus = next() % 2;
+        const bool divide = next() % 2;
+        text += minus ? u'-' : u'+';
+        text += QString::number(a) + (divide ? u'/' : u'*') + QString::number(b);
+        const double term = divide ? double(a) / b : double(a) * b;
+        expected = minus ? expected - term : expected + term;
+    }
+    const TKVEvResult value = Eval(text);
+    ASSERT_EQ(value.Kind, TKVEvResultType::FLOAT);
+    EXPECT_NEAR(value.FloatResult, expected, 1e-6 * std::fabs(expected));
+
+    // Integers: 0+1-2+3-4... to 100,000 terms, and a chain of quotients and products.
+    QString alternating = QStringLiteral("0");
+    for (int i = 1; i <= 100000; ++i)
+        alternating += (i % 2 ? u'+' : u'-') + QString::number(i);
+    EXPECT_TRUE(Same(Eval(alternating), I(-50000)));
+    QString quotients = QStringLiteral("1");
+    for (int i = 0; i < 50000; ++i)
+        quotients += QStringLiteral("*3/3");
+    EXPECT_TRUE(Same(Eval(quotients), F(1.0)));
+
+    // Negations in a row.
+    QString nots;
+    for (int i = 0; i < 100001; ++i)
+        nots += QStringLiteral("not ");
+    EXPECT_TRUE(Same(Eval(nots + QStringLiteral("(1=1)")), B(false)));
+
+    // A text constant of 200 KB is cut to 255 characters.
+    EXPECT_TRUE(Same(Eval(QLatin1Char('\'') + QString(200000, u'x') + QLatin1Char('\'')), S(QString(255, u'x'))));
+    // Arguments of many functions in a row.
+    QString calls = QStringLiteral("0");
+    for (int i = 0; i < 20000; ++i)
+        calls += QStringLiteral("+INT(2.5)");
+    EXPECT_TRUE(Same(Eval(calls), I(40000)));
 }
 
 TEST_F(EvaluatorTest, DateIsTheSameCallWithOrWithoutParentheses)
@@ -540,6 +647,9 @@ TEST_F(EvaluatorTest, AggregatesAcrossRecordAdvances)
         {"MAX(N <> 2)", B(true)},
         {"MAX(COPY('bac', N, 1))", S("c")},
         {"MIN(COPY('bac', N, 1))", S("a")},
+        // In the code page's order: € (0x80) < – (0x96) < é (0xE9).
+        {"MAX(COPY('€é–', N, 1))", S("é")},
+        {"MIN(COPY('é–€', N, 1))", S("€")},
         {"MAX(IF(N=2, 9.5, N))", F(9.5)},
         {"MAX(IF(N=2, 2.5, N))", I(3)},
         {"MIN(IF(N=2, 'a', N))", E()},          // values that do not compare
