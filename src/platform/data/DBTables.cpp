@@ -672,7 +672,22 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
         for (int i = 0; i < pk.count(); ++i)
             FKeyFields << pk.fieldName(i);
     }
-    QString sql = QStringLiteral("SELECT * FROM %1").arg(QuoteName(FTableName));
+    QString table = QuoteName(FTableName);
+    if (FDatabase->Kind() == TDriverKind::Standard) {
+        const QString file = FolderFileOf(FDatabase->FolderPath(), FTableName);
+        if (file.isEmpty())
+            throw EDBEngineError(DBIERR_NOSUCHTABLE, QStringLiteral("Table does not exist: %1").arg(FTableName));
+        QSqlDatabase db = FDatabase->Connection();
+        LoadFolderTable(db, FDatabase->FolderPath(), file);
+    } else if (FDatabase->Kind() == TDriverKind::PostgreSQL && FTableName.contains(QLatin1Char('.')) &&
+               !FTableName.contains(QLatin1Char('"'))) {
+        // "schema.table": a table of another schema.
+        QStringList parts;
+        for (const QString& part : FTableName.split(QLatin1Char('.')))
+            parts << QuoteName(part);
+        table = parts.join(QLatin1Char('.'));
+    }
+    QString sql = QStringLiteral("SELECT * FROM %1").arg(table);
     if (!order.isEmpty()) {
         QStringList quoted;
         for (const QString& f : order)
@@ -1017,6 +1032,10 @@ void TQuery::OpenCursor(std::vector<TColumn>& columns)
     if (Trim(FSQL->Text()).isEmpty())
         DatabaseError(QStringLiteral("No SQL statement available"));
     AttachDatabase();
+    if (FDatabase->Kind() == TDriverKind::Standard) {
+        QSqlDatabase db = FDatabase->Connection();
+        LoadFolderTablesOf(db, FDatabase->FolderPath(), FSQL->Text());
+    }
     std::vector<QVariant> binds;
     // The server's cursor takes its parameters numbered.
     const QString sql = BuildStatement(binds, FDatabase->Kind() == TDriverKind::PostgreSQL);
@@ -1030,12 +1049,24 @@ int TQuery::ExecSQL()
         DatabaseError(QStringLiteral("No SQL statement available"));
     AttachDatabase();
     try {
+        const TDriverKind kind = FDatabase->Kind();
+        if (kind == TDriverKind::Standard) {
+            QSqlDatabase db = FDatabase->Connection();
+            LoadFolderTablesOf(db, FDatabase->FolderPath(), FSQL->Text());
+        }
         std::vector<QVariant> binds;
-        const QString sql = BuildStatement(binds, false);
+        const QString sql = SingleStatement(BuildStatement(binds, false));
         QSqlError err;
         {
             QSqlQuery q(FDatabase->Connection());
             bool ok = q.prepare(sql);
+            // A folder's tables are read only, and so is a database opened read-only: a statement
+            // that would change them is refused before it runs (where the driver cannot tell,
+            // the connection itself was opened read-only).
+            if (ok && (kind == TDriverKind::Standard || FDatabase->ReadOnly) && PreparedReadsOnly(kind, q) == false)
+                throw EDBEngineError(DBIERR_NOTSUFFTABLERIGHTS,
+                                     kind == TDriverKind::Standard ? QStringLiteral("The tables of a folder are read only")
+                                                                   : QStringLiteral("The database is read only"));
             for (std::size_t i = 0; ok && i < binds.size(); ++i)
                 q.bindValue(static_cast<int>(i), binds[i]);
             if (ok && q.exec())

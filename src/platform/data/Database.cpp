@@ -221,8 +221,15 @@ void TDatabase::DoConnect()
                 params << name + QLatin1Char('=') + login.ValueFromIndex(i);
             }
     }
+    if (ReadOnly)
+        params << QStringLiteral("READ ONLY=TRUE");
     const QString connName = NewConnectionName();
     OpenDriverConnection(kind, params, connName);
+    FFolder.clear();
+    if (kind == TDriverKind::Standard)
+        for (const QString& p : params)
+            if (p.startsWith(QLatin1String("PATH="), Qt::CaseInsensitive))
+                FFolder = p.mid(5);
     FConnName = connName;
     FLostMessage.clear();
     FKind = kind;

@@ -60,6 +60,8 @@ public:
     // For the datasets.
     QSqlDatabase Connection() const;
     TDriverKind Kind() const { return FKind; }
+    // The folder of a folder database while connected.
+    QString FolderPath() const { return FFolder; }
     void AddDataSet(TDBDataSet* dataSet);
     void RemoveDataSet(TDBDataSet* dataSet);
     // Raises a driver's error about this database. When the connection turns out to be gone, the
@@ -86,6 +88,7 @@ private:
     TDriverKind FKind = TDriverKind::SQLite;
     QString FConnName;
     QString FLostMessage;
+    QString FFolder;
     std::vector<TDBDataSet*> FDataSets;
     bool FClosingDataSets = false; // a temporary database is not freed while it closes them
 };

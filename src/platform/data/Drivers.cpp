@@ -168,6 +168,7 @@ static QString OdbcAttribute(const QString& connectionString, const QString& key
 QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, const QString& connName)
 {
     QSqlDatabase db;
+    const bool readOnly = Param(params, "READ ONLY").compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
     switch (kind) {
     case TDriverKind::SQLite: {
         const QString path = Param(params, "PATH").isEmpty() ? Param(params, "DATABASE NAME") : Param(params, "PATH");
@@ -181,6 +182,8 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
         }
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
         db.setDatabaseName(path);
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         break;
     }
     case TDriverKind::Standard: {
@@ -202,6 +205,8 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
             throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Database file not found: %1").arg(file));
         db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connName);
         db.setDatabaseName(cs);
+        if (readOnly)
+            db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
         break;
     }
     case TDriverKind::PostgreSQL: {
@@ -233,7 +238,8 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
     if (kind == TDriverKind::PostgreSQL) {
         // Money comes as text in the server's monetary locale; fix that locale so it can be read.
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SET lc_monetary TO 'C'"))) {
+        if (!q.exec(QStringLiteral("SET lc_monetary TO 'C'")) || !q.exec(QStringLiteral("SET DateStyle TO 'ISO, YMD'")) ||
+            (readOnly && !q.exec(QStringLiteral("SET default_transaction_read_only TO on")))) {
             const QSqlError err = q.lastError();
             q = QSqlQuery();
             db.close();
@@ -242,16 +248,7 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
             RaiseSqlError(err, QString());
         }
     }
-    if (kind == TDriverKind::Standard) {
-        try {
-            LoadFolderTables(db, Param(params, "PATH"));
-        } catch (...) {
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connName);
-            throw;
-        }
-    }
+    // A folder's tables are read when a dataset opens them, each on its own.
     return db;
 }
 
@@ -664,167 +661,410 @@ QStringList FolderTableNames(const QString& folder)
 
 namespace {
 
-QString DecodeText(const QByteArray& bytes)
+// Reads a CSV or text file a line at a time. A file that starts with a UTF-16 byte-order mark
+// is UTF-16; otherwise each line is UTF-8 when it is valid UTF-8 and cp1252 when not, so a file
+// written by two programs reads whole.
+class TLineReader {
+public:
+    explicit TLineReader(const QString& path) : FFile(path) {}
+
+    bool Open(QString& error)
+    {
+        if (!FFile.open(QIODevice::ReadOnly)) {
+            error = FFile.errorString();
+            return false;
+        }
+        const QByteArray head = FFile.peek(3);
+        if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+            QStringDecoder d(head.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+            FFile.read(2);
+            FWhole = d.decode(FFile.readAll());
+            if (d.hasError()) {
+                error = QStringLiteral("the UTF-16 text is damaged");
+                return false;
+            }
+            FUtf16 = true;
+        } else if (head.startsWith("\xEF\xBB\xBF")) {
+            FFile.read(3);
+        }
+        return true;
+    }
+
+    bool NextLine(QString& line)
+    {
+        if (FUtf16) {
+            if (FAt >= FWhole.size())
+                return false;
+            qsizetype e = FWhole.indexOf(QLatin1Char('\n'), FAt);
+            if (e < 0)
+                e = FWhole.size();
+            line = FWhole.mid(FAt, e - FAt);
+            FAt = e + 1;
+        } else {
+            if (FFile.atEnd())
+                return false;
+            QByteArray bytes = FFile.readLine();
+            if (bytes.endsWith('\n'))
+                bytes.chop(1);
+            line = Decode(bytes);
+        }
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        return true;
+    }
+
+private:
+    static QString Decode(const QByteArray& bytes)
+    {
+        bool ascii = true;
+        for (char c : bytes)
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        if (ascii)
+            return QString::fromLatin1(bytes);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        return utf8.hasError() ? FromCp1252(bytes) : text;
+    }
+
+    QFile FFile;
+    QString FWhole;
+    qsizetype FAt = 0;
+    bool FUtf16 = false;
+};
+
+// The separator of a file: the one of ',', ';' and tab the first line uses most outside quotes.
+QChar DelimiterOf(const QString& header)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = FromCp1252(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    int comma = 0, semicolon = 0, tab = 0;
+    bool quoted = false;
+    for (QChar c : header) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && c == QLatin1Char(','))
+            ++comma;
+        else if (!quoted && c == QLatin1Char(';'))
+            ++semicolon;
+        else if (!quoted && c == QLatin1Char('\t'))
+            ++tab;
+    }
+    if (tab > comma && tab > semicolon)
+        return QLatin1Char('\t');
+    return semicolon > comma ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-QList<QStringList> ParseCsv(const QString& text, QChar delimiter)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    QString cell;
-    bool quoted = false, cellStarted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                    cell += c;
-                    ++i;
-                } else {
-                    quoted = false;
+// Records of a file: cells split at the separator, quoted cells may hold separators, doubled
+// quotes and line breaks; blanks before an opening quote are not part of the cell.
+class TCsvReader {
+public:
+    TCsvReader(TLineReader& lines, QChar delimiter) : FLines(lines), FDelimiter(delimiter) {}
+
+    // The first line given back first when it was read to find the separator.
+    void Unread(const QString& line) { FPending = line; FHasPending = true; }
+
+    bool Next(QStringList& cells)
+    {
+        cells.clear();
+        QString line;
+        for (;;) {
+            if (FHasPending) {
+                line = FPending;
+                FHasPending = false;
+            } else if (!FLines.NextLine(line)) {
+                return false;
+            }
+            if (!line.trimmed().isEmpty())
+                break;
+        }
+        QString cell;
+        bool quoted = false, wasQuoted = false;
+        qsizetype i = 0;
+        for (;;) {
+            if (i >= line.size()) {
+                if (quoted) {
+                    // A quoted cell goes on over the line break.
+                    QString more;
+                    if (!FLines.NextLine(more)) {
+                        cells << cell;
+                        return true;
+                    }
+                    cell += QLatin1Char('\n');
+                    line = more;
+                    i = 0;
+                    continue;
                 }
+                cells << (wasQuoted ? cell : cell);
+                return true;
+            }
+            const QChar c = line.at(i++);
+            if (quoted) {
+                if (c == QLatin1Char('"')) {
+                    if (i < line.size() && line.at(i) == QLatin1Char('"')) {
+                        cell += c;
+                        ++i;
+                    } else {
+                        quoted = false;
+                    }
+                } else {
+                    cell += c;
+                }
+            } else if (c == FDelimiter) {
+                cells << cell;
+                cell.clear();
+                wasQuoted = false;
+            } else if (c == QLatin1Char('"') && !wasQuoted && cell.trimmed().isEmpty()) {
+                cell.clear();
+                quoted = wasQuoted = true;
+            } else if (wasQuoted && c == QLatin1Char(' ')) {
+                // blanks between a closing quote and the separator
             } else {
                 cell += c;
             }
-        } else if (c == QLatin1Char('"') && !cellStarted) {
-            quoted = cellStarted = true;
-        } else if (c == delimiter) {
-            row << cell;
-            cell.clear();
-            cellStarted = false;
-        } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            row << cell;
-            if (!(row.size() == 1 && row[0].isEmpty()))
-                rows << row;
-            row.clear();
-            cell.clear();
-            cellStarted = false;
-        } else {
-            cell += c;
-            cellStarted = true;
         }
     }
-    if (cellStarted || !row.isEmpty() || !cell.isEmpty()) {
-        row << cell;
-        rows << row;
+
+private:
+    TLineReader& FLines;
+    QChar FDelimiter;
+    QString FPending;
+    bool FHasPending = false;
+};
+
+// What the values of a column allow it to be. A column is a number only when every value is
+// written exactly as the number would be written back ("001", "1.00", "12E3" and 20-digit codes
+// are not), and a date only when every value is a whole date in one of the two forms.
+struct TColumnGuess {
+    bool Int = true, Float = true, Date = true;
+    QChar Decimal;        // the decimal separator the column's numbers use
+    bool Seen = false;
+    int Width = 1;
+
+    static bool CanonicalInt(const QString& t)
+    {
+        bool ok = false;
+        const qlonglong v = t.toLongLong(&ok);
+        return ok && QString::number(v) == t;
     }
-    return rows;
+
+    bool CanonicalFloat(const QString& t)
+    {
+        const qsizetype dot = t.indexOf(QLatin1Char('.')), comma = t.indexOf(QLatin1Char(','));
+        if (dot >= 0 && comma >= 0)
+            return false;
+        const qsizetype at = dot >= 0 ? dot : comma;
+        if (at < 0)
+            return CanonicalInt(t);
+        const QChar sep = t.at(at);
+        if (!Decimal.isNull() && Decimal != sep)
+            return false;
+        QString plain = t;
+        plain[at] = QLatin1Char('.');
+        const QString whole = plain.left(at), fraction = plain.mid(at + 1);
+        if (fraction.isEmpty() || fraction.endsWith(QLatin1Char('0')) || !CanonicalInt(whole.isEmpty() || whole == QLatin1String("-") ? QStringLiteral("x") : whole))
+            return false;
+        for (QChar c : fraction)
+            if (!c.isDigit() || c.unicode() >= 128)
+                return false;
+        if ((whole.size() - (whole.startsWith(QLatin1Char('-')) ? 1 : 0)) + fraction.size() > 15)
+            return false; // more digits than a double keeps
+        bool ok = false;
+        const double d = plain.toDouble(&ok);
+        if (!ok || QString::number(d, 'f', static_cast<int>(fraction.size())) != plain)
+            return false;
+        Decimal = sep;
+        return true;
+    }
+
+    static QVariant DateOf(const QString& t)
+    {
+        QDate d = QDate::fromString(t, QStringLiteral("yyyy-MM-dd"));
+        if (!d.isValid())
+            d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
+        return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+    }
+
+    void Take(const QString& v)
+    {
+        Width = std::max(Width, static_cast<int>(v.size()));
+        if (v.isEmpty())
+            return;
+        Seen = true;
+        if (Int && !CanonicalInt(v))
+            Int = false;
+        if (Float && !CanonicalFloat(v))
+            Float = false;
+        if (Date && !DateOf(v).isValid())
+            Date = false;
+    }
+
+    enum Kind { KInt, KFloat, KDate, KText };
+    Kind Result() const
+    {
+        if (!Seen)
+            return KText;
+        return Int ? KInt : Float ? KFloat : Date ? KDate : KText;
+    }
+};
+
+[[noreturn]] void FileError(const QString& path, const QString& what)
+{
+    throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Cannot read the table %1: %2").arg(path, what));
 }
 
-QVariant ParseDate(const QString& s)
+// The names by which a folder's tables are known: the file name, and the name without the
+// extension when no other file shares it. Lower-cased key to file name.
+QList<QPair<QString, QString>> FolderNames(const QString& folder)
 {
-    QDate d = QDate::fromString(s, Qt::ISODate);
-    if (!d.isValid())
-        d = QDate::fromString(s, QStringLiteral("dd/MM/yyyy"));
-    return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+    const QStringList files = FolderTableNames(folder);
+    QStringList bases;
+    for (const QString& f : files)
+        bases << QFileInfo(f).completeBaseName().toLower();
+    QList<QPair<QString, QString>> names;
+    for (const QString& f : files) {
+        names.append({f, f});
+        const QString base = QFileInfo(f).completeBaseName();
+        if (bases.count(base.toLower()) == 1)
+            names.append({base, f});
+    }
+    return names;
+}
+
+bool TableLoaded(QSqlDatabase& db, const QString& fileName)
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.addBindValue(fileName);
+    return q.exec() && q.next();
 }
 
 } // namespace
 
-void LoadFolderTables(QSqlDatabase& db, const QString& folder)
+void LoadFolderTable(QSqlDatabase& db, const QString& folder, const QString& fileName)
 {
-    static const QRegularExpression intRe(QStringLiteral("^[-+]?\\d{1,18}$"));
-    static const QRegularExpression floatRe(QStringLiteral("^[-+]?\\d*[.,]?\\d+([eE][-+]?\\d+)?$"));
-    QStringList views;
-    for (const QString& fileName : FolderTableNames(folder)) {
-        QFile file(QDir(folder).filePath(fileName));
-        if (!file.open(QIODevice::ReadOnly))
-            throw EDBEngineError(DBIERR_NOSUCHTABLE, QStringLiteral("Cannot open file %1").arg(file.fileName()));
-        const QString text = DecodeText(file.readAll());
-        const QString header = text.section(QLatin1Char('\n'), 0, 0);
-        QChar delimiter = QLatin1Char(',');
-        if (header.count(QLatin1Char(';')) > header.count(delimiter))
-            delimiter = QLatin1Char(';');
-        if (header.count(QLatin1Char('\t')) > header.count(delimiter))
-            delimiter = QLatin1Char('\t');
-        const QList<QStringList> rows = ParseCsv(text, delimiter);
-        if (rows.isEmpty())
-            continue;
-        QStringList columns;
-        for (const QString& h : rows.first())
-            columns << (h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed());
-        const int n = static_cast<int>(columns.size());
-        // Each column takes the narrowest type all of its values fit.
-        enum Kind { KInt, KFloat, KDate, KText };
-        std::vector<Kind> kinds(static_cast<std::size_t>(n), KInt);
-        std::vector<int> widths(static_cast<std::size_t>(n), 1);
-        std::vector<bool> seen(static_cast<std::size_t>(n), false);
-        for (qsizetype r = 1; r < rows.size(); ++r)
-            for (int c = 0; c < n && c < rows[r].size(); ++c) {
-                const QString v = rows[r][c].trimmed();
-                auto& k = kinds[static_cast<std::size_t>(c)];
-                widths[static_cast<std::size_t>(c)] = std::max(widths[static_cast<std::size_t>(c)], static_cast<int>(rows[r][c].size()));
-                if (v.isEmpty())
-                    continue;
-                seen[static_cast<std::size_t>(c)] = true;
-                if (k == KInt && !intRe.match(v).hasMatch())
-                    k = KFloat;
-                if (k == KFloat && !floatRe.match(v).hasMatch())
-                    k = KDate;
-                if (k == KDate && !ParseDate(v).isValid())
-                    k = KText;
-            }
-        QStringList defs;
-        for (int c = 0; c < n; ++c) {
-            const auto k = seen[static_cast<std::size_t>(c)] ? kinds[static_cast<std::size_t>(c)] : KText;
-            kinds[static_cast<std::size_t>(c)] = k;
-            const QString type = k == KInt ? QStringLiteral("INTEGER") : k == KFloat ? QStringLiteral("FLOAT")
-                               : k == KDate ? QStringLiteral("DATE")
-                                            : QStringLiteral("VARCHAR(%1)").arg(widths[static_cast<std::size_t>(c)]);
-            defs << QuoteName(columns[c]) + QLatin1Char(' ') + type;
+    if (TableLoaded(db, fileName))
+        return;
+    const QString path = QDir(folder).filePath(fileName);
+    // First pass: the separator, the columns and what their values allow.
+    QStringList columns;
+    std::vector<TColumnGuess> guesses;
+    QChar delimiter;
+    {
+        TLineReader lines(path);
+        QString error;
+        if (!lines.Open(error))
+            FileError(path, error);
+        QString header;
+        do {
+            if (!lines.NextLine(header))
+                FileError(path, QStringLiteral("the file is empty; its first line must name the columns"));
+        } while (header.trimmed().isEmpty());
+        delimiter = DelimiterOf(header);
+        TCsvReader reader(lines, delimiter);
+        reader.Unread(header);
+        QStringList cells;
+        reader.Next(cells);
+        for (const QString& h : cells) {
+            QString name = h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed();
+            for (int k = 2; columns.contains(name, Qt::CaseInsensitive); ++k)
+                name = (h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed()) + QStringLiteral("_%1").arg(k);
+            columns << name;
         }
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(QuoteName(fileName), defs.join(QStringLiteral(", ")))))
-            RaiseSqlError(q.lastError(), fileName);
-        db.transaction();
+        guesses.resize(static_cast<std::size_t>(columns.size()));
+        while (reader.Next(cells)) {
+            // A row with more cells than the header keeps them, in columns of their own.
+            while (columns.size() < cells.size()) {
+                QString name = QStringLiteral("FIELD%1").arg(columns.size() + 1);
+                while (columns.contains(name, Qt::CaseInsensitive))
+                    name += QLatin1Char('_');
+                columns << name;
+                guesses.emplace_back();
+            }
+            for (qsizetype c = 0; c < cells.size(); ++c)
+                guesses[static_cast<std::size_t>(c)].Take(cells[c]);
+        }
+    }
+    const int n = static_cast<int>(columns.size());
+    std::vector<TColumnGuess::Kind> kinds;
+    QStringList defs;
+    for (int c = 0; c < n; ++c) {
+        const TColumnGuess& g = guesses[static_cast<std::size_t>(c)];
+        const auto k = g.Result();
+        kinds.push_back(k);
+        const QString type = k == TColumnGuess::KInt ? QStringLiteral("INTEGER") : k == TColumnGuess::KFloat ? QStringLiteral("FLOAT")
+                           : k == TColumnGuess::KDate ? QStringLiteral("DATE") : QStringLiteral("VARCHAR(%1)").arg(g.Width);
+        defs << QuoteName(columns[c]) + QLatin1Char(' ') + type;
+    }
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(QuoteName(fileName), defs.join(QStringLiteral(", ")))))
+        RaiseSqlError(q.lastError(), fileName);
+    // Second pass: the records.
+    db.transaction();
+    try {
+        TLineReader lines(path);
+        QString error;
+        if (!lines.Open(error))
+            FileError(path, error);
+        TCsvReader reader(lines, delimiter);
         QStringList marks;
         for (int c = 0; c < n; ++c)
             marks << QStringLiteral("?");
         q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(QuoteName(fileName), marks.join(QLatin1Char(','))));
-        for (qsizetype r = 1; r < rows.size(); ++r) {
+        QStringList cells;
+        reader.Next(cells); // the header
+        while (reader.Next(cells)) {
             for (int c = 0; c < n; ++c) {
-                const QString v = c < rows[r].size() ? rows[r][c] : QString();
-                const QString t = v.trimmed();
+                const QString v = c < cells.size() ? cells[c] : QString();
                 QVariant value;
-                if (!t.isEmpty()) {
+                if (!v.isEmpty()) {
                     switch (kinds[static_cast<std::size_t>(c)]) {
-                    case KInt: value = t.toLongLong(); break;
-                    case KFloat: value = QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); break;
-                    case KDate: value = ParseDate(t); break;
-                    case KText: value = v; break;
+                    case TColumnGuess::KInt: value = v.toLongLong(); break;
+                    case TColumnGuess::KFloat: value = QString(v).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); break;
+                    case TColumnGuess::KDate: value = TColumnGuess::DateOf(v); break;
+                    case TColumnGuess::KText: value = v; break;
                     }
                 }
                 q.bindValue(c, value);
             }
-            if (!q.exec()) {
-                db.rollback();
+            if (!q.exec())
                 RaiseSqlError(q.lastError(), fileName);
-            }
         }
-        db.commit();
-        views << fileName;
+    } catch (...) {
+        db.rollback();
+        QSqlQuery drop(db);
+        drop.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QuoteName(fileName)));
+        throw;
     }
-    // The tables are also known by their names without extension, when that is not ambiguous.
-    QStringList bases;
-    for (const QString& f : views)
-        bases << QFileInfo(f).completeBaseName().toLower();
-    for (const QString& f : views) {
-        const QString base = QFileInfo(f).completeBaseName();
-        if (bases.count(base.toLower()) == 1) {
-            QSqlQuery q(db);
-            q.exec(QStringLiteral("CREATE VIEW %1 AS SELECT * FROM %2").arg(QuoteName(base), QuoteName(f)));
+    db.commit();
+    // Known also by its name without the extension, when no other file shares that name.
+    for (const auto& [name, file] : FolderNames(folder))
+        if (file == fileName && name != fileName) {
+            QSqlQuery v(db);
+            v.exec(QStringLiteral("CREATE VIEW IF NOT EXISTS %1 AS SELECT * FROM %2").arg(QuoteName(name), QuoteName(fileName)));
         }
+}
+
+QString FolderFileOf(const QString& folder, const QString& tableName)
+{
+    for (const auto& [name, file] : FolderNames(folder))
+        if (name.compare(tableName, Qt::CaseInsensitive) == 0)
+            return file;
+    return QString();
+}
+
+void LoadFolderTablesOf(QSqlDatabase& db, const QString& folder, const QString& sql)
+{
+    // The tables a statement names, as words of it (quoted or not); only they are read.
+    QStringList files;
+    for (const auto& [name, file] : FolderNames(folder)) {
+        const QRegularExpression re(QStringLiteral("(?<![\\w.])%1(?![\\w.])").arg(QRegularExpression::escape(name)),
+                                    QRegularExpression::CaseInsensitiveOption);
+        if (!files.contains(file) && re.match(sql).hasMatch())
+            files << file;
     }
+    for (const QString& f : files)
+        LoadFolderTable(db, folder, f);
 }
 
 } // namespace tessiv

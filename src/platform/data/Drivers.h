@@ -60,8 +60,15 @@ QVariant ToDriverValue(TDriverKind kind, TFieldType type, const QVariant& stored
 // message gets the driver's own words about it when it has them.
 bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& message);
 
-// The folder driver: every CSV and text file of the folder read into an in-memory database.
-void LoadFolderTables(QSqlDatabase& db, const QString& folder);
+// The folder driver: each CSV and text file of the folder is a table of an in-memory database,
+// read from its file the first time a dataset uses it. Listing reads only the file names.
 QStringList FolderTableNames(const QString& folder);
+// The file a table name stands for (its file name, or the name without the extension); empty
+// when none does.
+QString FolderFileOf(const QString& folder, const QString& tableName);
+// Reads one file into its table (raises with the file's name when it cannot be read).
+void LoadFolderTable(QSqlDatabase& db, const QString& folder, const QString& fileName);
+// Reads the files whose table names a statement uses.
+void LoadFolderTablesOf(QSqlDatabase& db, const QString& folder, const QString& sql);
 
 } // namespace tessiv
