@@ -277,8 +277,14 @@ TKVEvResult TKVEvElementDataField::FieldValue(const TField* field)
     const bool empty = field->IsNull();
     if (field->InheritsFrom(TStringField::StaticClass()))
         return TKVEvResult::String(empty ? QString() : field->AsString());
-    if (field->InheritsFrom(TIntegerField::StaticClass()))
-        return TKVEvResult::Integer(empty ? 0 : field->AsInteger());
+    if (field->InheritsFrom(TIntegerField::StaticClass())) {
+        // A 64-bit column may hold what 32 bits cannot: such a value is a FLOAT, as a number of
+        // ten digits is in an expression, rather than a failure of the run.
+        const std::int64_t v = empty ? 0 : field->AsLargeInt();
+        if (v < INT32_MIN || v > INT32_MAX)
+            return TKVEvResult::Float(static_cast<double>(v));
+        return TKVEvResult::Integer(static_cast<std::int32_t>(v));
+    }
     if (field->InheritsFrom(TFloatField::StaticClass()) || field->InheritsFrom(TBCDField::StaticClass()))
         return TKVEvResult::Float(empty ? 0.0 : static_cast<double>(field->AsFloat()));
     if (field->InheritsFrom(TBooleanField::StaticClass()))

@@ -157,6 +157,8 @@ protected:
         Exec(q, QStringLiteral("INSERT INTO CIDADES VALUES ('Campinas', 'SP')"));
         Exec(q, QStringLiteral("CREATE TABLE SEQ (N INTEGER)"));
         Exec(q, QStringLiteral("INSERT INTO SEQ VALUES (1), (2), (3)"));
+        Exec(q, QStringLiteral("CREATE TABLE GRANDES (V BIGINT)"));
+        Exec(q, QStringLiteral("INSERT INTO GRANDES VALUES (3000000000), (-5), (-9007199254740993)"));
         Exec(q, QStringLiteral("CREATE TABLE VENDAS (I INTEGER, Q INTEGER, F FLOAT, S VARCHAR(20))"));
         db.transaction();
         q.prepare(QStringLiteral("INSERT INTO VENDAS VALUES (?, ?, ?, ?)"));
@@ -570,6 +572,28 @@ TEST_F(EvaluatorTest, LongChainsEvaluateAsShortOnesDo)
     for (int i = 0; i < 20000; ++i)
         calls += QStringLiteral("+INT(2.5)");
     EXPECT_TRUE(Same(Eval(calls), I(40000)));
+}
+
+// A 64-bit column's values: INTEGER where 32 bits hold them, FLOAT beyond, never a failure.
+TEST_F(EvaluatorTest, SixtyFourBitIntegersBeyondThirtyTwoBitsAreFloats)
+{
+    auto big = OpenTable("GRANDES");
+    std::vector<TDataSet*> sets{big.get()};
+    TKVEvaluator ev;
+    ev.SetDataSets(&sets);
+    ev.Prepare(QStringLiteral("V"));
+    const TKVEvResult expected[] = {F(3000000000.0), I(-5), F(-9007199254740992.0)};
+    big->First();
+    for (const TKVEvResult& e : expected) {
+        ASSERT_FALSE(big->Eof());
+        TKVEvResult value;
+        EXPECT_NO_THROW(value = ev.Value());
+        EXPECT_TRUE(Same(value, e));
+        big->Next();
+    }
+    ev.Prepare(QStringLiteral("TYPEOF(V) + ' ' + STR(V + 1)"));
+    big->First();
+    EXPECT_TRUE(Same(ev.Value(), S("FLOAT 3000000001")));
 }
 
 TEST_F(EvaluatorTest, DateIsTheSameCallWithOrWithoutParentheses)
