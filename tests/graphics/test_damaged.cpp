@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+
 #include <cstring>
 
 using namespace tessiv;
@@ -37,6 +39,39 @@ int FindMarker(const QByteArray& jpeg, uchar marker)
         if (uchar(jpeg[i]) == 0xFF && uchar(jpeg[i + 1]) == marker)
             return i;
     return -1;
+}
+
+std::uint32_t Crc32(const QByteArray& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (char c : bytes) {
+        crc ^= uchar(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// An icon file whose one image is a small PNG whose header claims width x height (its checksum
+// made right, so only the claim is wrong).
+QByteArray IconWithPngClaiming(std::uint32_t width, std::uint32_t height)
+{
+    QImage small(4, 4, QImage::Format_RGB32);
+    small.fill(Qt::green);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        small.save(&buffer, "PNG");
+    }
+    auto be32 = [](std::uint32_t v) {
+        const char c[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(c, 4);
+    };
+    png.replace(16, 8, be32(width) + be32(height));
+    png.replace(29, 4, be32(Crc32(png.mid(12, 17))));
+    return Le16(0) + Le16(1) + Le16(1) + QByteArray("\0\0\0\0", 4) + Le16(1) + Le16(32) +
+           Le32(std::uint32_t(png.size())) + Le32(22) + png;
 }
 
 struct DamagedCase {
@@ -89,6 +124,8 @@ const DamagedCase kCases[] = {
          return b;
      }, true},
     {"ico image cut short", "ico", [] { return Fixture("icon.ico").left(200); }, true},
+    {"ico with a png claiming 8000 x 8000", "ico", [] { return IconWithPngClaiming(8000, 8000); }, true},
+    {"ico with a png claiming 2^31 x 2^31", "ico", [] { return IconWithPngClaiming(0x7FFFFFFF, 0x7FFFFFFF); }, true},
     {"ico not an icon", "ico", [] { return QByteArray("\0\0\x05\0\x01\0", 6); }, true},
     // JPEG
     {"jpeg only the start marker", "jpg", [] { return QByteArray("\xFF\xD8", 2); }, true},

@@ -19,6 +19,25 @@ QImage DecodeEntry(const unsigned char* p, std::size_t size, QString* error)
 {
     static const unsigned char png[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (size >= 8 && std::memcmp(p, png, 8) == 0) {
+        // The image header claims a size; its rows, deflated at best about 1032 to 1, must fit in
+        // the data given, or the claim is refused before anything is allocated for it.
+        if (size < 33 || std::memcmp(p + 12, "IHDR", 4) != 0) {
+            if (error)
+                *error = QStringLiteral("Damaged PNG image in icon");
+            return {};
+        }
+        const auto be32 = [](const unsigned char* q) {
+            return (std::uint32_t(q[0]) << 24) | (std::uint32_t(q[1]) << 16) | (std::uint32_t(q[2]) << 8) | q[3];
+        };
+        const std::int64_t w = be32(p + 16), h = be32(p + 20);
+        const int depth = p[24], colorType = p[25];
+        const int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
+        const std::int64_t rowBytes = (w * depth * channels + 7) / 8 + 1;
+        if (w <= 0 || h <= 0 || w * h > kMaxDibPixels || rowBytes * h > std::int64_t(size) * 1032) {
+            if (error)
+                *error = QStringLiteral("PNG image in icon is larger than its data can hold");
+            return {};
+        }
         QImage img = QImage::fromData(p, int(size), "PNG");
         if (img.isNull() && error)
             *error = QStringLiteral("Damaged PNG image in icon");
