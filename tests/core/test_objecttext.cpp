@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
+
 using namespace tessiv;
 using namespace fixtures;
 
@@ -204,6 +207,89 @@ TEST(ObjectText, ErrorsNameTheLine)
     for (int i = 0; i < 100000; ++i)
         deep += "(";
     EXPECT_THROW(ObjectTextToBinary("object A: T\n X = " + deep), EParserError);
+}
+
+// A value its type cannot hold, and a name that is no identifier, are refused on the way in, so
+// nothing is written that cannot be shown as text again.
+TEST(ObjectText, ValuesOutOfTheirTypeAndNamesThatAreNoIdentifiersAreRefused)
+{
+    struct Case {
+        const char* text; // UTF-8
+        const char* message;
+    } refused[] = {
+        {"object A: TTestRoot\n  X = 1e300s\nend", "Invalid single value '1e300' on line 2"},
+        {"object A: TTestRoot\n  X = -3.5e38s\nend", "Invalid single value"},
+        {"object A: TTestRoot\n  X = 1e400d\nend", "Invalid date value '1e400' on line 2"},
+        {"object A: TTestRoot\n  X = 1e5000\nend", "Invalid floating point value"},
+        {"object Жук: TTestRoot\nend", "Invalid identifier 'Жук' on line 1"},
+        {"object A: TTestRoot\nend", nullptr},
+        {"object A: TТestRoot\nend", "Invalid identifier"}, // a Cyrillic T
+        {"object Café: TTestRoot\nend", "Invalid identifier 'Café'"},
+        {"object A: TTestRoot\n  Größe = 1\nend", "Invalid identifier 'Größe' on line 2"},
+        {"object A: TTestRoot\n  Font.Näme = 1\nend", "Invalid identifier"},
+        {"object A: TTestRoot\n  X = vermelhoЖ\nend", "Invalid identifier"},
+        {"object A: TTestRoot\n  X = [fsBold, fsЖ]\nend", "Invalid identifier"},
+    };
+    for (const Case& c : refused) {
+        const QByteArray text(c.text);
+        if (!c.message) {
+            EXPECT_NO_THROW(ObjectTextToBinary(text)) << c.text;
+            continue;
+        }
+        try {
+            ObjectTextToBinary(text);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const EParserError& e) {
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.message))) << c.text << " -> " << e.what();
+        }
+    }
+    // What the types hold is taken, the extremes included, and shows again as it was read.
+    const QByteArray kept = Crlf("object A: TTestRoot\n"
+                                 "  S = 3.4028235E+38s\n"
+                                 "  T = 1E-45s\n"
+                                 "  D = 1.7976931348623157E+308d\n"
+                                 "end\n");
+    EXPECT_EQ(ObjectBinaryToText(ObjectTextToBinary(kept)), kept);
+
+    // The other way: a stream whose names the text form could not read back as the same names.
+    const auto stream = [](const QString& className, const QString& name, const QString& property,
+                           const std::function<void(TWriter&)>& value) {
+        TMemoryStream s;
+        {
+            TWriter w(s);
+            w.WriteSignature();
+            w.WriteStr(className);
+            w.WriteStr(name);
+            w.WriteStr(property);
+            value(w);
+            w.WriteListEnd();
+            w.WriteListEnd();
+        }
+        return s.Bytes();
+    };
+    const auto integer = [](TWriter& w) { w.WriteInteger(1); };
+    const QByteArray good = stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("Font.Size"), integer);
+    EXPECT_NO_THROW(ObjectBinaryToText(good));
+    const QByteArray bad[] = {
+        stream(QStringLiteral("T Root"), QStringLiteral("A"), QStringLiteral("X"), integer),
+        stream(QString(), QStringLiteral("A"), QStringLiteral("X"), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("1A"), QStringLiteral("X"), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("Café"), QStringLiteral("X"), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("X = 1"), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("Font."), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("end"), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("Object"), integer),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("X"),
+               [](TWriter& w) { w.WriteIdent(QStringLiteral("a b")); }),
+        stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("X"),
+               [](TWriter& w) { w.WriteSet({QStringLiteral("fsBold"), QStringLiteral("fs'")}); }),
+    };
+    for (const QByteArray& b : bad)
+        EXPECT_THROW(ObjectBinaryToText(b), EReadError) << b.toHex().toStdString();
+    // A single that is infinite in a stream is refused too.
+    const QByteArray infinite = stream(QStringLiteral("TTestRoot"), QStringLiteral("A"), QStringLiteral("X"),
+                                       [](TWriter& w) { w.WriteSingle(std::numeric_limits<float>::infinity()); });
+    EXPECT_THROW(ObjectBinaryToText(infinite), EReadError);
 }
 
 // ---- resource files ----

@@ -1,5 +1,6 @@
 #include "platform/core/ObjectText.h"
 
+#include "platform/core/Component.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Reader.h"
@@ -21,6 +22,26 @@ const char* const kLineBreak = "\r\n";
 constexpr int kStringLineLength = 64;
 constexpr int kBytesPerLine = 32;
 constexpr int kMaxNesting = 256;
+
+// The words that open and close objects and items: a property of one of these names would read
+// back as the word.
+bool IsKeyword(const QString& name)
+{
+    for (const char* word : {"object", "inherited", "inline", "end", "item"})
+        if (name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// A property path: identifiers joined by dots, none of them a word of the text form.
+bool IsPropertyPath(const QString& path)
+{
+    const QStringList parts = path.split(QLatin1Char('.'));
+    for (const QString& part : parts)
+        if (!IsValidIdent(part))
+            return false;
+    return !IsKeyword(parts.front());
+}
 
 // ---- numbers ---------------------------------------------------------------------------------
 
@@ -104,13 +125,24 @@ private:
             FReader.ReadError(QStringLiteral("Stream nesting too deep"));
     }
 
+    // Names are written bare, so only what the text form reads back as the same name is written.
+    QString CheckedName(const QString& name, bool valid)
+    {
+        if (!valid)
+            FReader.ReadError(QStringLiteral("Invalid name '%1' in the stream").arg(name));
+        return name;
+    }
+    QString Identifier(const QString& name) { return CheckedName(name, IsValidIdent(name)); }
+
     void ConvertObject()
     {
         std::uint8_t flags = 0;
         std::int32_t position = 0;
         FReader.ReadPrefix(flags, position);
-        const QString className = FReader.ReadStr();
+        const QString className = Identifier(FReader.ReadStr());
         const QString name = FReader.ReadStr();
+        if (!name.isEmpty())
+            Identifier(name);
         Indent();
         Put((flags & ffInherited) ? QStringLiteral("inherited ")
                                   : (flags & ffInline) ? QStringLiteral("inline ") : QStringLiteral("object "));
@@ -136,7 +168,8 @@ private:
     void ConvertProperty()
     {
         Indent();
-        Put(FReader.ReadStr() + QStringLiteral(" = "));
+        const QString name = FReader.ReadStr();
+        Put(CheckedName(name, IsPropertyPath(name)) + QStringLiteral(" = "));
         ConvertValue();
         Put(QLatin1String(kLineBreak));
     }
@@ -214,6 +247,8 @@ private:
             ConvertString(FReader.ReadString());
             break;
         case vaIdent:
+            Put(Identifier(FReader.ReadIdent()));
+            break;
         case vaFalse:
         case vaTrue:
         case vaNil:
@@ -232,9 +267,13 @@ private:
             Put(QStringLiteral("}"));
             break;
         }
-        case vaSet:
-            Put(QLatin1Char('[') + FReader.ReadSet().join(QStringLiteral(", ")) + QLatin1Char(']'));
+        case vaSet: {
+            const QStringList names = FReader.ReadSet();
+            for (const QString& n : names)
+                Identifier(n);
+            Put(QLatin1Char('[') + names.join(QStringLiteral(", ")) + QLatin1Char(']'));
             break;
+        }
         case vaCollection:
             FReader.ReadValue();
             Put(QStringLiteral("<"));
@@ -366,6 +405,10 @@ public:
                 ++FPos;
             FTokenString = FText.mid(start, FPos - start);
             FToken = TToken::Symbol;
+            // A name is stored as single-byte text: a letter the stream cannot hold would come back
+            // as '?', and no component takes a name that is not an identifier.
+            if (!IsValidIdent(FTokenString))
+                Error(QStringLiteral("Invalid identifier '%1'").arg(FTokenString));
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('#')) {
             ScanString();
         } else if (c.isDigit() || c == QLatin1Char('$') ||
@@ -593,16 +636,23 @@ private:
         case TToken::Float: {
             const QChar type = FParser.FloatType();
             const long double v = FParser.TokenFloat();
-            if (type == QLatin1Char('s'))
+            // A value its type cannot hold is refused: as infinity it would be written, and the
+            // stream could not be shown as text again.
+            if (type == QLatin1Char('s')) {
+                if (!std::isfinite(static_cast<float>(v)))
+                    FParser.Error(QStringLiteral("Invalid single value '%1'").arg(FParser.TokenString()));
                 FWriter.WriteSingle(static_cast<float>(v));
-            else if (type == QLatin1Char('c')) {
+            } else if (type == QLatin1Char('c')) {
                 if (!(std::fabs(v) < 9.2e18L))
                     FParser.Error(QStringLiteral("Invalid currency value '%1'").arg(FParser.TokenString()));
                 FWriter.WriteCurrency(std::llround(v));
-            } else if (type == QLatin1Char('d'))
+            } else if (type == QLatin1Char('d')) {
+                if (!std::isfinite(static_cast<double>(v)))
+                    FParser.Error(QStringLiteral("Invalid date value '%1'").arg(FParser.TokenString()));
                 FWriter.WriteDate(static_cast<double>(v));
-            else
+            } else {
                 FWriter.WriteFloat(v);
+            }
             FParser.Next();
             return;
         }
