@@ -539,26 +539,47 @@ void TDBDataSet::CloseCursor()
     }
 }
 
-void TDBDataSet::ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows)
+QVariant TDBDataSet::ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows, bool exactlyOne)
 {
     if (!FDatabase)
         CheckActive();
     QSqlError err;
     int changed = 0;
+    QVariant insertedId;
+    bool inTransaction = false;
     {
-        QSqlQuery q(FDatabase->Connection());
+        QSqlDatabase db = FDatabase->Connection();
+        // Where nothing names the row alone, the change is made in a transaction and undone when
+        // it reached more than one row.
+        inTransaction = exactlyOne && db.transaction();
+        QSqlQuery q(db);
         bool ok = q.prepare(sql);
         for (std::size_t i = 0; ok && i < binds.size(); ++i)
             q.bindValue(static_cast<int>(i), binds[i]);
-        if (ok && q.exec())
+        if (ok && q.exec()) {
             changed = q.numRowsAffected();
-        else
+            insertedId = q.lastInsertId();
+        } else {
             err = q.lastError();
+        }
+        q.finish();
+        if (inTransaction) {
+            if (err.isValid() || changed != 1) {
+                db.rollback();
+            } else if (!db.commit()) {
+                err = db.lastError();
+                db.rollback();
+            }
+        }
     } // the statement is gone before a lost connection is closed under it
     if (err.isValid())
         FDatabase->RaiseError(err);
     if (expectedRows > 0 && changed == 0)
         throw EDBEngineError(DBIERR_SQLERROR, QStringLiteral("Record changed by another user"));
+    if (exactlyOne && changed > 1)
+        throw EDBEngineError(DBIERR_SQLERROR, QStringLiteral("%1 records of the table hold the same values and none of them "
+                                                             "can be changed alone; nothing was changed").arg(changed));
+    return insertedId;
 }
 
 // ---- TTable -----------------------------------------------------------------------------------
@@ -673,6 +694,7 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
             FKeyFields << pk.fieldName(i);
     }
     QString table = QuoteName(FTableName);
+    FRowIdColumn = -1;
     if (FDatabase->Kind() == TDriverKind::Standard) {
         const QString file = FolderFileOf(FDatabase->FolderPath(), FTableName);
         if (file.isEmpty())
@@ -687,7 +709,14 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
             parts << QuoteName(part);
         table = parts.join(QLatin1Char('.'));
     }
-    QString sql = QStringLiteral("SELECT * FROM %1").arg(table);
+    // An SQLite table without a primary key still names each row: its rowid, read along unseen.
+    bool rowId = false;
+    if (FDatabase->Kind() == TDriverKind::SQLite && FKeyFields.isEmpty()) {
+        QSqlQuery probe(FDatabase->Connection());
+        rowId = probe.exec(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(table));
+    }
+    QString sql = rowId ? QStringLiteral("SELECT rowid AS \"tessiv$rowid\", * FROM %1").arg(table)
+                        : QStringLiteral("SELECT * FROM %1").arg(table);
     if (!order.isEmpty()) {
         QStringList quoted;
         for (const QString& f : order)
@@ -696,6 +725,10 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
     }
     try {
         ExecuteSelect(sql, {}, columns);
+        if (rowId && !columns.empty()) {
+            columns.front().Hidden = true;
+            FRowIdColumn = 0;
+        }
     } catch (EDBEngineError& e) {
         if (e.HasErrorCode(DBIERR_NOSUCHTABLE))
             e.SetMessage(QStringLiteral("Table does not exist: %1. %2").arg(FTableName, e.Message()));
@@ -713,6 +746,10 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
 QString TTable::WhereFor(const std::vector<QVariant>& values, std::vector<QVariant>& binds) const
 {
     QStringList terms;
+    if (FRowIdColumn >= 0 && !VarIsNull(values[static_cast<std::size_t>(FRowIdColumn)])) {
+        binds.push_back(values[static_cast<std::size_t>(FRowIdColumn)]);
+        return QStringLiteral("rowid = ?");
+    }
     const bool byKey = !FKeyFields.isEmpty() && UpdateMode != upWhereAll;
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields(i);
@@ -731,7 +768,7 @@ QString TTable::WhereFor(const std::vector<QVariant>& values, std::vector<QVaria
     return terms.join(QStringLiteral(" AND "));
 }
 
-void TTable::ApplyInsert(const std::vector<QVariant>& values)
+void TTable::ApplyInsert(std::vector<QVariant>& values)
 {
     QStringList names, marks;
     std::vector<QVariant> binds;
@@ -747,7 +784,17 @@ void TTable::ApplyInsert(const std::vector<QVariant>& values)
     const QString sql = names.isEmpty()
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuoteName(FTableName))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(QuoteName(FTableName), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    ExecuteWrite(sql, binds, 0);
+    const QVariant id = ExecuteWrite(sql, binds, 0, false);
+    if (FRowIdColumn >= 0)
+        values[static_cast<std::size_t>(FRowIdColumn)] = id; // the new row's own id, for later edits
+}
+
+// True when the WHERE of a change names one row only: by its key or its SQLite rowid.
+bool TTable::RowNamedAlone(const std::vector<QVariant>& values) const
+{
+    if (FRowIdColumn >= 0 && !VarIsNull(values[static_cast<std::size_t>(FRowIdColumn)]))
+        return true;
+    return !FKeyFields.isEmpty();
 }
 
 void TTable::ApplyUpdate(const std::vector<QVariant>& oldValues, const std::vector<QVariant>& values)
@@ -765,14 +812,15 @@ void TTable::ApplyUpdate(const std::vector<QVariant>& oldValues, const std::vect
     if (sets.isEmpty())
         return;
     const QString where = WhereFor(oldValues, binds);
-    ExecuteWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(QuoteName(FTableName), sets.join(QStringLiteral(", ")), where), binds, 1);
+    ExecuteWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(QuoteName(FTableName), sets.join(QStringLiteral(", ")), where), binds, 1,
+                 !RowNamedAlone(oldValues));
 }
 
 void TTable::ApplyDelete(const std::vector<QVariant>& values)
 {
     std::vector<QVariant> binds;
     const QString where = WhereFor(values, binds);
-    ExecuteWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QuoteName(FTableName), where), binds, 1);
+    ExecuteWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(QuoteName(FTableName), where), binds, 1, !RowNamedAlone(values));
 }
 
 // ---- parameters -------------------------------------------------------------------------------

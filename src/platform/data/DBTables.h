@@ -46,7 +46,9 @@ protected:
     void SeekCursor(int row) override;
     std::int64_t CountRows() override;
     void AttachDatabase();
-    void ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows);
+    // Runs a change; expectedRows 1 raises when no row changed. exactlyOne: the change is undone
+    // and refused when it reached more than one row. Gives the id of an inserted row.
+    QVariant ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows, bool exactlyOne);
     std::unique_ptr<QSqlQuery> FQuery;
     TDatabase* FDatabase = nullptr;
 
@@ -99,12 +101,14 @@ public:
 
 protected:
     void OpenCursor(std::vector<TColumn>& columns) override;
-    void ApplyInsert(const std::vector<QVariant>& values) override;
+    void ApplyInsert(std::vector<QVariant>& values) override;
     void ApplyUpdate(const std::vector<QVariant>& oldValues, const std::vector<QVariant>& values) override;
     void ApplyDelete(const std::vector<QVariant>& values) override;
 
 private:
     QString WhereFor(const std::vector<QVariant>& values, std::vector<QVariant>& binds) const;
+    bool RowNamedAlone(const std::vector<QVariant>& values) const;
+    int FRowIdColumn = -1; // the hidden rowid column of an SQLite table without a key
     QString FTableName, FIndexName, FIndexFieldNames;
     QStringList FKeyFields; // primary key columns, when the driver names them
 };

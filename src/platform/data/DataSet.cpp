@@ -528,7 +528,13 @@ void TDataSet::CompileFilter()
             const TField* f = FindField(name);
             return f ? f->FFieldNo - 1 : -1;
         },
-        FFilterOptions.Contains(foCaseInsensitive), FFilterOptions.Contains(foNoPartialCompare));
+        FFilterOptions.Contains(foCaseInsensitive), FFilterOptions.Contains(foNoPartialCompare),
+        [this](int column) {
+            for (const TField* f : FFields)
+                if (f->FFieldNo - 1 == column)
+                    return f->FieldName();
+            return QString();
+        });
 }
 
 // A change of filter that fails (a text that does not compile, a record it cannot be evaluated
@@ -819,7 +825,7 @@ void TDataSet::GotoBookmark(TBookmark bookmark)
 
 // ---- editing ----------------------------------------------------------------------------------
 
-void TDataSet::ApplyInsert(const std::vector<QVariant>&)
+void TDataSet::ApplyInsert(std::vector<QVariant>&)
 {
     DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
 }

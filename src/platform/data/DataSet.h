@@ -150,7 +150,8 @@ protected:
     virtual bool FetchRow(std::vector<QVariant>& row) = 0;
     virtual void CloseCursor() = 0;
     // Write an edit through to the database; the values are in the fields' stored form.
-    virtual void ApplyInsert(const std::vector<QVariant>& values);
+    // An insert may fill in columns the database gave the new row (a hidden row id).
+    virtual void ApplyInsert(std::vector<QVariant>& values);
     virtual void ApplyUpdate(const std::vector<QVariant>& oldValues, const std::vector<QVariant>& values);
     virtual void ApplyDelete(const std::vector<QVariant>& values);
     // Called with the dataset open and its fields made; a subclass may adjust them.

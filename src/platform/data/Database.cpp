@@ -25,6 +25,28 @@ static bool IsPasswordLine(const QString& line)
            line.trimmed().mid(8).trimmed().startsWith(QLatin1Char('='));
 }
 
+// A parameter line with the passwords a connection string may carry ("PWD=", "PASSWD=",
+// "PASSWORD=" among its ';'-separated parts) taken out.
+static QString WithoutPasswords(const QString& line)
+{
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return line;
+    QStringList kept;
+    bool dropped = false;
+    const QStringList parts = line.mid(eq + 1).split(QLatin1Char(';'));
+    for (const QString& part : parts) {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed().toUpper();
+        if (part.contains(QLatin1Char('=')) &&
+            (key == QLatin1String("PWD") || key == QLatin1String("PASSWD") || key == QLatin1String("PASSWORD"))) {
+            dropped = true;
+            continue;
+        }
+        kept << part;
+    }
+    return dropped ? line.left(eq + 1) + kept.join(QLatin1Char(';')) : line;
+}
+
 void TDatabaseParams::DefineProperties(TFiler& filer)
 {
     bool hasData = false;
@@ -43,7 +65,7 @@ void TDatabaseParams::DefineProperties(TFiler& filer)
             w.WriteListBegin();
             for (int i = 0; i < Count(); ++i)
                 if (!IsPasswordLine(Strings(i)))
-                    w.WriteString(Strings(i));
+                    w.WriteString(WithoutPasswords(Strings(i)));
             w.WriteListEnd();
         },
         hasData);

@@ -165,6 +165,21 @@ static QString OdbcAttribute(const QString& connectionString, const QString& key
     return QString();
 }
 
+static bool OdbcNeedsBigInt(const QSqlDatabase& db)
+{
+    if (OdbcAttribute(db.databaseName(), QStringLiteral("BigInt")).size())
+        return false;
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid())
+        return false;
+    SQLHANDLE dbc = *static_cast<SQLHANDLE const*>(h.data());
+    SQLCHAR name[256] = {};
+    SQLSMALLINT len = 0;
+    if (!dbc || !SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DRIVER_NAME, name, sizeof name, &len)))
+        return false;
+    return QString::fromLatin1(reinterpret_cast<const char*>(name)).contains(QLatin1String("sqlite3odbc"), Qt::CaseInsensitive);
+}
+
 QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, const QString& connName)
 {
     QSqlDatabase db;
@@ -234,6 +249,18 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
         if (err.text().trimmed().isEmpty())
             throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Cannot connect to the database"));
         RaiseSqlError(err, QString());
+    }
+    if (kind == TDriverKind::ODBC && OdbcNeedsBigInt(db)) {
+        // The SQLite ODBC driver hands integer columns over as 32-bit unless told that they are
+        // SQLite's 64-bit integers: connect again saying so.
+        db.close();
+        db.setDatabaseName(db.databaseName() + QStringLiteral(";BigInt=1"));
+        if (!db.open()) {
+            const QSqlError err = db.lastError();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connName);
+            RaiseSqlError(err, QString());
+        }
     }
     if (kind == TDriverKind::PostgreSQL) {
         // Money comes as text in the server's monetary locale; fix that locale so it can be read.

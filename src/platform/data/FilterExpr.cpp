@@ -13,6 +13,7 @@ struct TFilterExpression::Node {
     int ColumnNo = -1;
     QString Op;
     bool Negate = false;
+    int Height = 1; // levels of the tree below and with this node: bounds every recursion over it
     std::unique_ptr<Node> L, R;
 };
 
@@ -24,6 +25,9 @@ struct Token {
     enum T { End, Name, Number, String, Op, LParen, RParen } Type = End;
     QString Text;
 };
+
+// Deeper than this a filter is refused: its evaluation and destruction recurse once per level.
+constexpr int kMaxDepth = 256;
 
 class Parser {
 public:
@@ -119,18 +123,66 @@ private:
         FQuotedName = false;
     }
 
+    [[noreturn]] void TooDeep() const
+    {
+        throw EDatabaseError(QStringLiteral("Filter: expression too deeply nested"));
+    }
+
+    // Counts a level of recursion of the parser while it lives.
+    struct Level {
+        Parser& P;
+        explicit Level(Parser& p) : P(p)
+        {
+            if (++P.FNesting > kMaxDepth)
+                P.TooDeep();
+        }
+        ~Level() { --P.FNesting; }
+    };
+
+    std::unique_ptr<Node> Unary(Node::Kind k, std::unique_ptr<Node> l)
+    {
+        auto n = std::make_unique<Node>();
+        n->K = k;
+        n->Height = l->Height + 1;
+        n->L = std::move(l);
+        return n;
+    }
+
     std::unique_ptr<Node> Binary(Node::Kind k, const QString& op, std::unique_ptr<Node> l, std::unique_ptr<Node> r)
     {
         auto n = std::make_unique<Node>();
         n->K = k;
         n->Op = op;
+        n->Height = std::max(l->Height, r->Height) + 1;
+        if (n->Height > kMaxDepth) {
+            // Taken apart level by level, so that even a refused tree is freed without recursion.
+            n->L = std::move(l);
+            n->R = std::move(r);
+            Dismantle(std::move(n));
+            TooDeep();
+        }
         n->L = std::move(l);
         n->R = std::move(r);
         return n;
     }
 
+    static void Dismantle(std::unique_ptr<Node> root)
+    {
+        std::vector<std::unique_ptr<Node>> pending;
+        pending.push_back(std::move(root));
+        while (!pending.empty()) {
+            std::unique_ptr<Node> n = std::move(pending.back());
+            pending.pop_back();
+            if (n->L)
+                pending.push_back(std::move(n->L));
+            if (n->R)
+                pending.push_back(std::move(n->R));
+        }
+    }
+
     std::unique_ptr<Node> ParseOr()
     {
+        Level level(*this);
         auto l = ParseAnd();
         while (IsWord("or")) {
             Advance();
@@ -152,11 +204,9 @@ private:
     std::unique_ptr<Node> ParseNot()
     {
         if (IsWord("not")) {
+            Level level(*this);
             Advance();
-            auto n = std::make_unique<Node>();
-            n->K = Node::Not;
-            n->L = ParseNot();
-            return n;
+            return Unary(Node::Not, ParseNot());
         }
         return ParseCmp();
     }
@@ -175,6 +225,7 @@ private:
             if (!IsWord("null"))
                 Error(QStringLiteral("NULL expected"));
             Advance();
+            n->Height = l->Height + 1;
             n->L = std::move(l);
             return n;
         }
@@ -212,11 +263,9 @@ private:
     std::unique_ptr<Node> ParseUnary()
     {
         if (FTok.Type == Token::Op && FTok.Text == QLatin1String("-")) {
+            Level level(*this);
             Advance();
-            auto n = std::make_unique<Node>();
-            n->K = Node::Neg;
-            n->L = ParseUnary();
-            return n;
+            return Unary(Node::Neg, ParseUnary());
         }
         return ParsePrimary();
     }
@@ -274,12 +323,14 @@ private:
     qsizetype FPos = 0;
     Token FTok;
     bool FQuotedName = false;
+    int FNesting = 0;
 };
 
 struct Evaluator {
     const std::function<QVariant(int)>& Get;
     bool CaseInsensitive;
     bool NoPartial;
+    const TFilterExpression::TNamer& Name;
 
     QVariant Eval(const Node& n) const
     {
@@ -329,7 +380,26 @@ struct Evaluator {
         }
     }
 
+    // The field a failed comparison or calculation was about, for the error.
+    QString FieldOf(const Node& n) const
+    {
+        if (n.K == Node::Column)
+            return Name ? Name(n.ColumnNo) : QString();
+        QString f = n.L ? FieldOf(*n.L) : QString();
+        return f.isEmpty() && n.R ? FieldOf(*n.R) : f;
+    }
+
     bool Compare(const Node& n) const
+    {
+        try {
+            return CompareValues(n);
+        } catch (const EConvertError& e) {
+            const QString field = FieldOf(n);
+            throw EDatabaseError(field.isEmpty() ? e.Message() : QStringLiteral("field '%1': %2").arg(field, e.Message()));
+        }
+    }
+
+    bool CompareValues(const Node& n) const
     {
         const QVariant a = Eval(*n.L), b = Eval(*n.R);
         const bool an = VarIsNull(a), bn = VarIsNull(b);
@@ -399,8 +469,9 @@ struct Evaluator {
 
 } // namespace
 
-TFilterExpression::TFilterExpression(const QString& text, const TResolver& resolve, bool caseInsensitive, bool noPartial)
-    : FCaseInsensitive(caseInsensitive), FNoPartial(noPartial)
+TFilterExpression::TFilterExpression(const QString& text, const TResolver& resolve, bool caseInsensitive, bool noPartial,
+                                     TNamer namer)
+    : FCaseInsensitive(caseInsensitive), FNoPartial(noPartial), FNamer(std::move(namer))
 {
     Parser p(text, resolve);
     FRoot = p.ParseAll();
@@ -410,7 +481,7 @@ TFilterExpression::~TFilterExpression() = default;
 
 bool TFilterExpression::Matches(const std::function<QVariant(int)>& value) const
 {
-    Evaluator e{value, FCaseInsensitive, FNoPartial};
+    Evaluator e{value, FCaseInsensitive, FNoPartial, FNamer};
     return e.Test(*FRoot);
 }
 
