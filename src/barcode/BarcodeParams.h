@@ -60,7 +60,14 @@ public:
     static constexpr std::size_t MaxAddonLength = 5;
 
     const std::string& Text() const { return FText; }
-    void SetText(std::string_view Value) { FText = Bounded(Value, MaxTextLength); }
+    // InCodePage false: the text came from characters some of which Windows-1252 cannot hold
+    // (they stand as '?'); Code 128 refuses such a text rather than encode the '?'.
+    void SetText(std::string_view Value, bool InCodePage = true)
+    {
+        FText = Bounded(Value, MaxTextLength);
+        FTextInCodePage = InCodePage;
+    }
+    bool TextInCodePage() const { return FTextInCodePage; }
 
     // EAN/UPC add-on digits: 0, 2 or 5 of them.
     const std::string& Addon() const { return FAddon; }
@@ -88,6 +95,7 @@ private:
     }
 
     std::string FText = "4711";
+    bool FTextInCodePage = true;
     std::string FAddon;
 };
 

@@ -114,11 +114,15 @@ std::string ConvertCode128Text(std::string_view Text, bool DisplayMode)
             Set = Code == code128::StartA ? TSet::A : Code == code128::StartB ? TSet::B : TSet::C;
             Emit(C);
         } else if (Code == code128::CodeC) {
-            Emit(C);
-            if (Set == TSet::A || Set == TSet::B)
+            if (Set == TSet::A || Set == TSet::B) {
+                Emit(C);
                 Set = TSet::C;
-            else
+            } else if (Set == TSet::None) {
+                Emit(C);
                 Show(' ');
+            }
+            // In set C the symbol of CODE C is the digit pair 99: written there it would be data
+            // that nobody typed and the text does not show, so it stands for nothing.
         } else if (Code == code128::CodeB) {
             Emit(C);
             if (Set == TSet::A || Set == TSet::C) {

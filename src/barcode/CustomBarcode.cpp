@@ -102,7 +102,9 @@ void TCustomBarcode::SetBar_Caption(const QString& Value)
 {
     if (Value.size() > MaxCaptionLength)
         throw EOverflow(QStringLiteral("String exceeds maximum length"));
-    FBarcode->Params().SetText(ToCp1252(Value).toStdString());
+    bool InCodePage = true;
+    const QByteArray Bytes = ToCp1252(Value, &InCodePage);
+    FBarcode->Params().SetText(Bytes.toStdString(), InCodePage);
     Invalidate();
 }
 

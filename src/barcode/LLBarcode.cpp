@@ -63,6 +63,10 @@ void TLLBarcode::MakeModules()
     Clear();
     const btCodeTypes CodeType = Params().CodeType;
     try {
+        // A character the code page lacks is no symbol character either; as '?' it would be
+        // encoded as something the text does not hold.
+        if ((CodeType == CODE128_A || CodeType == CODE128_B || CodeType == CODE128_C) && !Params().TextInCodePage())
+            throw EOverflow(QStringLiteral("BarcoLL: Code128 error"));
         FPrepared = CompleteText(Params().Text(), CodeType);
         switch (CodeType) {
         case EAN_8:

@@ -82,6 +82,9 @@ public:
     // TextBaseHeight, the text turns with Params' rotation.
     void DrawText(TCanvas& Canvas, int X, const QString& Text, double TextBaseHeight, int W, int H, int TextX,
                   int TextY, int Y);
+    // The advance width of a text in the font DrawText gives it, unrotated; the canvas's font is
+    // left as it was.
+    int TextWidth(TCanvas& Canvas, const QString& Text, double TextBaseHeight);
     // Fills one bar rectangle given in unrotated canvas coordinates of a symbol drawn at (X, Y)
     // that is W by H unrotated, right and bottom edges excluded.
     void FillRotatedRect(TCanvas& Canvas, const TRect& Rect, int W, int H, int Y, int X);

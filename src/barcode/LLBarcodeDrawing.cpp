@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace tessiv {
 
@@ -152,6 +153,38 @@ TSize Extent(btCodeRotate Rotation, int W, int H)
     return Rotation == rotate_090 || Rotation == rotate_270 ? TSize{H, W} : TSize{W, H};
 }
 
+// A human-readable text, centred on Cx (from the symbol's unrotated origin), its top at Top.
+struct TLabel {
+    QString Text;
+    int Cx;
+    int Top;
+};
+
+// How far the texts reach left of the symbol's origin (Spill, at least 0) and the width that
+// covers the bars (BarsW) and every text: a text wider than its bars widens the symbol's box on
+// the side it reaches past, so what is drawn stays inside the size reported.
+struct TSpan {
+    int Spill;
+    int Width;
+};
+
+template <class Measure>
+TSpan LabelSpan(const std::vector<TLabel>& Labels, int BarsW, Measure TextWidth)
+{
+    int Left = 0;
+    int Right = BarsW;
+    for (const TLabel& L : Labels) {
+        if (L.Text.isEmpty())
+            continue;
+        const int Tw = TextWidth(L.Text);
+        // As the canvas centres it: half the width to the left, rounded toward zero.
+        const int TextLeft = L.Cx - Tw / 2;
+        Left = std::min(Left, TextLeft);
+        Right = std::max(Right, TextLeft + Tw + 1);
+    }
+    return {-Left, Right - Left};
+}
+
 } // namespace
 
 std::string FormatCode25iPText(std::string_view Text, int IdentSplit)
@@ -189,6 +222,20 @@ void TLLBarcode::FillRotatedRect(TCanvas& Canvas, const TRect& Rect, int W, int 
     const TPoint A = RotatePoint(Rotation, X, Y, W, H, Rect.Left - X, Rect.Top - Y);
     const TPoint B = RotatePoint(Rotation, X, Y, W, H, Rect.Right - X, Rect.Bottom - Y);
     Canvas.FillRect(tessiv::Rect(std::min(A.X, B.X), std::min(A.Y, B.Y), std::max(A.X, B.X), std::max(A.Y, B.Y)));
+}
+
+int TLLBarcode::TextWidth(TCanvas& Canvas, const QString& Text, double TextBaseHeight)
+{
+    TFont* Font = Canvas.Font();
+    TFont Kept;
+    Kept.SetPixelsPerInch(Font->PixelsPerInch());
+    Kept.Assign(Font);
+    Font->SetName(Params().FontName);
+    Font->SetHeight(FontHeight(TextBaseHeight, Params().FontScaling));
+    Font->SetOrientation(0);
+    const int Width = Canvas.TextWidth(Text);
+    Font->Assign(&Kept);
+    return Width;
 }
 
 void TLLBarcode::DrawText(TCanvas& Canvas, int X, const QString& Text, double TextBaseHeight, int W, int H,
@@ -231,15 +278,15 @@ void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
     const int BarH = Zoom ? RoundInt(BarModules * Mw * Dpmm.Y)
                           : RoundInt(BarModules * Mw * Dpmm.Y * ModPx / ExactModule);
 
-    // Left edges of modules 1 to ModuleCount + 1, computed once.
+    // Module offsets from the symbol's origin, 1 to ModuleCount + 1, computed once.
     const int Count = FModuleCount;
-    std::array<int, ModuleCapacity + 1> Left;
+    std::array<int, ModuleCapacity + 1> Offset;
     for (int I = 0; I <= Count; ++I)
-        Left[static_cast<std::size_t>(I)] = X + Quiet + (Zoom ? RoundInt(I * ExactModule) : I * ModPx);
-    const auto XOf = [&](int Module) {
-        return Module >= 1 && Module <= Count + 1 ? Left[static_cast<std::size_t>(Module - 1)]
-                                                  : X + Quiet + (Zoom ? RoundInt((Module - 1) * ExactModule)
-                                                                      : (Module - 1) * ModPx);
+        Offset[static_cast<std::size_t>(I)] = Quiet + (Zoom ? RoundInt(I * ExactModule) : I * ModPx);
+    const auto OffsetOf = [&](int Module) {
+        return Module >= 1 && Module <= Count + 1 ? Offset[static_cast<std::size_t>(Module - 1)]
+                                                  : Quiet + (Zoom ? RoundInt((Module - 1) * ExactModule)
+                                                                  : (Module - 1) * ModPx);
     };
 
     const int Cut = MulDiv(BarH, 100 - P.HeightPercent, 100);
@@ -249,7 +296,7 @@ void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
     const int Th = Canvas.TextHeight(TextSample);
 
     const bool EANFamily = EANUPC || CodeType == EAN_8 || CodeType == UPC_E;
-    const int W = XOf(Count) - X + Quiet + ModPx + 1;
+    const int BarsW = OffsetOf(Count) + Quiet + ModPx + 1;
     int H = RoundInt(BarH - Cut) + 1;
     if (P.HumanReadable) {
         H = Th + RoundInt((EANFamily ? EANHeightReserve * BarH : BarH) - Cut) + 1;
@@ -258,7 +305,60 @@ void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
         H = std::max(H, BarH - Cut + 1);
     }
 
+    // The texts, placed from the origin; their tops from Y.
+    std::vector<TLabel> Labels;
     const int DataBottom = Y + RoundInt(EANDataBottom * BarH) - Cut;
+    if (P.HumanReadable) {
+        const auto Text = [&](std::string_view S, int Cx, int Top) { Labels.push_back({Shown(S), Cx, Top}); };
+        const std::string_view Prep = FPrepared;
+        const int Below = Y + BarH - Cut;
+        switch (CodeType) {
+        case EAN_8:
+            Text(Prep.substr(0, 4), OffsetOf(18), DataBottom);
+            Text(Prep.substr(4, 4), OffsetOf(50), DataBottom);
+            break;
+        case EAN_13:
+            Text(Prep.substr(0, 1), Quiet / 2, DataBottom);
+            Text(Prep.substr(1, 6), OffsetOf(25), DataBottom);
+            Text(Prep.substr(7, 6), OffsetOf(72), DataBottom);
+            break;
+        case UPC_A:
+            Text(Prep.substr(0, 1), Quiet / 2, DataBottom);
+            Text(Prep.substr(1, 5), OffsetOf(25), DataBottom);
+            Text(Prep.substr(6, 5), OffsetOf(72), DataBottom);
+            Text(Prep.substr(11, 1), OffsetOf(95) + ModPx + Quiet / 2, DataBottom);
+            break;
+        case UPC_E:
+            Text(Prep.substr(0, 6), OffsetOf(Count / 2), DataBottom);
+            break;
+        case CODE39:
+        case Codabar:
+            Text(Prep.size() >= 2 ? Prep.substr(1, Prep.size() - 2) : std::string_view(), OffsetOf(Count / 2), Below);
+            break;
+        case CODE128_A:
+        case CODE128_B:
+        case CODE128_C: {
+            // What a reader shows: the data as given, without check character and STOP.
+            std::string Source(1, static_cast<char>(code128::StartA + (CodeType - CODE128_A)));
+            Source += P.Text();
+            Text(ConvertCode128Text(Source, true), OffsetOf(Count / 2), Below);
+            break;
+        }
+        case CODE25iP:
+            Text(FormatCode25iPText(Prep, P.IdentSplit), OffsetOf(Count / 2), Below);
+            break;
+        default: // CODE25i, MSI_Plessey
+            Text(Prep, OffsetOf(Count / 2), Below);
+            break;
+        }
+        if (EANUPC && !P.Addon().empty())
+            Text(P.Addon(), OffsetOf(P.Addon().size() == 2 ? 115 : 128), Y);
+    }
+    const TSpan Span = LabelSpan(Labels, BarsW, [&](const QString& T) { return TextWidth(Canvas, T, TextBase); });
+    const int W = Span.Width;
+    // The bars start where the texts leave room for them.
+    const int Origin = X + Span.Spill;
+
     for (int I = 1; I <= Count;) {
         if (FModules[static_cast<std::size_t>(I - 1)] == 0) {
             ++I;
@@ -271,64 +371,20 @@ void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
         TRect Bar;
         // An add-on's bars start below its digits.
         Bar.Top = EANUPC && Start >= 101 ? Y + Th + ModPx : Y;
-        Bar.Left = XOf(Start);
+        Bar.Left = Origin + OffsetOf(Start);
         Bar.Right = Bar.Left + (Zoom ? RoundInt(Run * ExactModule) : Run * ModPx);
         Bar.Bottom = InEANDataArea(CodeType, Start) ? DataBottom : Y + BarH - Cut;
         if (P.WidthReduce && Bar.Width() > 1)
             --Bar.Right;
         // Rounding each run on its own can reach one unit past the last module's place.
-        Bar.Right = std::min(Bar.Right, X + W);
+        Bar.Right = std::min(Bar.Right, Origin + BarsW);
         FillRotatedRect(Canvas, Bar, W, H, Y, X);
     }
 
-    if (P.HumanReadable) {
+    if (!Labels.empty()) {
         PrepareText(Canvas);
-        const auto Text = [&](std::string_view S, int TextX, int TextY) {
-            DrawText(Canvas, X, Shown(S), TextBase, W, H, TextX, TextY, Y);
-        };
-        const std::string_view Prep = FPrepared;
-        const int Below = Y + BarH - Cut;
-        switch (CodeType) {
-        case EAN_8:
-            Text(Prep.substr(0, 4), XOf(18), DataBottom);
-            Text(Prep.substr(4, 4), XOf(50), DataBottom);
-            break;
-        case EAN_13:
-            Text(Prep.substr(0, 1), X + Quiet / 2, DataBottom);
-            Text(Prep.substr(1, 6), XOf(25), DataBottom);
-            Text(Prep.substr(7, 6), XOf(72), DataBottom);
-            break;
-        case UPC_A:
-            Text(Prep.substr(0, 1), X + Quiet / 2, DataBottom);
-            Text(Prep.substr(1, 5), XOf(25), DataBottom);
-            Text(Prep.substr(6, 5), XOf(72), DataBottom);
-            Text(Prep.substr(11, 1), XOf(95) + ModPx + Quiet / 2, DataBottom);
-            break;
-        case UPC_E:
-            Text(Prep.substr(0, 6), XOf(Count / 2), DataBottom);
-            break;
-        case CODE39:
-        case Codabar:
-            Text(Prep.size() >= 2 ? Prep.substr(1, Prep.size() - 2) : std::string_view(), XOf(Count / 2), Below);
-            break;
-        case CODE128_A:
-        case CODE128_B:
-        case CODE128_C: {
-            // What a reader shows: the data as given, without check character and STOP.
-            std::string Source(1, static_cast<char>(code128::StartA + (CodeType - CODE128_A)));
-            Source += P.Text();
-            Text(ConvertCode128Text(Source, true), XOf(Count / 2), Below);
-            break;
-        }
-        case CODE25iP:
-            Text(FormatCode25iPText(Prep, P.IdentSplit), XOf(Count / 2), Below);
-            break;
-        default: // CODE25i, MSI_Plessey
-            Text(Prep, XOf(Count / 2), Below);
-            break;
-        }
-        if (EANUPC && !P.Addon().empty())
-            Text(P.Addon(), XOf(P.Addon().size() == 2 ? 115 : 128), Y);
+        for (const TLabel& L : Labels)
+            DrawText(Canvas, X, L.Text, TextBase, W, H, Origin + L.Cx, L.Top, Y);
     }
 
     Size = Extent(P.Rotation, W, H);
@@ -353,9 +409,16 @@ void TLLBarcode::DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size)
     const int Th = Canvas.TextHeight(TextSample);
 
     const int Count = FModuleCount;
-    const auto XOf = [&](int Module) { return X + RoundInt((Module - 1) * Pitch); };
-    const int W = XOf(Count) - X + BarW + 1;
+    const auto OffsetOf = [&](int Module) { return RoundInt((Module - 1) * Pitch); };
+    const int BarsW = OffsetOf(Count) + BarW + 1;
     const int H = Full + 1 + (P.HumanReadable ? Th : 0);
+    std::vector<TLabel> Labels;
+    if (P.HumanReadable)
+        Labels.push_back({Shown(FPrepared), (OffsetOf(1) + OffsetOf(Count)) / 2, Y + Full});
+    const TSpan Span = LabelSpan(Labels, BarsW, [&](const QString& T) { return TextWidth(Canvas, T, TextBase); });
+    const int W = Span.Width;
+    const int Origin = X + Span.Spill;
+    const auto XOf = [&](int Module) { return Origin + OffsetOf(Module); };
 
     for (int I = 1; I <= Count; ++I) {
         const bool One = FModules[static_cast<std::size_t>(I - 1)] != 0;
@@ -368,9 +431,10 @@ void TLLBarcode::DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size)
         FillRotatedRect(Canvas, Rect(Left, Top, Left + BarW, Y + Full), W, H, Y, X);
     }
 
-    if (P.HumanReadable) {
+    if (!Labels.empty()) {
         PrepareText(Canvas);
-        DrawText(Canvas, X, Shown(FPrepared), TextBase, W, H, (XOf(1) + XOf(Count)) / 2, Y + Full, Y);
+        for (const TLabel& L : Labels)
+            DrawText(Canvas, X, L.Text, TextBase, W, H, Origin + L.Cx, L.Top, Y);
     }
 
     Size = Extent(P.Rotation, W, H);

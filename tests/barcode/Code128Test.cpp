@@ -53,7 +53,10 @@ TEST(ConvertCode128Text, CodeAndDisplayMode)
         {"a held digit follows a switch", StartC + "1" + CodeB + "x", StartC + CodeB + "1x" + Stop, "1x"},
         {"CODE B in set B is FNC4", StartB + CodeB + "a", StartB + CodeB + "a" + Stop, " a"},
         {"CODE A in set A is FNC4", StartA + CodeA + "A", StartA + CodeA + "A" + Stop, " A"},
-        {"CODE C in set C", StartC + CodeC + "12", StartC + CodeC + V({12}) + Stop, " 12"},
+        // In set C the symbol of CODE C is the pair 99: it would hide data, so it encodes nothing.
+        {"CODE C in set C", StartC + CodeC + "12", StartC + V({12}) + Stop, "12"},
+        {"CODE C between the digits of a pair", StartC + "1" + CodeC + "2", StartC + V({12}) + Stop, "12"},
+        {"CODE C with no set", CodeC + "A", CodeC + "A" + Stop, "  "},
         {"lower case in set A", StartA + "Ab", StartA + "Ab" + Stop, "A "},
         {"set A shows up to _", StartA + "_`", StartA + "_`" + Stop, "_ "},
         {"set B shows up to ~", StartB + "~\x7f", StartB + "~\x7f" + Stop, "~ "},
@@ -127,6 +130,9 @@ TEST(Code128, SymbolsReadBack)
         {CODE128_B, "AB" + C(code128::Shift) + "a", "AB\x01"}, // SHIFT reads the next one in set A
         {CODE128_B, "A" + CodeB + "B", "A{F4}B"},
         {CODE128_A, "A" + CodeB + "b" + CodeC + "99" + CodeA + "Z", "Ab99Z"},
+        // 'ƒ' is #131, CODE C: in set C it adds nothing a reader would see.
+        {CODE128_C, "12" + CodeC + "34", "1234"},
+        {CODE128_C, CodeC + CodeC, ""},
     };
     for (const ReadCase& Case : Cases) {
         TLLBarcode B;

@@ -165,6 +165,35 @@ TEST(CustomBarcode, DrawsOnAnotherCanvasAndReportsTheSize)
     EXPECT_THROW(Barcode.DrawBarcode(Canvas, 0, 0), EOverflow);
 }
 
+// A character the code page lacks is no Code 128 symbol: the caption is refused as a Code 128
+// error when drawn, not encoded as the '?' that stands for it; other symbologies keep their rule.
+TEST(CustomBarcode, CharactersOutsideTheCodePageAreACode128Error)
+{
+    TCustomBarcode Barcode(nullptr);
+    Barcode.SetBar_Caption(QStringLiteral("AЖB"));
+    for (const btCodeTypes Type : {CODE128_A, CODE128_B, CODE128_C}) {
+        Barcode.SetBar_CodeType(Type);
+        bartest::TRecordingCanvas Canvas(300);
+        try {
+            Barcode.DrawBarcode(Canvas, 0, 0);
+            ADD_FAILURE() << btCodeTypesNames[Type];
+        } catch (const EOverflow& E) {
+            EXPECT_EQ(E.Message(), QStringLiteral("BarcoLL: Code128 error"));
+        }
+        EXPECT_TRUE(Canvas.Fills.empty());
+        EXPECT_TRUE(Canvas.Texts.empty());
+    }
+    // Code 39 turns what it cannot encode into '0', as ever.
+    Barcode.SetBar_CodeType(CODE39);
+    bartest::TRecordingCanvas Canvas(300);
+    EXPECT_NO_THROW(Barcode.DrawBarcode(Canvas, 0, 0));
+    EXPECT_EQ(Barcode.Barcode().Prepared(), "*A0B*");
+    // A caption of the code page draws again; '?' typed as such is a Code 128 character.
+    Barcode.SetBar_CodeType(CODE128_B);
+    Barcode.SetBar_Caption(QStringLiteral("A?B"));
+    EXPECT_NO_THROW(Barcode.DrawBarcode(Canvas, 0, 0));
+}
+
 TEST(CustomBarcode, AfterAWriteTheControlRepaintsAndTakesItsBarcodesSize)
 {
     THeadlessHost Host;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace tessiv;
 using bartest::TRecordingCanvas;
 
@@ -369,6 +371,65 @@ TEST(Drawing, NothingLandsOutsideTheReportedSize)
                         << int(Rotation);
                     EXPECT_GT(bartest::InkInside(Image, Box), 0);
                 }
+}
+
+// A human-readable text wider than its bars widens the reported size on the side it reaches past,
+// and the bars move over to leave it room, in every rotation.
+TEST(Drawing, ATextWiderThanItsBarsStaysInsideTheReportedSize)
+{
+    struct Case {
+        const char* Name;
+        btCodeTypes Type;
+        std::string Text;
+        int Dpi;
+        int FontScaling;
+        bool HighDensity;
+    };
+    const Case Cases[] = {
+        {"50-digit Code 128 C", CODE128_C, std::string(50, '7'), 300, 100, false},
+        {"Code 128 C, large font", CODE128_C, "1234", 203, 200, false},
+        {"one-letter Code 39", CODE39, "W", 600, 200, true},
+        {"EAN-13 digits in the quiet zones", EAN_13, "590123412345", 300, 200, false},
+        {"UPC-A digits in the quiet zones", UPC_A, "03600029145", 300, 200, false},
+        {"short interleaved 2 of 5", CODE25i, "12", 203, 200, true},
+        {"Postnet", Postnet, "12345", 300, 200, false},
+    };
+    for (const Case& C : Cases)
+        for (const btCodeRotate Rotation : {rotate_000, rotate_090, rotate_180, rotate_270}) {
+            SCOPED_TRACE(std::string(C.Name) + " rotation " + std::to_string(int(Rotation)));
+            TLLBarcode Barcode;
+            Barcode.Params().CodeType = C.Type;
+            Barcode.Params().SetText(C.Text);
+            Barcode.Params().FontScaling = C.FontScaling;
+            Barcode.Params().HighDensity = C.HighDensity;
+            Barcode.Params().Rotation = Rotation;
+            const int Margin = 40;
+            TSize Size;
+            const QImage Image = bartest::DrawOnImage(Barcode, C.Dpi, Margin, &Size);
+            const QRect Box(Margin, Margin, Size.cx, Size.cy);
+            EXPECT_EQ(bartest::InkOutside(Image, Box), 0);
+            EXPECT_GT(bartest::InkInside(Image, Box), 0);
+        }
+
+    // The long Code 128 C is wider than its bars by the text's overhang on both sides; without
+    // the text it is the bars' width.
+    TLLBarcode Barcode;
+    Barcode.Params().CodeType = CODE128_C;
+    Barcode.Params().SetText(std::string(50, '7'));
+    TRecordingCanvas Canvas(300);
+    const TSize WithText = Draw(Barcode, Canvas, 100, 200);
+    const int ModPx = 4; // 0.33 mm at 300 dpi
+    const int BarsW = (Barcode.ModuleCount() - 1) * ModPx + ModPx + 1;
+    EXPECT_GT(WithText.cx, BarsW);
+    ASSERT_EQ(Canvas.Texts.size(), 1u);
+    const int Tw = Canvas.TextWidth(Canvas.Texts[0].Text);
+    // The text starts at the left edge of the box and the bars are centred under it.
+    EXPECT_EQ(Canvas.Texts[0].X - Tw / 2, 100);
+    EXPECT_GT(Canvas.Fills.front().Left, 100);
+    Barcode.Params().HumanReadable = false;
+    TRecordingCanvas Bare(300);
+    EXPECT_EQ(Draw(Barcode, Bare, 100, 200).cx, BarsW);
+    EXPECT_EQ(Bare.Fills.front().Left, 100);
 }
 
 TEST(Drawing, MeasuringFarOutsideDrawsNothingAndGivesTheSameSize)
