@@ -188,7 +188,9 @@ void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
     const PgParams params(FBinds);
     const QByteArray sql = FSelectSql.toUtf8();
     // Described before it runs: a statement that returns no records is refused untouched.
-    CheckPg(PQprepare(conn, "", sql.constData(), params.Count(), nullptr), PGRES_COMMAND_OK);
+    PGresult* prepared = PQprepare(conn, "", sql.constData(), params.Count(), nullptr);
+    CheckPg(prepared, PGRES_COMMAND_OK);
+    PQclear(prepared);
     PGresult* described = PQdescribePrepared(conn, "");
     CheckPg(described, PGRES_COMMAND_OK);
     const int n = PQnfields(described);

@@ -888,8 +888,8 @@ static bool ParseSqlDateTime(const QString& s, TDateTime& result)
 static std::optional<TDateTime> ParseIsoDateTime(const QString& text)
 {
     const QString s = text.trimmed();
-    if (s.isEmpty())
-        return std::nullopt;
+    if (s.isEmpty() || s.endsWith(QLatin1String(" BC"), Qt::CaseInsensitive))
+        return std::nullopt; // a date before our era has no day number here
     TDateTime fast;
     if (ParseSqlDateTime(s, fast))
         return fast;
