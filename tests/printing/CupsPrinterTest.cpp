@@ -346,6 +346,60 @@ TEST_F(Cups, QueuesAreListedBesidePdfAndTheDefaultIsSelected)
 
 // ---- the PPD's papers ---------------------------------------------------------------------------
 
+// The requests the scheduler has answered so far, one line each in its access log.
+int SchedulerRequests()
+{
+    QFile f(CupsEnvironment::Root + QStringLiteral("/log/access_log"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return int(f.readAll().count('\n'));
+}
+
+// A report file holds a printer object per report: making one asks the scheduler nothing while
+// the list is fresh; a refresh, or a printer found gone, asks again.
+TEST_F(Cups, PrinterObjectsShareOneListAndOneDescriptionPerPrinter)
+{
+    TPrinter::RefreshPrinterList();
+    {
+        TPrinter first; // asks for the list and the default queue's description
+        ASSERT_EQ(first.Printers()->Strings(first.PrinterIndex()), LabelQueue);
+    }
+    const int asked = SchedulerRequests();
+    ASSERT_GT(asked, 0);
+    for (int i = 0; i < 20; ++i) {
+        TPrinter p;
+        EXPECT_EQ(p.Printers()->Strings(p.PrinterIndex()), LabelQueue);
+        EXPECT_TRUE(p.DeviceMode().Fields & DM_PAPERSIZE);
+        EXPECT_FALSE(p.Papers().empty());
+    }
+    EXPECT_EQ(SchedulerRequests(), asked);
+
+    // A queue added now appears once the list is asked again.
+    const QString added = QStringLiteral("Nova");
+    ASSERT_EQ(CupsEnvironment::Lp(QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/sbin"}),
+                                  {"-p", added, "-E", "-v", "file:///dev/null", "-m", "raw"})
+                  .ExitCode,
+              0);
+    TPrinter::RefreshPrinterList();
+    TPrinter withNew;
+    const int index = withNew.Printers()->IndexOf(added);
+    ASSERT_GE(index, 0);
+    withNew.SetPrinterIndex(index);
+    EXPECT_GT(withNew.GetDeviceCaps(LOGPIXELSX), 0);
+
+    // Removed, it is found gone the next time the driver is asked for it, and the list after
+    // that no longer has it.
+    ASSERT_EQ(CupsEnvironment::Lp(QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/sbin"}), {"-x", added}).ExitCode, 0);
+    TPrinter stale; // the list still fresh: it names the queue
+    const int staleIndex = stale.Printers()->IndexOf(added);
+    ASSERT_GE(staleIndex, 0);
+    stale.SetPrinterIndex(staleIndex); // its description is known
+    ExpectMessage([&] { stale.GetDeviceCaps(LOGPIXELSX); }, QStringLiteral("Printer selected is not valid"));
+    TPrinter after;
+    EXPECT_LT(after.Printers()->IndexOf(added), 0);
+    EXPECT_EQ(after.Printers()->Strings(after.PrinterIndex()), LabelQueue);
+}
+
 TEST_F(Cups, PaperListIsThePpdsWithWindowsNumbers)
 {
     TPrinter p;

@@ -3,6 +3,7 @@
 #include "platform/core/SysUtils.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
@@ -13,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <memory>
 
 namespace tessiv {
 
@@ -65,74 +68,69 @@ int RoundPixels(qreal v)
     return static_cast<int>(std::lround(v));
 }
 
-} // namespace
+// The printers the system offers, asked once and shared by every printer object: a report
+// file holds a printer object per report, and asking the print system for each would cost a
+// round trip, and the drivers' descriptions, per report. The list is asked again once it is
+// older than PrinterListLifetime, when RefreshPrinterList is called (a print dialog about to
+// show the list), or when a printer of the list turns out to be gone.
+constexpr qint64 PrinterListLifetime = 30000; // milliseconds
 
-TPrinter::TPrinter()
+struct TPrinterDescription {
+    std::vector<TPaperInfo> Papers;
+    std::vector<QPageSize> Sizes; // beside Papers; invalid for DMPAPER_USER
+    QPageSize MinCustom, MaxCustom;
+    TDeviceMode Mode;
+    QString MakeAndModel;
+};
+
+struct TPrinterDirectory {
+    bool Valid = false;
+    QElapsedTimer Asked;
+    QStringList Names; // the queues, without the PDF printer
+    QString DefaultName;
+    std::map<QString, std::shared_ptr<const TPrinterDescription>> Descriptions;
+};
+
+TPrinterDirectory& PrinterDirectoryState()
 {
-    LoadPrinters();
-    try {
-        SelectPrinter(FDefaultIndex);
-    } catch (const EPrinter&) {
-        // A default queue that cannot be used must not leave the program without a printer.
-        if (FDefaultIndex == FPdfIndex)
-            throw;
-        FDefaultIndex = FPdfIndex;
-        SelectPrinter(FPdfIndex);
-    }
+    static TPrinterDirectory directory;
+    return directory;
 }
 
-TPrinter::~TPrinter()
+TPrinterDirectory& PrinterDirectory()
 {
-    if (FPrinting) {
-        FQPrinter->abort();
-        FCanvas.reset();
-        FPainter->end();
-    }
-}
-
-// ---- the printer list ---------------------------------------------------------------------------
-
-void TPrinter::LoadPrinters()
-{
-    FPrinters.Clear();
-    FPdfIndex = FPrinters.Add(PdfPrinterName);
-    const QString defaultName = QPrinterInfo::defaultPrinterName();
-    FDefaultIndex = FPdfIndex;
+    TPrinterDirectory& d = PrinterDirectoryState();
+    if (d.Valid && d.Asked.isValid() && d.Asked.elapsed() < PrinterListLifetime)
+        return d;
+    d.Names.clear();
+    d.Descriptions.clear();
+    d.DefaultName = QPrinterInfo::defaultPrinterName();
     for (const QString& name : QPrinterInfo::availablePrinterNames()) {
         // A queue that takes the PDF printer's name would be indistinguishable from it.
-        if (name.compare(PdfPrinterName, Qt::CaseInsensitive) == 0)
+        if (name.compare(TPrinter::PdfPrinterName, Qt::CaseInsensitive) == 0)
             continue;
-        const int i = FPrinters.Add(name);
-        if (name == defaultName)
-            FDefaultIndex = i;
+        d.Names.push_back(name);
     }
+    d.Asked.start();
+    d.Valid = true;
+    return d;
 }
 
-bool TPrinter::IsPdfPrinter() const
+// What the driver says of one printer ("" for the PDF printer): its papers, the fields it honours
+// and its default settings. Kept with the printer list, so it is asked once per printer.
+std::shared_ptr<const TPrinterDescription> DescribePrinter(const QString& name)
 {
-    return FPrinterIndex == FPdfIndex;
-}
+    TPrinterDirectory& directory = PrinterDirectory();
+    if (const auto found = directory.Descriptions.find(name); found != directory.Descriptions.end())
+        return found->second;
 
-void TPrinter::SetPrinterIndex(int index)
-{
-    CheckNotPrinting();
-    if (index == -1)
-        index = FDefaultIndex;
-    if (index < 0 || index >= FPrinters.Count())
-        throw EPrinter(SPrinterIndexError);
-    if (index != FPrinterIndex)
-        SelectPrinter(index);
-}
-
-void TPrinter::SelectPrinter(int index)
-{
-    const bool pdf = index == FPdfIndex;
+    const bool pdf = name.isEmpty();
     std::vector<TPaperInfo> papers;
     std::vector<QPageSize> sizes;
     QPageSize minCustom, maxCustom;
-    std::unique_ptr<QPrinter> printer;
     TDeviceMode mode;
     QPageSize defaultSize;
+    QString makeAndModel;
 
     auto addPaper = [&](int number, const QPageSize& size) {
         papers.push_back({number, size.name(), PaperWidthOf(size), PaperLengthOf(size)});
@@ -140,9 +138,6 @@ void TPrinter::SelectPrinter(int index)
     };
 
     if (pdf) {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setResolution(PdfResolution);
         // Every standard paper Qt knows by its own Windows number (aliases such as the
         // transverse sizes left out), and any other size.
         for (int n = 1; n <= LastStandardPaper; ++n) {
@@ -157,10 +152,13 @@ void TPrinter::SelectPrinter(int index)
                                     ? QPageSize::Letter
                                     : QPageSize::A4);
     } else {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(FPrinters[index]);
-        if (info.isNull())
+        const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+        if (info.isNull()) {
+            // Gone since the list was asked: the next printer object asks again.
+            TPrinter::RefreshPrinterList();
             throw EPrinter(SInvalidPrinter);
-        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        }
+        makeAndModel = info.makeAndModel();
         // Sizes without a Windows number are the driver's own forms, numbered after
         // DMPAPER_USER in list order as Windows drivers number theirs.
         int nextOwn = DMPAPER_USER + 1;
@@ -219,16 +217,118 @@ void TPrinter::SelectPrinter(int index)
     if (!(mode.Fields & DM_DUPLEX))
         mode.Duplex = DMDUP_SIMPLEX;
 
-    if (!Configure(*printer, sizes[chosen], mode, pdf))
-        throw EPrinter(SInvalidPrinter);
+    auto d = std::make_shared<TPrinterDescription>();
+    d->Papers = std::move(papers);
+    d->Sizes = std::move(sizes);
+    d->MinCustom = minCustom;
+    d->MaxCustom = maxCustom;
+    d->Mode = mode;
+    d->MakeAndModel = makeAndModel;
+    directory.Descriptions.emplace(name, d);
+    return d;
+}
 
-    FQPrinter = std::move(printer);
-    FPapers = std::move(papers);
-    FPageSizes = std::move(sizes);
-    FMinCustom = minCustom;
-    FMaxCustom = maxCustom;
-    FDevMode = mode;
+} // namespace
+
+TPrinter::TPrinter()
+{
+    LoadPrinters();
+    try {
+        SelectPrinter(FDefaultIndex);
+    } catch (const EPrinter&) {
+        // A default queue that cannot be used must not leave the program without a printer.
+        if (FDefaultIndex == FPdfIndex)
+            throw;
+        FDefaultIndex = FPdfIndex;
+        SelectPrinter(FPdfIndex);
+    }
+}
+
+TPrinter::~TPrinter()
+{
+    if (FPrinting) {
+        FQPrinter->abort();
+        FCanvas.reset();
+        FPainter->end();
+    }
+}
+
+// ---- the printer list ---------------------------------------------------------------------------
+
+void TPrinter::LoadPrinters()
+{
+    const TPrinterDirectory& directory = PrinterDirectory();
+    FPrinters.Clear();
+    FPdfIndex = FPrinters.Add(PdfPrinterName);
+    FDefaultIndex = FPdfIndex;
+    for (const QString& name : directory.Names) {
+        const int i = FPrinters.Add(name);
+        if (name == directory.DefaultName)
+            FDefaultIndex = i;
+    }
+}
+
+void TPrinter::RefreshPrinterList()
+{
+    PrinterDirectoryState().Valid = false;
+}
+
+bool TPrinter::IsPdfPrinter() const
+{
+    return FPrinterIndex == FPdfIndex;
+}
+
+void TPrinter::SetPrinterIndex(int index)
+{
+    CheckNotPrinting();
+    if (index == -1)
+        index = FDefaultIndex;
+    if (index < 0 || index >= FPrinters.Count())
+        throw EPrinter(SPrinterIndexError);
+    if (index != FPrinterIndex)
+        SelectPrinter(index);
+}
+
+void TPrinter::SelectPrinter(int index)
+{
+    const bool pdf = index == FPdfIndex;
+    // What the driver says of the printer is asked once and kept with the list; the Qt printer
+    // that needs the driver's full description again is made when a job or the device's
+    // measures first need it.
+    const std::shared_ptr<const TPrinterDescription> d = DescribePrinter(pdf ? QString() : FPrinters[index]);
+    FQPrinter.reset();
+    FPapers = d->Papers;
+    FPageSizes = d->Sizes;
+    FMinCustom = d->MinCustom;
+    FMaxCustom = d->MaxCustom;
+    FDevMode = d->Mode;
+    FMakeAndModel = d->MakeAndModel;
     FPrinterIndex = index;
+}
+
+QPrinter& TPrinter::QtPrinter() const
+{
+    if (FQPrinter)
+        return *FQPrinter;
+    const bool pdf = IsPdfPrinter();
+    std::unique_ptr<QPrinter> printer;
+    if (pdf) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setResolution(PdfResolution);
+    } else {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(FPrinters[FPrinterIndex]);
+        if (info.isNull()) {
+            // Gone since the list was asked: the next printer object asks again.
+            RefreshPrinterList();
+            throw EPrinter(SInvalidPrinter);
+        }
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    }
+    if (!Configure(*printer, PageSizeOf(FDevMode), FDevMode, pdf))
+        throw EPrinter(SInvalidPrinter);
+    FQPrinter = std::move(printer);
+    return *FQPrinter;
 }
 
 void TPrinter::GetPrinter(QString& device, QString& driver, QString& port) const
@@ -238,7 +338,7 @@ void TPrinter::GetPrinter(QString& device, QString& driver, QString& port) const
         driver = PdfPrinterName;
         port = FPdfFileName;
     } else {
-        driver = QPrinterInfo::printerInfo(device).makeAndModel();
+        driver = FMakeAndModel;
         port = device;
     }
 }
@@ -348,8 +448,9 @@ void TPrinter::SetDeviceMode(const TDeviceMode& mode)
 
 void TPrinter::ApplyDeviceMode(const TDeviceMode& mode)
 {
-    if (!Configure(*FQPrinter, PageSizeOf(mode), mode, IsPdfPrinter())) {
-        Configure(*FQPrinter, PageSizeOf(FDevMode), FDevMode, IsPdfPrinter());
+    QPrinter& printer = QtPrinter();
+    if (!Configure(printer, PageSizeOf(mode), mode, IsPdfPrinter())) {
+        Configure(printer, PageSizeOf(FDevMode), FDevMode, IsPdfPrinter());
         throw EPrinter(Format("Paper size %d is not supported by printer \"%s\"",
                               {mode.PaperSize, FPrinters[FPrinterIndex]}));
     }
@@ -382,14 +483,15 @@ void TPrinter::SetCopies(int value)
 
 TDeviceCaps TPrinter::Caps() const
 {
+    const QPrinter& printer = QtPrinter();
     TDeviceCaps c;
-    c.DpiX = FQPrinter->logicalDpiX();
-    c.DpiY = FQPrinter->logicalDpiY();
-    c.Width = FQPrinter->width();
-    c.Height = FQPrinter->height();
-    c.BitsPerPixel = FQPrinter->colorMode() == QPrinter::Color ? 24 : 1;
-    const QRectF paper = FQPrinter->paperRect(QPrinter::DevicePixel);
-    const QRectF page = FQPrinter->pageRect(QPrinter::DevicePixel);
+    c.DpiX = printer.logicalDpiX();
+    c.DpiY = printer.logicalDpiY();
+    c.Width = printer.width();
+    c.Height = printer.height();
+    c.BitsPerPixel = printer.colorMode() == QPrinter::Color ? 24 : 1;
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
     c.PhysicalWidth = RoundPixels(paper.width());
     c.PhysicalHeight = RoundPixels(paper.height());
     c.OffsetX = RoundPixels(page.left() - paper.left());
@@ -421,12 +523,12 @@ TPoint TPrinter::PrintingOffset() const
 
 int TPrinter::PageWidth() const
 {
-    return FQPrinter->width();
+    return QtPrinter().width();
 }
 
 int TPrinter::PageHeight() const
 {
-    return FQPrinter->height();
+    return QtPrinter().height();
 }
 
 // ---- the print job ------------------------------------------------------------------------------
@@ -468,11 +570,11 @@ void TPrinter::BeginDoc()
         if (!part->open())
             throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(target)}));
         part->close();
-        FQPrinter->setOutputFileName(part->fileName());
+        QtPrinter().setOutputFileName(part->fileName());
     }
-    FQPrinter->setDocName(FTitle);
+    QtPrinter().setDocName(FTitle);
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(FQPrinter.get())) {
+    if (!painter->begin(&QtPrinter())) {
         if (pdf)
             throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(target)}));
         throw EPrinter(Format("Cannot start printing on \"%s\"", {device}));

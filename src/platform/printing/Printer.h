@@ -38,14 +38,22 @@ public:
     static constexpr int PdfResolution = 600;
 
     // Lists the printers and selects the default one: the CUPS default when there is one, else
-    // "PDF".
+    // "PDF". The list and each printer's description are asked of the print system once and
+    // shared by every printer object, so making one costs no round trip to the print system
+    // while the list is fresh (see RefreshPrinterList); the Qt printer behind the device's
+    // measures and jobs is made when they are first needed.
     TPrinter();
     ~TPrinter();
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
 
     // ---- the printer list ----
+    // The printers as the list stood when this object was made: "PDF" first, then the queues.
     const TStrings* Printers() const { return &FPrinters; }
+    // The next printer object asks the print system for the list again, and for the printers'
+    // descriptions: for a dialog about to show the printers. The list is also asked again once
+    // it is some seconds old, or when a printer of it turns out to be gone.
+    static void RefreshPrinterList();
     int PrinterIndex() const { return FPrinterIndex; }
     // -1 selects the default printer. Another printer starts from its own default settings;
     // selecting the current one keeps its settings. EPrinter "Printer index out of range",
@@ -110,6 +118,9 @@ public:
 private:
     void LoadPrinters();
     void SelectPrinter(int index);
+    // The Qt printer of the selected printer, made on first use with the current device mode.
+    // EPrinter "Printer selected is not valid" when the printer is gone or refuses its settings.
+    QPrinter& QtPrinter() const;
     void ApplyDeviceMode(const TDeviceMode& mode);
     QPageSize PageSizeOf(const TDeviceMode& mode) const;
     int PaperIndex(int number) const;
@@ -123,7 +134,8 @@ private:
     int FDefaultIndex = 0;
     int FPrinterIndex = -1;
     QString FPdfFileName;
-    std::unique_ptr<QPrinter> FQPrinter;
+    mutable std::unique_ptr<QPrinter> FQPrinter; // made by QtPrinter
+    QString FMakeAndModel;
     TDeviceMode FDevMode;
     std::vector<TPaperInfo> FPapers;
     std::vector<QPageSize> FPageSizes; // beside FPapers; invalid for DMPAPER_USER
