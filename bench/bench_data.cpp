@@ -1,9 +1,15 @@
-// Opening and scanning 100,000 rows of a SQLite table through TTable and TQuery, next to a plain
-// forward-only QSqlQuery scan of the same table: rows per second and peak memory of each.
+// Scanning 1,000,000 rows through TTable and TQuery beside a bare forward-only QSqlQuery of the
+// same table, on SQLite and on a PostgreSQL server of our own: rows per second and peak memory
+// of each; and listing a folder that holds a 56 MB CSV file.
+#include "PgServer.h"
+
 #include "platform/data/DBTables.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -17,11 +23,13 @@ using namespace tessiv;
 
 namespace {
 
-constexpr int RowCount = 100000;
+constexpr int RowCount = 1000000;
 
 struct Fixture {
     QTemporaryDir Dir;
     QString File;
+    bool Pg = false;
+    QString PgWhy;
     Fixture()
     {
         File = Dir.filePath(QStringLiteral("bench.db"));
@@ -52,7 +60,27 @@ struct Fixture {
         TStringList p;
         p.Add(QStringLiteral("PATH=") + File);
         Session().AddAlias(QStringLiteral("BENCH"), QStringLiteral("SQLITE"), &p);
+
+        test::PgServer& pg = test::PgServer::Instance();
+        if (pg.Start(PgWhy) &&
+            pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE bench")}, PgWhy) &&
+            pg.Exec(QStringLiteral("bench"),
+                    {QStringLiteral("CREATE TABLE clientes (id INTEGER PRIMARY KEY, nome VARCHAR(40), uf CHAR(2), "
+                                    "qtd SMALLINT, preco FLOAT, nasc DATE)"),
+                     QStringLiteral("INSERT INTO clientes SELECT i, 'Cliente numero ' || i, CASE WHEN i % 2 = 1 THEN 'SP' "
+                                    "ELSE 'RJ' END, i % 7, i * 0.25, DATE '1950-01-01' + (i % 20000) "
+                                    "FROM generate_series(1, %1) i").arg(RowCount)},
+                    PgWhy)) {
+            Pg = true;
+            TStringList pp;
+            pp.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+            pp.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+            pp.Add(QStringLiteral("DATABASE NAME=bench"));
+            pp.Add(QStringLiteral("USER NAME=") + test::PgServer::SuperUser());
+            Session().AddAlias(QStringLiteral("BENCHPG"), QStringLiteral("POSTGRESQL"), &pp);
+        }
     }
+    ~Fixture() { test::PgServer::Instance().Stop(); }
 };
 
 Fixture& Data()
@@ -72,8 +100,8 @@ long StatusKb(const char* key)
     return 0;
 }
 
-// Resets the peak resident size so that each benchmark reports its own (the process's peak since
-// then: what the scan holds at most, on top of what the process held before).
+// Resets the peak resident size so that each benchmark reports its own: peak_MB is the process's
+// peak during the case, start_MB what it held before, grown_MB the difference.
 void ResetPeak()
 {
     if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
@@ -86,24 +114,37 @@ void Report(benchmark::State& state, long rssBefore, std::int64_t rows)
 {
     state.SetItemsProcessed(rows);
     state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
-    state.counters["peak_MB"] = static_cast<double>(StatusKb("VmHWM:")) / 1024.0;
+    const double peak = static_cast<double>(StatusKb("VmHWM:")) / 1024.0;
+    state.counters["peak_MB"] = peak;
     state.counters["start_MB"] = static_cast<double>(rssBefore) / 1024.0;
+    state.counters["grown_MB"] = peak - static_cast<double>(rssBefore) / 1024.0;
 }
 
-void BM_QSqlQueryScan(benchmark::State& state)
+void BareScan(benchmark::State& state, const QString& driver, const QString& sql)
 {
-    Data();
+    Fixture& f = Data();
+    if (driver == QLatin1String("QPSQL") && !f.Pg) {
+        state.SkipWithError(("no PostgreSQL server: " + f.PgWhy).toStdString().c_str());
+        return;
+    }
     ResetPeak();
     const long before = StatusKb("VmRSS:");
     std::int64_t rows = 0;
     for (auto _ : state) {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-plain"));
-            db.setDatabaseName(Data().File);
+            QSqlDatabase db = QSqlDatabase::addDatabase(driver, QStringLiteral("bench-plain"));
+            if (driver == QLatin1String("QPSQL")) {
+                db.setHostName(test::PgServer::Instance().SocketDir());
+                db.setPort(test::PgServer::Instance().Port());
+                db.setDatabaseName(QStringLiteral("bench"));
+                db.setUserName(test::PgServer::SuperUser());
+            } else {
+                db.setDatabaseName(f.File);
+            }
             db.open();
             QSqlQuery q(db);
             q.setForwardOnly(true);
-            q.exec(QStringLiteral("SELECT * FROM CLIENTES"));
+            q.exec(sql);
             const int n = q.record().count();
             while (q.next()) {
                 for (int i = 0; i < n; ++i)
@@ -120,9 +161,13 @@ void BM_QSqlQueryScan(benchmark::State& state)
 
 // A report's scan: First, then every field's value of each record, until Eof.
 template <class Open>
-void ScanDataSet(benchmark::State& state, Open open)
+void ScanDataSet(benchmark::State& state, bool pg, Open open)
 {
-    Data();
+    Fixture& f = Data();
+    if (pg && !f.Pg) {
+        state.SkipWithError(("no PostgreSQL server: " + f.PgWhy).toStdString().c_str());
+        return;
+    }
     ResetPeak();
     const long before = StatusKb("VmRSS:");
     std::int64_t rows = 0;
@@ -141,31 +186,89 @@ void ScanDataSet(benchmark::State& state, Open open)
     Report(state, before, rows);
 }
 
-void BM_TTableScan(benchmark::State& state)
+TTable* OpenTable(const char* db, const char* table, const char* filter = nullptr)
 {
-    ScanDataSet(state, [] {
-        auto* t = new TTable(nullptr);
-        t->SetDatabaseName(QStringLiteral("BENCH"));
-        t->SetTableName(QStringLiteral("CLIENTES"));
-        t->Open();
+    auto* t = new TTable(nullptr);
+    t->SetDatabaseName(QString::fromLatin1(db));
+    t->SetTableName(QString::fromLatin1(table));
+    if (filter) {
+        t->SetFilter(QString::fromLatin1(filter));
+        t->SetFiltered(true);
+    }
+    t->Open();
+    return t;
+}
+
+TQuery* OpenQuery(const char* db, const char* sql)
+{
+    auto* q = new TQuery(nullptr);
+    q->SetDatabaseName(QString::fromLatin1(db));
+    q->SQL()->SetText(QString::fromLatin1(sql));
+    q->ParamByName(QStringLiteral("MINIMO"))->SetAsInteger(0);
+    q->Open();
+    return q;
+}
+
+void BM_SQLite_QSqlQuery(benchmark::State& s) { BareScan(s, QStringLiteral("QSQLITE"), QStringLiteral("SELECT * FROM CLIENTES")); }
+void BM_SQLite_TTable(benchmark::State& s) { ScanDataSet(s, false, [] { return OpenTable("BENCH", "CLIENTES"); }); }
+void BM_SQLite_TQuery(benchmark::State& s)
+{
+    ScanDataSet(s, false, [] { return OpenQuery("BENCH", "SELECT * FROM CLIENTES WHERE ID > :MINIMO"); });
+}
+void BM_SQLite_TTableFiltered(benchmark::State& s)
+{
+    ScanDataSet(s, false, [] { return OpenTable("BENCH", "CLIENTES", "UF = 'SP'"); });
+}
+void BM_SQLite_TTableRecordCountThenScan(benchmark::State& s)
+{
+    ScanDataSet(s, false, [] {
+        TTable* t = OpenTable("BENCH", "CLIENTES");
+        benchmark::DoNotOptimize(t->RecordCount());
         return t;
     });
 }
-
-void BM_TQueryScan(benchmark::State& state)
+void BM_PostgreSQL_QSqlQuery(benchmark::State& s) { BareScan(s, QStringLiteral("QPSQL"), QStringLiteral("SELECT * FROM clientes")); }
+void BM_PostgreSQL_TTable(benchmark::State& s) { ScanDataSet(s, true, [] { return OpenTable("BENCHPG", "clientes"); }); }
+void BM_PostgreSQL_TQuery(benchmark::State& s)
 {
-    ScanDataSet(state, [] {
-        auto* q = new TQuery(nullptr);
-        q->SetDatabaseName(QStringLiteral("BENCH"));
-        q->SQL()->SetText(QStringLiteral("SELECT * FROM CLIENTES WHERE ID > :MINIMO"));
-        q->ParamByName(QStringLiteral("MINIMO"))->SetAsInteger(0);
-        q->Open();
-        return q;
-    });
+    ScanDataSet(s, true, [] { return OpenQuery("BENCHPG", "SELECT * FROM clientes WHERE id > :MINIMO"); });
+}
+
+// Listing the tables of a folder reads names, not the files.
+void BM_FolderListingWith56MBCsv(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    {
+        QFile f(dir.filePath(QStringLiteral("grande.csv")));
+        f.open(QIODevice::WriteOnly);
+        f.write("ID;EAN;NOME;PRECO\n");
+        QByteArray block;
+        for (int i = 0; f.size() + block.size() < 56 * 1024 * 1024; ++i) {
+            block += QByteArray::number(i) + ";0789" + QByteArray::number(100000000 + i) + ";Produto de numero " +
+                     QByteArray::number(i) + ";" + QByteArray::number(i % 1000) + ",25\n";
+            if (block.size() > 1 << 20) {
+                f.write(block);
+                block.clear();
+            }
+        }
+        f.write(block);
+        QFile(dir.filePath(QStringLiteral("pequeno.csv"))).open(QIODevice::WriteOnly);
+    }
+    for (auto _ : state) {
+        TStringList names;
+        Session().GetTableNames(dir.path(), QString(), false, false, &names);
+        benchmark::DoNotOptimize(names.Count());
+    }
 }
 
 } // namespace
 
-BENCHMARK(BM_QSqlQueryScan)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TTableScan)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TQueryScan)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SQLite_QSqlQuery)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SQLite_TTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SQLite_TQuery)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SQLite_TTableFiltered)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SQLite_TTableRecordCountThenScan)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PostgreSQL_QSqlQuery)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PostgreSQL_TTable)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PostgreSQL_TQuery)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FolderListingWith56MBCsv)->Unit(benchmark::kMillisecond);
