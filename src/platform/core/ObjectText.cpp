@@ -23,11 +23,11 @@ constexpr int kStringLineLength = 64;
 constexpr int kBytesPerLine = 32;
 constexpr int kMaxNesting = 256;
 
-// The words that open and close objects and items: a property of one of these names would read
-// back as the word.
+// The words that open and close objects: a property of one of these names would read back as
+// the word.
 bool IsKeyword(const QString& name)
 {
-    for (const char* word : {"object", "inherited", "inline", "end", "item"})
+    for (const char* word : {"object", "inherited", "inline", "end"})
         if (name.compare(QLatin1String(word), Qt::CaseInsensitive) == 0)
             return true;
     return false;
