@@ -2,6 +2,8 @@
 // throughput, and memory (pages past the page stream's limit live in its temporary file).
 #include "../tests/engine/EmfBuilder.h"
 
+#include "BenchMemory.h"
+
 #include "engine/KVCompress.h"
 #include "engine/KVPageList.h"
 
@@ -10,8 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 using namespace tessiv;
@@ -39,21 +39,7 @@ std::int64_t PageBytes()
     return total;
 }
 
-// A field of /proc/self/status in kB (VmHWM: peak resident memory; VmRSS: resident now).
-double StatusKb(const char* field)
-{
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return 0;
-    char line[256];
-    double value = 0;
-    const size_t len = std::strlen(field);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, field, len) == 0 && line[len] == ':')
-            value = std::strtod(line + len + 1, nullptr);
-    std::fclose(f);
-    return value;
-}
+using benchmem::StatusKb;
 
 void MemoryCounters(benchmark::State& state, const TKVPageList& list)
 {

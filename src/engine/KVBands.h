@@ -7,6 +7,7 @@
 #include "engine/KVBasePanel.h"
 #include "engine/KVController.h"
 #include "engine/KVEvaluator.h"
+#include "engine/KVRunHooks.h"
 #include "engine/KVTypes.h"
 #include "engine/KVUnits.h"
 
@@ -65,6 +66,31 @@ public:
     // Told when a band leaves the report's band list.
     virtual void BandRemoved(TKVCustomBand* band) {}
 
+    // ---- printing (during a run; every length in whole 0.1 mm) ----
+    // Prints the band at the report's current position: its events, forced breaks, background,
+    // printables and nested bands, frame, then its child band.
+    virtual void Print();
+    // Moves to the next column or page when the band does not fit where it would print.
+    void MakeSpace();
+    // The band, grown by extra, fits in the space left on the page.
+    bool Fits(long double extra) const;
+    // Grows the band by amount while a text of it stretches. When the band no longer fits it
+    // goes on in the next column or page: the result is true, newTop is where the new part
+    // starts and shift how far it moved across.
+    bool Expand(int& newTop, int& shift, int amount);
+    // The band's area on the page being printed, in device units.
+    const TRect& PrintRect() const { return FPrintRect; }
+    // The band's height in the report's unit; while it prints, with what stretching added.
+    long double PrintHeight() const;
+    // The kind the band prints as: a page footer's child prints as a page footer.
+    TKVBandType PrintKind() const;
+    // The item area an items band belongs to; nil for other bands.
+    virtual TKVItemAreaRun* ItemArea() { return nullptr; }
+    // The column grid of a cell band; nil for other bands.
+    virtual TKVColumnGridRun* CellGrid() { return nullptr; }
+    // The band itself when it is a column grid; nil otherwise.
+    virtual TKVColumnGridRun* AsColumnGrid() { return nullptr; }
+
     void SetParent(TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;
     void SetZoom(int value) override;
@@ -95,6 +121,14 @@ private:
     bool FForceNewPage = false;
     bool FLayingOut = false;
     int FSavedHeight = 40;
+    TRect FPrintRect{};
+    // The height while the band prints (stretching texts grow it for that print); -1 otherwise.
+    long double FPrintHeight = -1;
+    // A page footer's child band prints as part of the footer.
+    bool FPrintAsFooter = false;
+
+    void PrintGridChild(TKVCustomBand* grid);
+    TRect RectAt(int x, int y, long double height) const;
 };
 
 class TKVBand : public TKVCustomBand {
@@ -201,6 +235,12 @@ public:
     void SetMaster(TComponent* value);
     // Whether the last check opened a new group.
     bool Changed() const { return FChanged; }
+    // The record loop marks groups changed and unchanged at the end of the data and when an
+    // item area closes a page of its block.
+    void SetChanged(bool value) { FChanged = value; }
+    // Takes the expression's present value as the group's and counts as changed: the groups
+    // inside a group that changed start again too.
+    void TakeNewValue();
 
     // Before a run: the expression is prepared over the run's datasets (not owned; they must
     // outlive the preparation) and the last value is forgotten, so the first check opens a group.

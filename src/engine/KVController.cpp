@@ -1,8 +1,12 @@
 #include "engine/KVController.h"
 
 #include "engine/KVBands.h"
-#include "engine/VardoRep.h"
 #include "engine/KVDataAccess.h"
+#include "engine/KVPrintableHooks.h"
+#include "engine/VardoRep.h"
+#include "platform/data/DataSet.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -71,6 +75,7 @@ void TKVController::Notification(TComponent* component, TOperation operation)
     std::erase(FGroups, component);
     std::erase(FChildrenBefore, component);
     std::erase(FChildrenAfter, component);
+    std::erase_if(FNotifyClients, [component](TKVPrintableHooks* p) { return dynamic_cast<TComponent*>(p) == component; });
 }
 
 void TKVController::BuildTree()
@@ -145,6 +150,273 @@ void TKVController::AppendBands(const std::function<void(TKVCustomBand*)>& add,
     if (FFooter)
         add(FFooter);
     path.pop_back();
+}
+
+// ---- the run ----------------------------------------------------------------------------------
+
+void TKVController::Prepare()
+{
+    std::vector<const TKVController*> path;
+    PrepareLevel(path);
+}
+
+void TKVController::PrepareLevel(std::vector<const TKVController*>& path)
+{
+    if (std::find(path.begin(), path.end(), this) != path.end())
+        return;
+    path.push_back(this);
+    BuildTree();
+    FNotifyClients.clear();
+    FDetailNumber = 0;
+    if (FParentReport && IsDataSetActive(FDataSet))
+        FParentReport->AddRunDataSet(FDataSet);
+    for (TKVController* c : FChildrenBefore)
+        c->PrepareLevel(path);
+    for (TKVController* c : FChildrenAfter)
+        c->PrepareLevel(path);
+    if (FParentReport)
+        for (TKVGroup* g : FGroups)
+            g->Prepare(&FParentReport->RunDataSets());
+    path.pop_back();
+}
+
+void TKVController::Unprepare()
+{
+    for (TKVGroup* g : FGroups)
+        g->Unprepare();
+    for (TKVController* c : FChildrenBefore)
+        c->Unprepare();
+    for (TKVController* c : FChildrenAfter)
+        c->Unprepare();
+}
+
+void TKVController::AddNotifyClient(TKVPrintableHooks* printable)
+{
+    if (printable)
+        FNotifyClients.push_back(printable);
+}
+
+void TKVController::NotifyClients(int code)
+{
+    const std::vector<TKVPrintableHooks*> clients = FNotifyClients;
+    for (TKVPrintableHooks* p : clients)
+        p->Notify(this, code);
+}
+
+bool TKVController::CheckGroups()
+{
+    size_t i = 0;
+    for (; i < FGroups.size(); ++i)
+        if (FGroups[i]->CheckGroup())
+            break;
+    if (i == FGroups.size())
+        return false;
+    for (size_t j = i + 1; j < FGroups.size(); ++j)
+        FGroups[j]->TakeNewValue();
+    return true;
+}
+
+void TKVController::PrintBandWithSpace(TKVCustomBand* band)
+{
+    if (!band || !FParentReport)
+        return;
+    band->MakeSpace();
+    FParentReport->PrintBand(band);
+}
+
+void TKVController::PrintChangedHeaders()
+{
+    const std::vector<TKVGroup*> groups = FGroups;
+    for (TKVGroup* g : groups)
+        if (g->Changed())
+            PrintBandWithSpace(g);
+}
+
+void TKVController::PrintChangedFooters()
+{
+    const std::vector<TKVGroup*> groups = FGroups;
+    for (auto it = groups.rbegin(); it != groups.rend(); ++it)
+        if ((*it)->Changed() && (*it)->FooterBand())
+            PrintBandWithSpace((*it)->FooterBand());
+}
+
+void TKVController::RunChildrenBefore()
+{
+    const std::vector<TKVController*> children = FChildrenBefore;
+    for (TKVController* c : children)
+        c->Execute();
+}
+
+void TKVController::RunChildrenAfter()
+{
+    const std::vector<TKVController*> children = FChildrenAfter;
+    for (TKVController* c : children)
+        c->Execute();
+}
+
+bool TKVController::Cancelled() const
+{
+    const TKVPrinter* printer = FParentReport ? FParentReport->RunPrinter() : nullptr;
+    return printer && printer->Cancelled();
+}
+
+void TKVController::PumpMessages() const
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+void TKVController::PrintEmptyLevel()
+{
+    PrintBandWithSpace(FHeader);
+    RunChildrenBefore();
+    PrintBandWithSpace(FDetail);
+    RunChildrenAfter();
+    PrintBandWithSpace(FFooter);
+}
+
+void TKVController::Execute()
+{
+    TVardoRep* const report = FParentReport;
+    // A level outside a report has nowhere to print.
+    if (!report)
+        return;
+    const TKVOnNeedDataEvent* needData = NeedDataEvent();
+    const bool hasHandler = needData && *needData;
+    const bool active = IsDataSetActive(FDataSet);
+    const int quantity = report->Quantidade();
+    int count = 1;
+    bool moreData = true;
+
+    if (!active && quantity <= 0 && !hasHandler) {
+        if (FPrintIfEmpty)
+            PrintEmptyLevel();
+        return;
+    }
+    if (hasHandler) {
+        if (active) {
+            // A thermal run goes on from where the document left the dataset.
+            if (!report->Options().Contains(kvoImpressoraTermica))
+                FDataSet->First();
+            count = 0;
+        } else if (quantity > 0) {
+            count = quantity;
+        }
+        (*needData)(FOwnerObject, moreData);
+    } else if (active) {
+        FDataSet->First();
+        moreData = !FDataSet->Eof();
+        if (FDataSet == report->DataSet())
+            count = report->DetailCount();
+        if (!moreData && FPrintIfEmpty)
+            PrintEmptyLevel();
+    } else {
+        count = quantity;
+    }
+
+    FDetailNumber = 0;
+    CheckGroups();
+    if (!moreData)
+        return;
+    PumpMessages();
+    if (Cancelled()) {
+        PumpMessages();
+        return;
+    }
+
+    PrintBandWithSpace(FHeader);
+    const bool mainLevel = FOwnerObject == report;
+    if (mainLevel && report->PageCount() == 1)
+        report->PrintBand(report->FirstBandOfKind(rbColumnHeader));
+
+    TKVItemAreaRun* const area = FDetail ? FDetail->ItemArea() : nullptr;
+    if (area)
+        area->ResetRunCounters();
+
+    while (moreData) {
+        PumpMessages();
+        if (Cancelled()) {
+            PumpMessages();
+            return;
+        }
+        ++FDetailNumber;
+        if (area && area->HasParentBand()) {
+            area->AddPrintedLines(1);
+            area->CountIfDue();
+            area->ItemAreaBreak(report->CurrentY());
+            PrintChangedHeaders();
+            RunChildrenBefore();
+            FDetail->MakeSpace();
+            NotifyClients(0);
+            // The line goes at the block's cursor; a line that would start below where the
+            // report has reached is dropped.
+            const int saved = report->CurrentY();
+            report->SetCurrentY(area->LineCursor());
+            if (saved >= area->LineCursor()) {
+                FDetail->SetEnabled(true);
+                try {
+                    FDetail->Print();
+                } catch (...) {
+                    FDetail->SetEnabled(false);
+                    report->SetCurrentY(saved);
+                    throw;
+                }
+                FDetail->SetEnabled(false);
+                area->SetLineCursor(report->CurrentY());
+            }
+            report->SetCurrentY(saved);
+        } else {
+            PrintChangedHeaders();
+            RunChildrenBefore();
+            if (FDetail)
+                FDetail->MakeSpace();
+            NotifyClients(0);
+            report->PrintBand(FDetail);
+        }
+        RunChildrenAfter();
+        // A cancel seen while the record printed ends the run here: no footers follow.
+        if (Cancelled())
+            return;
+
+        moreData = false;
+        if (hasHandler)
+            (*needData)(FOwnerObject, moreData);
+        else if (active) {
+            FDataSet->Next();
+            moreData = !FDataSet->Eof();
+        } else {
+            moreData = quantity - FDetailNumber > 0;
+        }
+
+        if (CheckGroups()) {
+            // The footers see the last record of the group that ended.
+            if (active && !FDataSet->Bof())
+                FDataSet->Prior();
+            if (area)
+                area->PrintObservations();
+            PrintChangedFooters();
+            if (active && !FDataSet->Bof())
+                FDataSet->Next();
+            if (area)
+                area->ResetRunCounters();
+        }
+
+        if (mainLevel && ((active && FDataSet == report->DataSet()) || quantity > 0) && count > 0)
+            if (TKVPrinter* printer = report->RunPrinter())
+                printer->SetProgress(std::clamp(static_cast<int>(static_cast<long long>(FDetailNumber) * 100 / count), 0, 100));
+    }
+
+    if (area) {
+        area->PrintObservations();
+        area->AddPrintedLines(1);
+        area->ItemAreaBreak(report->CurrentY());
+    }
+    // The groups that did not change at the last record close now; those whose footers just
+    // printed do not print them again.
+    for (TKVGroup* g : FGroups)
+        g->SetChanged(!g->Changed());
+    PrintChangedFooters();
+    PrintBandWithSpace(FFooter);
 }
 
 } // namespace tessiv

@@ -13,6 +13,8 @@ namespace tessiv {
 class TDataSet;
 class TKVCustomBand;
 class TKVGroup;
+class TKVItemAreaRun;
+class TKVPrintableHooks;
 class TVardoRep;
 
 using TKVOnNeedDataEvent = TEvent<void(TObject* sender, bool& moreData)>;
@@ -57,6 +59,25 @@ public:
     // group footers from the last group to the first, footer.
     void AppendBands(const std::function<void(TKVCustomBand*)>& add) const;
 
+    // ---- the run ----
+    // Before a run: the tree again, no notify clients, the level's active dataset among the
+    // run's datasets, the nested levels and the groups prepared.
+    void Prepare();
+    // After a run: the groups let go of the datasets.
+    void Unprepare();
+    // The record loop of the level.
+    void Execute();
+    // Checks the groups in order; the groups after the first that changed start again too.
+    // True when any changed.
+    bool CheckGroups();
+    void AddNotifyClient(TKVPrintableHooks* printable);
+    void NotifyClients(int code);
+    // Pieces of the loop that an item area repeats when it closes a page of its block.
+    void PrintChangedHeaders();
+    void PrintChangedFooters();
+    void RunChildrenBefore();
+    void RunChildrenAfter();
+
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -66,6 +87,11 @@ private:
     void BuildTree(std::vector<const TKVController*>& path);
     void AppendBands(const std::function<void(TKVCustomBand*)>& add,
                      std::vector<const TKVController*>& path) const;
+    void PrepareLevel(std::vector<const TKVController*>& path);
+    void PrintEmptyLevel();
+    void PrintBandWithSpace(TKVCustomBand* band);
+    bool Cancelled() const;
+    void PumpMessages() const;
 
     TComponent* FOwnerObject;
     TComponent* FMaster = nullptr;
@@ -80,6 +106,7 @@ private:
     std::vector<TKVGroup*> FGroups;
     std::vector<TKVController*> FChildrenBefore;
     std::vector<TKVController*> FChildrenAfter;
+    std::vector<TKVPrintableHooks*> FNotifyClients;
 };
 
 } // namespace tessiv

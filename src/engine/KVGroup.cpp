@@ -303,3 +303,14 @@ void TKVGroup::Notification(TComponent* component, TOperation operation)
 }
 
 } // namespace tessiv
+
+namespace tessiv {
+
+void TKVGroup::TakeNewValue()
+{
+    FLastValue = FEvaluator->Value();
+    FHasLastValue = true;
+    FChanged = true;
+}
+
+} // namespace tessiv

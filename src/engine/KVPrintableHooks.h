@@ -24,6 +24,8 @@ public:
     virtual void Unprepare() = 0;
     // Code 0: a new record (controller's notify clients); code 2: the band's size changed.
     virtual void Notify(TComponent* sender, int code) = 0;
+    // Prints the control offset by its band's position on the page, in whole 0.1 mm.
+    virtual void Print(int ofsX, int ofsY) = 0;
     // The control follows its band's size.
     virtual bool AlignToBand() const = 0;
     // A data text that is the report's quantity object carries this flag.

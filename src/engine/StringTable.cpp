@@ -70,8 +70,11 @@ constexpr TStringTableEntry StringTable[] = {
     // Printer object.
     {37165, u"Illegal call to NewPage"},
     {37166, u"ZTPrinter not ready"},
-    // Function library: the vendor and the explanations of the built-in functions.
+    // Function library and export filters: the vendor; the explanations of the built-in functions.
     {37207, u"Tormelin AS"},
+    // Export filters.
+    {37208, u"Abstract non-working export filter"},
+    {37209, u"Abstract filter"},
     {37249, u"Returns <X> or <Y> depending on the boolean expression <Exp>"},
     {37250, u"Convert a numeric <X> to a string"},
     {37251, u"Return current time as a string"},

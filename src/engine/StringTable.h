@@ -12,6 +12,9 @@ constexpr int SKVBandTypeNameBase = 37124;       // + TKVBandType: shown in a ba
 constexpr int SKVBandTypeComponentBase = 37135;  // + TKVBandType: prefix of a new band's name
 constexpr int SKVIllegalNewPage = 37165;
 constexpr int SKVPrinterNotReady = 37166;
+constexpr int SKVFilterVendor = 37207;
+constexpr int SKVFilterDescription = 37208;
+constexpr int SKVFilterName = 37209;
 
 // The text of an entry; an empty string for an identifier the table does not hold, as the
 // platform's resource lookup gives.

@@ -75,11 +75,13 @@ bool KindOfIndex(int index, TKVBandType& kind)
     }
 }
 
-// The first band of the list of a kind, column cells aside.
+// The first band of the list of a kind that lies on the report itself: the bands of an item
+// area or a column grid are theirs, not the report's.
 TKVCustomBand* FirstOfKind(const std::vector<TKVCustomBand*>& list, TKVBandType kind)
 {
     for (TKVCustomBand* b : list)
-        if (b->BandType() == kind && !IsClassNamed(b, "TKVColuna"))
+        if (b->BandType() == kind && dynamic_cast<TVardoRep*>(b->Parent()) && !IsClassNamed(b, "TKVColuna") &&
+            !b->ComponentState().Contains(csDestroying))
             return b;
     return nullptr;
 }
@@ -469,6 +471,11 @@ void TVardoRep::SetBandValues()
         throw;
     }
     SetUnits(saved);
+}
+
+TKVCustomBand* TVardoRep::FirstBandOfKind(TKVBandType kind) const
+{
+    return FirstOfKind(FBandList, kind);
 }
 
 TKVBand* TVardoRep::CreateBand(TKVBandType kind)

@@ -5,11 +5,14 @@
 
 #include "engine/KVBasePanel.h"
 #include "engine/KVController.h"
+#include "engine/KVPrinter.h"
+#include "engine/KVRunWindows.h"
 #include "engine/KVPrinterSettings.h"
 #include "engine/KVTypes.h"
 #include "engine/KVUnits.h"
 #include "platform/core/Strings.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,8 +22,11 @@ class TDataSet;
 class TDatabase;
 class TKVCustomBand;
 class TKVBand;
+class TKVPrinter;
 class TPrinter;
 class TVardoRep;
+class TKVExportFilter;
+class TKVPrintableHooks;
 
 enum TVardoReportOption {
     kvoFirstPageHeader, kvoLastPageFooter, kvoCompression, kvoImpressoraTermica, kvoAlinharTamanho, kvoImprimeVerso,
@@ -92,6 +98,74 @@ public:
     TNotifyEvent OnPreview;
     TKVNotifyEvent OnStartPage;
 
+    // ---- runs ----
+    // A run on the printer, with a progress form. Does nothing while another run goes on or when
+    // no printer is installed.
+    void Print();
+    // A run into recorded pages, shown by the OnPreview handler (or the standard preview);
+    // returns when the preview has closed.
+    void Preview();
+    // A run whose texts go through the filter (not owned); its pages are recorded and dropped.
+    void ExportToFilter(TKVExportFilter* filter);
+    // The print dialog for the report's printer settings; Tag tells the outcome: 0 confirmed,
+    // 1 cancelled, unchanged when no dialog ran.
+    void PrinterSetup();
+    // The run common to the three, on the printer object they made.
+    void CreateReport();
+    // The page and printer settings into the printer object.
+    void SetPrinterValues(TKVPrinter& printer) const;
+    // No run is going on.
+    bool Available() const { return FAvailable; }
+    // Set while a preview run is asked for; the document sets it before it calls Preview.
+    bool Previewing() const { return FPreviewing; }
+    void SetPreviewing(bool value) { FPreviewing = value; }
+    // The main level's current detail number; 0 without a run.
+    int DetailNumber() const { return FController->DetailNumber(); }
+    // The records of the active DataSet; 1 without one or when counting fails.
+    int DetailCount();
+    void AddNotifyClient(TKVPrintableHooks* printable) { FController->AddNotifyClient(printable); }
+    // The printer object of the run, or of the preview that shows one; nil otherwise.
+    TKVPrinter* RunPrinter() const { return FRunPrinter.get(); }
+    // The datasets that every expression of the run sees.
+    const std::vector<TDataSet*>& RunDataSets() const { return FRunDataSets; }
+    // A level's active dataset joins them while the run prepares.
+    void AddRunDataSet(TDataSet* dataSet);
+    // True while a page starts or ends: bands printed then cannot break to another page.
+    bool InPageChange() const { return FInPageChange > 0; }
+
+    // ---- run state: positions in whole 0.1 mm from the page's top-left corner ----
+    // False while exporting: backgrounds, frames and graphic printables are drawn only when true.
+    bool Graphics() const { return FGraphics; }
+    bool Exporting() const { return FExportFilter != nullptr; }
+    TKVExportFilter* ExportFilter() const { return FExportFilter; }
+    int CurrentX() const { return FCurrentX; }
+    void SetCurrentX(int value) { FCurrentX = value; }
+    int CurrentY() const { return FCurrentY; }
+    void SetCurrentY(int value) { FCurrentY = value; }
+    int ColumnTop() const { return FColumnTop; }
+    int ColumnNumber() const { return FColumnNumber; }
+    int PageCount() const { return FPageCount; }
+    bool LastPage() const { return FLastPage; }
+    long double FooterReserve() const { return FFooterReserve; }
+    // The vertical extent of the paper the run prints on.
+    long double Extent() const;
+    // Room left above the page footer; 0 outside a run.
+    int AvailableSpace() const;
+    // Prints a band (nil does nothing), a bottom-aligned one right above the page footer.
+    void PrintBand(TKVCustomBand* band);
+    void NewColumn();
+    void NewPage();
+    void EndPage();
+    // A band's forced breaks. The first of each kind met at the very start of a page (or column)
+    // does not move, so a group that breaks before itself starts on page 1.
+    void ForcedPageBreak();
+    void ForcedColumnBreak();
+    // The first band of the kind that lies on the report itself (bands inside an item area or a
+    // column grid are not the report's).
+    TKVCustomBand* FirstBandOfKind(TKVBandType kind) const;
+    // Width of the first detail band: the width of a column.
+    long double DetailWidth() const;
+
     // ---- bands ----
     const std::vector<TKVCustomBand*>& BandList() const { return FBandList; }
     void AddBand(TKVCustomBand* band);
@@ -143,6 +217,30 @@ private:
     bool FShowProgress = true;
     bool FSnapToGrid = true;
     TKVTipoImpressaoTermica FTipoImpressaoTermica = kvtiQtdExata;
+    // ---- the run ----
+    int StartColumnX() const;
+    std::unique_ptr<TKVPrinter> MakeRunPrinter(TKVPrinterDestination destination);
+    void WaitForPreview(TKVPrinter& printer);
+    void ComputeFooterReserve();
+    void HandAfterPrint(TObject* sender);
+    void HandAfterPreview(TObject* sender);
+
+    bool FAvailable = true;
+    bool FPreviewing = false;
+    bool FGraphics = true;
+    bool FLastPage = false;
+    bool FSkipPageBreak = false;
+    bool FSkipColumnBreak = false;
+    int FInPageChange = 0;
+    int FCurrentX = 0;
+    int FCurrentY = 0;
+    int FColumnTop = 0;
+    int FColumnNumber = 1;
+    int FPageCount = 0;
+    long double FFooterReserve = 0;
+    TKVExportFilter* FExportFilter = nullptr;
+    std::unique_ptr<TKVPrinter> FRunPrinter;
+    std::vector<TDataSet*> FRunDataSets;
 };
 
 // The base name (trimmed; "Objeto" when empty) followed by the first counter 1, 2, 3 ... that no

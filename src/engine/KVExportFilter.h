@@ -1,0 +1,46 @@
+#pragma once
+// An export filter: a run hands it the page size, every page start and end, and every text that a
+// text printable outputs, instead of (or beside) drawing the pages. Subclasses write a format of
+// their own; the base writes nothing.
+
+#include "platform/core/Alignment.h"
+#include "platform/core/Persistent.h"
+#include "platform/graphics/Color.h"
+
+#include <QString>
+
+namespace tessiv {
+
+class TFont;
+
+class TKVExportFilter : public TPersistent {
+    TESSIV_CLASS(TKVExportFilter, TPersistent)
+public:
+    // The caller owns the filter and frees it after the export.
+    explicit TKVExportFilter(const QString& fileName = QString());
+
+    const QString& FileName() const { return FFileName; }
+    bool Active() const { return FActive; }
+
+    virtual QString GetDescription() const;
+    // Without the dot.
+    virtual QString GetExtension() const;
+    virtual QString GetFilterName() const;
+    virtual QString GetVendorName() const;
+    // Once, before the first page: the paper in 0.1 mm and the report's font.
+    virtual void Start(int paperWidth, int paperHeight, const TFont& font);
+    virtual void EndPage();
+    virtual void Finish();
+    virtual void NewPage();
+    // One text on the current page; x and y in 0.1 mm from the page's top-left corner.
+    virtual void TextOut(long double x, long double y, const TFont& font, TColor background, TAlignment alignment,
+                         const QString& text);
+
+protected:
+    bool FActive = false;
+
+private:
+    QString FFileName;
+};
+
+} // namespace tessiv
