@@ -51,8 +51,12 @@ enum TKVBandType {
     rbChild,
 };
 
+// Rotation of a text printable's lines, counter-clockwise in steps of 90 degrees.
+enum TKVRotacao { rotacao_000, rotacao_090, rotacao_180, rotacao_270 };
+
 // Value names of the enumerations above, as report files store them.
 const TEnumInfo& PaperSizeInfo();
 const TEnumInfo& BandTypeInfo();
+const TEnumInfo& RotacaoInfo();
 
 } // namespace tessiv

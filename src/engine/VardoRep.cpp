@@ -2,6 +2,7 @@
 
 #include "engine/KVBands.h"
 #include "engine/KVPrintableHooks.h"
+#include "engine/KVResourceManager.h"
 #include "engine/KVUtils.h"
 #include "platform/core/SysUtils.h"
 #include "engine/KVDataAccess.h"
@@ -163,6 +164,7 @@ TVardoRep::TVardoRep(TComponent* owner)
     : TKVBasePanel(owner), FDescription(std::make_unique<TStringList>()),
       FBands(std::make_unique<TVardoRepBands>(this))
 {
+    CreateTextServices();
     FPage = std::make_unique<TKVPage>(this);
     FPrinterSettings = std::make_unique<TVardoRepPrinterSettings>();
     SetColor(clWhite);
@@ -182,6 +184,7 @@ TVardoRep::~TVardoRep()
 {
     Destroying();
     FreeChildControls();
+    FreeTextServices();
 }
 
 void TVardoRep::FreeChildControls()

@@ -166,6 +166,23 @@ public:
     // Width of the first detail band: the width of a column.
     long double DetailWidth() const;
 
+    // ---- text services ----
+    // Draws text on canvas at pt (device units) with font turned by the rotation, the start moved
+    // so that the block covers r's extent, r being (0, 0, extent along the text, extent across
+    // the lines) in device units. The font takes the rotated description (built under the font
+    // cache's lock) and the text is drawn with it. Alignment and background mode are the caller's.
+    void TextOutRotated(TPoint pt, const TRect& r, const QString& text, TCanvas* canvas, TFont* font,
+                        TKVRotacao rotation);
+    // The height of one line of font, and the width of text plus one pixel, on the report's
+    // measuring device (the screen's resolution, no device of a run needed); 0 when it cannot
+    // measure.
+    int TextHeight(const TFont* font, const QString& text);
+    int TextWidth(const TFont* font, const QString& text);
+    // The report's font cache; it holds the default font's entry while the report lives.
+    class TKVResourceManager* FontCache() const { return FFontCache.get(); }
+    // The device text is measured on: compatible with the screen, drawing nothing.
+    TCanvas* MemoryDC() const { return FMemoryDC.get(); }
+
     // ---- bands ----
     const std::vector<TKVCustomBand*>& BandList() const { return FBandList; }
     void AddBand(TKVCustomBand* band);
@@ -241,6 +258,12 @@ private:
     TKVExportFilter* FExportFilter = nullptr;
     std::unique_ptr<TKVPrinter> FRunPrinter;
     std::vector<TDataSet*> FRunDataSets;
+    // ---- text services ----
+    void CreateTextServices();
+    void FreeTextServices() noexcept;
+    std::unique_ptr<TKVResourceManager> FFontCache;
+    struct TKVResourceEntry* FDefaultFont = nullptr;
+    std::unique_ptr<TCanvas> FMemoryDC;
 };
 
 // The base name (trimmed; "Objeto" when empty) followed by the first counter 1, 2, 3 ... that no
