@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <functional>
 
 using namespace tessiv;
@@ -269,6 +270,19 @@ TEST(MetafileSizes, AFrameThatDoesNotFitIsRefusedAndThePictureStays)
     }
     ASSERT_NE(pic.Graphic(), nullptr);
     EXPECT_EQ(pic.Graphic()->ClassName(), QStringLiteral("TBitmap"));
+}
+
+TEST(MetafileSizes, AFrameThatFitsGivesItsSizeInPixelsWithoutOverflow)
+{
+    // 1,677 m wide: hundredths of a millimetre times the screen's resolution pass the int range.
+    QByteArray bytes = EmfWith({});
+    const std::int32_t wide = 167799825;
+    bytes.replace(32, 4, Ints({wide}));
+    const auto mf = MetafileOf(bytes);
+    EXPECT_EQ(mf->MMWidth(), wide);
+    EXPECT_EQ(mf->Width(), int(std::lround(double(wide) * ScreenPixelsPerInch() / 2540.0)));
+    mf->SetMMHeight(wide);
+    EXPECT_EQ(mf->Height(), mf->Width());
 }
 
 namespace {

@@ -178,7 +178,7 @@ TLogFont TCanvas::DeviceFont() const
 {
     TLogFont lf = FFont->LogFont(FFont->PixelsPerInch());
     if (FMapMode != MM_TEXT && lf.Height != 0)
-        lf.Height = lf.Height < 0 ? -std::max(1, ScaleY(-lf.Height)) : std::max(1, ScaleY(lf.Height));
+        lf.Height = lf.Height < 0 ? -std::max(1, ScaleY(Saturate(-qint64(lf.Height)))) : std::max(1, ScaleY(lf.Height));
     return lf;
 }
 
@@ -403,7 +403,7 @@ void TCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseWid
     const TRect d = NormalizedRect(LPtoDP(TRect{left, top, right, bottom}));
     if (d.IsEmpty())
         return;
-    DevRoundRect(d, ScaleX(std::abs(ellipseWidth)), ScaleY(std::abs(ellipseHeight)), CurrentState());
+    DevRoundRect(d, ScaleX(Saturate(std::llabs(ellipseWidth))), ScaleY(Saturate(std::llabs(ellipseHeight))), CurrentState());
 }
 
 // ---- arcs ---------------------------------------------------------------------------------------

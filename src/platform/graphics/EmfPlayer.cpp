@@ -293,7 +293,7 @@ bool PlayEmfRecord(TPlayer& pl, std::uint32_t type, const TRecord& r)
     case EMR_CREATEPEN:
         if (!r.Has(8, 20))
             return false;
-        pl.Store(r.U(8), TPlayPen{int(r.U(12)), double(std::abs(r.I(16))), TColor(r.U(24) & 0xFFFFFF)});
+        pl.Store(r.U(8), TPlayPen{int(r.U(12)), std::fabs(double(r.I(16))), TColor(r.U(24) & 0xFFFFFF)});
         return true;
     case EMR_EXTCREATEPEN: {
         if (!r.Has(8, 36))

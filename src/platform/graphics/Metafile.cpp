@@ -81,14 +81,14 @@ void TMetafile::SetHeight(int pixels)
 void TMetafile::SetMMWidth(int value)
 {
     FMMWidth = std::max(0, value);
-    FWidth = int(std::lround(FMMWidth * ScreenPixelsPerInch() / 2540.0));
+    FWidth = int(std::lround(double(FMMWidth) * ScreenPixelsPerInch() / 2540.0));
     Changed();
 }
 
 void TMetafile::SetMMHeight(int value)
 {
     FMMHeight = std::max(0, value);
-    FHeight = int(std::lround(FMMHeight * ScreenPixelsPerInch() / 2540.0));
+    FHeight = int(std::lround(double(FMMHeight) * ScreenPixelsPerInch() / 2540.0));
     Changed();
 }
 
@@ -118,8 +118,8 @@ void TMetafile::SetData(const QByteArray& bytes)
         FWmf = false;
         FMMWidth = *mmWidth;
         FMMHeight = *mmHeight;
-        FWidth = int(std::lround(FMMWidth * ScreenPixelsPerInch() / 2540.0));
-        FHeight = int(std::lround(FMMHeight * ScreenPixelsPerInch() / 2540.0));
+        FWidth = int(std::lround(double(FMMWidth) * ScreenPixelsPerInch() / 2540.0));
+        FHeight = int(std::lround(double(FMMHeight) * ScreenPixelsPerInch() / 2540.0));
         Changed();
         return;
     }
@@ -134,8 +134,8 @@ void TMetafile::SetData(const QByteArray& bytes)
         } else {
             FMMWidth = FMMHeight = 0;
         }
-        FWidth = int(std::lround(FMMWidth * ScreenPixelsPerInch() / 2540.0));
-        FHeight = int(std::lround(FMMHeight * ScreenPixelsPerInch() / 2540.0));
+        FWidth = int(std::lround(double(FMMWidth) * ScreenPixelsPerInch() / 2540.0));
+        FHeight = int(std::lround(double(FMMHeight) * ScreenPixelsPerInch() / 2540.0));
         Changed();
         return;
     }
@@ -207,9 +207,9 @@ void TMetafile::TakeRecording(QByteArray bytes)
     }
     // The size asked for stays the size reported, free of millimetre rounding.
     if (FWidth <= 0)
-        FWidth = int(std::lround(FMMWidth * ScreenPixelsPerInch() / 2540.0));
+        FWidth = int(std::lround(double(FMMWidth) * ScreenPixelsPerInch() / 2540.0));
     if (FHeight <= 0)
-        FHeight = int(std::lround(FMMHeight * ScreenPixelsPerInch() / 2540.0));
+        FHeight = int(std::lround(double(FMMHeight) * ScreenPixelsPerInch() / 2540.0));
     Changed();
 }
 

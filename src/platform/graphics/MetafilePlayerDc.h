@@ -24,6 +24,8 @@ using namespace emf;
 
 constexpr int kMaxObjects = 65535;
 constexpr std::uint32_t kMaxPoints = 4 * 1024 * 1024;
+// The tallest font a picture's text is drawn with, in device pixels.
+constexpr int kMaxFontPixels = 16384;
 
 struct TPlayPen {
     int Style = 0;      // PS_* low bits
@@ -178,7 +180,8 @@ public:
     {
         TLogFont lf = Dc.Font;
         if (lf.Height != 0) {
-            const int h = std::max(1, int(std::lround(std::fabs(lf.Height * ScaleY()))));
+            // A height from the file beyond any device is held to the largest a device can show.
+            const int h = int(std::clamp(std::round(std::fabs(lf.Height * ScaleY())), 1.0, double(kMaxFontPixels)));
             lf.Height = lf.Height < 0 ? -h : h;
         }
         // A mirrored y axis (the fixed mapping modes) turns the angle round.

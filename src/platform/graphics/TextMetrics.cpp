@@ -113,7 +113,7 @@ TFaceUnits FaceUnits(const QRawFont& raw)
 int EmHeight(const TLogFont& lf, const TFaceUnits* units)
 {
     if (lf.Height < 0)
-        return -lf.Height;
+        return lf.Height == INT_MIN ? INT_MAX : -lf.Height;
     if (lf.Height == 0)
         return 13;
     if (!units)
