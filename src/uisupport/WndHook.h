@@ -69,7 +69,7 @@ public:
     // The event filter is on the widget.
     bool Hooked() const { return FHooked; }
 
-protected:
+    // Before-hooks, the widget's own handling, after-hooks.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
