@@ -151,6 +151,7 @@ void TFormPlacement::SetEvents()
     if (!form || FEventsSet || ComponentState().Contains(csDesigning))
         return;
     FEventsSet = true;
+    FEventsForm = form;
     FSaveFormShow = form->OnShow;
     FSaveFormCloseQuery = form->OnCloseQuery;
     FSaveFormDestroy = form->OnDestroy;
@@ -164,7 +165,9 @@ void TFormPlacement::SetEvents()
 
 void TFormPlacement::RestoreEvents()
 {
-    TForm* form = Form();
+    // The owner has already let go of a component being freed: the form the handlers were taken
+    // from is remembered.
+    TForm* form = FEventsForm;
     // A form on its way out keeps nothing that could be given back.
     if (!FEventsSet || !form || form->ComponentState().Contains(csDestroying))
         return;
@@ -172,6 +175,7 @@ void TFormPlacement::RestoreEvents()
     form->OnCloseQuery = FSaveFormCloseQuery;
     form->OnDestroy = FSaveFormDestroy;
     FEventsSet = false;
+    FEventsForm = nullptr;
 }
 
 void TFormPlacement::ReportError()

@@ -161,6 +161,7 @@ private:
     std::unique_ptr<TIniFile> FIni;
     std::vector<TIniLink*> FLinks;
     bool FEventsSet = false;
+    TForm* FEventsForm = nullptr;
     TNotifyEvent FSaveFormShow;
     TCloseQueryEvent FSaveFormCloseQuery;
     TNotifyEvent FSaveFormDestroy;

@@ -1,6 +1,7 @@
 #include "uisupport/MRUManager.h"
 
 #include "platform/core/Cp1252.h"
+#include "platform/ui/Application.h"
 #include "uisupport/AppUtils.h"
 #include "uisupport/FormPlacement.h"
 
@@ -262,17 +263,20 @@ void TMRUManager::MenuItemClick(QAction* item)
     const QString name = FList->Strings(i);
     const QString caption = item->text();
     const int userData = TRecentStrings::UserData(FList->Objects(i));
+    // The handler's error is shown here, at the program's boundary, rather than carried back
+    // through the menu's signal.
+    std::exception_ptr error;
     try {
         if (OnClick)
             OnClick(this, name, caption, userData);
     } catch (...) {
-        // The handler may have moved names about: the one clicked goes by its name.
-        if (FRemoveOnSelect)
-            RemoveRecent(name);
-        throw;
+        error = std::current_exception();
     }
+    // The handler may have moved names about: the one clicked goes by its name.
     if (FRemoveOnSelect)
         RemoveRecent(name);
+    if (error)
+        Application().HandleException(error);
 }
 
 QString TMRUManager::IniSectionName() const { return FIniLink->RootSection() + ComponentIniSection(this); }
