@@ -18,10 +18,11 @@ constexpr int ScalableRole = Qt::UserRole + 1;
 // A "T" at (x, y), drawn with the canvas's pen (lines end before their last point).
 void DrawT(TCanvas& c, int x, int y)
 {
-    c.MoveTo(x, y + 3);
-    c.LineTo(x, y);
+    c.MoveTo(x, y);
     c.LineTo(x + 7, y);
     c.LineTo(x + 7, y + 3);
+    c.MoveTo(x, y);
+    c.LineTo(x, y + 3);
     c.MoveTo(x + 1, y);
     c.LineTo(x + 1, y + 1);
     c.MoveTo(x + 6, y);
