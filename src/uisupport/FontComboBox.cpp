@@ -69,6 +69,7 @@ TFontComboBox::TFontComboBox(QWidget* parent) : QComboBox(parent)
     f.setBold(false);
     setFont(f);
     setEditable(false);
+    setMaxVisibleItems(8);
     setItemDelegate(new TDelegate(this));
     Reset();
 }

@@ -189,3 +189,26 @@ TEST(WndHook, AfterHooksRunEvenWhenTheWidgetThrows)
     EXPECT_THROW(hook->ControlHook()->eventFilter(&w, &e), std::runtime_error);
     EXPECT_EQ(log, (std::vector<std::string>{"h before", "h after"}));
 }
+
+TEST(WndHook, TheHookKeepsWorkingWhenTheWindowIsMadeAgain)
+{
+    App();
+    std::vector<std::string> log;
+    TLogWidget w(&log);
+    w.resize(100, 80);
+    w.show();
+    Pump();
+    HookPtr hook = MakeHook(&w, &log, "h");
+    const WId before = w.winId();
+    // Put inside another widget and out again, it loses its native window and gets a new one.
+    {
+        QWidget holder;
+        w.setParent(&holder);
+        w.setParent(nullptr, Qt::Window);
+    }
+    w.show();
+    Pump();
+    EXPECT_NE(w.winId(), before);
+    SendPing(&w);
+    EXPECT_EQ(log, (std::vector<std::string>{"h before", "widget", "h after"}));
+}
