@@ -358,3 +358,64 @@ TEST_F(PlacementTest, LinksKeepTheirKeysWhileTheFileIsOpen)
     EXPECT_EQ(link.Storage(), nullptr);
     EXPECT_EQ(link.RootSection(), QString());
 }
+
+TEST_F(PlacementTest, WithNothingStoredOnlyAnMDIParentOrADefaultPlacedMainFormStartsMaximized)
+{
+    struct Case {
+        TFormStyle Style;
+        TPosition Position;
+        bool Main;
+        TWindowState Expected;
+    };
+    const Case cases[] = {
+        {fsMDIForm, poDesigned, true, wsMaximized},
+        {fsNormal, poDefault, true, wsMaximized},
+        {fsNormal, poDesigned, true, wsNormal},
+        {fsMDIForm, poDesigned, false, wsNormal},
+        {fsNormal, poDefault, false, wsNormal},
+    };
+    for (const Case& c : cases) {
+        // Each form saves as it goes: every case starts without a file.
+        QFile::remove(IniPath);
+        FormPtr main(new TfmDialogo(nullptr));
+        TForm::SetMainForm(main.get());
+        FormPtr form = MakeMain(c.Style);
+        form->SetPosition(c.Position);
+        TForm::SetMainForm(c.Main ? form.get() : main.get());
+        form->Show();
+        Pump();
+        EXPECT_EQ(form->WindowState(), c.Expected) << c.Style << " " << c.Position << " " << c.Main;
+        form->Hide();
+    }
+}
+
+TEST_F(PlacementTest, AFixedBorderKeepsItsSizeAndACentredFormTakesTheStoredPosition)
+{
+    Write(QStringLiteral("PixelsPerInch"), Ppi());
+    Write(QStringLiteral("ShowCmd"), QStringLiteral("1"));
+    Write(QStringLiteral("NormPos"), QStringLiteral("30,40,330,240"));
+    FormPtr form = MakeMain(fsNormal);
+    form->SetBorderStyle(TFormBorderStyle::bsDialog);
+    form->SetPosition(poScreenCenter);
+    form->Show();
+    Pump();
+    EXPECT_EQ(form->BoundsRect(), Rect(30, 40, 430, 340));
+    EXPECT_EQ(form->Position(), poDesigned);
+}
+
+TEST_F(PlacementTest, AMinimizedDocumentWindowIsStoredWithItsMinimizedPosition)
+{
+    FormPtr main = MakeMain(fsMDIForm);
+    FormPtr child(new TfmDialogo(nullptr));
+    child->SetFormStyle(fsMDIChild);
+    child->SetBounds(10, 10, 200, 150);
+    child->Show();
+    child->SetWindowState(wsMinimized);
+    Pump();
+    TIniFile ini(IniPath);
+    SaveWindowPlacement(child.get(), &ini, QStringLiteral("Filho"));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Filho"), QStringLiteral("Flags"), -1) & WPF_SETMINPOSITION,
+              int(WPF_SETMINPOSITION));
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("Filho"), QStringLiteral("ShowCmd"), -1), SW_SHOWMINIMIZED);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Filho"), QStringLiteral("NormPos"), QString()), QStringLiteral("10,10,210,160"));
+}
