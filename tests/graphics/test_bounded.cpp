@@ -159,6 +159,20 @@ TEST(FarDrawing, LinesAndOutlinesToTheEndsOfTheCoordinateRangeDrawOnlyWhatShows)
             EXPECT_EQ(img.pixel(x, 50) == qRgb(0, 0, 0), (x + start) % 6 < 3) << x;
 }
 
+TEST(FarDrawing, NothingIsSteppedWhenNothingCanBeSeen)
+{
+    QImage img = WhiteImage(60, 60);
+    const QImage before = img;
+    TImageCanvas c(img);
+    c.Pen()->SetStyle(psDash);
+    c.IntersectClipRect({20, 20, 20, 40}); // clips everything away
+    c.MoveTo(INT_MIN, INT_MIN);
+    c.LineTo(INT_MAX, INT_MAX - 7);
+    c.Brush()->SetStyle(bsClear);
+    c.Ellipse(-16000, -16000, 16000, 16000);
+    EXPECT_EQ(CountDifferent(img, before), 0);
+}
+
 TEST(FarDrawing, ALineToTwoBillionInAMetafilePlaysAndRecordsAtTheDevicesCost)
 {
     const QByteArray bytes = Hex(kLongLineEmf);

@@ -399,8 +399,8 @@ bool PlayEmfRecord(TPlayer& pl, std::uint32_t type, const TRecord& r)
             return false;
         const std::uint32_t cb = r.U(24), brush = r.U(28);
         TPlayBrush b = pl.Dc.Brush;
-        if (brush < pl.Objects.size())
-            if (auto* pb = std::get_if<TPlayBrush>(&pl.Objects[brush]))
+        if (const auto found = pl.Objects.find(brush); found != pl.Objects.end())
+            if (auto* pb = std::get_if<TPlayBrush>(&found->second))
                 b = *pb;
         pl.FillRects(ReadRegionRects(r, 32, cb), b);
         return true;

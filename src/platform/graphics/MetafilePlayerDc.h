@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -90,7 +91,8 @@ public:
     std::optional<QRegion> InitialClip;
     TDc Dc;
     std::vector<TDc> Stack;
-    std::vector<TObject> Objects;
+    // By handle; a map, so a file naming handle 65,535 costs one entry, not a table that long.
+    std::map<std::uint32_t, TObject> Objects;
     QTransform T; // logical -> target logical
     bool InPath = false;
     std::vector<TSubpath> Path;
@@ -234,8 +236,6 @@ public:
     {
         if (index == 0 || index > kMaxObjects)
             return;
-        if (index >= Objects.size())
-            Objects.resize(index + 1);
         Objects[index] = std::move(obj);
     }
     void Select(std::uint32_t handle)
@@ -258,9 +258,10 @@ public:
             }
             return;
         }
-        if (handle >= Objects.size())
+        const auto found = Objects.find(handle);
+        if (found == Objects.end())
             return;
-        const TObject& obj = Objects[handle];
+        const TObject& obj = found->second;
         if (auto* p = std::get_if<TPlayPen>(&obj))
             Dc.Pen = *p;
         else if (auto* b = std::get_if<TPlayBrush>(&obj))
@@ -270,8 +271,8 @@ public:
     }
     void Delete(std::uint32_t handle)
     {
-        if (!(handle & kStockObject) && handle < Objects.size())
-            Objects[handle] = std::monostate{};
+        if (!(handle & kStockObject))
+            Objects.erase(handle);
     }
 
     // ---- drawing ----

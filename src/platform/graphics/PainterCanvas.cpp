@@ -110,9 +110,10 @@ public:
     void Within(const QRect& area, qint64& first, qint64& last) const
     {
         first = 0;
+        last = -1;
+        if (Count() == 0 || area.isEmpty())
+            return;
         last = Count() - 1;
-        if (last < 0 || area.isEmpty())
-            return void(first = 1);
         const bool xMajor = FDx >= FDy;
         const qint64 major0 = xMajor ? FX : FY, minor0 = xMajor ? FY : FX;
         const int majorSign = xMajor ? FSx : FSy, minorSign = xMajor ? FSy : FSx;
@@ -186,8 +187,8 @@ void StepLine(QPoint a, QPoint b, const QRect& area, const std::vector<int>& pat
 // do not need is left out (a curve stays one pixel thin).
 class TPixelChain {
 public:
-    // Curves larger than this are not walked pixel by pixel.
-    static constexpr double kMaxRadius = 65536;
+    // Curves larger than this (well past any page) are not walked pixel by pixel.
+    static constexpr double kMaxRadius = 16384;
 
     // A straight line from where the walk is to q (a shape's corner stays a corner).
     void Add(QPointF p) { Add(Round(p), false); }
@@ -418,6 +419,9 @@ bool TPainterCanvas::StyledOutline(TArcKind kind, const QRectF& ellipse, double 
     // Only one-pixel styled pens are walked; a huge curve is left to the painter.
     if (!Styled(st) || std::max(ellipse.width(), ellipse.height()) / 2 > TPixelChain::kMaxRadius)
         return false;
+    // A curve wholly outside what can be seen is not walked at all.
+    if (!QRectF(VisibleArea()).intersects(ellipse.adjusted(-2, -2, 2, 2)))
+        return true;
     TPixelChain chain;
     if (roundRect) {
         // Counter-clockwise from the right end of the top-right corner, as an ellipse runs.
