@@ -188,7 +188,9 @@ void TFormPlacement::ReportError()
 
 void TFormPlacement::FormShow(TObject* sender)
 {
-    if (FActive) {
+    // Only the first show: a window shown again after a hide is where the user left it, which
+    // is newer than what the file holds.
+    if (FActive && !FRestored) {
         try {
             Restore();
         } catch (...) {

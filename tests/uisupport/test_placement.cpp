@@ -113,6 +113,13 @@ TEST_F(PlacementTest, ANormalWindowComesBackWhereItWasClosed)
     Pump();
     EXPECT_EQ(again->BoundsRect(), Rect(120, 80, 500, 340));
     EXPECT_EQ(again->WindowState(), wsNormal);
+
+    // Hidden and shown again, it stays where it was moved meanwhile.
+    again->SetBounds(200, 150, 300, 200);
+    again->Hide();
+    again->Show();
+    Pump();
+    EXPECT_EQ(again->BoundsRect(), Rect(200, 150, 500, 350));
 }
 
 TEST_F(PlacementTest, AChangedResolutionFallsBackToTheUnsuffixedKeys)
