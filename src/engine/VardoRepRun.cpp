@@ -210,6 +210,8 @@ void TVardoRep::ExportToFilter(TKVExportFilter* filter)
 
 void TVardoRep::PrinterSetup()
 {
+    // The user is about to choose a printer: one installed a moment ago must be in the list.
+    TPrinter::RefreshPrinterList();
     FPrinter->SetPrinterIndex(FPrinterSettings->PrinterIndex());
     TKVPrintDialogValues values;
     // A preview's finished pages are what the range chooses from.
