@@ -62,6 +62,7 @@ TDBDataSet::~TDBDataSet()
         TDatabase* db = FDatabase;
         FDatabase = nullptr;
         FQuery.reset();
+        FSqlite.reset();
         Session().CloseDatabase(db);
     }
 }
@@ -82,6 +83,7 @@ void TDBDataSet::DatabaseClosing()
     // One that was opening when its database went still holds it.
     if (FDatabase == db) {
         FQuery.reset();
+        FSqlite.reset();
         FDatabase = nullptr;
     }
 }
@@ -335,6 +337,10 @@ void TDBDataSet::ExecuteSelect(const QString& statement, const std::vector<QVari
         OpenServerCursor(columns);
         return;
     }
+    if (FDatabase->Kind() == TDriverKind::SQLite || FDatabase->Kind() == TDriverKind::Standard) {
+        OpenSqliteCursor(columns);
+        return;
+    }
     {
         // No copy of the connection may outlive this block: a lost one is closed on raising.
         QSqlDatabase db = FDatabase->Connection();
@@ -377,6 +383,33 @@ void TDBDataSet::ExecuteSelect(const QString& statement, const std::vector<QVari
     DescribeUntyped(columns);
 }
 
+void TDBDataSet::OpenSqliteCursor(std::vector<TColumn>& columns)
+{
+    {
+        QSqlDatabase db = FDatabase->Connection();
+        FSqlite = std::make_unique<TSqliteCursor>(db, FSelectSql);
+    }
+    if (!FSqlite->Valid()) {
+        const QSqlError err = FSqlite->Error();
+        FSqlite.reset();
+        FDatabase->RaiseError(err);
+    }
+    // Opening reads: a statement that returns no records, or would change the database, is
+    // refused before it runs.
+    if (!FSqlite->ReturnsRecords() || !FSqlite->ReadsOnly()) {
+        FSqlite.reset();
+        throw EDBEngineError(DBIERR_SQLERROR, QStringLiteral("The statement does not only read records: use ExecSQL to run it"));
+    }
+    FSqlite->Bind(FBinds);
+    for (int i = 0; i < FSqlite->ColumnCount(); ++i) {
+        TColumn c;
+        c.Name = FSqlite->ColumnName(i);
+        c.Type = SqliteColumnType(FSqlite->DeclaredType(i));
+        columns.push_back(c);
+    }
+    DescribeUntyped(columns);
+}
+
 void TDBDataSet::RunSelect()
 {
     for (std::size_t i = 0; i < FBinds.size(); ++i)
@@ -405,15 +438,13 @@ void TDBDataSet::DescribeUntyped(std::vector<TColumn>& columns)
     enum : unsigned { kInt = 1, kReal = 2, kText = 4, kBlob = 8 };
     std::vector<unsigned> seen(untyped.size(), 0);
     {
-        QSqlQuery probe(FDatabase->Connection());
-        probe.setForwardOnly(true);
-        bool ok = probe.prepare(FSelectSql);
-        for (std::size_t i = 0; ok && i < FBinds.size(); ++i)
-            probe.bindValue(static_cast<int>(i), FBinds[i]);
-        ok = ok && probe.exec();
-        while (ok && probe.next())
+        QSqlDatabase db = FDatabase->Connection();
+        TSqliteCursor probe(db, FSelectSql);
+        if (probe.Valid())
+            probe.Bind(FBinds);
+        while (probe.Valid() && probe.Step() == 1)
             for (std::size_t k = 0; k < untyped.size(); ++k)
-                switch (SqliteValueClass(probe, untyped[k])) {
+                switch (probe.ValueClass(untyped[k])) {
                 case 1: seen[k] |= kInt; break;   // SQLITE_INTEGER
                 case 2: seen[k] |= kReal; break;  // SQLITE_FLOAT
                 case 3: seen[k] |= kText; break;  // SQLITE_TEXT
@@ -444,6 +475,17 @@ bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
         ++FPosition;
         return true;
     }
+    if (FSqlite) {
+        const int got = FSqlite->Step();
+        if (got < 0)
+            FDatabase->RaiseError(FSqlite->Error());
+        if (got == 0)
+            return false;
+        row.resize(Columns().size());
+        FSqlite->Values(row);
+        ++FPosition;
+        return true;
+    }
     if (!FQuery)
         return false;
     if (!FQuery->next()) {
@@ -454,12 +496,8 @@ bool TDBDataSet::FetchRow(std::vector<QVariant>& row)
     }
     const int n = static_cast<int>(Columns().size());
     row.resize(static_cast<std::size_t>(n));
-    if (FDatabase->Kind() == TDriverKind::SQLite || FDatabase->Kind() == TDriverKind::Standard) {
-        SqliteRowValues(*FQuery, row);
-    } else {
-        for (int i = 0; i < n; ++i)
-            row[static_cast<std::size_t>(i)] = FQuery->value(i);
-    }
+    for (int i = 0; i < n; ++i)
+        row[static_cast<std::size_t>(i)] = FQuery->value(i);
     ++FPosition;
     return true;
 }
@@ -477,6 +515,21 @@ void TDBDataSet::SeekCursor(int row)
         FServerEnd = false;
         PgCommand(QStringLiteral("MOVE ABSOLUTE %1 FROM %2").arg(row).arg(FServerCursor));
         FPosition = row;
+        return;
+    }
+    if (FSqlite) {
+        if (row < FPosition) {
+            FSqlite->Reset(); // the parameters stay bound
+            FPosition = 0;
+        }
+        while (FPosition < row) {
+            const int got = FSqlite->Step();
+            if (got < 0)
+                FDatabase->RaiseError(FSqlite->Error());
+            if (got == 0)
+                DatabaseError(QStringLiteral("Record not found: the table changed while it was open"));
+            ++FPosition;
+        }
         return;
     }
     if (!FQuery)
@@ -509,6 +562,19 @@ std::int64_t TDBDataSet::CountRows()
         PQclear(res);
         return n;
     }
+    if (FSqlite) {
+        QSqlDatabase db = FDatabase->Connection();
+        TSqliteCursor count(db, QStringLiteral("SELECT COUNT(*) FROM (%1) tessiv_count").arg(FSelectSql));
+        if (count.Valid()) {
+            count.Bind(FBinds);
+            if (count.Step() == 1) {
+                std::vector<QVariant> v(1);
+                count.Values(v);
+                return v[0].toLongLong();
+            }
+        }
+        FDatabase->RaiseError(count.Error());
+    }
     QSqlError err;
     std::int64_t n = -1;
     {
@@ -531,6 +597,7 @@ void TDBDataSet::CloseCursor()
 {
     CloseServerCursor();
     FQuery.reset();
+    FSqlite.reset();
     FSelectSql.clear();
     FBinds.clear();
     if (FDatabase) {

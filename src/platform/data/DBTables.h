@@ -49,7 +49,8 @@ protected:
     // Runs a change; expectedRows 1 raises when no row changed. exactlyOne: the change is undone
     // and refused when it reached more than one row. Gives the id of an inserted row.
     QVariant ExecuteWrite(const QString& sql, const std::vector<QVariant>& binds, int expectedRows, bool exactlyOne);
-    std::unique_ptr<QSqlQuery> FQuery;
+    std::unique_ptr<QSqlQuery> FQuery;          // ODBC
+    std::unique_ptr<TSqliteCursor> FSqlite;    // SQLite and folder tables
     TDatabase* FDatabase = nullptr;
 
 private:
@@ -58,6 +59,7 @@ private:
     void PgCommand(const QString& sql) const;
     QVariant PgTextValue(const PGresult* res, int row, int column) const;
     void RunSelect();
+    void OpenSqliteCursor(std::vector<TColumn>& columns);
     void DescribeUntyped(std::vector<TColumn>& columns);
     void OpenServerCursor(std::vector<TColumn>& columns);
     bool FetchServerBatch();

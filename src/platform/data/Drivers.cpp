@@ -148,9 +148,11 @@ static QString OdbcConnectionString(const QStringList& params)
 {
     QString cs = Param(params, "CONNECTION STRING");
     if (cs.isEmpty()) {
+        // A data source by its bare name: the driver manager looks it up (and attributes may
+        // follow it after a ';').
         const QString dsn = Param(params, "ODBC DSN");
         if (!dsn.isEmpty())
-            cs = QStringLiteral("DSN=%1").arg(dsn);
+            cs = dsn;
     }
     return cs;
 }
@@ -415,6 +417,16 @@ static TFieldType SqliteAffinity(const QString& declared)
     return ftUnknown;
 }
 
+TColumnType SqliteColumnType(const QString& declared)
+{
+    TColumnType type = FieldTypeFromName(declared);
+    if (type.Type == ftUnknown && !declared.isEmpty())
+        type.Type = SqliteAffinity(declared);
+    if (type.Type == ftInteger)
+        type.Type = ftLargeint;
+    return type;
+}
+
 TColumnType DriverColumnType(TDriverKind kind, const QSqlQuery& query, int column)
 {
     const QString name = ColumnTypeName(kind, query, column);
@@ -422,10 +434,7 @@ TColumnType DriverColumnType(TDriverKind kind, const QSqlQuery& query, int colum
     switch (kind) {
     case TDriverKind::SQLite:
     case TDriverKind::Standard:
-        if (type.Type == ftUnknown && !name.isEmpty())
-            type.Type = SqliteAffinity(name);
-        if (type.Type == ftInteger)
-            type.Type = ftLargeint;
+        type = SqliteColumnType(name);
         break;
     case TDriverKind::ODBC: {
         // The driver's SQL type is what it will hand over; a type name only refines it.
@@ -457,12 +466,6 @@ static sqlite3_stmt* SqliteStatement(const QSqlQuery& query)
     return *static_cast<sqlite3_stmt* const*>(h.data());
 }
 
-int SqliteValueClass(const QSqlQuery& query, int column)
-{
-    sqlite3_stmt* stmt = SqliteStatement(query);
-    return stmt ? sqlite3_column_type(stmt, column) : SQLITE_NULL;
-}
-
 static QString TextOfBytes(const char* p, int n)
 {
     bool ascii = true;
@@ -477,31 +480,122 @@ static QString TextOfBytes(const char* p, int n)
     return text;
 }
 
-void SqliteRowValues(const QSqlQuery& query, std::vector<QVariant>& row)
+TSqliteCursor::TSqliteCursor(const QSqlDatabase& db, const QString& sql)
 {
-    sqlite3_stmt* stmt = SqliteStatement(query);
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0 || !(FConn = *static_cast<sqlite3* const*>(h.data()))) {
+        FError = db.isOpen() ? QSqlError(QStringLiteral("The database connection is not usable"), QString(),
+                                         QSqlError::ConnectionError)
+                             : db.lastError();
+        return;
+    }
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(FConn, text.constData(), static_cast<int>(text.size()), &FStmt, nullptr);
+    if (rc != SQLITE_OK) {
+        FError = QSqlError(QStringLiteral("Unable to run the statement"), QString::fromUtf8(sqlite3_errmsg(FConn)),
+                           QSqlError::StatementError, QString::number(rc));
+        sqlite3_finalize(FStmt);
+        FStmt = nullptr;
+    } else if (!FStmt) {
+        FError = QSqlError(QStringLiteral("No SQL statement available"), QString(), QSqlError::StatementError);
+    }
+}
+
+TSqliteCursor::~TSqliteCursor()
+{
+    sqlite3_finalize(FStmt);
+}
+
+bool TSqliteCursor::ReturnsRecords() const { return FStmt && sqlite3_column_count(FStmt) > 0; }
+bool TSqliteCursor::ReadsOnly() const { return FStmt && sqlite3_stmt_readonly(FStmt) != 0; }
+int TSqliteCursor::ColumnCount() const { return FStmt ? sqlite3_column_count(FStmt) : 0; }
+QString TSqliteCursor::ColumnName(int column) const { return QString::fromUtf8(sqlite3_column_name(FStmt, column)); }
+
+QString TSqliteCursor::DeclaredType(int column) const
+{
+    const char* decl = sqlite3_column_decltype(FStmt, column);
+    return decl ? QString::fromUtf8(decl) : QString();
+}
+
+void TSqliteCursor::Bind(const std::vector<QVariant>& binds)
+{
+    for (std::size_t i = 0; i < binds.size(); ++i) {
+        const int at = static_cast<int>(i) + 1;
+        const QVariant& v = binds[i];
+        if (!v.isValid() || v.isNull()) {
+            sqlite3_bind_null(FStmt, at);
+            continue;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Bool: case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong:
+        case QMetaType::Short: case QMetaType::UShort:
+            sqlite3_bind_int64(FStmt, at, v.toLongLong());
+            break;
+        case QMetaType::Double: case QMetaType::Float:
+            sqlite3_bind_double(FStmt, at, v.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            sqlite3_bind_blob64(FStmt, at, b.constData(), static_cast<sqlite3_uint64>(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDate:
+            sqlite3_bind_text(FStmt, at, v.toDate().toString(Qt::ISODate).toUtf8().constData(), -1, SQLITE_TRANSIENT);
+            break;
+        case QMetaType::QDateTime:
+            sqlite3_bind_text(FStmt, at, v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8().constData(),
+                              -1, SQLITE_TRANSIENT);
+            break;
+        default: {
+            const QByteArray t = v.toString().toUtf8();
+            sqlite3_bind_text64(FStmt, at, t.constData(), static_cast<sqlite3_uint64>(t.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+        }
+        }
+    }
+}
+
+int TSqliteCursor::Step()
+{
+    const int rc = sqlite3_step(FStmt);
+    if (rc == SQLITE_ROW)
+        return 1;
+    if (rc == SQLITE_DONE)
+        return 0;
+    FError = QSqlError(QStringLiteral("Unable to fetch row"), QString::fromUtf8(sqlite3_errmsg(FConn)),
+                       QSqlError::StatementError, QString::number(rc));
+    return -1;
+}
+
+void TSqliteCursor::Reset()
+{
+    sqlite3_reset(FStmt);
+}
+
+int TSqliteCursor::ValueClass(int column) const
+{
+    return sqlite3_column_type(FStmt, column);
+}
+
+void TSqliteCursor::Values(std::vector<QVariant>& row) const
+{
     const int n = static_cast<int>(row.size());
     for (int i = 0; i < n; ++i) {
         QVariant& v = row[static_cast<std::size_t>(i)];
-        if (!stmt) {
-            v = query.value(i);
-            continue;
-        }
-        switch (sqlite3_column_type(stmt, i)) {
+        switch (sqlite3_column_type(FStmt, i)) {
         case SQLITE_INTEGER:
-            v = static_cast<qlonglong>(sqlite3_column_int64(stmt, i));
+            v = static_cast<qlonglong>(sqlite3_column_int64(FStmt, i));
             break;
         case SQLITE_FLOAT:
-            v = sqlite3_column_double(stmt, i);
+            v = sqlite3_column_double(FStmt, i);
             break;
         case SQLITE_TEXT: {
-            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-            v = TextOfBytes(p, sqlite3_column_bytes(stmt, i));
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(FStmt, i));
+            v = TextOfBytes(p, sqlite3_column_bytes(FStmt, i));
             break;
         }
         case SQLITE_BLOB: {
-            const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, i));
-            v = QByteArray(p, sqlite3_column_bytes(stmt, i));
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(FStmt, i));
+            v = QByteArray(p, sqlite3_column_bytes(FStmt, i));
             break;
         }
         default:

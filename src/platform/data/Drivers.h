@@ -5,11 +5,15 @@
 #include "platform/data/Field.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
 #include <optional>
 #include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tessiv {
 
@@ -35,11 +39,37 @@ QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column);
 // type name, else (ODBC) the driver's SQL type; ftUnknown when it says nothing (an SQLite
 // expression). SQLite's integers are 64-bit, so its integer columns are large integers.
 TColumnType DriverColumnType(TDriverKind kind, const QSqlQuery& query, int column);
-// SQLite: the storage class of each value of the current row and the value itself, read from the
-// statement (text that is not UTF-8 is read as cp1252 instead of being replaced).
-void SqliteRowValues(const QSqlQuery& query, std::vector<QVariant>& row);
-// SQLite: the storage classes (SQLITE_INTEGER...) of a column's values of the current row.
-int SqliteValueClass(const QSqlQuery& query, int column);
+// The field type of an SQLite column from its declared type (ftUnknown for none).
+TColumnType SqliteColumnType(const QString& declared);
+// An SQLite statement of our own on a connection Qt opened: values are read as SQLite holds them
+// (text that is not UTF-8 too), and nothing is converted twice.
+class TSqliteCursor {
+public:
+    // Prepares the statement; error() tells when that failed.
+    TSqliteCursor(const QSqlDatabase& db, const QString& sql);
+    ~TSqliteCursor();
+    TSqliteCursor(const TSqliteCursor&) = delete;
+    TSqliteCursor& operator=(const TSqliteCursor&) = delete;
+    bool Valid() const { return FStmt != nullptr; }
+    QSqlError Error() const { return FError; }
+    bool ReturnsRecords() const;
+    bool ReadsOnly() const;
+    void Bind(const std::vector<QVariant>& binds);
+    int ColumnCount() const;
+    QString ColumnName(int column) const;
+    QString DeclaredType(int column) const;
+    // 1: a row is there; 0: no more rows; -1: failed (Error()).
+    int Step();
+    void Reset();
+    int ValueClass(int column) const;
+    void Values(std::vector<QVariant>& row) const;
+
+private:
+    ::sqlite3* FConn = nullptr;
+    ::sqlite3_stmt* FStmt = nullptr;
+    QSqlError FError;
+};
+
 // The one statement of a text, without the ';' that may end it. Raises when a second statement
 // follows, on every driver, before anything runs.
 QString SingleStatement(const QString& sql);
