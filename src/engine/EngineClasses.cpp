@@ -2,11 +2,13 @@
 
 #include "engine/KVBands.h"
 #include "engine/KVDBImage.h"
+#include "engine/KVExportFilterLibrary.h"
 #include "engine/KVImage.h"
 #include "engine/KVPrintable.h"
 #include "engine/KVShape.h"
 #include "engine/VardoRep.h"
 #include "platform/core/ClassRegistry.h"
+#include "platform/data/DBTables.h"
 
 namespace tessiv {
 
@@ -16,6 +18,10 @@ void RegisterEngineClasses()
                      &TKVSubDetail::StaticClass(), &TKVChildBand::StaticClass(), &TKVPrintable::StaticClass()});
     // Shapes and pictures.
     RegisterClasses({&TKVShape::StaticClass(), &TKVImage::StaticClass(), &TKVDBImage::StaticClass()});
+    // Report files name the tables and queries their reports run over.
+    RegisterClasses({&TTable::StaticClass(), &TQuery::StaticClass()});
+    // The export formats are there from the start, the text file among them.
+    ExportFilterLibrary();
 }
 
 } // namespace tessiv

@@ -9,6 +9,7 @@ TESSIV_IMPLEMENT_CLASS(TKVExportFilter, TPersistent)
 
 TKVExportFilter::TKVExportFilter(const QString& fileName) : FFileName(fileName) {}
 
+
 QString TKVExportFilter::GetDescription() const
 {
     return LoadStr(SKVFilterDescription);

@@ -9,6 +9,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace tessiv {
 
 class TFont;
@@ -20,6 +23,7 @@ public:
     explicit TKVExportFilter(const QString& fileName = QString());
 
     const QString& FileName() const { return FFileName; }
+    // Between Start and Finish.
     bool Active() const { return FActive; }
 
     virtual QString GetDescription() const;
@@ -29,6 +33,8 @@ public:
     virtual QString GetVendorName() const;
     // Once, before the first page: the paper in 0.1 mm and the report's font.
     virtual void Start(int paperWidth, int paperHeight, const TFont& font);
+    // The page begun by the last NewPage is complete. The run also calls it once before the first
+    // page, when no page is open: a filter must write nothing then.
     virtual void EndPage();
     virtual void Finish();
     virtual void NewPage();
@@ -42,5 +48,8 @@ protected:
 private:
     QString FFileName;
 };
+
+// What a filter class is to the library: it makes a filter for a file name.
+using TKVExportFilterClass = std::function<std::unique_ptr<TKVExportFilter>(const QString& fileName)>;
 
 } // namespace tessiv

@@ -4,6 +4,7 @@
 // installs a maker for each at start-up, and the report calls it.
 
 #include "platform/core/Persistent.h"
+#include "platform/core/Sets.h"
 
 #include <functional>
 #include <memory>
@@ -20,8 +21,12 @@ using TKVProgressFormProc = std::function<std::unique_ptr<TObject>(TKVPrinter& p
 void SetProgressFormProc(TKVProgressFormProc proc);
 
 enum TKVPrintRange { kvprAllPages, kvprSelection, kvprPageNums };
+// What the print dialog offers beyond the printer and the copies.
+enum TKVPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
+using TKVPrintDialogOptions = TSet<TKVPrintDialogOption>;
 
-// What the print dialog shows and what it gives back.
+// What the print dialog shows and what it gives back. The options are those of a report's
+// printer setup: a page range or the selection, and a warning when no printer is installed.
 struct TKVPrintDialogValues {
     int MinPage = 0;
     int MaxPage = 9999;
@@ -29,6 +34,9 @@ struct TKVPrintDialogValues {
     int ToPage = 0;
     int Copies = 1;
     TKVPrintRange PrintRange = kvprAllPages;
+    bool Collate = false;
+    bool PrintToFile = false;
+    TKVPrintDialogOptions Options{poPageNums, poSelection, poWarning};
 };
 // Runs the print dialog on the given printer; true when the user confirmed. Installed by the
 // print dialog's layer; without one, printer setup shows nothing.

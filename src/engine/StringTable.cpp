@@ -67,6 +67,9 @@ constexpr TStringTableEntry StringTable[] = {
     {37143, u"CabecalhoColuna"},
     {37144, u"Overlay"},
     {37145, u"Filha"},
+    // Standard preview: its status line.
+    {37163, u"Página"},
+    {37164, u"de"},
     // Printer object.
     {37165, u"Illegal call to NewPage"},
     {37166, u"ZTPrinter not ready"},
@@ -75,6 +78,14 @@ constexpr TStringTableEntry StringTable[] = {
     // Export filters.
     {37208, u"Abstract non-working export filter"},
     {37209, u"Abstract filter"},
+    // The text export filter.
+    {37210, u"Text export (ASCII) filter"},
+    {37211, u"Text file"},
+    {37212, u"TXT"},
+    // Standard preview and progress form.
+    {37246, u"Arquivo não existe"},
+    {37247, u" Completado"},
+    {37248, u"Arquivo Lavenq"},
     {37249, u"Returns <X> or <Y> depending on the boolean expression <Exp>"},
     {37250, u"Convert a numeric <X> to a string"},
     {37251, u"Return current time as a string"},

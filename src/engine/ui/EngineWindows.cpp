@@ -1,0 +1,49 @@
+#include "engine/ui/EngineWindows.h"
+
+#include "engine/KVPrinter.h"
+#include "engine/KVRunWindows.h"
+#include "engine/ui/KVPrintDialog.h"
+#include "engine/ui/KVProgressForm.h"
+#include "engine/ui/KVStandardPreview.h"
+#include "platform/core/Component.h"
+
+#include <memory>
+
+namespace tessiv {
+
+namespace {
+
+// What the report holds for one run: the progress form, freed with it.
+class TKVProgressFormRun : public TPersistent {
+    TESSIV_CLASS(TKVProgressFormRun, TPersistent)
+public:
+    TKVProgressFormRun() = default;
+    explicit TKVProgressFormRun(TKVPrinter& printer, bool show) : FForm(std::make_unique<TKVProgressForm>())
+    {
+        FForm->SetPrinter(&printer);
+        if (show)
+            FForm->show();
+    }
+
+private:
+    std::unique_ptr<TKVProgressForm> FForm;
+};
+
+TESSIV_IMPLEMENT_CLASS(TKVProgressFormRun, TPersistent)
+
+} // namespace
+
+void InstallEngineWindows()
+{
+    SetStandardPreviewProc([](TKVPrinter& printer) {
+        TKVStandardPreview* window = TKVStandardPreview::CreatePreview(nullptr, printer);
+        window->showMaximized();
+        window->UpdateStatus();
+    });
+    SetProgressFormProc([](TKVPrinter& printer, bool show) -> std::unique_ptr<TObject> {
+        return std::make_unique<TKVProgressFormRun>(printer, show);
+    });
+    SetPrintDialogProc([](TPrinter& printer, TKVPrintDialogValues& values) { return KVRunPrintDialog(printer, values); });
+}
+
+} // namespace tessiv

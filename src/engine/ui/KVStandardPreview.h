@@ -1,0 +1,71 @@
+#pragma once
+// The engine's own preview window: the preview control with a tool bar (zoom, paging, printer
+// setup, print, save or export, load), a status line with the page number and a gauge for a run
+// still recording. The printer object opens it when nobody set its OnPreview; it frees itself when
+// closed, which lets the printer object go.
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace tessiv {
+
+class TKVGauge;
+class TKVPreview;
+class TKVPrinter;
+
+class TKVStandardPreview : public QWidget {
+public:
+    // A new window on the printer object (not owned), not shown yet.
+    static TKVStandardPreview* CreatePreview(QWidget* owner, TKVPrinter& printer);
+    ~TKVStandardPreview() override;
+
+    TKVPrinter* Printer() const { return FPrinter; }
+    TKVPreview* Preview() const { return FPreview; }
+    TKVGauge* Gauge() const { return FGauge; }
+    QLabel* Status() const { return FStatus; }
+    // The tool bar's buttons by name ("ZoomToFit", "NextPage", "Save" ...); nil for another name.
+    QToolButton* Button(const QString& name) const;
+    QPushButton* ExitButton() const { return FExit; }
+
+    // "Página n de m".
+    void UpdateStatus();
+    // Save, export and load only once the pages are finished: a run still recording keeps its
+    // pages, and there is something to save.
+    void UpdateButtons();
+
+    // ---- the buttons' actions ----
+    void ZoomToFitClick();
+    void ZoomTo100Click();
+    void ZoomToWidthClick();
+    void FirstPageClick();
+    void PrevPageClick();
+    void NextPageClick();
+    void LastPageClick();
+    void SaveClick();
+    void LoadClick();
+    // A key of the window: true when it was a paging key.
+    bool HandleKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TKVStandardPreview(QWidget* owner, TKVPrinter& printer);
+    QToolButton* AddButton(const char* name, const char* hint, const char* glyph, void (TKVStandardPreview::*action)());
+    void GoToPage(int n);
+
+    TKVPrinter* FPrinter;
+    QWidget* FToolbar;
+    TKVPreview* FPreview;
+    QWidget* FStatusPanel;
+    QLabel* FStatus;
+    TKVGauge* FGauge;
+    QPushButton* FExit;
+    class QTimer* FBusyTimer;
+};
+
+} // namespace tessiv
