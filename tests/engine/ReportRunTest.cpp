@@ -16,9 +16,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -39,33 +36,19 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(FDir.isValid());
-        Session().SetConfigFile(FDir.filePath(QStringLiteral("Aliases.INI")));
-        Session().SetDataFolder(FDir.filePath(QStringLiteral("data")));
+        UseSessionIn(FDir.path());
         MakeTable({"(1, 'A', '1')", "(2, 'A', '1')", "(3, 'B', '1')", "(4, 'B', '2')"});
     }
 
     void MakeTable(const std::vector<const char*>& rows, const QString& table = QStringLiteral("ITENS"))
     {
-        const QString file = FDir.filePath(QStringLiteral("run.db"));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-            db.setDatabaseName(file);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE %1 (ID INTEGER PRIMARY KEY, LETRA VARCHAR(1), "
-                                              "DIGITO VARCHAR(1))")
-                                   .arg(table)))
-                << q.lastError().text().toStdString();
-            q.exec(QStringLiteral("BEGIN"));
-            for (const char* row : rows)
-                ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, QString::fromLatin1(row))))
-                    << q.lastError().text().toStdString();
-            q.exec(QStringLiteral("COMMIT"));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("maker"));
-        TStringList p;
-        p.Add(QStringLiteral("PATH=") + file);
-        Session().AddAlias(QStringLiteral("RUN"), QStringLiteral("SQLITE"), &p);
+        QStringList statements{
+            QStringLiteral("CREATE TABLE %1 (ID INTEGER PRIMARY KEY, LETRA VARCHAR(1), DIGITO VARCHAR(1))").arg(table)};
+        for (const char* row : rows)
+            statements << QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, QString::fromLatin1(row));
+        QString error;
+        ASSERT_TRUE(MakeSqliteAlias(QStringLiteral("RUN"), FDir.filePath(QStringLiteral("run.db")), statements, &error))
+            << error.toStdString();
     }
 
     TTable* AddTable(TRunDoc& doc, const QString& table = QStringLiteral("ITENS"))

@@ -2,13 +2,53 @@
 
 #include "engine/KVBands.h"
 #include "platform/controls/Messages.h"
+#include "platform/data/Database.h"
 #include "platform/graphics/Canvas.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
 
 namespace enginetest {
+
+void UseSessionIn(const QString& dir)
+{
+    Session().SetConfigFile(QDir(dir).filePath(QStringLiteral("Aliases.INI")));
+    Session().SetDataFolder(QDir(dir).filePath(QStringLiteral("data")));
+}
+
+bool MakeSqliteAlias(const QString& alias, const QString& file, const QStringList& statements, QString* error)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture-maker"));
+        db.setDatabaseName(file);
+        ok = db.open();
+        QSqlQuery q(db);
+        if (ok)
+            q.exec(QStringLiteral("BEGIN"));
+        for (const QString& statement : statements) {
+            if (!ok)
+                break;
+            ok = q.exec(statement);
+            if (!ok && error)
+                *error = statement + QStringLiteral(": ") + q.lastError().text();
+        }
+        if (ok)
+            q.exec(QStringLiteral("COMMIT"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fixture-maker"));
+    if (!ok)
+        return false;
+    TStringList p;
+    p.Add(QStringLiteral("PATH=") + file);
+    Session().AddAlias(alias, QStringLiteral("SQLITE"), &p);
+    return true;
+}
 
 TProbe::TProbe(TComponent* owner, std::vector<TPrintRecord>* log, const QString& text)
     : TGraphicControl(owner), Text(text), FLog(log)

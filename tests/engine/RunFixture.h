@@ -64,6 +64,12 @@ public:
     std::vector<int> PagesAvailable;
 };
 
+// The session's alias file and data folder in dir, so a test's aliases touch nothing of the user's.
+void UseSessionIn(const QString& dir);
+// Runs the statements on the SQLite file (made when missing) and makes the alias name it.
+// Returns false with the failing statement's error in error.
+bool MakeSqliteAlias(const QString& alias, const QString& file, const QStringList& statements, QString* error = nullptr);
+
 struct TRunDoc : TReportDoc {
     TRunDoc();
     ~TRunDoc();

@@ -10,9 +10,6 @@
 #include "platform/data/Database.h"
 #include "platform/data/Field.h"
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -59,23 +56,28 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(FDir.isValid());
-        Session().SetConfigFile(FDir.filePath(QStringLiteral("Aliases.INI")));
-        Session().SetDataFolder(FDir.filePath(QStringLiteral("data")));
-        const QString file = FDir.filePath(QStringLiteral("hooks.db"));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-            db.setDatabaseName(file);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE PEDIDOS (ID INTEGER PRIMARY KEY, CLIENTE VARCHAR(1))")));
-            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO PEDIDOS VALUES (1, 'A'), (2, 'A'), (3, 'B')")));
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE CELULAS (ID INTEGER PRIMARY KEY)")));
-            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO CELULAS VALUES (1), (2), (3), (4), (5)")));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("maker"));
-        TStringList p;
-        p.Add(QStringLiteral("PATH=") + file);
-        Session().AddAlias(QStringLiteral("HOOKS"), QStringLiteral("SQLITE"), &p);
+        UseSessionIn(FDir.path());
+        QString error;
+        ASSERT_TRUE(MakeSqliteAlias(QStringLiteral("HOOKS"), FDir.filePath(QStringLiteral("hooks.db")),
+                                    {QStringLiteral("CREATE TABLE PEDIDOS (ID INTEGER PRIMARY KEY, CLIENTE VARCHAR(1))"),
+                                     QStringLiteral("INSERT INTO PEDIDOS VALUES (1, 'A'), (2, 'A'), (3, 'B')"),
+                                     QStringLiteral("CREATE TABLE CELULAS (ID INTEGER PRIMARY KEY)"),
+                                     QStringLiteral("INSERT INTO CELULAS VALUES (1), (2), (3), (4), (5)")},
+                                    &error))
+            << error.toStdString();
+    }
+
+    // An items band on the report, the detail of the main level, disabled but for its lines.
+    TFakeItems* AddItems(TRunDoc& doc, TFakeArea& area)
+    {
+        auto* items = new TFakeItems(doc.Form.get(), &area);
+        items->SetName(QStringLiteral("Itens"));
+        items->SetParent(doc.Report);
+        items->SetBandType(rbDetail);
+        items->Size()->SetHeight(50);
+        items->SetEnabled(false);
+        doc.ProbeOn(items, QStringLiteral("D"));
+        return items;
     }
 
     template <class D>
@@ -103,13 +105,7 @@ TEST_F(RunHooksTest, TheItemModeLoopAsksTheAreaInItsOrderAndPrintsLinesAtTheCurs
     TFakeArea area(&log);
     doc.Report->SetDataSet(Open<TTable>(doc, QStringLiteral("Pedidos"), QStringLiteral("PEDIDOS")));
     TKVGroup* group = doc.Group(QStringLiteral("G"), QStringLiteral("[CLIENTE]"), 300);
-    auto* items = new TFakeItems(doc.Form.get(), &area);
-    items->SetName(QStringLiteral("Itens"));
-    items->SetParent(doc.Report);
-    items->SetBandType(rbDetail);
-    items->Size()->SetHeight(50);
-    items->SetEnabled(false);
-    doc.ProbeOn(items, QStringLiteral("D"));
+    TFakeItems* items = AddItems(doc, area);
     group->SetFooterBand(doc.Band(QStringLiteral("F"), rbGroupFooter, 100));
     // The group header reprints the area: the cursor goes back to the area's top, below the
     // header's first 100.
@@ -138,13 +134,7 @@ TEST_F(RunHooksTest, AnItemLineBelowWhereTheReportReachedIsDropped)
     QStringList log;
     TFakeArea area(&log);
     doc.Report->SetQuantidade(2);
-    auto* items = new TFakeItems(doc.Form.get(), &area);
-    items->SetName(QStringLiteral("Itens"));
-    items->SetParent(doc.Report);
-    items->SetBandType(rbDetail);
-    items->Size()->SetHeight(50);
-    items->SetEnabled(false);
-    doc.ProbeOn(items, QStringLiteral("D"));
+    AddItems(doc, area);
     area.Cursor = 5000;
     doc.RunPreview();
     EXPECT_TRUE(doc.Names().isEmpty());
