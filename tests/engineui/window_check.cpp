@@ -64,9 +64,8 @@ int main(int argc, char** argv)
     image->update();
     PumpUntil([&] { return counter.Paints > seen; });
     if (!painted) {
-        std::fprintf(stderr, "the preview window was never shown and painted (handle %d, exposed %d, paints %d, image %dx%d at %d,%d, visible %d)\n",
-                     window->windowHandle() != nullptr, window->windowHandle() && window->windowHandle()->isExposed(),
-                     counter.Paints, image->width(), image->height(), image->x(), image->y(), image->isVisible());
+        std::fprintf(stderr, "the preview window was never shown and painted (exposed %d, paints %d)\n",
+                     window->windowHandle() && window->windowHandle()->isExposed(), counter.Paints);
         return 1;
     }
 

@@ -133,8 +133,11 @@ TKVStandardPreview::TKVStandardPreview(QWidget* owner, TKVPrinter& printer)
 TKVStandardPreview::~TKVStandardPreview()
 {
     // The preview control goes with the window: detach it here so the printer object hears
-    // of it while the window is still whole.
-    FPreview->SetPrinter(nullptr);
+    // of it while the window is still whole. Closing never fails; the preview has ended either way.
+    try {
+        FPreview->SetPrinter(nullptr);
+    } catch (...) {
+    }
 }
 
 QToolButton* TKVStandardPreview::AddButton(const char* name, const char* hint, const char* glyph,
