@@ -640,6 +640,61 @@ TEST(ImagePrint, AProportionalPicturePrints100By50AtTop25OnThePdfPrinter)
     EXPECT_LE(std::abs(red.height() - 50), 1) << red;
 }
 
+// The records of an enhanced metafile: type and the first parameter.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> EmfRecords(const QByteArray& bytes)
+{
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> records;
+    qsizetype at = 0;
+    const auto u32 = [&bytes](qsizetype pos) {
+        std::uint32_t v = 0;
+        for (int k = 3; k >= 0; --k)
+            v = v << 8 | static_cast<unsigned char>(bytes.at(pos + k));
+        return v;
+    };
+    while (at + 8 <= bytes.size()) {
+        const std::uint32_t type = u32(at), size = u32(at + 4);
+        records.emplace_back(type, at + 12 <= bytes.size() ? u32(at + 8) : 0);
+        if (size < 8)
+            break;
+        at += size;
+    }
+    return records;
+}
+
+TEST(PrintBitmap, ABitmapIsOneStretchOfItsBitsColourOnColourUnlessMonochrome)
+{
+    constexpr std::uint32_t SetStretchBltMode = 21, StretchDIBits = 81;
+    struct Case {
+        TPixelFormat Format;
+        bool ColourOnColour;
+    };
+    for (const Case c : {Case{pf24bit, true}, Case{pf1bit, false}}) {
+        SCOPED_TRACE(static_cast<int>(c.Format));
+        auto bitmap = BitmapOf(30, 20, Qt::black);
+        bitmap->SetPixelFormat(c.Format);
+        TMetafile meta;
+        {
+            TMetafileCanvas canvas(meta);
+            PrintBitmap(canvas, TRect{10, 10, 70, 50}, *bitmap);
+            // The canvas's mode is as it was for what is drawn next.
+            EXPECT_EQ(canvas.StretchBltMode(), BLACKONWHITE);
+        }
+        int stretches = 0;
+        std::uint32_t mode = BLACKONWHITE;
+        std::uint32_t modeAtStretch = 0;
+        for (const auto& [type, first] : EmfRecords(meta.Data())) {
+            if (type == SetStretchBltMode)
+                mode = first;
+            if (type == StretchDIBits) {
+                ++stretches;
+                modeAtStretch = mode;
+            }
+        }
+        EXPECT_EQ(stretches, 1);
+        EXPECT_EQ(modeAtStretch, c.ColourOnColour ? COLORONCOLOR : BLACKONWHITE);
+    }
+}
+
 // ---- data pictures ------------------------------------------------------------------------------
 
 // Pictures in a real SQLite file: a JPEG, a bitmap, no value, an empty blob and bytes that are no
@@ -852,6 +907,56 @@ TEST_F(DBImageTest, TheDesignViewNamesTheFieldAndTheDataSetIsForgottenWhenItGoes
     const QString text = QString::fromUtf8(ToText(doc.Form.get()));
     EXPECT_TRUE(text.contains(QStringLiteral("DataField = 'FOTO'"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("DataSet = "))) << text.toStdString();
+}
+
+TEST_F(DBImageTest, EachModePlacesTheRecordsPicture)
+{
+    struct Case {
+        const char* Name;
+        void (TKVDBImage::*Mode)(bool);
+        bool Value;
+        QRect Red; // the 80 x 40 JPEG in a 100 x 60 control; empty: none
+        bool Background;
+    };
+    const Case cases[] = {
+        {"Stretch", &TKVDBImage::SetStretch, true, QRect(0, 0, 100, 60), false},
+        // rx = 1.25 < ry = 1.5: the full width, 50 high, 5 from the top.
+        {"Proporcional", &TKVDBImage::SetProporcional, true, QRect(0, 5, 100, 50), true},
+        {"Center", &TKVDBImage::SetCenter, true, QRect(10, 10, 80, 40), true},
+        // None of them: as the image control without a mode, from the top left.
+        {"None", &TKVDBImage::SetCenter, false, QRect(0, 0, 80, 40), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRunDoc doc;
+        TKVBand* detail = doc.Band(QStringLiteral("Detalhe"), rbDetail, 400);
+        TQuery* query = AddQuery(doc, QStringLiteral("ID IN (1, 3)"));
+        auto* image = new TKVDBImage(doc.Form.get());
+        image->SetName(QStringLiteral("ImagemBD"));
+        image->SetParent(detail);
+        image->SetBounds(40, 10, 100, 60);
+        image->SetDataSet(query);
+        image->SetDataField(QStringLiteral("FOTO"));
+        image->SetTransparent(false);
+        image->SetColor(clYellow);
+        (image->*c.Mode)(c.Value);
+        bool looked = false;
+        doc.RunPreview([&](TKVPrinter& p) {
+            const QImage page = PlayPage(p);
+            const TPrintRecord* first = doc.Find(QStringLiteral("Detalhe"), 0);
+            const TPrintRecord* second = doc.Find(QStringLiteral("Detalhe"), 1);
+            ASSERT_TRUE(first && second);
+            const QRect r = DeviceRect(p, *image, *first);
+            const QRect red = BoxOf(page, IsRed, r.adjusted(-20, -20, 20, 20));
+            EXPECT_EQ(red.translated(-r.topLeft()), c.Red) << red;
+            EXPECT_EQ(!BoxOf(page, IsYellow, r).isEmpty(), c.Background);
+            // A record without a picture: the background, in every mode.
+            const QRect empty = DeviceRect(p, *image, *second);
+            EXPECT_EQ(BoxOf(page, IsYellow, empty.adjusted(-20, -20, 20, 20)), empty);
+            looked = true;
+        });
+        EXPECT_TRUE(looked);
+    }
 }
 
 } // namespace
