@@ -7,6 +7,7 @@
 #include "RunFixture.h"
 
 #include "engine/KVDBImage.h"
+#include "engine/KVExportFilter.h"
 #include "engine/KVImage.h"
 #include "engine/KVPrinter.h"
 #include "engine/KVShape.h"
@@ -372,6 +373,48 @@ TEST(ShapePrint, AHorizontalLineFortyUnitsHighPrintsTwentyBelowItsTopOnThePdfPri
     EXPECT_LE(ink.height(), 3) << ink;
     EXPECT_LE(std::abs(ink.left() - (band->X + 200)), 1) << ink;
     EXPECT_LE(std::abs(ink.right() + 1 - (band->X + 700)), 1) << ink;
+}
+
+TEST(ShapePrint, AShapeDrawsNothingWhileExportingOrWhenDisabled)
+{
+    struct Case {
+        const char* Name;
+        bool Export;
+        bool Enabled;
+        bool Draws;
+    };
+    for (const Case c : {Case{"preview", false, true, true}, Case{"export", true, true, false},
+                         Case{"disabled", false, false, false}}) {
+        SCOPED_TRACE(c.Name);
+        TPrintedDoc doc;
+        auto* shape = new TKVShape(doc.Doc.Form.get());
+        shape->SetName(QStringLiteral("Forma"));
+        // Off the band: the test prints it itself, while the band prints.
+        shape->SetParent(doc.Doc.Report);
+        shape->SetEnabled(c.Enabled);
+        shape->SetShape(kvsHorLine);
+        // A line leaves the canvas's pen at its end: drawn or not, the pen tells.
+        bool printed = false;
+        bool drew = false;
+        for (int i = 0; i < doc.Detail->ControlCount(); ++i)
+            if (auto* probe = dynamic_cast<TProbe*>(doc.Detail->Controls(i)))
+                probe->OnPrinted = [&] {
+                    TCanvas* canvas = doc.Doc.Report->RunPrinter()->Canvas();
+                    ASSERT_NE(canvas, nullptr);
+                    canvas->MoveTo(-7, -7);
+                    shape->Print(0, 0);
+                    drew = canvas->PenPos() != TPoint{-7, -7};
+                    printed = true;
+                };
+        if (c.Export) {
+            TKVExportFilter filter;
+            doc.Doc.Report->ExportToFilter(&filter);
+        } else {
+            doc.Doc.RunPreview();
+        }
+        ASSERT_TRUE(printed);
+        EXPECT_EQ(drew, c.Draws);
+    }
 }
 
 // ---- pictures -----------------------------------------------------------------------------------
