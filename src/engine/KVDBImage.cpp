@@ -12,15 +12,15 @@
 namespace tessiv {
 
 TESSIV_IMPLEMENT_CLASS(TKVDBImage, TKVPrintable,
+    t.Reference<TDataSet>(QStringLiteral("DataSet"), &TKVDBImage::DataSet, &TKVDBImage::SetDataSet);
+    t.String(QStringLiteral("DataField"), &TKVDBImage::DataField, &TKVDBImage::SetDataField);
     t.Boolean(QStringLiteral("Center"), &TKVDBImage::Center, &TKVDBImage::SetCenter, true);
+    t.Boolean(QStringLiteral("Stretch"), &TKVDBImage::Stretch, &TKVDBImage::SetStretch, false);
+    t.Boolean(QStringLiteral("Proporcional"), &TKVDBImage::Proporcional, &TKVDBImage::SetProporcional);
     t.Integer(QStringLiteral("Color"), &TKVDBImage::Color, &TKVDBImage::SetColor, clWindow, &ColorIdents())
         .WithStored([](const TPersistent* p) { return !static_cast<const TKVDBImage*>(p)->ParentColor(); });
-    t.String(QStringLiteral("DataField"), &TKVDBImage::DataField, &TKVDBImage::SetDataField);
-    t.Reference<TDataSet>(QStringLiteral("DataSet"), &TKVDBImage::DataSet, &TKVDBImage::SetDataSet);
-    t.Boolean(QStringLiteral("ParentColor"), &TKVDBImage::ParentColor, &TKVDBImage::SetParentColor, true);
-    t.Boolean(QStringLiteral("Proporcional"), &TKVDBImage::Proporcional, &TKVDBImage::SetProporcional);
-    t.Boolean(QStringLiteral("Stretch"), &TKVDBImage::Stretch, &TKVDBImage::SetStretch, false);
     t.Boolean(QStringLiteral("Transparent"), &TKVDBImage::Transparent, &TKVDBImage::SetTransparent);
+    t.Boolean(QStringLiteral("ParentColor"), &TKVDBImage::ParentColor, &TKVDBImage::SetParentColor, true);
 )
 
 TKVDBImage::TKVDBImage(TComponent* owner) : TKVPrintable(owner), FPicture(std::make_unique<TPicture>())

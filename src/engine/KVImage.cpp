@@ -120,15 +120,15 @@ void KVPrintPicture(TKVPrinter& printer, const TRect& r, long double width, long
 // ---- the image ----------------------------------------------------------------------------------
 
 TESSIV_IMPLEMENT_CLASS(TKVImage, TKVPrintable,
+    t.Object<TPicture>(QStringLiteral("Picture"), &TKVImage::Picture);
     t.Boolean(QStringLiteral("AutoSize"), &TKVImage::AutoSize, &TKVImage::SetAutoSize, false);
     t.Boolean(QStringLiteral("Center"), &TKVImage::Center, &TKVImage::SetCenter, false);
+    t.Boolean(QStringLiteral("Stretch"), &TKVImage::Stretch, &TKVImage::SetStretch, false);
+    t.Boolean(QStringLiteral("Proporcional"), &TKVImage::Proporcional, &TKVImage::SetProporcional);
     t.Integer(QStringLiteral("Color"), &TKVImage::Color, &TKVImage::SetColor, clWindow, &ColorIdents())
         .WithStored([](const TPersistent* p) { return !static_cast<const TKVImage*>(p)->ParentColor(); });
-    t.Boolean(QStringLiteral("ParentColor"), &TKVImage::ParentColor, &TKVImage::SetParentColor, true);
-    t.Object<TPicture>(QStringLiteral("Picture"), &TKVImage::Picture);
-    t.Boolean(QStringLiteral("Proporcional"), &TKVImage::Proporcional, &TKVImage::SetProporcional);
-    t.Boolean(QStringLiteral("Stretch"), &TKVImage::Stretch, &TKVImage::SetStretch, false);
     t.Boolean(QStringLiteral("Transparent"), &TKVImage::Transparent, &TKVImage::SetTransparent);
+    t.Boolean(QStringLiteral("ParentColor"), &TKVImage::ParentColor, &TKVImage::SetParentColor, true);
 )
 
 TKVImage::TKVImage(TComponent* owner) : TKVPrintable(owner), FPicture(std::make_unique<TPicture>())

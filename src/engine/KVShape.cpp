@@ -18,12 +18,12 @@ const TEnumInfo& KVShapeTypeInfo()
 
 TESSIV_IMPLEMENT_CLASS(TKVShape, TKVPrintable,
     t.Object<TBrush>(QStringLiteral("Brush"), &TKVShape::Brush);
-    t.Integer(QStringLiteral("Height"), &TKVShape::Height, &TKVShape::SetHeight, 65);
-    t.Boolean(QStringLiteral("ParentColor"), &TKVShape::ParentColor, &TKVShape::SetParentColor, true);
     t.Object<TPen>(QStringLiteral("Pen"), &TKVShape::Pen);
     // No default: the kind is always written.
     t.Enum(QStringLiteral("Shape"), KVShapeTypeInfo(), &TKVShape::Shape, &TKVShape::SetShape);
     t.Integer(QStringLiteral("Width"), &TKVShape::Width, &TKVShape::SetWidth, 65);
+    t.Integer(QStringLiteral("Height"), &TKVShape::Height, &TKVShape::SetHeight, 65);
+    t.Boolean(QStringLiteral("ParentColor"), &TKVShape::ParentColor, &TKVShape::SetParentColor, true);
 )
 
 TKVShape::TKVShape(TComponent* owner)
