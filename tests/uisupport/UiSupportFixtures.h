@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 namespace uisupporttest {
 
 using namespace tessiv;
@@ -18,7 +20,15 @@ inline TQtApplication& App()
     static int argc = 1;
     static char name[] = "test_uisupport";
     static char* argv[] = {name, nullptr};
-    static auto* app = new TQtApplication(argc, argv);
+    static auto* app = [] {
+        auto* a = new TQtApplication(argc, argv);
+        // A message box nobody expected would wait for a click that never comes.
+        Application().Presenter = [](const TMessageBoxRequest& r) {
+            ADD_FAILURE() << "unexpected message box: " << r.Text.toStdString();
+            return r.EscapeButton ? r.EscapeButton : IDOK;
+        };
+        return a;
+    }();
     return *app;
 }
 

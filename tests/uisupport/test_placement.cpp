@@ -6,6 +6,7 @@
 #include "uisupport/AppUtils.h"
 #include "uisupport/FormPlacement.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -425,4 +426,31 @@ TEST_F(PlacementTest, AMinimizedDocumentWindowIsStoredWithItsMinimizedPosition)
               int(WPF_SETMINPOSITION));
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("Filho"), QStringLiteral("ShowCmd"), -1), SW_SHOWMINIMIZED);
     EXPECT_EQ(ini.ReadString(QStringLiteral("Filho"), QStringLiteral("NormPos"), QString()), QStringLiteral("10,10,210,160"));
+}
+
+TEST_F(PlacementTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheFormStillCloses)
+{
+    // A folder where the file should be: writing fails.
+    ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("Tessiv.INI")));
+    QStringList shown;
+    Application().OnException = [&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            shown << QString::fromUtf8(x.what());
+        }
+    };
+    {
+        FormPtr form = MakeMain(fsNormal);
+        form->Show();
+        Pump();
+        EXPECT_TRUE(form->Visible());
+        form->Close();
+        EXPECT_FALSE(form->Visible());
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].contains(QStringLiteral("Unable to write"))) << shown[0].toStdString();
+        // Not saved: destroying the form tries once more, and says so again.
+    }
+    Application().OnException = nullptr;
+    EXPECT_EQ(shown.size(), 2);
 }
