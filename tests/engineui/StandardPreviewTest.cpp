@@ -285,10 +285,25 @@ TEST(EngineWindows, AReportsPreviewOpensTheStandardPreviewOnItsPages)
     doc.Band(QStringLiteral("D"), rbDetail, 2000);
     doc.Report->SetQuantidade(3);
     doc.Report->SetReportTitle(QStringLiteral("Tres paginas"));
+    // The detail writes its text when the report exports: column 17 at 10 points.
+    doc.Report->Font()->SetSize(10);
+    TVardoRep* report = doc.Report;
+    for (int i = 0; i < doc.Form->ComponentCount(); ++i)
+        if (auto* probe = dynamic_cast<enginetest::TProbe*>(doc.Form->Components(i)))
+            probe->OnPrinted = [report] {
+                if (report->Exporting())
+                    report->ExportFilter()->TextOut(353, 0, *report->Font(), clWhite, taLeftJustify,
+                                                    QStringLiteral("Detalhe %1").arg(report->PageCount()));
+            };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TDialogAnswers dialogs;
+    dialogs.Answers.push_back({true, dir.filePath(QStringLiteral("paginas")), 2});
     QString status;
     QString title;
     int pages = 0;
     bool saveEnabled = false;
+    int pagesAfterExport = 0;
     // Looks at the window once the run has ended, then closes it, which lets the report go on.
     std::function<void()> look = [&] {
         TKVStandardPreview* window = nullptr;
@@ -304,6 +319,9 @@ TEST(EngineWindows, AReportsPreviewOpensTheStandardPreviewOnItsPages)
         title = window->windowTitle();
         pages = window->Printer()->PageCount();
         saveEnabled = window->Button(QStringLiteral("Save"))->isEnabled();
+        // Exporting from the open preview runs the report again into the text file.
+        window->SaveClick();
+        pagesAfterExport = window->Printer()->PageCount();
         window->close();
     };
     QTimer::singleShot(0, look);
@@ -312,6 +330,9 @@ TEST(EngineWindows, AReportsPreviewOpensTheStandardPreviewOnItsPages)
     EXPECT_EQ(status, QStringLiteral("Página 1 de 3"));
     EXPECT_EQ(title, QStringLiteral("Tres paginas"));
     EXPECT_TRUE(saveEnabled);
+    EXPECT_EQ(pagesAfterExport, 3);
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("paginas.TXT"))),
+              QByteArray("                Detalhe 1\n                Detalhe 2\n                Detalhe 3\n"));
     EXPECT_EQ(doc.Report->RunPrinter(), nullptr);
 }
 
