@@ -84,6 +84,9 @@ TForm::TForm(TComponent* owner) : TComponent(owner), FWindow(new TFormWindow(thi
 
 TForm::~TForm()
 {
+    // Marked first, so that what the form owns knows, while OnDestroy runs, that the form is no
+    // longer whole (its class is already only TForm's here).
+    Destroying();
     if (OnDestroy) {
         try {
             OnDestroy(this);

@@ -279,7 +279,14 @@ void TMRUManager::MenuItemClick(QAction* item)
         Application().HandleException(error);
 }
 
-QString TMRUManager::IniSectionName() const { return FIniLink->RootSection() + ComponentIniSection(this); }
+QString TMRUManager::IniSectionName() const
+{
+    // A form being destroyed no longer has its own class name: the section found while it was
+    // whole is kept.
+    if (!Owner() || !Owner()->ComponentState().Contains(csDestroying))
+        FSection = ComponentIniSection(this);
+    return FIniLink->RootSection() + FSection;
+}
 
 void TMRUManager::IniSave()
 {

@@ -135,6 +135,7 @@ private:
     TAccelDelimiter FAccelDelimiter = adTab;
     int FSeparateSize = 0;
     bool FRemoveOnSelect = false;
+    mutable QString FSection;
     std::unique_ptr<QObject> FContext; // ends the connections when the manager goes
 };
 

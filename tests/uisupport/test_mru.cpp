@@ -386,3 +386,14 @@ TEST_F(MruStorageTest, WithoutANameNothingIsStored)
     Placement->Free();
     EXPECT_EQ(Mru->IniStorage(), nullptr);
 }
+
+TEST_F(MruStorageTest, AFormDestroyedWithoutClosingStillSavesUnderItsOwnName)
+{
+    Form->Show();
+    Pump();
+    Mru->AddRecent(QStringLiteral("/r/last.KVR"));
+    // Deleted as C++ deletes it, without Free marking it first.
+    delete Form.release();
+    EXPECT_EQ(Section(), QByteArray("[PosicaoAnexo\\TfmAnexo.RecentList]\r\nItem_0=/r/last.KVR\r\n"));
+    EXPECT_FALSE(FileBytes(IniPath).contains("TForm"));
+}

@@ -275,6 +275,18 @@ TEST_F(PlacementTest, TheFormsOwnHandlersStillRunAndMayRefuseToClose)
               QStringLiteral("50,60,450,360"));
     form.reset();
     EXPECT_EQ(destroyed, 1);
+
+    // Destroyed without closing, it saves under its own class name too.
+    QFile::remove(IniPath);
+    form.reset(new TfmAnexo(nullptr));
+    auto* again = new TFormPlacement(form.get());
+    again->SetIniFileName(IniPath);
+    form->Show();
+    Pump();
+    form.reset();
+    TIniFile after(IniPath);
+    EXPECT_EQ(after.ReadString(QStringLiteral("TfmAnexo"), QStringLiteral("Visible"), QString()), QStringLiteral("1"));
+    EXPECT_FALSE(after.SectionExists(QStringLiteral("TForm")));
 }
 
 TEST_F(PlacementTest, TheFocusedControlComesBack)
