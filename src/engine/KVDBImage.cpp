@@ -72,14 +72,10 @@ void TKVDBImage::SetPicture(const TPicture* value)
 
 void TKVDBImage::SetMode(bool TKVDBImage::*mode, bool value)
 {
-    if (this->*mode == value)
-        return;
-    this->*mode = value;
-    if (value)
-        for (bool TKVDBImage::*other : {&TKVDBImage::FStretch, &TKVDBImage::FCenter, &TKVDBImage::FProporcional})
-            if (other != mode)
-                this->*other = false;
-    Invalidate();
+    static bool TKVDBImage::*const modes[] = {&TKVDBImage::FStretch, &TKVDBImage::FCenter,
+                                               &TKVDBImage::FProporcional};
+    if (SetExclusiveMode(*this, mode, value, modes))
+        Invalidate();
 }
 
 void TKVDBImage::SetStretch(bool value)
@@ -135,15 +131,11 @@ void TKVDBImage::Print(int ofsX, int ofsY)
     TCanvas& canvas = *p->Canvas();
     canvas.Brush()->SetColor(Color());
     canvas.Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
-    const long double l = Size()->NativeValue(TKVPrintableSize::kvLeft) + ofsX;
-    const long double t = Size()->NativeValue(TKVPrintableSize::kvTop) + ofsY;
-    const long double w = Size()->NativeValue(TKVPrintableSize::kvWidth);
-    const long double h = Size()->NativeValue(TKVPrintableSize::kvHeight);
-    const TRect r{p->XPos(l), p->YPos(t), p->XPos(l + w), p->YPos(t + h)};
+    const TKVPrintArea area = KVPrintArea(*p, *Size(), ofsX, ofsY);
 
     auto* blob = dynamic_cast<TBlobField*>(FField);
     if (!blob) {
-        canvas.FillRect(r);
+        canvas.FillRect(area.R);
         TKVPrintable::Print(ofsX, ofsY);
         return;
     }
@@ -162,7 +154,7 @@ void TKVDBImage::Print(int ofsX, int ofsY)
     }
     TGraphic* graphic = picture.Graphic();
     if (FStretch && picture.Empty())
-        canvas.FillRect(r);
+        canvas.FillRect(area.R);
     else {
         TKVPictureFit fit = TKVPictureFit::Natural;
         if (FStretch)
@@ -171,7 +163,7 @@ void TKVDBImage::Print(int ofsX, int ofsY)
             fit = TKVPictureFit::Proporcional;
         else if (FCenter)
             fit = TKVPictureFit::Center;
-        KVPrintPicture(*p, r, w, h, graphic, fit, false);
+        KVPrintPicture(*p, area, graphic, fit, false);
     }
     TKVPrintable::Print(ofsX, ofsY);
 }

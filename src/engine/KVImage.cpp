@@ -82,14 +82,25 @@ private:
 
 } // namespace
 
-void KVPrintPicture(TKVPrinter& printer, const TRect& r, long double width, long double height,
-                    TGraphic* graphic, TKVPictureFit fit, bool bitmapsAsDib)
+TKVPrintArea KVPrintArea(const TKVPrinter& printer, const TKVPrintableSize& size, int ofsX, int ofsY)
+{
+    // Native lengths, whatever unit the size shows.
+    const long double l = size.NativeValue(TKVPrintableSize::kvLeft) + ofsX;
+    const long double t = size.NativeValue(TKVPrintableSize::kvTop) + ofsY;
+    const long double w = size.NativeValue(TKVPrintableSize::kvWidth);
+    const long double h = size.NativeValue(TKVPrintableSize::kvHeight);
+    return {TRect{printer.XPos(l), printer.YPos(t), printer.XPos(l + w), printer.YPos(t + h)}, w, h};
+}
+
+void KVPrintPicture(TKVPrinter& printer, const TKVPrintArea& area, TGraphic* graphic, TKVPictureFit fit,
+                    bool bitmapsAsDib)
 {
     TCanvas& canvas = *printer.Canvas();
+    const TRect& r = area.R;
     const bool empty = !graphic || graphic->Empty();
     const TSize natural = empty ? TSize{0, 0} : DeviceSize(printer, *graphic);
-    const int w = printer.XSize(width);
-    const int h = printer.YSize(height);
+    const int w = printer.XSize(area.Width);
+    const int h = printer.YSize(area.Height);
     // A metafile has no pixels to centre: it is fitted.
     if (fit == TKVPictureFit::Center && dynamic_cast<TMetafile*>(graphic))
         fit = TKVPictureFit::Proporcional;
@@ -150,15 +161,10 @@ void TKVImage::SetPicture(const TPicture* value)
 
 void TKVImage::SetMode(bool TKVImage::*mode, bool value)
 {
-    if (this->*mode == value)
-        return;
-    this->*mode = value;
-    if (value)
-        for (bool TKVImage::*other : {&TKVImage::FAutoSize, &TKVImage::FStretch, &TKVImage::FProporcional,
-                                      &TKVImage::FCenter})
-            if (other != mode)
-                this->*other = false;
-    PictureChanged();
+    static bool TKVImage::*const modes[] = {&TKVImage::FAutoSize, &TKVImage::FStretch, &TKVImage::FProporcional,
+                                             &TKVImage::FCenter};
+    if (SetExclusiveMode(*this, mode, value, modes))
+        PictureChanged();
 }
 
 void TKVImage::SetAutoSize(bool value)
@@ -209,11 +215,6 @@ void TKVImage::Print(int ofsX, int ofsY)
     TCanvas& canvas = *p->Canvas();
     canvas.Brush()->SetColor(Color());
     canvas.Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
-    const long double l = Size()->NativeValue(TKVPrintableSize::kvLeft) + ofsX;
-    const long double t = Size()->NativeValue(TKVPrintableSize::kvTop) + ofsY;
-    const long double w = Size()->NativeValue(TKVPrintableSize::kvWidth);
-    const long double h = Size()->NativeValue(TKVPrintableSize::kvHeight);
-    const TRect r{p->XPos(l), p->YPos(t), p->XPos(l + w), p->YPos(t + h)};
     TKVPictureFit fit = TKVPictureFit::Natural;
     if (FStretch)
         fit = TKVPictureFit::Stretch;
@@ -221,7 +222,7 @@ void TKVImage::Print(int ofsX, int ofsY)
         fit = TKVPictureFit::Center;
     else if (FProporcional)
         fit = TKVPictureFit::Proporcional;
-    KVPrintPicture(*p, r, w, h, FPicture->Graphic(), fit, true);
+    KVPrintPicture(*p, KVPrintArea(*p, *Size(), ofsX, ofsY), FPicture->Graphic(), fit, true);
     TKVPrintable::Print(ofsX, ofsY);
 }
 

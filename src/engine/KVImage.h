@@ -8,6 +8,7 @@
 #include "engine/KVPrintable.h"
 #include "platform/graphics/Picture.h"
 
+#include <cstddef>
 #include <memory>
 
 namespace tessiv {
@@ -21,17 +22,40 @@ class TKVPrinter;
 // bitmaps are stretched colour on colour, monochrome ones keep the device's mode.
 void PrintBitmap(TCanvas& canvas, const TRect& r, const TBitmap& bitmap);
 
+// Where a control prints: its device rectangle and its lengths in 0.1 mm, from its size offset by
+// the band's place (whole 0.1 mm).
+struct TKVPrintArea {
+    TRect R;
+    long double Width = 0;
+    long double Height = 0;
+};
+TKVPrintArea KVPrintArea(const TKVPrinter& printer, const TKVPrintableSize& size, int ofsX, int ofsY);
+
+// Sets one of a control's fitting modes, which exclude each other: True clears the others. False
+// when the mode already had that value and nothing changed.
+template <class C, std::size_t N>
+bool SetExclusiveMode(C& control, bool C::*mode, bool value, bool C::*const (&modes)[N])
+{
+    if (control.*mode == value)
+        return false;
+    control.*mode = value;
+    if (value)
+        for (bool C::*other : modes)
+            if (other != mode)
+                control.*other = false;
+    return true;
+}
+
 // How a picture fills its control on the page.
 enum class TKVPictureFit { Natural, Stretch, Center, Proporcional };
 
-// Prints graphic (may be nil or empty) for a control whose lengths are width x height (0.1 mm)
-// and whose device rectangle is r, with the canvas's brush already chosen: Stretch draws over r;
-// Center and Natural fill r with the brush and draw the picture at the size it has on the screen
+// Prints graphic (may be nil or empty) in a control's area, with the canvas's brush already
+// chosen: Stretch draws over the area's rectangle r; Center and Natural fill r with the brush and draw the picture at the size it has on the screen
 // at zoom 100, centred or from the top left, clipped to r (a metafile centred is fitted instead);
 // Proporcional fills r and draws the largest rectangle of the picture's proportions, centred
 // across. bitmapsAsDib: bitmaps on recorded pages go through PrintBitmap.
-void KVPrintPicture(TKVPrinter& printer, const TRect& r, long double width, long double height,
-                    TGraphic* graphic, TKVPictureFit fit, bool bitmapsAsDib);
+void KVPrintPicture(TKVPrinter& printer, const TKVPrintArea& area, TGraphic* graphic, TKVPictureFit fit,
+                    bool bitmapsAsDib);
 
 // The rectangle of the proportions gw x gh inside (0, 0, w, h), centred across the side it
 // leaves free, offset by origin; the whole rectangle when gw or gh is 0. Sides are truncated.
