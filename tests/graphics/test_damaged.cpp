@@ -126,6 +126,7 @@ const DamagedCase kCases[] = {
     {"ico image cut short", "ico", [] { return Fixture("icon.ico").left(200); }, true},
     {"ico with a png claiming 8000 x 8000", "ico", [] { return IconWithPngClaiming(8000, 8000); }, true},
     {"ico with a png claiming 2^31 x 2^31", "ico", [] { return IconWithPngClaiming(0x7FFFFFFF, 0x7FFFFFFF); }, true},
+    {"ico with a png claiming 2^32 x 2^32", "ico", [] { return IconWithPngClaiming(0xFFFFFFFFu, 0xF0000000u); }, true},
     {"ico not an icon", "ico", [] { return QByteArray("\0\0\x05\0\x01\0", 6); }, true},
     // JPEG
     {"jpeg only the start marker", "jpg", [] { return QByteArray("\xFF\xD8", 2); }, true},

@@ -32,8 +32,9 @@ QImage DecodeEntry(const unsigned char* p, std::size_t size, QString* error)
         const std::int64_t w = be32(p + 16), h = be32(p + 20);
         const int depth = p[24], colorType = p[25];
         const int channels = colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
-        const std::int64_t rowBytes = (w * depth * channels + 7) / 8 + 1;
-        if (w <= 0 || h <= 0 || w * h > kMaxDibPixels || rowBytes * h > std::int64_t(size) * 1032) {
+        // Each side is checked before the product is taken, so no claim can overflow it.
+        const bool sized = w > 0 && h > 0 && w <= kMaxDibPixels && h <= kMaxDibPixels && w * h <= kMaxDibPixels;
+        if (!sized || ((w * depth * channels + 7) / 8 + 1) * h > std::int64_t(size) * 1032) {
             if (error)
                 *error = QStringLiteral("PNG image in icon is larger than its data can hold");
             return {};
