@@ -16,9 +16,6 @@
 #include "platform/graphics/GraphicsObjects.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -277,32 +274,22 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(FDir.isValid());
-        Session().SetConfigFile(FDir.filePath(QStringLiteral("Aliases.INI")));
-        Session().SetDataFolder(FDir.filePath(QStringLiteral("data")));
-        const QString file = FDir.filePath(QStringLiteral("export.db"));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("export-maker"));
-            db.setDatabaseName(file);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE PRODUTOS (ID INTEGER PRIMARY KEY, GRUPO VARCHAR(20), "
-                                              "NOME VARCHAR(40), PRECO NUMERIC(10,2))")))
-                << q.lastError().text().toStdString();
-            const char* const rows[] = {
-                "(1, 'Ferragens', 'Parafuso 3 mm', 0.15)",  "(2, 'Ferragens', 'Porca sextavada', 0.10)",
-                "(3, 'Ferragens', 'Arruela lisa', 0.05)",   "(4, 'Pintura', 'Tinta acrílica 18 L', 289.90)",
-                "(5, 'Pintura', 'Pincel 2\"', 12.50)",      "(6, 'Pintura', 'Rolo de lã', 24.00)",
-                "(7, 'Pintura', 'Fita crepe', 7.80)",       "(8, 'Elétrica', 'Tomada dupla', 18.40)",
-                "(9, 'Elétrica', 'Disjuntor 20 A', 32.00)",
-            };
-            for (const char* row : rows)
-                ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO PRODUTOS VALUES ") + QString::fromUtf8(row)))
-                    << q.lastError().text().toStdString();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("export-maker"));
-        TStringList p;
-        p.Add(QStringLiteral("PATH=") + file);
-        Session().AddAlias(QStringLiteral("EXPORTA"), QStringLiteral("SQLITE"), &p);
+        UseSessionIn(FDir.path());
+        QStringList statements{QStringLiteral("CREATE TABLE PRODUTOS (ID INTEGER PRIMARY KEY, GRUPO VARCHAR(20), "
+                                              "NOME VARCHAR(40), PRECO NUMERIC(10,2))")};
+        const char* const rows[] = {
+            "(1, 'Ferragens', 'Parafuso 3 mm', 0.15)",  "(2, 'Ferragens', 'Porca sextavada', 0.10)",
+            "(3, 'Ferragens', 'Arruela lisa', 0.05)",   "(4, 'Pintura', 'Tinta acrílica 18 L', 289.90)",
+            "(5, 'Pintura', 'Pincel 2\"', 12.50)",      "(6, 'Pintura', 'Rolo de lã', 24.00)",
+            "(7, 'Pintura', 'Fita crepe', 7.80)",       "(8, 'Elétrica', 'Tomada dupla', 18.40)",
+            "(9, 'Elétrica', 'Disjuntor 20 A', 32.00)",
+        };
+        for (const char* row : rows)
+            statements << QStringLiteral("INSERT INTO PRODUTOS VALUES ") + QString::fromUtf8(row);
+        QString error;
+        ASSERT_TRUE(MakeSqliteAlias(QStringLiteral("EXPORTA"), FDir.filePath(QStringLiteral("export.db")), statements,
+                                    &error))
+            << error.toStdString();
     }
 
     QTemporaryDir FDir;
