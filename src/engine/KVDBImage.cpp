@@ -31,6 +31,8 @@ TKVDBImage::TKVDBImage(TComponent* owner) : TKVPrintable(owner), FPicture(std::m
 
 TKVDBImage::~TKVDBImage()
 {
+    if (FField)
+        FField->RemoveFreeNotification(this);
     if (FDataSet)
         FDataSet->RemoveFreeNotification(this);
 }
@@ -53,7 +55,7 @@ void TKVDBImage::Notification(TComponent* component, TOperation operation)
         return;
     if (component == FDataSet) {
         FDataSet = nullptr;
-        FField = nullptr;
+        SetField(nullptr);
     } else if (FField && component == FField) {
         FField = nullptr;
     }
@@ -109,15 +111,25 @@ void TKVDBImage::CopyFrom(const TKVPrintable* source)
 void TKVDBImage::Prepare()
 {
     TKVPrintable::Prepare();
-    FField = FDataSet ? FDataSet->FindField(FDataField) : nullptr;
+    SetField(FDataSet ? FDataSet->FindField(FDataField) : nullptr);
     if (dynamic_cast<TBlobField*>(FField))
         SetText(QString());
 }
 
 void TKVDBImage::Unprepare()
 {
-    FField = nullptr;
+    SetField(nullptr);
     TKVPrintable::Unprepare();
+}
+
+void TKVDBImage::SetField(TField* field)
+{
+    // A dataset closed during the run may take its fields with it: the control hears of it.
+    if (FField)
+        FField->RemoveFreeNotification(this);
+    FField = field;
+    if (FField)
+        FField->FreeNotification(this);
 }
 
 void TKVDBImage::Print(int ofsX, int ofsY)

@@ -56,6 +56,7 @@ protected:
 
 private:
     void SetMode(bool TKVDBImage::*mode, bool value);
+    void SetField(TField* field);
     TField* FField = nullptr;
     TDataSet* FDataSet = nullptr;
     QString FDataField;

@@ -1002,4 +1002,29 @@ TEST_F(DBImageTest, EachModePlacesTheRecordsPicture)
     }
 }
 
+TEST_F(DBImageTest, AFieldThatGoesWithItsClosedDataSetIsForgotten)
+{
+    TRunDoc doc;
+    TKVBand* detail = doc.Band(QStringLiteral("Detalhe"), rbDetail, 400);
+    TQuery* query = AddQuery(doc, QStringLiteral("ID = 1"));
+    auto* image = new TKVDBImage(doc.Form.get());
+    image->SetName(QStringLiteral("ImagemBD"));
+    image->SetParent(detail);
+    image->SetDataSet(query);
+    image->SetDataField(QStringLiteral("FOTO"));
+    image->Prepare();
+    ASSERT_EQ(image->Field(), query->FindField(QStringLiteral("FOTO")));
+    ASSERT_NE(image->Field(), nullptr);
+    // Closing drops the fields the dataset made for itself.
+    query->Close();
+    EXPECT_EQ(image->Field(), nullptr);
+    image->Unprepare();
+    // Opened again, the next run binds the new field.
+    query->Open();
+    image->Prepare();
+    EXPECT_EQ(image->Field(), query->FindField(QStringLiteral("FOTO")));
+    image->Unprepare();
+    EXPECT_EQ(image->Field(), nullptr);
+}
+
 } // namespace
