@@ -322,18 +322,6 @@ QString PgColumnTypeName(unsigned oid, int mod)
     return type;
 }
 
-QVariant PgMoneyValue(const QVariant& raw)
-{
-    if (raw.isNull() || raw.typeId() != QMetaType::QString)
-        return raw;
-    // "$1,234.50", "-$0.25" under lc_monetary C.
-    QString t = raw.toString();
-    t.remove(QLatin1Char('$')).remove(QLatin1Char(',')).remove(QLatin1Char(' '));
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    return ok ? QVariant(v) : raw;
-}
-
 QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
 {
     const QVariant h = query.result() ? query.result()->handle() : QVariant();
@@ -363,21 +351,8 @@ QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column)
             type += QStringLiteral("(%1)").arg(length);
         return type;
     }
-    case TDriverKind::PostgreSQL: {
-        // libpq's PGresult is a typedef of struct pg_result; the variant carries the struct's name.
-        if (!h.isValid() || (qstrcmp(h.typeName(), "pg_result*") != 0 && qstrcmp(h.typeName(), "PGresult*") != 0))
-            return QString();
-        PGresult* res = *static_cast<PGresult* const*>(h.data());
-        if (!res)
-            return QString();
-        QString type = PgTypeName(PQftype(res, column));
-        const int mod = PQfmod(res, column);
-        if ((type == QLatin1String("VARCHAR") || type == QLatin1String("BPCHAR")) && mod > 4)
-            type += QStringLiteral("(%1)").arg(mod - 4);
-        else if (type == QLatin1String("NUMERIC") && mod > 4)
-            type += QStringLiteral("(%1,%2)").arg(((mod - 4) >> 16) & 0xFFFF).arg((mod - 4) & 0xFFFF);
-        return type;
-    }
+    case TDriverKind::PostgreSQL:
+        break; // described from the server's own description (PgColumnTypeName)
     }
     return QString();
 }

@@ -30,8 +30,6 @@ QStringList DriverNames();
 QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, const QString& connName);
 void CloseDriverConnection(const QString& connName);
 
-// A PostgreSQL money value (text in the C monetary locale) as a number.
-QVariant PgMoneyValue(const QVariant& raw);
 // The type name of a PostgreSQL column from its type and modifier ("VARCHAR(30)", "NUMERIC(10,2)").
 QString PgColumnTypeName(unsigned oid, int mod);
 QString ColumnTypeName(TDriverKind kind, const QSqlQuery& query, int column);
