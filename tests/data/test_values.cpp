@@ -431,6 +431,7 @@ bool PgValores(QString& why)
                   QStringLiteral("INSERT INTO v VALUES (3, 1, 0, '2024-02-29', 1)"),
                   QStringLiteral("CREATE TABLE dup (nome TEXT, n INTEGER)"),
                   QStringLiteral("INSERT INTO dup VALUES ('a', 1), ('a', 1)"),
+                  QStringLiteral("CREATE TABLE muitos AS SELECT g AS id, g % 2 AS par FROM generate_series(1, 50) g"),
                   QStringLiteral("CREATE SCHEMA outro"),
                   QStringLiteral("CREATE TABLE outro.t (x INTEGER)"),
                   QStringLiteral("INSERT INTO outro.t VALUES (42)")},
@@ -526,14 +527,44 @@ TEST_F(PgValues, ReadPathsNeverWriteAndKeylessEditsAreRefused)
     EXPECT_EQ(Psql(QStringLiteral("SELECT string_agg(n::text, ',') FROM dup")), "1,1");
 }
 
+// The server's cursor is read in batches and scrolled back for what left the window.
+TEST_F(PgValues, ScansBeyondTheWindowOnTheServer)
+{
+    TDataSet::SetRecordWindow(8);
+    auto q = Query(QStringLiteral("PG"), QStringLiteral("SELECT id, par FROM muitos WHERE id > :MINIMO ORDER BY id"));
+    q->ParamByName(QStringLiteral("MINIMO"))->SetAsInteger(0);
+    q->Open();
+    EXPECT_EQ(q->RecordCount(), 50);
+    int sum = 0;
+    TBookmark at5 = kNoBookmark;
+    for (q->First(); !q->Eof(); q->Next()) {
+        sum += q->FieldByName(QStringLiteral("id"))->AsInteger();
+        if (q->RecNo() == 5)
+            at5 = q->GetBookmark();
+    }
+    EXPECT_EQ(sum, 1275);
+    int matching = 0;
+    for (q->Last(); !q->Bof(); q->Prior())
+        matching += q->FieldByName(QStringLiteral("id"))->AsInteger() == q->RecNo();
+    EXPECT_EQ(matching, 50);
+    q->GotoBookmark(at5);
+    EXPECT_EQ(q->FieldByName(QStringLiteral("id"))->AsInteger(), 5);
+    q->SetFilter(QStringLiteral("par = 1"));
+    q->SetFiltered(true);
+    EXPECT_EQ(q->RecordCount(), 25);
+    q->Last();
+    EXPECT_EQ(q->FieldByName(QStringLiteral("id"))->AsInteger(), 49);
+}
+
 // ---- the record window -------------------------------------------------------------------------
 
 TEST_F(Values, ScansBeyondTheWindowReadRecordsAgain)
 {
     const QString file = Path("janela.db");
-    QStringList setup{QStringLiteral("CREATE TABLE N (ID INTEGER PRIMARY KEY, PAR INTEGER)")};
+    QStringList setup{QStringLiteral("CREATE TABLE N (ID INTEGER PRIMARY KEY, PAR INTEGER)"), QStringLiteral("BEGIN")};
     for (int i = 1; i <= 100; ++i)
         setup << QStringLiteral("INSERT INTO N VALUES (%1, %2)").arg(i).arg(i % 2);
+    setup << QStringLiteral("COMMIT");
     ExecSqlite(file, setup);
     Alias(QStringLiteral("J"), QStringLiteral("SQLITE"), {QStringLiteral("PATH=") + file});
     TDataSet::SetRecordWindow(8);
