@@ -208,7 +208,9 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
             throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Folder not found: %1").arg(folder));
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
-        db.setDatabaseName(QStringLiteral(":memory:"));
+        // A private temporary database (no name): SQLite keeps it on disk beyond a small cache,
+        // so a large CSV file does not have to fit in memory.
+        db.setDatabaseName(QString());
         break;
     }
     case TDriverKind::ODBC: {

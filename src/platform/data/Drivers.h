@@ -88,7 +88,7 @@ QVariant ToDriverValue(TDriverKind kind, TFieldType type, const QVariant& stored
 // message gets the driver's own words about it when it has them.
 bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& message);
 
-// The folder driver: each CSV and text file of the folder is a table of an in-memory database,
+// The folder driver: each CSV and text file of the folder is a table of a private temporary database,
 // read from its file the first time a dataset uses it. Listing reads only the file names.
 QStringList FolderTableNames(const QString& folder);
 // The file a table name stands for (its file name, or the name without the extension); empty
