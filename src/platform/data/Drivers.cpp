@@ -137,7 +137,7 @@ bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& mes
         }
         break;
     case TDriverKind::Standard:
-        break; // the folder's tables live in memory
+        break; // the folder's tables are a private copy that nothing else can take away
     }
     if (lost && message.isEmpty())
         message = db.lastError().text().trimmed();
