@@ -1,0 +1,314 @@
+// Print driving: labels per record, thermal rows, running numbers and the label count, run on the
+// PDF printer with a recorder on the detail band that notes which record each label printed.
+
+#include "DesignerFixture.h"
+
+#include "designer/Hidden.h"
+#include "engine/KVBands.h"
+#include "engine/KVDBText.h"
+#include "engine/KVLabel.h"
+#include "engine/KVPrinter.h"
+#include "engine/VardoRep.h"
+#include "platform/core/SysUtils.h"
+#include "platform/data/DBTables.h"
+#include "platform/data/DataSet.h"
+#include "platform/data/Field.h"
+#include "platform/printing/Printer.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace designertest {
+
+using namespace tessiv;
+
+namespace {
+
+using TDocPtr = std::unique_ptr<TAnexoRelatorio>;
+
+struct TRun {
+    QString Labels;
+    int Copies = 1;
+};
+
+// A label document over ITENS: a recorder label and, when asked, the quantity field QTD.
+struct TLabelDoc {
+    TDocPtr Doc;
+    TTable* Table = nullptr;
+    TKVBand* Detail = nullptr;
+    TKVLabel* Recorder = nullptr;
+    std::vector<TRun> Runs;
+    // Called at each label the recorder prints.
+    std::function<void()> OnLabel;
+
+    TLabelDoc(THost* host, const QString& alias, bool withTable, bool quantityField, const QString& pdf)
+        : Doc(NewReportDocument(host))
+    {
+        TfmHidden* root = Doc->Root();
+        TVardoRep* report = Doc->Report();
+        for (TKVCustomBand* band : report->BandList())
+            if (auto* b = dynamic_cast<TKVBand*>(band); b && b->BandType() == rbDetail)
+                Detail = b;
+        if (withTable) {
+            Table = new TTable(root);
+            Table->SetName(QStringLiteral("Itens"));
+            Table->SetDatabaseName(alias);
+            Table->SetTableName(QStringLiteral("ITENS"));
+            report->SetDataSet(Table);
+        }
+        if (quantityField) {
+            auto* quantity = new TKVDBText(root);
+            quantity->SetName(QStringLiteral("Quantidade"));
+            quantity->SetParent(Detail);
+            quantity->SetDataSet(Table);
+            quantity->SetDataField(QStringLiteral("QTD"));
+            quantity->SetCampoQuantidade(true);
+        }
+        Recorder = new TKVLabel(root);
+        Recorder->SetName(QStringLiteral("Gravador"));
+        Recorder->SetParent(Detail);
+        Recorder->SetCaption(QStringLiteral("X"));
+        Recorder->OnPrint = [this](TObject*, QString& value) {
+            const QString name = Table && Table->Active() ? Table->FieldByName(QStringLiteral("NOME"))->AsString()
+                                                          : QStringLiteral("Q");
+            if (!Runs.empty())
+                Runs.back().Labels += name;
+            value = name;
+            if (OnLabel)
+                OnLabel();
+        };
+        report->BeforePrint = [this](TVardoRep* sender, bool& print) {
+            Doc->ReportBeforePrint(sender, print);
+            Runs.push_back({QString(), Doc->Report()->PrinterSettings()->Copies()});
+        };
+        TPrinter* printer = report->PrivatePrinter();
+        report->PrinterSettings()->SetPrinterIndex(printer->Printers()->IndexOf(TPrinter::PdfPrinterName));
+        printer->SetPdfFileName(pdf);
+    }
+
+    // The rows as they come out of the printer: each run as often as its copies, empty runs left out.
+    QStringList Printed() const
+    {
+        QStringList rows;
+        for (const TRun& run : Runs)
+            for (int i = 0; i < run.Copies && !run.Labels.isEmpty(); ++i)
+                rows << run.Labels;
+        return rows;
+    }
+};
+
+} // namespace
+
+class PrintDrivingTest : public DesignerTest {
+protected:
+    // ITENS with one record per quantity, named A, B, C ...
+    void MakeItems(const QStringList& quantities, const QString& extra = QString())
+    {
+        QStringList statements{QStringLiteral("CREATE TABLE ITENS (ID INTEGER, NOME VARCHAR(10), QTD NUMERIC, "
+                                              "NUM INTEGER, DT DATE, TXT VARCHAR(10), UF CHAR(2))")};
+        for (int i = 0; i < quantities.size(); ++i)
+            statements << QStringLiteral("INSERT INTO ITENS (ID, NOME, QTD, NUM, UF) VALUES (%1, '%2', %3, %4, '%5')")
+                              .arg(i + 1)
+                              .arg(QChar(u'A' + i))
+                              .arg(quantities[i])
+                              .arg(i == 0 ? 10 : 50)
+                              .arg(i % 2 ? QStringLiteral("RJ") : QStringLiteral("SP"));
+        if (!extra.isEmpty())
+            statements << extra;
+        MakeSqlite(QStringLiteral("ETIQ"), statements);
+    }
+    QString Pdf() const { return Path(QStringLiteral("saida.pdf")); }
+};
+
+TEST_F(PrintDrivingTest, LabelsPerRecordAndThermalRows)
+{
+    struct TCase {
+        const char* Name;
+        QStringList Quantities; // empty: no table
+        bool QuantityField;
+        int Quantidade;
+        bool Thermal;
+        TKVTipoImpressaoTermica Kind;
+        int Columns;
+        bool Preview;
+        QStringList Printed;
+    };
+    const std::vector<TCase> cases = {
+        {"ordinary", {"2", "0", "1"}, true, 1, false, kvtiQtdExata, 1, false, {"AAC"}},
+        {"ordinary preview", {"2", "0", "1"}, true, 1, false, kvtiQtdExata, 1, true, {"AAC"}},
+        {"no labels", {"NULL", "-3", "0"}, true, 1, false, kvtiQtdExata, 1, false, {}},
+        {"first record without labels", {"0", "2"}, true, 1, false, kvtiQtdExata, 1, false, {"BB"}},
+        {"one per record", {"5", "0", "7"}, false, 1, false, kvtiQtdExata, 1, false, {"ABC"}},
+        {"fractional, halves to even", {"2.5", "1.5", "0.4"}, true, 1, false, kvtiQtdExata, 1, false, {"AABB"}},
+        {"quantity only", {}, false, 4, false, kvtiQtdExata, 1, false, {"QQQQ"}},
+        {"thermal exact", {"7", "2", "2"}, true, 1, true, kvtiQtdExata, 3, false, {"AAA", "AAA", "ABB", "CC"}},
+        {"thermal exact pairs", {"2", "2", "2", "2"}, true, 1, true, kvtiQtdExata, 3, false, {"AAB", "BCC", "DD"}},
+        {"thermal exact singles", {"1", "1", "1", "1", "1"}, true, 1, true, kvtiQtdExata, 4, false, {"ABCD", "E"}},
+        {"thermal exact skips", {"0", "4", "NULL", "2"}, true, 1, true, kvtiQtdExata, 3, false, {"BBB", "BDD"}},
+        {"thermal multiple", {"7", "2", "2"}, true, 1, true, kvtiMultiplo, 3, false, {"AAA", "AAA", "AAA", "BBB", "CCC"}},
+        {"thermal quantity only exact", {}, false, 4, true, kvtiQtdExata, 3, false, {"QQQ", "Q"}},
+        {"thermal quantity only multiple", {}, false, 4, true, kvtiMultiplo, 3, false, {"QQQ", "QQQ"}},
+        {"thermal without quantity field", {"5", "5"}, false, 1, true, kvtiQtdExata, 3, false, {"AB"}},
+        {"thermal preview is ordinary", {"7", "2", "2"}, true, 1, true, kvtiQtdExata, 3, true, {"AAAAAAABBCC"}},
+    };
+    int n = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (!c.Quantities.isEmpty()) {
+            Session().DeleteAlias(QStringLiteral("ETIQ"));
+            QFile::remove(Path(QStringLiteral("ETIQ.db")));
+            MakeItems(c.Quantities);
+        }
+        TLabelDoc d(&Host, QStringLiteral("ETIQ"), !c.Quantities.isEmpty(), c.QuantityField,
+                    Path(QStringLiteral("caso%1.pdf").arg(++n)));
+        TVardoRep* report = d.Doc->Report();
+        report->SetQuantidade(c.Quantidade);
+        report->Page()->SetColumns(c.Columns);
+        if (c.Thermal)
+            report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+        report->SetTipoImpressaoTermica(c.Kind);
+        if (c.Preview)
+            d.Doc->Preview();
+        else
+            d.Doc->Print();
+        EXPECT_EQ(d.Printed(), c.Printed);
+        EXPECT_EQ(report->PrinterSettings()->Copies(), 1);
+        EXPECT_TRUE(Boxes.empty());
+        EXPECT_TRUE(report->Visible());
+        EXPECT_FALSE(report->Previewing());
+        EXPECT_EQ(report->Options().Contains(kvoImpressoraTermica), c.Thermal);
+    }
+}
+
+TEST_F(PrintDrivingTest, ExactThenMultipleInOneSessionStartFromAnEmptyRow)
+{
+    MakeItems({"2", "2", "2", "2"});
+    TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, Pdf());
+    TVardoRep* report = d.Doc->Report();
+    report->Page()->SetColumns(3);
+    report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+    d.Doc->Print();
+    EXPECT_EQ(d.Printed(), (QStringList{"AAB", "BCC", "DD"}));
+    d.Runs.clear();
+    report->SetTipoImpressaoTermica(kvtiMultiplo);
+    d.Doc->Print();
+    EXPECT_EQ(d.Printed(), (QStringList{"AAA", "BBB", "CCC", "DDD"}));
+    d.Runs.clear();
+    report->SetTipoImpressaoTermica(kvtiQtdExata);
+    d.Doc->Print();
+    EXPECT_EQ(d.Printed(), (QStringList{"AAB", "BCC", "DD"}));
+}
+
+TEST_F(PrintDrivingTest, CancellingARowStopsTheWholeThermalPrint)
+{
+    MakeItems({"3", "3", "3"});
+    TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, Pdf());
+    TVardoRep* report = d.Doc->Report();
+    report->Page()->SetColumns(3);
+    report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+    int labels = 0;
+    d.OnLabel = [&] {
+        if (++labels == 2)
+            report->RunPrinter()->Cancel();
+    };
+    d.Doc->Print();
+    ASSERT_EQ(d.Runs.size(), 1u);
+    EXPECT_EQ(report->PrinterSettings()->Copies(), 1);
+    EXPECT_TRUE(report->Available());
+}
+
+TEST_F(PrintDrivingTest, RunningNumbers)
+{
+    struct TCase {
+        const char* Name;
+        QStringList Quantities;
+        QString Update;   // run on the table first
+        QString Field;
+        TKVIncremento Kind;
+        int Step;
+        QString Mask;
+        QStringList Shown;
+    };
+    const QString first = FormatDateTime(QStringLiteral("c"), EncodeDate(2024, 2, 28));
+    const QString second = FormatDateTime(QStringLiteral("c"), EncodeDate(2024, 2, 29));
+    const QString third = FormatDateTime(QStringLiteral("c"), EncodeDate(2024, 3, 1));
+    const std::vector<TCase> cases = {
+        {"step 5", {"2", "0", "1"}, {}, "NUM", kvIncre, 5, {}, {"10", "15", "50"}},
+        {"one per record never advances", {"1", "1"}, {}, "NUM", kvIncre, 5, {}, {"10", "50"}},
+        {"shifted", {"2", "1"}, {}, "NUM", kvDesloca, 3, {}, {"13", "13", "53"}},
+        {"mask", {"2"}, {}, "NUM", kvIncre, 1, "0000", {"0010", "0011"}},
+        {"beyond 2^53", {"3"}, "UPDATE ITENS SET NUM = 9007199254740993", "NUM", kvIncre, 1, {},
+         {"9007199254740993", "9007199254740994", "9007199254740995"}},
+        {"dates by a day", {"3"}, "UPDATE ITENS SET DT = '2024-02-28'", "DT", kvIncre, 1, {}, {first, second, third}},
+        {"a string field", {"2"}, "UPDATE ITENS SET TXT = 'abc'", "TXT", kvIncre, 1, {}, {"abc", "abc"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Session().DeleteAlias(QStringLiteral("ETIQ"));
+        QFile::remove(Path(QStringLiteral("ETIQ.db")));
+        MakeItems(c.Quantities, c.Update);
+        TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, Pdf());
+        auto* number = new TKVDBText(d.Doc->Root());
+        number->SetName(QStringLiteral("Numero"));
+        number->SetParent(d.Detail);
+        number->SetDataSet(d.Table);
+        number->SetDataField(c.Field);
+        number->SetIncrementoType(c.Kind);
+        number->SetIncrementoValue(c.Step);
+        number->SetMask(c.Mask);
+        QStringList shown;
+        d.Doc->Report()->BeforePrint = [&](TVardoRep* sender, bool& print) {
+            d.Doc->ReportBeforePrint(sender, print);
+            const auto handler = number->OnPrint;
+            number->OnPrint = [handler, &shown](TObject* s, QString& value) {
+                if (handler)
+                    handler(s, value);
+                shown << value;
+            };
+        };
+        d.Doc->Print();
+        EXPECT_EQ(shown, c.Shown);
+    }
+}
+
+TEST_F(PrintDrivingTest, TheLabelCountMatchesTheDatabaseAndTheWalk)
+{
+    MakeItems({"2", "5", "3", "1", "4", "NULL"});
+    TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, Pdf());
+    d.Table->SetFilter(QStringLiteral("UF = 'SP'"));
+    d.Table->SetFiltered(true);
+    ASSERT_TRUE(d.Doc->OpenDataSet(false));
+    d.Doc->CalcTotalLabels();
+    EXPECT_EQ(d.Doc->TotalLabels(), 2 + 3 + 4);
+    if (!QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty()) {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"),
+                     {Path(QStringLiteral("ETIQ.db")), QStringLiteral("Select Sum(QTD) AS WWWQtd from \"ITENS\" WHERE (UF = 'SP')")});
+        ASSERT_TRUE(sqlite.waitForFinished());
+        EXPECT_EQ(sqlite.readAllStandardOutput().trimmed().toInt(), d.Doc->TotalLabels());
+    }
+
+    // A query whose quantity column the table does not have: counted by walking the records.
+    auto* query = new TQuery(d.Doc->Root());
+    query->SetName(QStringLiteral("Consulta"));
+    query->SetDatabaseName(QStringLiteral("ETIQ"));
+    TStringList sql;
+    sql.Add(QStringLiteral("SELECT NOME, QTD * 1 AS QTD2"));
+    sql.Add(QStringLiteral("FROM ITENS"));
+    sql.Add(QStringLiteral("WHERE UF = 'SP'"));
+    query->SetSQL(&sql);
+    d.Doc->Report()->SetDataSet(query);
+    auto* quantity = dynamic_cast<TKVDBText*>(d.Doc->Root()->FindComponent(QStringLiteral("Quantidade")));
+    quantity->SetDataSet(query);
+    quantity->SetDataField(QStringLiteral("QTD2"));
+    quantity->SetCampoQuantidade(true);
+    ASSERT_TRUE(d.Doc->OpenDataSet(false));
+    query->Next();
+    d.Doc->CalcTotalLabels();
+    EXPECT_EQ(d.Doc->TotalLabels(), 2 + 3 + 4);
+    EXPECT_EQ(query->FieldByName(QStringLiteral("NOME"))->AsString(), QStringLiteral("A"));
+}
+
+} // namespace designertest
