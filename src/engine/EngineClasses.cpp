@@ -2,10 +2,15 @@
 
 #include "engine/KVBands.h"
 #include "engine/KVDBImage.h"
+#include "engine/KVDBText.h"
 #include "engine/KVExportFilterLibrary.h"
+#include "engine/KVExpr.h"
+#include "engine/KVExprMemo.h"
 #include "engine/KVImage.h"
+#include "engine/KVLabel.h"
 #include "engine/KVPrintable.h"
 #include "engine/KVShape.h"
+#include "engine/KVSysData.h"
 #include "engine/VardoRep.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/data/DBTables.h"
@@ -16,6 +21,9 @@ void RegisterEngineClasses()
 {
     RegisterClasses({&TVardoRep::StaticClass(), &TKVBand::StaticClass(), &TKVGroup::StaticClass(),
                      &TKVSubDetail::StaticClass(), &TKVChildBand::StaticClass(), &TKVPrintable::StaticClass()});
+    // The text printables.
+    RegisterClasses({&TKVLabel::StaticClass(), &TKVMemo::StaticClass(), &TKVDBText::StaticClass(),
+                     &TKVExpr::StaticClass(), &TKVSysData::StaticClass(), &TKVExprMemo::StaticClass()});
     // Shapes and pictures.
     RegisterClasses({&TKVShape::StaticClass(), &TKVImage::StaticClass(), &TKVDBImage::StaticClass()});
     // Report files name the tables and queries their reports run over.

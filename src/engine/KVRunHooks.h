@@ -30,6 +30,15 @@ public:
     virtual void SetLineCursor(int y) = 0;
     // The block is on its last page.
     virtual bool IsLastPage() const = 0;
+    // The page of the block being printed, from 1, and how many pages the block takes.
+    virtual int CurrentPage() const { return 1; }
+    virtual int PageCount() const { return 1; }
+    // The footer band of the group the area belongs to; nil when the area has no group. Texts on
+    // it print their fill string on the block's pages before the last.
+    virtual TKVCustomBand* ParentGroupFooter() const { return nullptr; }
+    // The band of the observation lines and the dataset its data texts show; nil when none.
+    virtual TKVCustomBand* ObservationBand() const { return nullptr; }
+    virtual TDataSet* ObsDataSet() const { return nullptr; }
 };
 
 class TKVColumnGridRun {

@@ -54,9 +54,20 @@ enum TKVBandType {
 // Rotation of a text printable's lines, counter-clockwise in steps of 90 degrees.
 enum TKVRotacao { rotacao_000, rotacao_090, rotacao_180, rotacao_270 };
 
+// The running number a data text carries for the document's print driving: none, counting up,
+// or shifting.
+enum TKVIncremento { kvNenhum, kvIncre, kvDesloca };
+
+// What a system-data text shows.
+enum TKVSysDataType {
+    kvsTime, kvsDate, kvsDateTime, kvsPageNumber, kvsReportTitle, kvsDetailCount, kvsDetailNo, kvsGroupItensNo,
+};
+
 // Value names of the enumerations above, as report files store them.
 const TEnumInfo& PaperSizeInfo();
 const TEnumInfo& BandTypeInfo();
 const TEnumInfo& RotacaoInfo();
+const TEnumInfo& IncrementoInfo();
+const TEnumInfo& SysDataTypeInfo();
 
 } // namespace tessiv

@@ -82,6 +82,8 @@ constexpr TStringTableEntry StringTable[] = {
     {37210, u"Text export (ASCII) filter"},
     {37211, u"Text file"},
     {37212, u"TXT"},
+    // Text printables: an expression without text.
+    {37226, u"nada"},
     // Standard preview and progress form.
     {37246, u"Arquivo não existe"},
     {37247, u" Completado"},

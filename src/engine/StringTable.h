@@ -20,6 +20,7 @@ constexpr int SKVFilterName = 37209;
 constexpr int SKVAsciiFilterDescription = 37210;
 constexpr int SKVAsciiFilterName = 37211;
 constexpr int SKVAsciiFilterExtension = 37212;
+constexpr int SKVNada = 37226;
 constexpr int SKVFileDoesNotExist = 37246;
 constexpr int SKVProgressDone = 37247;
 constexpr int SKVSavedPreviewFileName = 37248;
