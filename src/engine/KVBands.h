@@ -97,7 +97,13 @@ public:
     void CopyFrom(TKVBasePanel* source) override;
     void Loaded() override;
     void DefineProperties(TFiler& filer) override;
+    // The design surface: background, the report's grid without numbers, the outline, the frame
+    // and the caption of the band's kind.
     void Paint(TCanvas& canvas) override;
+    void PaintRuler(TCanvas& canvas, TKVUnit units) override;
+    // The caption the design surface writes in the band: the name of its kind (the item, column
+    // and observation bands name themselves).
+    virtual QString DesignCaption() const;
 
     TKVBandAfterPrintEvent AfterPrint;
     TKVBandBeforePrintEvent BeforePrint;

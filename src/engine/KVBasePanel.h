@@ -3,6 +3,7 @@
 // printable controls that a run prepares.
 
 #include "engine/KVFrame.h"
+#include "engine/KVUnits.h"
 #include "platform/controls/CustomPanel.h"
 
 #include <memory>
@@ -26,6 +27,9 @@ public:
 
     // Fills the client area with the panel's colour.
     void Paint(TCanvas& canvas) override;
+    // The measuring grid of the unit over the whole panel, in the design colours; numbered only
+    // on the report itself.
+    virtual void PaintRuler(TCanvas& canvas, TKVUnit units);
 
     void PrepareControls();
     void UnprepareControls();

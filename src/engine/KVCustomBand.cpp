@@ -1,11 +1,13 @@
 #include "engine/KVBands.h"
 
+#include "engine/DesignColours.h"
 #include "engine/KVPrintableHooks.h"
 #include "engine/KVUtils.h"
 #include "engine/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Reader.h"
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/Canvas.h"
 
 #include <algorithm>
 
@@ -273,7 +275,31 @@ void TKVCustomBand::DefineProperties(TFiler& filer)
 void TKVCustomBand::Paint(TCanvas& canvas)
 {
     TKVBasePanel::Paint(canvas);
+    if (FParentReport && FParentReport->Page() && FParentReport->Page()->Ruler())
+        PaintRuler(canvas, FParentReport->Units());
+    const TDesignColours& dc = DesignColours();
+    const int w = Width();
+    const int h = Height();
+    canvas.Pen()->SetWidth(1);
+    canvas.Pen()->SetStyle(dc.BandOutlineStyle);
+    canvas.Pen()->SetColor(dc.BandOutlineColour);
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.Rectangle(0, 0, w, h);
+    canvas.Pen()->SetStyle(psSolid);
+    // The frame's thickness follows the screen, not the zoom: at the design size it reads as on
+    // paper.
+    const long double factor = ScreenPixelsPerInch() / 254.0L;
+    Frame()->PaintIt(canvas, TRect{0, 0, w - 1, h - 1}, factor, factor);
+    canvas.Font()->SetName(dc.RulerFontName);
+    canvas.Font()->SetSize(dc.RulerFontSize);
+    canvas.Font()->SetColor(dc.RulerFontColour);
+    canvas.Brush()->SetStyle(bsClear);
+    const int oldBk = canvas.SetBkMode(TRANSPARENT);
+    canvas.TextOut(2, h - canvas.TextHeight(QStringLiteral("W")) - 4, DesignCaption());
+    canvas.SetBkMode(oldBk);
 }
+
+QString TKVCustomBand::DesignCaption() const { return BandTypeName(FBandType); }
 
 void TKVCustomBand::Notification(TComponent* component, TOperation operation)
 {

@@ -301,6 +301,13 @@ void TVardoRep::SetBounds(int left, int top, int width, int height)
 void TVardoRep::Paint(TCanvas& canvas)
 {
     TKVBasePanel::Paint(canvas);
+    if (!FPage)
+        return;
+    if (FPage->Ruler())
+        PaintRuler(canvas, Units());
+    PaintMargins(canvas);
+    PaintPageFrame(canvas);
+    PaintColumnGuides(canvas);
 }
 
 void TVardoRep::WndProc(TMessage& message)

@@ -206,7 +206,14 @@ public:
 
     void SetBounds(int left, int top, int width, int height) override;
     void Loaded() override;
+    // The design surface: background, the grid when the page shows rulers, the margins, the
+    // frame at the margins and the column boundaries.
     void Paint(TCanvas& canvas) override;
+    // The grid measures characters in the report font's size.
+    void PaintRuler(TCanvas& canvas, TKVUnit units) override;
+    virtual void PaintColumnGuides(TCanvas& canvas);
+    virtual void PaintMargins(TCanvas& canvas);
+    virtual void PaintPageFrame(TCanvas& canvas);
     // Keys on the design surface: a key-down raises OnKeyDown (unless the control style excludes
     // standard events) and a character OnKeyPress, each once; a key the handler clears to 0 (or
     // to #0) ends the message. Everything else goes on to the panel.
