@@ -75,7 +75,8 @@ void TKVController::Notification(TComponent* component, TOperation operation)
     std::erase(FGroups, component);
     std::erase(FChildrenBefore, component);
     std::erase(FChildrenAfter, component);
-    std::erase_if(FNotifyClients, [component](TKVPrintableHooks* p) { return dynamic_cast<TComponent*>(p) == component; });
+    // Compared by the component each client was registered as: a client may be half destroyed.
+    std::erase_if(FNotifyClients, [component](const TNotifyClient& c) { return c.Component == component; });
 }
 
 void TKVController::BuildTree()
@@ -182,6 +183,8 @@ void TKVController::PrepareLevel(std::vector<const TKVController*>& path)
 
 void TKVController::Unprepare()
 {
+    // The clients register again at the next run's preparation.
+    FNotifyClients.clear();
     for (TKVGroup* g : FGroups)
         g->Unprepare();
     for (TKVController* c : FChildrenBefore)
@@ -192,15 +195,21 @@ void TKVController::Unprepare()
 
 void TKVController::AddNotifyClient(TKVPrintableHooks* printable)
 {
-    if (printable)
-        FNotifyClients.push_back(printable);
+    if (!printable)
+        return;
+    auto* component = dynamic_cast<TComponent*>(printable);
+    // A client freed while it is listed leaves the list at once.
+    Follow(component);
+    FNotifyClients.push_back({printable, component});
 }
 
 void TKVController::NotifyClients(int code)
 {
-    const std::vector<TKVPrintableHooks*> clients = FNotifyClients;
-    for (TKVPrintableHooks* p : clients)
-        p->Notify(this, code);
+    const std::vector<TNotifyClient> clients = FNotifyClients;
+    for (const TNotifyClient& c : clients)
+        if (std::find_if(FNotifyClients.begin(), FNotifyClients.end(),
+                         [&c](const TNotifyClient& listed) { return listed.Printable == c.Printable; }) != FNotifyClients.end())
+            c.Printable->Notify(this, code);
 }
 
 bool TKVController::CheckGroups()

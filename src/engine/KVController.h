@@ -106,7 +106,11 @@ private:
     std::vector<TKVGroup*> FGroups;
     std::vector<TKVController*> FChildrenBefore;
     std::vector<TKVController*> FChildrenAfter;
-    std::vector<TKVPrintableHooks*> FNotifyClients;
+    struct TNotifyClient {
+        TKVPrintableHooks* Printable;
+        TComponent* Component;
+    };
+    std::vector<TNotifyClient> FNotifyClients;
 };
 
 } // namespace tessiv

@@ -236,6 +236,23 @@ TEST_F(RunTest, PrintablesArePreparedNotifiedPerRecordAndUnpreparedInNativeUnits
     EXPECT_EQ(doc.Report->Units(), kvunMM);
 }
 
+TEST_F(RunTest, AClientFreedAfterARunIsForgotten)
+{
+    TRunDoc doc;
+    TKVBand* detail = doc.Band(QStringLiteral("D"), rbDetail);
+    TProbe* probe = doc.ProbeOn(doc.Band(QStringLiteral("T"), rbTitle), QStringLiteral("X"));
+    probe->AskNotify = true;
+    doc.Report->SetQuantidade(2);
+    doc.RunPreview();
+    EXPECT_EQ(probe->Notified, 2);
+    // The level hears of both going; neither the freed client nor the band is touched again.
+    probe->Free();
+    detail->Free();
+    doc.Log.clear();
+    doc.RunPreview();
+    EXPECT_EQ(doc.Names(), Split("T"));
+}
+
 // ---- cancel and failures ------------------------------------------------------------------------
 
 class RunPdfTest : public RunTest {
