@@ -1,5 +1,7 @@
 #include "engine/KVEvElement.h"
 
+#include "platform/core/Exceptions.h"
+
 #include "platform/core/Cp1252.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
@@ -274,23 +276,28 @@ void TKVEvElementDataField::Value(TKVFiFo&, TKVEvResult& result)
 
 TKVEvResult TKVEvElementDataField::FieldValue(const TField* field)
 {
-    const bool empty = field->IsNull();
-    if (field->InheritsFrom(TStringField::StaticClass()))
-        return TKVEvResult::String(empty ? QString() : field->AsString());
-    if (field->InheritsFrom(TIntegerField::StaticClass())) {
-        // A 64-bit column may hold what 32 bits cannot: such a value is a FLOAT, as a number of
-        // ten digits is in an expression, rather than a failure of the run.
-        const std::int64_t v = empty ? 0 : field->AsLargeInt();
-        if (v < INT32_MIN || v > INT32_MAX)
-            return TKVEvResult::Float(static_cast<double>(v));
-        return TKVEvResult::Integer(static_cast<std::int32_t>(v));
+    // A column may hold a value its type cannot give ("abc" in an INTEGER column, a date outside
+    // the calendar): that is an error value of the expression, never an error of the run.
+    try {
+        const bool empty = field->IsNull();
+        if (field->InheritsFrom(TStringField::StaticClass()))
+            return TKVEvResult::String(empty ? QString() : field->AsString());
+        if (field->InheritsFrom(TIntegerField::StaticClass())) {
+            // A 64-bit column may hold what 32 bits cannot: such a value is a FLOAT, as a number of
+            // ten digits is in an expression, rather than a failure of the run.
+            const std::int64_t v = empty ? 0 : field->AsLargeInt();
+            if (v < INT32_MIN || v > INT32_MAX)
+                return TKVEvResult::Float(static_cast<double>(v));
+            return TKVEvResult::Integer(static_cast<std::int32_t>(v));
+        }
+        if (field->InheritsFrom(TFloatField::StaticClass()) || field->InheritsFrom(TBCDField::StaticClass()))
+            return TKVEvResult::Float(empty ? 0.0 : static_cast<double>(field->AsFloat()));
+        if (field->InheritsFrom(TBooleanField::StaticClass()))
+            return TKVEvResult::Boolean(empty ? false : field->AsBoolean());
+        if (field->InheritsFrom(TDateTimeField::StaticClass())) // dates and times with them
+            return TKVEvResult::String(empty ? QString() : field->AsString());
+    } catch (const Exception&) {
     }
-    if (field->InheritsFrom(TFloatField::StaticClass()) || field->InheritsFrom(TBCDField::StaticClass()))
-        return TKVEvResult::Float(empty ? 0.0 : static_cast<double>(field->AsFloat()));
-    if (field->InheritsFrom(TBooleanField::StaticClass()))
-        return TKVEvResult::Boolean(empty ? false : field->AsBoolean());
-    if (field->InheritsFrom(TDateTimeField::StaticClass())) // dates and times with them
-        return TKVEvResult::String(empty ? QString() : field->AsString());
     return TKVEvResult::Error();
 }
 

@@ -159,6 +159,9 @@ protected:
         Exec(q, QStringLiteral("INSERT INTO SEQ VALUES (1), (2), (3)"));
         Exec(q, QStringLiteral("CREATE TABLE GRANDES (V BIGINT)"));
         Exec(q, QStringLiteral("INSERT INTO GRANDES VALUES (3000000000), (-5), (-9007199254740993)"));
+        // What an INTEGER or DATE column holds need not be of its type.
+        Exec(q, QStringLiteral("CREATE TABLE ESTRANHOS (N INTEGER, D DATE)"));
+        Exec(q, QStringLiteral("INSERT INTO ESTRANHOS VALUES ('abc', '2024-02-30'), (7, '2024-02-28')"));
         Exec(q, QStringLiteral("CREATE TABLE VENDAS (I INTEGER, Q INTEGER, F FLOAT, S VARCHAR(20))"));
         db.transaction();
         q.prepare(QStringLiteral("INSERT INTO VENDAS VALUES (?, ?, ?, ?)"));
@@ -594,6 +597,21 @@ TEST_F(EvaluatorTest, SixtyFourBitIntegersBeyondThirtyTwoBitsAreFloats)
     ev.Prepare(QStringLiteral("TYPEOF(V) + ' ' + STR(V + 1)"));
     big->First();
     EXPECT_TRUE(Same(ev.Value(), S("FLOAT 3000000001")));
+}
+
+TEST_F(EvaluatorTest, AValueItsColumnTypeCannotGiveIsAnErrorValue)
+{
+    auto odd = OpenTable("ESTRANHOS");
+    std::vector<TDataSet*> sets{odd.get()};
+    TKVEvaluator ev;
+    ev.SetDataSets(&sets);
+    ev.Prepare(QStringLiteral("N + 1"));
+    odd->First();
+    TKVEvResult value;
+    EXPECT_NO_THROW(value = ev.Value());
+    EXPECT_TRUE(Same(value, E()));
+    odd->Next();
+    EXPECT_TRUE(Same(ev.Value(), I(8)));
 }
 
 TEST_F(EvaluatorTest, DateIsTheSameCallWithOrWithoutParentheses)
