@@ -1,0 +1,114 @@
+// The examples open and print on the PDF printer from the repository's folder, with the data they
+// bring, and each report file is what its text form builds.
+
+#include "DesignerFixture.h"
+
+#include "engine/VardoRep.h"
+#include "platform/core/ObjectText.h"
+#include "platform/core/Streams.h"
+#include "platform/printing/Printer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <memory>
+
+namespace designertest {
+
+using namespace tessiv;
+
+namespace {
+
+QString SourceRoot()
+{
+    return QDir(QStringLiteral(TESSIV_TEST_DIR "/../..")).canonicalPath();
+}
+
+QStringList PdfLines(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished())
+        return {};
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty())
+            lines << line.simplified();
+    return lines;
+}
+
+} // namespace
+
+class ExamplesTest : public DesignerTest {
+protected:
+    void SetUp() override
+    {
+        DesignerTest::SetUp();
+        FSavedCurrent = QDir::currentPath();
+        // The examples name their data relative to the repository's folder, where "make run" starts.
+        QDir::setCurrent(SourceRoot());
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext is not installed";
+    }
+    void TearDown() override
+    {
+        QDir::setCurrent(FSavedCurrent);
+        DesignerTest::TearDown();
+    }
+
+    // Opens the example and prints it on the PDF printer; the text of the pages.
+    QStringList PrintExample(const QString& name)
+    {
+        const QString file = QStringLiteral("examples/") + name + QStringLiteral(".KVR");
+        const QByteArray before = ReadFile(file);
+        EXPECT_EQ(before, ResourceFromText(ReadFile(QStringLiteral("examples/src/") + name + QStringLiteral(".txt"))))
+            << "examples/" << name.toStdString() << ".KVR is not what its text form builds: run scripts/make-examples";
+        std::unique_ptr<TAnexoRelatorio> doc(OpenReportDocument(&Host, file));
+        if (!doc) {
+            ADD_FAILURE() << "no document";
+            return {};
+        }
+        TPrinter* printer = doc->Report()->PrivatePrinter();
+        doc->Report()->PrinterSettings()->SetPrinterIndex(printer->Printers()->IndexOf(TPrinter::PdfPrinterName));
+        const QString pdf = Path(name + QStringLiteral(".pdf"));
+        printer->SetPdfFileName(pdf);
+        doc->Print();
+        EXPECT_TRUE(Boxes.empty());
+        EXPECT_EQ(ReadFile(file), before);
+        return PdfLines(pdf);
+    }
+
+    QString FSavedCurrent;
+};
+
+TEST_F(ExamplesTest, TheGroupedListPrintsEachCategoryWithItsProducts)
+{
+    const QStringList lines = PrintExample(QStringLiteral("lista"));
+    const QStringList expected = {
+        "Lista de produtos por categoria",
+        "Bebidas", "Agua mineral 500 ml 2,50", "Suco de laranja 1 l 8,90", "Cafe torrado 250 g 15,75", "Fim da categoria",
+        "Limpeza", "Detergente 500 ml 3,20", "Sabao em po 1 kg 12,40", "Fim da categoria",
+        "Mercearia", "Arroz 5 kg 27,90", "Feijao 1 kg 8,45", "Macarrao 500 g 4,99", "Fim da categoria",
+        "Fim da lista"};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(ExamplesTest, TheThermalLabelNumbersEachLabelOfARecord)
+{
+    const QStringList lines = PrintExample(QStringLiteral("termica"));
+    // Two labels a row: each record's labels count up from its serial number.
+    const QString text = lines.join(QLatin1Char('\n'));
+    QStringList serials;
+    for (const QString& line : lines)
+        for (const QString& word : line.split(QLatin1Char(' ')))
+            if (word.size() == 6 && word.toInt() > 0)
+                serials << word;
+    EXPECT_EQ(serials, (QStringList{"001000", "001001", "001002", "002000", "002001", "003000"})) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Caixa azul")), 3);
+    EXPECT_EQ(text.count(QStringLiteral("Caixa verde")), 2);
+    EXPECT_EQ(text.count(QStringLiteral("Caixa branca")), 1);
+}
+
+} // namespace designertest
