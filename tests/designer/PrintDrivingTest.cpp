@@ -152,6 +152,7 @@ TEST_F(PrintDrivingTest, LabelsPerRecordAndThermalRows)
         {"thermal quantity only multiple", {}, false, 4, true, kvtiMultiplo, 3, false, {"QQQ", "QQQ"}},
         {"thermal without quantity field", {"5", "5"}, false, 1, true, kvtiQtdExata, 3, false, {"AB"}},
         {"thermal preview is ordinary", {"7", "2", "2"}, true, 1, true, kvtiQtdExata, 3, true, {"AAAAAAABBCC"}},
+        {"thermal quantity only preview", {}, false, 4, true, kvtiQtdExata, 3, true, {"QQQQ"}},
     };
     int n = 0;
     for (const TCase& c : cases) {
@@ -217,6 +218,29 @@ TEST_F(PrintDrivingTest, CancellingARowStopsTheWholeThermalPrint)
     ASSERT_EQ(d.Runs.size(), 1u);
     EXPECT_EQ(report->PrinterSettings()->Copies(), 1);
     EXPECT_TRUE(report->Available());
+}
+
+TEST_F(PrintDrivingTest, ProgressStaysWithinAHundred)
+{
+    // A thermal print counts each row's labels ahead and one more per call: the percentage is
+    // held to 0..100 however far the count runs past the total.
+    MakeItems({"7", "2", "2"});
+    for (bool thermal : {false, true}) {
+        TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, Pdf());
+        TVardoRep* report = d.Doc->Report();
+        report->Page()->SetColumns(3);
+        if (thermal)
+            report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+        std::vector<int> seen;
+        d.OnLabel = [&] { seen.push_back(report->RunPrinter()->Progress()); };
+        d.Doc->Print();
+        ASSERT_EQ(seen.size(), 11u);
+        for (int p : seen) {
+            EXPECT_GE(p, 0);
+            EXPECT_LE(p, 100);
+        }
+        EXPECT_EQ(d.Doc->TotalLabels(), 11);
+    }
 }
 
 TEST_F(PrintDrivingTest, RunningNumbers)
