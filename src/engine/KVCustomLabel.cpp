@@ -103,9 +103,11 @@ void TKVCustomLabel::FormatLines()
     FFormattedLines->Clear();
     FMaxWidth = LengthExtent();
     TVardoRep* const report = ParentReport();
+    // While the control is read its stored bounds hold: half-read settings must not move it.
+    const bool mayResize = !FAdjusting && !ComponentState().Contains(csReading);
     if (!Caption().isEmpty() && !IsMergeMemo()) {
         FormatLine(Caption());
-        if (!FAdjusting && report) {
+        if (mayResize && report) {
             const int lh = LineHeightPixels();
             if (lh > LineExtent()) {
                 TFlagScope adjusting(FAdjusting);
@@ -119,7 +121,7 @@ void TKVCustomLabel::FormatLines()
             FormatLine(FLines->Strings(i));
     }
 
-    if (!FAdjusting && report) {
+    if (mayResize && report) {
         const int lh = LineHeightPixels();
         if (FAutoSize && SizesLengthToText()) {
             int maxLen = 0;

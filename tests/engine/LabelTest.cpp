@@ -306,6 +306,8 @@ TEST_F(LabelTest, EveryTextPrintableReadsBackToTheSameBytes)
 
     const QByteArray first = WriteRes(Doc.Form.get());
     TFormPtr form = ReadRes(first);
+    // As text first, where a difference reads.
+    EXPECT_EQ(ToText(form.get()).toStdString(), ToText(Doc.Form.get()).toStdString());
     EXPECT_EQ(WriteRes(form.get()), first);
 
     auto* l = dynamic_cast<TKVLabel*>(form->FindComponent(QStringLiteral("Rotulo")));
