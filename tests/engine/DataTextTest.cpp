@@ -158,6 +158,31 @@ TEST_F(DataTextTest, BindingTakesTheFirstFieldOnlyForATextWithoutOne)
     EXPECT_EQ(none->Caption(), QStringLiteral("(NADA)"));
 }
 
+TEST_F(DataTextTest, AnOlderFilesDataSourceBecomesTheDataSetAndIsNotWrittenAgain)
+{
+    Doc.Messages->Free(); // no class of a report file
+    RegisterDataClasses(); // the document's forms hold data sources
+    TTable* table = Db.AddTable(Doc, QStringLiteral("PRODUTOS"));
+    auto* source = new TDataSource(Doc.Form.get());
+    source->SetName(QStringLiteral("DataSource1"));
+    source->SetDataSet(table);
+    auto* text = Make<TKVDBText>(QStringLiteral("Campo"));
+    text->SetDataField(QStringLiteral("NOME"));
+    QString form = QString::fromLatin1(ToText(Doc.Form.get()));
+    // The older file named the data source where a newer one names the dataset.
+    const qsizetype at = form.indexOf(QStringLiteral("DataSet = TabelaPRODUTOS"), form.indexOf(QStringLiteral("object Campo")));
+    ASSERT_GE(at, 0);
+    form.replace(at, QStringLiteral("DataSet = TabelaPRODUTOS").size(), QStringLiteral("DataSource = DataSource1"));
+    TFormPtr read = FromText(form.toLatin1());
+    auto* readText = dynamic_cast<TKVDBText*>(read->FindComponent(QStringLiteral("Campo")));
+    ASSERT_TRUE(readText);
+    EXPECT_EQ(readText->LegacyDataSourceName(), QStringLiteral("DataSource1"));
+    EXPECT_EQ(readText->DataSet(), read->FindComponent(QStringLiteral("TabelaPRODUTOS")));
+    const QByteArray again = ToText(read.get());
+    EXPECT_FALSE(again.contains("DataSource = "));
+    EXPECT_TRUE(again.contains("DataSet = TabelaPRODUTOS"));
+}
+
 TEST_F(DataTextTest, ADatasetClosedOrReopenedSincePrepareNeverLeavesAFreedField)
 {
     TTable* table = Db.AddTable(Doc, QStringLiteral("PRODUTOS"));

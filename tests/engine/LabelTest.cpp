@@ -234,6 +234,48 @@ TEST_F(LabelTest, TheCaptionFollowsTheNameUntilItIsSetApart)
     EXPECT_EQ(Formatted(memo), QStringList{QStringLiteral("texto")});
 }
 
+TEST_F(LabelTest, TheDesignViewDrawsTheTextFromItsStartInEachRotation)
+{
+    struct Case {
+        TKVRotacao Rotation;
+        // Where the text's ink lies in a 200 by 40 (or 40 by 200) control: its first 60 pixels
+        // from the edge the text starts at.
+        QRect Expected;
+    };
+    const Case cases[] = {
+        {rotacao_000, QRect(0, 0, 60, 40)},
+        {rotacao_090, QRect(0, 140, 40, 60)},
+        {rotacao_180, QRect(140, 0, 60, 40)},
+        {rotacao_270, QRect(0, 0, 40, 60)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rotation);
+        auto* label = Make<TKVLabel>(QStringLiteral("Rotulo"));
+        label->SetAutoSize(false);
+        label->Font()->SetColor(clRed);
+        label->SetCaption(QStringLiteral("IIIII"));
+        label->SetRotacao(c.Rotation);
+        const bool vertical = c.Rotation == rotacao_090 || c.Rotation == rotacao_270;
+        label->SetBounds(0, 0, vertical ? 40 : 200, vertical ? 200 : 40);
+        QImage image(label->Width(), label->Height(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        {
+            TImageCanvas canvas(image, 96);
+            label->Paint(canvas);
+        }
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                if (p.red() > 150 && p.green() < 100 && p.blue() < 100)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_TRUE(c.Expected.contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+        label->Free();
+    }
+}
+
 // ---- report files -------------------------------------------------------------------------------
 
 TEST_F(LabelTest, OlderFilesFontSizeAndVisibleAndTabStopLoad)
