@@ -255,6 +255,28 @@ TEST_F(DataTextTest, AGroupFootersSumEqualsSQLitesSumForEveryGroup)
     EXPECT_EQ(Export(), running);
 }
 
+TEST_F(DataTextTest, AnExpressionWhoseMasterIsASubDetailTotalsThatLevelsRecords)
+{
+    ASSERT_TRUE(Db.Make({QStringLiteral("CREATE TABLE ITENS (N INTEGER, V FLOAT)"),
+                         QStringLiteral("INSERT INTO ITENS VALUES (1, 1.5)"),
+                         QStringLiteral("INSERT INTO ITENS VALUES (2, 2.5)"),
+                         QStringLiteral("INSERT INTO ITENS VALUES (3, 4)")}))
+        << Db.Error.toStdString();
+    Doc.Report->SetQuantidade(2); // two master records without data
+    TTable* items = Db.AddTable(Doc, QStringLiteral("ITENS"), false);
+    auto* sub = Doc.Add<TKVSubDetail>(QStringLiteral("SubDetalhe1"));
+    sub->SetMaster(Doc.Report);
+    sub->SetDataSet(items);
+    sub->Bands()->SetHasFooter(true);
+    ASSERT_TRUE(sub->FooterBand());
+    auto* total = Make<TKVExpr>(QStringLiteral("Total"), sub->FooterBand());
+    total->SetExpression(QStringLiteral("SUM(V)"));
+    total->SetMaster(sub);
+    total->SetResetAfterPrint(true);
+    // Each master record runs the three items again: the footer shows their total each time.
+    EXPECT_EQ(Export(), (QStringList{QStringLiteral("8"), QStringLiteral("8")}));
+}
+
 TEST_F(DataTextTest, ExpressionsPrintTheirValueByKind)
 {
     Db.AddTable(Doc, QStringLiteral("PRODUTOS"));
