@@ -74,6 +74,25 @@ void CollectDataTexts(TWinControl* parent, std::vector<TKVDBText*>& texts, bool 
     }
 }
 
+bool ClassIs(const TPersistent* object, const char* className)
+{
+    for (const TClassInfo* c = object ? &object->ClassType() : nullptr; c; c = c->Parent)
+        if (c->ClassName == QLatin1String(className))
+            return true;
+    return false;
+}
+
+// Fill put in front of the text until it reaches the length; never cut.
+QString FillOnLeft(const QString& text, const QString& fill, int length)
+{
+    if (fill.isEmpty())
+        return text;
+    QString result = text;
+    while (result.size() < length)
+        result.prepend(fill);
+    return result;
+}
+
 TField* FieldOf(const TKVDBText* text)
 {
     if (!text || !text->DataSet())
@@ -603,8 +622,23 @@ void TAnexoRelatorio::DBTextPrint(TObject* sender, QString& value)
     if (field && text->IncrementoType() == kvNenhum)
         field = nullptr;
     try {
-        if (!field)
-            return; // the value as it came
+        if (field)
+            FormatRunningValue(text, field, value);
+        // A barcode's value is filled on the left up to its length; a longer one is not cut.
+        if (ClassIs(sender, "TKVBarcode")) {
+            const TPropInfo* length = sender->ClassType().FindProperty(QStringLiteral("TamanhoMaximo"));
+            const TPropInfo* fill = sender->ClassType().FindProperty(QStringLiteral("Preenchimento"));
+            if (length && fill && length->GetOrd && fill->GetStr)
+                value = FillOnLeft(value, fill->GetStr(sender), static_cast<int>(length->GetOrd(sender)));
+        }
+    } catch (...) {
+        // The label shows the value as it stood; the running value does not move.
+    }
+}
+
+void TAnexoRelatorio::FormatRunningValue(TKVDBText* text, TField* field, QString& value)
+{
+    {
         // V: the running value, or the incoming text when there is none.
         bool haveValue = false;
         TRunningValue v;
@@ -642,8 +676,6 @@ void TAnexoRelatorio::DBTextPrint(TObject* sender, QString& value)
         value = result;
         if (entry >= 0)
             FIncrements->Put(entry, next.Text());
-    } catch (...) {
-        // The label shows the value as it stood; the running value does not move.
     }
 }
 

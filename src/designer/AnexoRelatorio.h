@@ -23,6 +23,7 @@ class TStringList;
 class TStrings;
 class TKVPrinter;
 class TKVDBText;
+class TField;
 class TWinControl;
 class TControl;
 class TKVCustomBand;
@@ -134,6 +135,8 @@ private:
     void RunReportPrint();
     bool ThermalPrint() const;
     bool DriverMakesCopies() const;
+    // The running value or shifted value of a numbered data text, formatted by its field's class.
+    void FormatRunningValue(TKVDBText* text, TField* field, QString& value);
     QString QuantityField() const;
 
     TDatabase* FDatabase = nullptr;
