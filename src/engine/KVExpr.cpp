@@ -76,6 +76,12 @@ void TKVExpr::CopyFrom(const TKVPrintable* source)
     SetMask(expr->FMask);
 }
 
+void TKVExpr::Loaded()
+{
+    TKVCustomLabel::Loaded();
+    SetExpression(FExpression);
+}
+
 bool TKVExpr::IsNothing() const
 {
     const QString text = FExpression.trimmed();

@@ -39,6 +39,8 @@ public:
     void Print(int ofsX, int ofsY) override;
     void Unprepare() override;
     void CopyFrom(const TKVPrintable* source) override;
+    // The caption is not stored: it shows the expression again, "(nada)" for none.
+    void Loaded() override;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

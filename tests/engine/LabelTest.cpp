@@ -369,6 +369,7 @@ TEST_F(LabelTest, EveryTextPrintableReadsBackToTheSameBytes)
     EXPECT_EQ(d->IncrementoType(), kvIncre);
     EXPECT_EQ(d->IncrementoValue(), 5);
     EXPECT_EQ(e->Expression(), QStringLiteral("SUM(VALOR)"));
+    EXPECT_EQ(e->Caption(), QStringLiteral("SUM(VALOR)"));
     EXPECT_EQ(e->Master(), ReportOf(form.get()));
     EXPECT_TRUE(e->ResetAfterPrint());
     EXPECT_EQ(s->Data(), kvsPageNumber);
