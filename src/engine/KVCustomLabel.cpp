@@ -392,20 +392,7 @@ void TKVCustomLabel::Paint(TCanvas& canvas)
     TKVPrintable::Paint(canvas);
     DrawLines(canvas, canvas.TextHeight(QStringLiteral("W")));
     // The corner marks over the text.
-    const int w = Width();
-    const int h = Height();
-    canvas.Pen()->SetColor(clBlack);
-    canvas.Pen()->SetStyle(psSolid);
-    canvas.Pen()->SetWidth(1);
-    const auto corner = [&canvas](int x1, int y1, int x2, int y2, int x3, int y3) {
-        canvas.MoveTo(x1, y1);
-        canvas.LineTo(x2, y2);
-        canvas.LineTo(x3, y3);
-    };
-    corner(0, 4, 0, 0, 4, 0);
-    corner(0, h - 5, 0, h - 1, 4, h - 1);
-    corner(w - 5, 0, w - 1, 0, w - 1, 4);
-    corner(w - 5, h - 1, w - 1, h - 1, w - 1, h - 5);
+    PaintCornerMarks(canvas);
 }
 
 void TKVCustomLabel::DrawLines(TCanvas& canvas, int lineHeight)

@@ -366,12 +366,8 @@ void TKVPrintable::SetTransparent(bool value)
     Invalidate();
 }
 
-void TKVPrintable::Paint(TCanvas& canvas)
+void TKVPrintable::PaintCornerMarks(TCanvas& canvas) const
 {
-    canvas.Brush()->SetColor(Color());
-    canvas.Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
-    canvas.FillRect(ClientRect());
-
     const int w = Width();
     const int h = Height();
     canvas.Pen()->SetColor(clBlack);
@@ -386,6 +382,15 @@ void TKVPrintable::Paint(TCanvas& canvas)
     corner(0, h - 5, 0, h - 1, 4, h - 1);
     corner(w - 5, 0, w - 1, 0, w - 1, 4);
     corner(w - 5, h - 1, w - 1, h - 1, w - 1, h - 5);
+}
+
+void TKVPrintable::Paint(TCanvas& canvas)
+{
+    canvas.Brush()->SetColor(Color());
+    canvas.Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
+    canvas.FillRect(ClientRect());
+
+    PaintCornerMarks(canvas);
 
     const long double scale = GetZoom() * (Screen().PixelsPerInch / 254.0L) / 100;
     TRect r = ClientRect();

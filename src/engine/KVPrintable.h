@@ -85,6 +85,8 @@ public:
     void Paint(TCanvas& canvas) override;
 
 protected:
+    // The four corner marks of the design view, in black over whatever is drawn.
+    void PaintCornerMarks(TCanvas& canvas) const;
     void Notification(TComponent* component, TOperation operation) override;
     // The frame round the size offset by (ofsX, ofsY) in 0.1 mm, on the printer object's canvas at
     // its device units; what the base Print draws.
