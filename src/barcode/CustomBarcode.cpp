@@ -201,6 +201,13 @@ void TCustomBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize* Size)
         *Size = Covered;
 }
 
+TSize TCustomBarcode::MeasureBarcode(TCanvas& Canvas)
+{
+    TSize Covered;
+    FBarcode->MeasureBarcode(Canvas, Covered);
+    return Covered;
+}
+
 void TCustomBarcode::Paint(TCanvas& Canvas)
 {
     TSize Covered;

@@ -61,6 +61,8 @@ public:
     // and returns in *Size, when given, the width and height it covers there. Callers measure a
     // barcode by drawing it far outside the canvas, at (-10000, -10000).
     void DrawBarcode(TCanvas& Canvas, int X, int Y, TSize* Size = nullptr);
+    // The size DrawBarcode would cover on the canvas, without drawing anything on it.
+    TSize MeasureBarcode(TCanvas& Canvas);
 
     // Draws at (0, 0) and takes the barcode's size, so the control always fits its barcode.
     void Paint(TCanvas& Canvas) override;

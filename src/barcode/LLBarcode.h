@@ -75,6 +75,10 @@ public:
     void DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size);
     // Postnet and FIM codes, whose bars have fixed physical sizes.
     void DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size);
+    // The Size DrawBarcode would return on this canvas, drawing nothing at all: a recorded page
+    // measured on stays as it was. The canvas keeps its brush, text alignment and font; the
+    // encoding errors raise as DrawBarcode raises them.
+    void MeasureBarcode(TCanvas& Canvas, TSize& Size);
     // Module width of Params' size class, halved for HighDensity; an unknown class counts as SC2.
     double ModuleWidthMM() const;
     // One text centred on (TextX, TextY), its top there, given in unrotated canvas coordinates of
@@ -90,6 +94,10 @@ public:
     void FillRotatedRect(TCanvas& Canvas, const TRect& Rect, int W, int H, int Y, int X);
 
 private:
+    // The layout of DrawBarcode and DrawPostnet; Draw false stops once the size is known.
+    void Render(TCanvas& Canvas, int X, int Y, TSize& Size, bool Draw);
+    void RenderPostnet(TCanvas& Canvas, int X, int Y, TSize& Size, bool Draw);
+
     void EncodeEAN8();
     void EncodeEAN13();
     void EncodeUPCA();

@@ -253,11 +253,31 @@ void TLLBarcode::DrawText(TCanvas& Canvas, int X, const QString& Text, double Te
     Font->Assign(&Kept);
 }
 
-void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
+void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size) { Render(Canvas, X, Y, Size, true); }
+
+void TLLBarcode::DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size) { RenderPostnet(Canvas, X, Y, Size, true); }
+
+void TLLBarcode::MeasureBarcode(TCanvas& Canvas, TSize& Size)
+{
+    // The layout sets the barcode's font to measure its texts; the caller's comes back.
+    TFont* Font = Canvas.Font();
+    TFont Kept;
+    Kept.SetPixelsPerInch(Font->PixelsPerInch());
+    Kept.Assign(Font);
+    try {
+        Render(Canvas, 0, 0, Size, false);
+    } catch (...) {
+        Font->Assign(&Kept);
+        throw;
+    }
+    Font->Assign(&Kept);
+}
+
+void TLLBarcode::Render(TCanvas& Canvas, int X, int Y, TSize& Size, bool Draw)
 {
     const btCodeTypes CodeType = Params().CodeType;
     if (CodeType == Postnet || CodeType == Postnet_FIM) {
-        DrawPostnet(Canvas, X, Y, Size);
+        RenderPostnet(Canvas, X, Y, Size, Draw);
         return;
     }
 
@@ -358,6 +378,9 @@ void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
     const int W = Span.Width;
     // The bars start where the texts leave room for them.
     const int Origin = X + Span.Spill;
+    Size = Extent(P.Rotation, W, H);
+    if (!Draw)
+        return;
 
     for (int I = 1; I <= Count;) {
         if (FModules[static_cast<std::size_t>(I - 1)] == 0) {
@@ -386,11 +409,9 @@ void TLLBarcode::DrawBarcode(TCanvas& Canvas, int X, int Y, TSize& Size)
         for (const TLabel& L : Labels)
             DrawText(Canvas, X, L.Text, TextBase, W, H, Origin + L.Cx, L.Top, Y);
     }
-
-    Size = Extent(P.Rotation, W, H);
 }
 
-void TLLBarcode::DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size)
+void TLLBarcode::RenderPostnet(TCanvas& Canvas, int X, int Y, TSize& Size, bool Draw)
 {
     const TDotsPerMM Dpmm = DotsPerMM(Canvas);
     TDrawingState State(Canvas);
@@ -419,6 +440,9 @@ void TLLBarcode::DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size)
     const int W = Span.Width;
     const int Origin = X + Span.Spill;
     const auto XOf = [&](int Module) { return Origin + OffsetOf(Module); };
+    Size = Extent(P.Rotation, W, H);
+    if (!Draw)
+        return;
 
     for (int I = 1; I <= Count; ++I) {
         const bool One = FModules[static_cast<std::size_t>(I - 1)] != 0;
@@ -436,8 +460,6 @@ void TLLBarcode::DrawPostnet(TCanvas& Canvas, int X, int Y, TSize& Size)
         for (const TLabel& L : Labels)
             DrawText(Canvas, X, L.Text, TextBase, W, H, Origin + L.Cx, L.Top, Y);
     }
-
-    Size = Extent(P.Rotation, W, H);
 }
 
 } // namespace tessiv

@@ -1,6 +1,7 @@
 #include "engine/EngineClasses.h"
 
 #include "engine/KVBands.h"
+#include "engine/KVBarcode.h"
 #include "engine/KVDBImage.h"
 #include "engine/KVDBText.h"
 #include "engine/KVExportFilterLibrary.h"
@@ -26,6 +27,8 @@ void RegisterEngineClasses()
                      &TKVExpr::StaticClass(), &TKVSysData::StaticClass(), &TKVExprMemo::StaticClass()});
     // Shapes and pictures.
     RegisterClasses({&TKVShape::StaticClass(), &TKVImage::StaticClass(), &TKVDBImage::StaticClass()});
+    // The barcode.
+    RegisterClasses({&TKVBarcode::StaticClass()});
     // Report files name the tables and queries their reports run over.
     RegisterClasses({&TTable::StaticClass(), &TQuery::StaticClass()});
     // The export formats are there from the start, the text file among them.

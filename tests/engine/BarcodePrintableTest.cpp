@@ -1,0 +1,643 @@
+// The barcode printable: where its value comes from and how it is filled, the writers' rules per
+// symbology, where the barcode lands in its box at each rotation and alignment (on the design
+// surface and on recorded pages), what an empty or unusable value does, and real prints on the PDF
+// printer rasterised with pdftoppm and read back by zbarimg.
+
+#include "ReportFixture.h"
+#include "RunFixture.h"
+#include "TextFixture.h"
+
+#include "engine/KVBarcode.h"
+#include "engine/KVPrinter.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
+#include "platform/data/DBTables.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/printing/Printer.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+static std::ostream& operator<<(std::ostream& os, const QRect& r)
+{
+    return os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+}
+
+using namespace tessiv;
+using namespace enginetest;
+
+namespace {
+
+// ---- helpers ------------------------------------------------------------------------------------
+
+bool IsInk(QRgb c) { return qGray(c) < 128; }
+bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80; }
+
+QRect BoxOf(const QImage& img, const std::function<bool(QRgb)>& pass, QRect region = {})
+{
+    if (region.isNull())
+        region = img.rect();
+    region = region.intersected(img.rect());
+    QRect box;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x)
+            if (pass(img.pixel(x, y)))
+                box = box.united(QRect(x, y, 1, 1));
+    return box;
+}
+
+QImage White(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    return img;
+}
+
+// The settings that decide a barcode's bars, copied onto a lone barcode component.
+void CopySettings(const TKVBarcode& from, TCustomBarcode& to)
+{
+    to.SetBar_CodeType(from.Bar_CodeType());
+    to.SetBar_ModuleWidth(from.Bar_ModuleWidth());
+    to.SetBar_Rotation(from.Bar_Rotation());
+    to.SetBar_HumanReadable(from.Bar_HumanReadable());
+    to.SetBar_HeightPercent(from.Bar_HeightPercent());
+    to.SetBar_ZoomSize(true);
+    to.SetBar_Caption(from.Barcode()->Bar_Caption());
+}
+
+// Where the same barcode's ink lies when drawn alone at (0, 0) on a device of these caps, and the
+// size it reports there.
+struct TReference {
+    QRect Ink;
+    TSize Size;
+};
+TReference Reference(const TKVBarcode& barcode, TDeviceCaps caps)
+{
+    const int margin = 400;
+    QImage img = White(caps.Width, caps.Height);
+    QPainter painter(&img);
+    TPainterCanvas canvas(&painter, caps);
+    TCustomBarcode alone(nullptr);
+    CopySettings(barcode, alone);
+    TSize size;
+    alone.DrawBarcode(canvas, margin, margin, &size);
+    painter.end();
+    return {BoxOf(img, IsInk).translated(-margin, -margin), size};
+}
+
+QImage PlayPage(TKVPrinter& printer, int n = 1)
+{
+    const int w = printer.XSize(printer.PaperWidth());
+    const int h = printer.YSize(printer.PaperLength());
+    QImage page = White(w, h);
+    QPainter painter(&page);
+    TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, w, h});
+    if (const auto recorded = printer.GetPage(n))
+        recorded->Play(canvas, TRect{0, 0, w, h});
+    return page;
+}
+
+bool Have(const QString& program, const QString& arg)
+{
+    QProcess p;
+    p.start(program, {arg});
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit;
+}
+
+// A report whose detail band (60 mm) prints once per record, or once without data.
+struct TBarcodeDoc {
+    TRunDoc Doc;
+    TKVBand* Detail;
+    TKVBarcode* Code = nullptr;
+
+    TBarcodeDoc() : Detail(Doc.Band(QStringLiteral("Detalhe"), rbDetail, 600)) {}
+
+    // A barcode on the detail band, 0.1 mm: 100 from the left, 50 below the top, 500 by 400.
+    TKVBarcode* Place()
+    {
+        Code = new TKVBarcode(Doc.Form.get());
+        Code->SetName(QStringLiteral("Barras"));
+        Code->SetParent(Detail);
+        Code->Size()->SetUnits(kvunNative);
+        Code->Size()->SetLeft(100);
+        Code->Size()->SetTop(50);
+        Code->Size()->SetWidth(500);
+        Code->Size()->SetHeight(400);
+        return Code;
+    }
+
+    void PrintToPdf(const QString& file)
+    {
+        TPrinter* platform = Doc.Report->PrivatePrinter();
+        Doc.Report->PrinterSettings()->SetPrinterIndex(platform->Printers()->IndexOf(TPrinter::PdfPrinterName));
+        platform->SetPdfFileName(file);
+        Doc.Report->Print();
+    }
+};
+
+// The symbols zbarimg reads on a PDF's first page rendered at 600 dots per inch ("EAN-8:00001236").
+QStringList DecodePdf(const QString& pdf, const QString& dir)
+{
+    const QString prefix = dir + QStringLiteral("/pagina");
+    if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-png"),
+                                                       QStringLiteral("-singlefile"), pdf, prefix})
+        != 0)
+        return {QStringLiteral("pdftoppm failed")};
+    QProcess zbar;
+    zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), prefix + QStringLiteral(".png")});
+    zbar.waitForFinished(60000);
+    QStringList lines = QString::fromUtf8(zbar.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines;
+}
+
+// ---- PadLeft --------------------------------------------------------------------------------------
+
+TEST(PadLeft, FillsInFrontWholeFillsAndNeverCuts)
+{
+    struct Case {
+        const char* Text;
+        const char* Fill;
+        int Length;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"123", "0", 7, "0000123"},
+        {"123456789", "0", 7, "123456789"}, // longer than the length: as it was
+        {"123", "ab", 6, "ababab123"},       // three fills of two characters overshoot the length
+        {"", "0", 3, "000"},
+        {"12", "0", 0, "12"},
+        {"12", "0", -4, "12"},
+        {"12", "", 9, "12"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text);
+        EXPECT_EQ(PadLeft(QString::fromLatin1(c.Text), QString::fromLatin1(c.Fill), c.Length),
+                  QString::fromLatin1(c.Expected));
+    }
+}
+
+// ---- defaults and writers -------------------------------------------------------------------------
+
+TEST(Barcode, ANewBarcodeIsAnEAN8OfModuleSC2ShowingItsText)
+{
+    TBarcodeDoc doc;
+    TKVBarcode* b = doc.Place();
+    TKVBarcode fresh(nullptr);
+    EXPECT_EQ(fresh.Width(), 69);
+    EXPECT_EQ(fresh.Height(), 66);
+    EXPECT_EQ(b->Bar_CodeType(), EAN_8);
+    EXPECT_EQ(b->Bar_ModuleWidth(), SC2);
+    EXPECT_EQ(b->Bar_Rotation(), rotate_000);
+    EXPECT_EQ(b->Bar_Ratio(), Ratio_3);
+    EXPECT_EQ(b->Bar_HeightPercent(), 100);
+    EXPECT_TRUE(b->Bar_HumanReadable());
+    EXPECT_FALSE(b->Bar_PrintEmpty());
+    EXPECT_TRUE(b->Barcode()->Bar_ZoomSize());
+    EXPECT_FALSE(b->Barcode()->Bar_HighDensity());
+    EXPECT_EQ(b->Bar_Text(), QStringLiteral("1234"));
+    EXPECT_EQ(b->TamanhoMaximo(), 7);
+    EXPECT_EQ(b->Preenchimento(), QLatin1Char('0'));
+    EXPECT_EQ(b->GetBarcodeValue(), QStringLiteral("0001234"));
+    // The embedded barcode is owned, unparented and not among what a file stores.
+    EXPECT_EQ(b->Barcode()->Owner(), b);
+    EXPECT_EQ(b->Barcode()->Parent(), nullptr);
+}
+
+TEST(Barcode, TheCodeTypeBringsTheLengthOfTheEANAndUPCTypes)
+{
+    TKVBarcode b(nullptr);
+    struct Case {
+        btCodeTypes Type;
+        int Length;
+    };
+    for (const Case c : {Case{EAN_13, 12}, Case{UPC_A, 11}, Case{UPC_E, 6}, Case{EAN_8, 7}}) {
+        b.SetPreenchimento(QLatin1Char('x'));
+        b.SetBar_CodeType(c.Type);
+        EXPECT_EQ(b.TamanhoMaximo(), c.Length) << int(c.Type);
+        EXPECT_EQ(b.Preenchimento(), QLatin1Char('0'));
+        // Their length is kept whatever is written.
+        b.SetTamanhoMaximo(20);
+        EXPECT_EQ(b.TamanhoMaximo(), c.Length);
+    }
+    // Leaving them lifts the limit; another free type keeps what was set.
+    b.SetBar_CodeType(EAN_13);
+    b.SetBar_CodeType(CODE128_B);
+    EXPECT_EQ(b.TamanhoMaximo(), 0);
+    b.SetTamanhoMaximo(9);
+    b.SetPreenchimento(QLatin1Char('*'));
+    b.SetBar_CodeType(CODE39);
+    EXPECT_EQ(b.TamanhoMaximo(), 9);
+    EXPECT_EQ(b.Preenchimento(), QLatin1Char('*'));
+    // A fill of #0 is kept as a blank.
+    b.SetPreenchimento(QChar());
+    EXPECT_EQ(b.Preenchimento(), QLatin1Char(' '));
+    // The pass-through checks refuse and keep the value.
+    EXPECT_THROW(b.SetBar_HeightPercent(201), EOverflow);
+    EXPECT_EQ(b.Bar_HeightPercent(), 100);
+    EXPECT_THROW(b.SetBar_FontScaling(19), EOverflow);
+    EXPECT_EQ(b.Bar_FontScaling(), 100);
+}
+
+TEST(Barcode, EverySettingComesBackThroughTheFileAndThroughCopyFrom)
+{
+    TReportDoc doc;
+    auto* band = doc.Add<TKVBand>(QStringLiteral("Detalhe"));
+    auto* b = new TKVBarcode(doc.Form.get());
+    b->SetName(QStringLiteral("Barras"));
+    b->SetParent(band);
+    b->SetBar_CodeType(EAN_13);
+    b->SetBar_CodeAddon(QStringLiteral("12"));
+    b->SetBar_CodeType(CODE128_B);
+    b->SetBar_Text(QStringLiteral("ABC"));
+    b->SetBar_HeightPercent(150);
+    b->SetBar_HumanReadable(false);
+    b->SetBar_ModuleWidth(SC5);
+    b->SetBar_Ratio(Ratio_2);
+    b->SetBar_Rotation(rotate_270);
+    b->SetBar_PrintEmpty(true);
+    b->SetBar_Fontname(QStringLiteral("Courier"));
+    b->SetBar_FontScaling(80);
+    b->SetTamanhoMaximo(20);
+    b->SetPreenchimento(QLatin1Char('x'));
+    b->SetAutoSize(false);
+
+    const auto same = [b](TKVBarcode* c) {
+        EXPECT_EQ(c->Bar_Text(), QStringLiteral("ABC"));
+        EXPECT_EQ(c->Bar_CodeType(), CODE128_B);
+        EXPECT_EQ(c->Bar_CodeAddon(), QStringLiteral("12"));
+        EXPECT_EQ(c->Bar_HeightPercent(), 150);
+        EXPECT_FALSE(c->Bar_HumanReadable());
+        EXPECT_EQ(c->Bar_ModuleWidth(), SC5);
+        EXPECT_EQ(c->Bar_Ratio(), Ratio_2);
+        EXPECT_EQ(c->Bar_Rotation(), rotate_270);
+        EXPECT_TRUE(c->Bar_PrintEmpty());
+        EXPECT_EQ(c->Bar_Fontname(), QStringLiteral("Courier"));
+        EXPECT_EQ(c->Bar_FontScaling(), 80);
+        EXPECT_EQ(c->TamanhoMaximo(), 20);
+        EXPECT_EQ(c->Preenchimento(), QLatin1Char('x'));
+        EXPECT_FALSE(c->AutoSize());
+        EXPECT_EQ(c->GetBarcodeValue(), b->GetBarcodeValue());
+    };
+
+    // Copied into a barcode that starts as a new EAN-8.
+    TKVBarcode copy(nullptr);
+    copy.CopyFrom(b);
+    same(&copy);
+
+    const QByteArray text = ToText(doc.Form.get());
+    EXPECT_TRUE(text.contains("Bar_Text = 'ABC'")) << text.constData();
+    EXPECT_TRUE(text.contains("Preenchimento = 'x'")) << text.constData();
+    EXPECT_FALSE(text.contains("Bar_Caption")) << text.constData();
+    TFormPtr read = ReadRes(WriteRes(doc.Form.get()));
+    auto* back = dynamic_cast<TKVBarcode*>(read->FindComponent(QStringLiteral("Barras")));
+    ASSERT_NE(back, nullptr);
+    same(back);
+}
+
+// ---- the value ------------------------------------------------------------------------------------
+
+class BarcodeValueTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Db.Make({QStringLiteral("CREATE TABLE ETIQUETAS (ID INTEGER, GRANDE INTEGER, CODIGO TEXT, "
+                                            "PRECO REAL, LONGO TEXT, VAZIO TEXT)"),
+                             QStringLiteral("INSERT INTO ETIQUETAS VALUES (123, 123456789, '00123', 12.5, "
+                                            "'12345678901234567890', NULL)")}))
+            << Db.Error.toStdString();
+        Table = Db.AddTable(Doc.Doc, QStringLiteral("ETIQUETAS"));
+        Code = Doc.Place();
+    }
+
+    TTextDatabase Db;
+    TBarcodeDoc Doc;
+    TTable* Table = nullptr;
+    TKVBarcode* Code = nullptr;
+};
+
+TEST_F(BarcodeValueTest, TheValueTable)
+{
+    struct Case {
+        const char* Field; // empty: Bar_Text unbound
+        const char* Text;
+        btCodeTypes Type;
+        QString Expected;
+    };
+    const Case cases[] = {
+        // Numbers normalised, then filled to the EAN-8's seven digits or cut there.
+        {"ID", "", EAN_8, QStringLiteral("0000123")},
+        {"GRANDE", "", EAN_8, QStringLiteral("1234567")},
+        {"PRECO", "", CODE128_B, FloatToStr(12.5L)},
+        // Text columns keep their value whatever it looks like.
+        {"CODIGO", "", CODE128_B, QStringLiteral("00123")},
+        {"LONGO", "", CODE128_B, QStringLiteral("12345678901234567890")},
+        {"VAZIO", "", CODE128_B, QString()},
+        // Expressions: numbers through the format "0", texts as they are, an error gives the text.
+        {"", "12.5", CODE128_B, FormatFloat(QStringLiteral("0"), 12.5L)},
+        {"", "'AB' + 'C'", CODE128_B, QStringLiteral("ABC")},
+        {"", "1 +", CODE128_B, QStringLiteral("1 +")},
+        {"", "", EAN_13, QStringLiteral("000000000000")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Field) + "|" + c.Text);
+        Code->SetBar_CodeType(c.Type);
+        if (*c.Field) {
+            Code->SetDataSet(Table);
+            Code->SetDataField(QString::fromLatin1(c.Field));
+            EXPECT_TRUE(Code->IsDataField());
+        } else {
+            Code->SetDataField(QString());
+            EXPECT_FALSE(Code->IsDataField());
+        }
+        Code->SetBar_Text(QString::fromLatin1(c.Text));
+        EXPECT_EQ(Code->GetBarcodeValue(), c.Expected);
+    }
+}
+
+TEST_F(BarcodeValueTest, ALongValueIsRefusedInPrintAndMarkedInTheDesignView)
+{
+    Code->SetDataField(QString());
+    Code->SetBar_CodeType(CODE128_B);
+    const QString sixty = QString(60, QLatin1Char('7'));
+    Code->SetBar_Text(QStringLiteral("'") + sixty + QStringLiteral("'"));
+    EXPECT_EQ(Code->GetBarcodeValue(), sixty);
+    // The caption holds at most 50 characters; the value is not cut to them for a print.
+    EXPECT_EQ(Code->Barcode()->Bar_Caption(), sixty.left(50));
+    Doc.Doc.Report->SetQuantidade(1);
+    try {
+        Doc.Doc.RunPreview();
+        ADD_FAILURE() << "the print went on";
+    } catch (const EOverflow& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("String exceeds maximum length"));
+    }
+    // TamanhoMaximo still cuts as documented.
+    Code->SetTamanhoMaximo(10);
+    EXPECT_EQ(Code->GetBarcodeValue(), sixty.left(10));
+}
+
+// ---- design view --------------------------------------------------------------------------------
+
+TEST(BarcodeDesign, AnEncodingErrorDrawsAnErrorMarkInsteadOfRaising)
+{
+    TKVBarcode b(nullptr);
+    b.SetBar_CodeType(CODE128_B);
+    // A control character is not in Code 128's set B.
+    b.SetBar_Text(QStringLiteral("A") + QChar(1) + QStringLiteral("B"));
+    b.SetBounds(0, 0, 120, 80);
+    QImage img = White(120, 80);
+    QPainter painter(&img);
+    TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 120, 80});
+    EXPECT_NO_THROW(b.Paint(canvas));
+    painter.end();
+    EXPECT_TRUE(IsRed(img.pixel(60, 40)));
+    EXPECT_TRUE(IsRed(img.pixel(0, 0)));
+    // The print is what raises.
+    TBarcodeDoc doc;
+    TKVBarcode* placed = doc.Place();
+    placed->SetBar_CodeType(CODE128_B);
+    placed->SetBar_Text(QStringLiteral("'A") + QChar(1) + QStringLiteral("B'"));
+    doc.Doc.Report->SetQuantidade(1);
+    EXPECT_THROW(doc.Doc.RunPreview(), Exception);
+}
+
+TEST(BarcodeDesign, EachRotationAndAlignmentPlacesTheBarcodeInItsBox)
+{
+    const TAlignment aligns[] = {taLeftJustify, taRightJustify, taCenter};
+    const btCodeRotate rotations[] = {rotate_000, rotate_090, rotate_180, rotate_270};
+    for (const btCodeRotate rot : rotations)
+        for (const TAlignment align : aligns) {
+            SCOPED_TRACE(std::to_string(rot) + "/" + std::to_string(align));
+            TKVBarcode b(nullptr);
+            b.SetAutoSize(false);
+            b.SetBar_HumanReadable(false);
+            b.SetBar_Rotation(rot);
+            b.SetAlignment(align);
+            const int W = 200, H = 170;
+            b.SetBounds(0, 0, W, H);
+            const TReference ref = Reference(b, TDeviceCaps{96, 96, 1200, 1200});
+            const int w = ref.Size.cx, h = ref.Size.cy;
+            QPoint at;
+            switch (rot) {
+            case rotate_000: at = {align == taLeftJustify ? 0 : align == taRightJustify ? W - w : (W - w) / 2, 0}; break;
+            case rotate_090: at = {0, align == taLeftJustify ? H - h : align == taRightJustify ? 0 : (H - h) / 2}; break;
+            case rotate_180: at = {align == taLeftJustify ? W - w : align == taRightJustify ? 0 : (W - w) / 2, 0}; break;
+            case rotate_270: at = {0, align == taLeftJustify ? 0 : align == taRightJustify ? H - h : (H - h) / 2}; break;
+            }
+            QImage img = White(W, H);
+            QPainter painter(&img);
+            TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, W, H});
+            b.Paint(canvas);
+            painter.end();
+            EXPECT_EQ(BoxOf(img, IsInk), ref.Ink.translated(at)) << "size " << w << "x" << h;
+            // The thickness fits the barcode; the length is never cut shorter.
+            if (rot == rotate_000 || rot == rotate_180) {
+                EXPECT_EQ(b.Height(), h);
+                EXPECT_EQ(b.Width(), W);
+            } else {
+                EXPECT_EQ(b.Width(), w);
+                EXPECT_EQ(b.Height(), H);
+            }
+        }
+}
+
+TEST(BarcodeDesign, AutoSizeAtZoom150MakesTheControlTheBarcodesLengthAtTheZoom)
+{
+    for (const btCodeRotate rot : {rotate_000, rotate_090}) {
+        TKVBarcode b(nullptr);
+        b.SetBar_Rotation(rot);
+        b.SetZoom(150);
+        b.SetBounds(0, 0, 10, 10);
+        QImage img = White(600, 600);
+        QPainter painter(&img);
+        TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 600, 600});
+        // The size as the barcode measures itself under the design view's mapping.
+        canvas.SetMapMode(MM_ANISOTROPIC);
+        canvas.SetWindowExt(96, 96);
+        canvas.SetViewportExt(144, 144);
+        TCustomBarcode alone(nullptr);
+        CopySettings(b, alone);
+        const TSize size = alone.MeasureBarcode(canvas);
+        canvas.SetMapMode(MM_TEXT);
+        b.Paint(canvas);
+        painter.end();
+        EXPECT_EQ(canvas.MapMode(), MM_TEXT);
+        EXPECT_EQ(b.Width(), MulDiv(size.cx, 150, 100)) << int(rot);
+        EXPECT_EQ(b.Height(), MulDiv(size.cy, 150, 100)) << int(rot);
+        // Drawn at the zoom: the ink spans the control.
+        const QRect ink = BoxOf(img, IsInk);
+        EXPECT_GE(ink.width(), b.Width() * 9 / 10) << ink;
+        EXPECT_LE(ink.right(), b.Width());
+        EXPECT_LE(ink.bottom(), b.Height());
+    }
+}
+
+// ---- measuring -------------------------------------------------------------------------------------
+
+TEST(BarcodeMeasure, MeasuringLeavesNothingOnARecordedPageAndGivesTheDrawnSize)
+{
+    for (const btCodeTypes type : {EAN_8, EAN_13, CODE39, CODE128_B, Postnet})
+        for (const btCodeRotate rot : {rotate_000, rotate_090, rotate_180, rotate_270}) {
+            SCOPED_TRACE(std::to_string(type) + "/" + std::to_string(rot));
+            TCustomBarcode b(nullptr);
+            b.SetBar_CodeType(type);
+            b.SetBar_Rotation(rot);
+            b.SetBar_Caption(QStringLiteral("12345"));
+            const TDeviceCaps caps{600, 600, 4960, 7016};
+            TMetafile page;
+            TSize measured;
+            // Postnet keeps the canvas's font name: both canvases start with the same.
+            const QString face = QStringLiteral("Courier New");
+            {
+                TMetafileCanvas canvas(page, &caps);
+                canvas.Font()->SetName(face);
+                const int records = canvas.RecordCount();
+                const unsigned align = canvas.TextAlign();
+                measured = b.MeasureBarcode(canvas);
+                EXPECT_EQ(canvas.RecordCount(), records);
+                EXPECT_EQ(canvas.Font()->Name(), QStringLiteral("Courier New"));
+                EXPECT_EQ(canvas.TextAlign(), align);
+            }
+            QImage img = White(200, 200);
+            QPainter painter(&img);
+            TPainterCanvas canvas(&painter, caps);
+            canvas.Font()->SetName(face);
+            TSize drawn;
+            b.DrawBarcode(canvas, 0, 0, &drawn);
+            EXPECT_EQ(measured.cx, drawn.cx);
+            EXPECT_EQ(measured.cy, drawn.cy);
+        }
+}
+
+// ---- printing --------------------------------------------------------------------------------------
+
+TEST(BarcodePrint, EachRotationAndAlignmentPlacesTheBarcodeOnTheRecordedPage)
+{
+    const TAlignment aligns[] = {taLeftJustify, taRightJustify, taCenter};
+    for (const btCodeRotate rot : {rotate_000, rotate_090, rotate_180, rotate_270})
+        for (const TAlignment align : aligns)
+            for (const bool autoSize : {false, true}) {
+                if (autoSize && align != taLeftJustify)
+                    continue;
+                SCOPED_TRACE(std::to_string(rot) + "/" + std::to_string(align) + (autoSize ? " auto" : ""));
+                TBarcodeDoc doc;
+                doc.Doc.Report->SetQuantidade(1);
+                TKVBarcode* b = doc.Place();
+                b->SetBar_HumanReadable(false);
+                b->SetBar_Rotation(rot);
+                b->SetAlignment(align);
+                b->SetAutoSize(autoSize);
+                // Placed in native units again: painting is what sizes a control, not a print.
+                b->Size()->SetWidth(500);
+                b->Size()->SetHeight(400);
+                b->SetColor(clWhite);
+                std::optional<TDeviceCaps> caps;
+                b->OnPrint = [&caps, b](TObject*, QString&) {
+                    caps = b->ParentReport()->RunPrinter()->Canvas()->DeviceCaps();
+                };
+                doc.Doc.RunPreview([&](TKVPrinter& p) {
+                    ASSERT_TRUE(caps.has_value());
+                    const TPrintRecord* band = doc.Doc.Find(QStringLiteral("Detalhe"));
+                    ASSERT_NE(band, nullptr);
+                    const long double left = 100 + band->X, top = 50 + band->Y;
+                    const int L = p.XPos(left), T = p.YPos(top), R = p.XPos(left + 500), B = p.YPos(top + 400);
+                    TDeviceCaps big = *caps;
+                    big.Width = big.Height = 2000;
+                    const TReference ref = Reference(*b, big);
+                    const int w = ref.Size.cx, h = ref.Size.cy;
+                    const int cx = p.XPos(left + 250) - w / 2, cy = p.YPos(top + 200) - h / 2;
+                    QPoint at(L, T);
+                    if (!autoSize) {
+                        switch (rot) {
+                        case rotate_000: at = align == taLeftJustify ? QPoint(L, T) : align == taRightJustify ? QPoint(R - w, T) : QPoint(cx, T); break;
+                        case rotate_090: at = align == taLeftJustify ? QPoint(L, B - h) : align == taRightJustify ? QPoint(L, T) : QPoint(L, cy); break;
+                        case rotate_180: at = align == taLeftJustify ? QPoint(R - w, T) : align == taRightJustify ? QPoint(L, T) : QPoint(cx, T); break;
+                        case rotate_270: at = align == taLeftJustify ? QPoint(L, T) : align == taRightJustify ? QPoint(L, B - h) : QPoint(L, cy); break;
+                        }
+                    }
+                    const QImage page = PlayPage(p);
+                    const QRect ink = BoxOf(page, IsInk);
+                    EXPECT_EQ(ink, ref.Ink.translated(at)) << "box " << QRect(L, T, R - L, B - T) << " size " << w << "x" << h;
+                });
+            }
+}
+
+TEST(BarcodePrint, AnEmptyValuePrintsNothingUnlessAskedAndThenThirteenZerosForEAN13)
+{
+    for (const bool printEmpty : {false, true}) {
+        SCOPED_TRACE(printEmpty);
+        TBarcodeDoc doc;
+        doc.Doc.Report->SetQuantidade(1);
+        TKVBarcode* b = doc.Place();
+        b->SetBar_CodeType(EAN_13);
+        b->SetBar_Text(QString());
+        b->SetBar_PrintEmpty(printEmpty);
+        // An opaque colour: not even the background prints for an empty value.
+        b->SetColor(clYellow);
+        b->SetTransparent(false);
+        doc.Doc.RunPreview([&](TKVPrinter& p) {
+            const QImage page = PlayPage(p);
+            const QRect ink = BoxOf(page, [](QRgb c) { return c != qRgb(255, 255, 255); });
+            EXPECT_EQ(ink.isEmpty(), !printEmpty) << ink;
+        });
+        if (printEmpty) {
+            EXPECT_EQ(QString::fromStdString(b->Barcode()->Barcode().Prepared()), QString(13, QLatin1Char('0')));
+        }
+    }
+}
+
+// ---- end to end on the PDF printer ----------------------------------------------------------------------
+
+class BarcodePdfTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Have(QStringLiteral("pdftoppm"), QStringLiteral("-v")) || !Have(QStringLiteral("zbarimg"), QStringLiteral("--version")))
+            GTEST_SKIP() << "pdftoppm or zbarimg is not installed";
+        ASSERT_TRUE(Dir.isValid());
+        ASSERT_TRUE(Db.Make({QStringLiteral("CREATE TABLE PRODUTOS (CODIGO INTEGER, REF TEXT)"),
+                             QStringLiteral("INSERT INTO PRODUTOS VALUES (123, '00123')")}))
+            << Db.Error.toStdString();
+    }
+
+    QStringList Print(btCodeTypes type, const QString& field, btCodeRotate rotation)
+    {
+        TBarcodeDoc doc;
+        TTable* table = Db.AddTable(doc.Doc, QStringLiteral("PRODUTOS"));
+        TKVBarcode* b = doc.Place();
+        b->SetDataSet(table);
+        b->SetDataField(field);
+        b->SetBar_CodeType(type);
+        b->SetBar_Rotation(rotation);
+        b->SetBar_HumanReadable(false);
+        const QString pdf = Dir.filePath(QStringLiteral("barras.pdf"));
+        QFile::remove(pdf);
+        doc.PrintToPdf(pdf);
+        return DecodePdf(pdf, Dir.path());
+    }
+
+    QTemporaryDir Dir;
+    TTextDatabase Db;
+};
+
+TEST_F(BarcodePdfTest, AnEAN8FieldValue123DecodesAs00001236AtEachRotation)
+{
+    for (const btCodeRotate rot : {rotate_000, rotate_090, rotate_270}) {
+        SCOPED_TRACE(int(rot));
+        EXPECT_EQ(Print(EAN_8, QStringLiteral("CODIGO"), rot), QStringList{QStringLiteral("EAN-8:00001236")});
+    }
+}
+
+TEST_F(BarcodePdfTest, ACode128TextValueKeepsItsLeadingZeros)
+{
+    EXPECT_EQ(Print(CODE128_B, QStringLiteral("REF"), rotate_000), QStringList{QStringLiteral("CODE-128:00123")});
+}
+
+} // namespace
