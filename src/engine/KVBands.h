@@ -112,6 +112,9 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     // The band has just been registered with a report.
     virtual void PlacedOnReport(TVardoRep* report) {}
+    // Bands of an item area or a column grid lie on that band, not on the report, yet the report
+    // the area lies on registers them: they take its size, zoom and band list.
+    void SetNestedParent(TWinControl* parent);
     // Rebuilds and lays out the bands of the linked report, if any.
     void RelayoutReport() const;
     // A link that would close a chain: refused silently when set by a caller, and an error while

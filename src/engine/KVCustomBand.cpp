@@ -171,6 +171,23 @@ void TKVCustomBand::SetParent(TWinControl* parent)
     PlacedOnReport(report);
 }
 
+void TKVCustomBand::SetNestedParent(TWinControl* parent)
+{
+    auto* report = parent ? dynamic_cast<TVardoRep*>(parent->Parent()) : nullptr;
+    if (FParentReport && FParentReport != report) {
+        FParentReport->RemoveBand(this);
+        FParentReport->RemoveFreeNotification(this);
+    }
+    TKVBasePanel::SetParent(parent);
+    FParentReport = report;
+    if (!report)
+        return;
+    report->FreeNotification(this);
+    report->AddBand(this);
+    FSize->SetParentReport(report);
+    SetZoom(report->Zoom());
+}
+
 void TKVCustomBand::SetBounds(int left, int top, int width, int height)
 {
     if (TakesBoundsAsGiven()) {

@@ -5,10 +5,37 @@
 // implement these; the run finds them through the band's virtual accessors, so it needs no
 // knowledge of their classes.
 
+#include <QString>
+
+#include <functional>
+
 namespace tessiv {
 
+class TComponent;
 class TDataSet;
 class TKVCustomBand;
+
+// A part that an item area or a column grid owns (its items, observation and cell bands, the
+// observation label) lives and dies with its area. The designer's delete, cut and undo paths ask
+// before they free a control; a destructor itself never refuses.
+class TKVAreaPart {
+public:
+    virtual ~TKVAreaPart() = default;
+    // False while the part belongs to its area on a report of the same owner.
+    virtual bool MayBeDestroyedAlone() const = 0;
+};
+
+// True unless the component is a part that its area keeps.
+bool MayDestroyAlone(const TComponent* component);
+// Raises the silent abort when the component may not be freed on its own: the operation ends and
+// the object stays.
+void CheckDestroyAlone(const TComponent* component);
+
+// The item area and the column grid tell the user when their SQL cannot be set up. The layer that
+// has the widgets installs the message box; without one the text is dropped.
+using TKVAreaMessageProc = std::function<void(const QString& text)>;
+void SetAreaMessageProc(TKVAreaMessageProc proc);
+void ShowAreaMessage(const QString& text);
 
 class TKVItemAreaRun {
 public:

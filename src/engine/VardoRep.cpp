@@ -77,12 +77,13 @@ bool KindOfIndex(int index, TKVBandType& kind)
 }
 
 // The first band of the list of a kind that lies on the report itself: the bands of an item
-// area or a column grid are theirs, not the report's.
+// area or a column grid are theirs, not the report's, except an area's items band, which is the
+// detail of the level it lies in.
 TKVCustomBand* FirstOfKind(const std::vector<TKVCustomBand*>& list, TKVBandType kind)
 {
     for (TKVCustomBand* b : list)
-        if (b->BandType() == kind && dynamic_cast<TVardoRep*>(b->Parent()) && !IsClassNamed(b, "TKVColuna") &&
-            !b->ComponentState().Contains(csDestroying))
+        if (b->BandType() == kind && (dynamic_cast<TVardoRep*>(b->Parent()) || (kind == rbDetail && b->ItemArea())) &&
+            !IsClassNamed(b, "TKVColuna") && !b->ComponentState().Contains(csDestroying))
             return b;
     return nullptr;
 }
