@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -109,6 +110,46 @@ TEST_F(ExamplesTest, TheThermalLabelNumbersEachLabelOfARecord)
     EXPECT_EQ(text.count(QStringLiteral("Caixa azul")), 3);
     EXPECT_EQ(text.count(QStringLiteral("Caixa verde")), 2);
     EXPECT_EQ(text.count(QStringLiteral("Caixa branca")), 1);
+}
+
+TEST_F(ExamplesTest, TheProductSheetsBarcodesDecodeInTheOrderOfTheData)
+{
+    for (const char* tool : {"pdftoppm", "zbarimg"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed";
+    PrintExample(QStringLiteral("produtos"));
+    const QString pdf = Path(QStringLiteral("produtos.pdf"));
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-png"), pdf,
+                                              Path(QStringLiteral("pagina"))});
+    ASSERT_TRUE(render.waitForFinished(60000));
+    // Each label of the 3 x 8 sheet (70 x 37 mm from 0.5 mm down) cut out and decoded, down each
+    // column and then across, the way details fill a page of columns.
+    QStringList decoded;
+    const double dotsPerMm = 200 / 25.4;
+    for (const QString& page : QDir(FDir.path()).entryList({QStringLiteral("pagina*.png")}, QDir::Files, QDir::Name)) {
+        const QImage image(FDir.filePath(page));
+        ASSERT_FALSE(image.isNull());
+        for (int slot = 0; slot < 24; ++slot) {
+            const QRect cell(qRound((slot / 8) * 70 * dotsPerMm), qRound((0.5 + (slot % 8) * 37) * dotsPerMm),
+                             qRound(70 * dotsPerMm), qRound(37 * dotsPerMm));
+            const QString crop = Path(QStringLiteral("etiqueta.png"));
+            ASSERT_TRUE(image.copy(cell).save(crop));
+            QProcess zbar;
+            zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), crop});
+            ASSERT_TRUE(zbar.waitForFinished(30000));
+            const QString code = QString::fromLatin1(zbar.readAllStandardOutput()).trimmed();
+            if (!code.isEmpty())
+                decoded << code;
+        }
+    }
+    // Every product as many times as its quantity, in the table's order.
+    const QStringList expected = {"7891000100103", "7891000100103", "7891000100103", "7891000200209", "7891000200209",
+                                  "7891000300305", "7891000400401", "7891000400401", "7891000400401", "7891000400401",
+                                  "7891000500507", "7891000500507", "7891000600603", "7891000600603", "7891000600603",
+                                  "7891000700709", "7891000700709", "7891000800805", "7891000800805", "7891000800805",
+                                  "7891000800805", "7891000800805"};
+    EXPECT_EQ(decoded.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
 }
 
 } // namespace designertest
