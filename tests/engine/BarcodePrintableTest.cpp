@@ -143,11 +143,14 @@ struct TBarcodeDoc {
     }
 };
 
-// The symbols zbarimg reads on a PDF's first page rendered at 600 dots per inch ("EAN-8:00001236").
+// The symbols zbarimg reads on a PDF's first page rendered at 600 dots per inch ("EAN-8:00001236"),
+// the top left 100 by 100 mm of it, where the barcode lies.
 QStringList DecodePdf(const QString& pdf, const QString& dir)
 {
     const QString prefix = dir + QStringLiteral("/pagina");
-    if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-png"),
+    const QString side = QString::number(100 * 600 * 10 / 254);
+    if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-W"), side,
+                                                       QStringLiteral("-H"), side, QStringLiteral("-png"),
                                                        QStringLiteral("-singlefile"), pdf, prefix})
         != 0)
         return {QStringLiteral("pdftoppm failed")};
