@@ -2,7 +2,7 @@
 JOBS      ?= $(shell nproc)
 RELEASE   := build/release
 SANITIZE  := build/asan
-EXAMPLE   ?=
+EXAMPLE   ?= examples/lista.KVR
 
 FUZZ      := build/fuzz
 FUZZ_TARGETS := bmp component_stream csv emf ico ini jpeg kvr page_coder text_form vkr wmf

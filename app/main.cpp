@@ -1,13 +1,44 @@
-// The program's main block. The designer's main window comes with the designer; until then the
-// program only reports its name and version.
-#include <QCoreApplication>
-#include <cstdio>
+// The program's main block: the application's title and product strings, the engine's windows and
+// design colours, the classes report files may hold, the main form, the command line, the loop.
+#include "designer/AnexoForm.h"
+#include "designer/DesignerClasses.h"
+#include "engine/DesignColours.h"
+#include "engine/ui/EngineWindows.h"
+#include "platform/ui/Application.h"
+
+#include <QStringList>
+
+#include <memory>
+
+using namespace tessiv;
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Tessiv"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
-    std::printf("Tessiv %s\n", qPrintable(QCoreApplication::applicationVersion()));
-    return 0;
+    TQtApplication app(argc, argv);
+    Application().SetTitle(QStringLiteral("Tessiv"));
+    ProductName = QStringLiteral("Tessiv");
+    ProductVersion = QStringLiteral("2.5.3");
+    QCoreApplication::setApplicationVersion(ProductVersion);
+    InstallEngineWindows();
+    SelectDesignColours();
+    RegisterDesignerClasses();
+
+    QStringList parameters = QCoreApplication::arguments();
+    parameters.removeFirst();
+    int result = 0;
+    {
+        std::unique_ptr<TfmAnexo, TComponentDeleter> form(new TfmAnexo(nullptr, parameters));
+        TForm::SetMainForm(form.get());
+        if (!Application().Guard([&] {
+                form->Show();
+                form->HandleCommandLine();
+                form->FormPaint();
+            }))
+            result = 1;
+        // The program runs until the main form has closed, whatever the start showed.
+        result = Application().Run();
+    }
+    ProductName.clear();
+    ProductVersion.clear();
+    return result;
 }

@@ -8,6 +8,7 @@
 #include "engine/KVDesignPaint.h"
 #include "engine/VardoRep.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/ui/ControlHost.h"
 
 #include <QImage>
 
@@ -256,4 +257,33 @@ TEST(DesignPaint, AReportDrawsItsGridMarginsAndFrameAndABandItsCaption)
     EXPECT_GT(ink, 5);
     // The outline's first dot at the band's top-left corner.
     EXPECT_EQ(bandImage.pixel(0, 0), Rgb(RGB(96, 96, 96)));
+}
+
+TEST(DesignPaint, TheSurfaceWidgetShowsTheBandsCaptions)
+{
+    SetLightDesignColours();
+    TReportOnForm doc;
+    TVardoRep* report = doc.Report;
+    report->CreateBand(rbTitle);
+    report->CreateBand(rbDetail);
+    doc.Root->SetBounds(0, 0, report->Width(), report->Height());
+    TControlHost host;
+    host.SetRoot(doc.Root.get());
+    host.SetMargin(0);
+    host.resize(400, 300);
+    host.UpdateSurfaceSize();
+    const QImage shot = host.Surface()->grab().toImage();
+    // Each band's caption in the ruler colour at its lower left, the report's first number above.
+    for (TKVCustomBand* band : report->BandList()) {
+        int ink = 0;
+        for (int y = band->Top() + band->Height() - 16; y < band->Top() + band->Height() - 2; ++y)
+            for (int x = band->Left() + 2; x < band->Left() + 40; ++x)
+                ink += qGray(shot.pixel(x, y)) < 180;
+        EXPECT_GT(ink, 5) << band->Name().toStdString();
+    }
+    int number = 0;
+    for (int y = 2; y < 12; ++y)
+        for (int x = 40; x < 46; ++x)
+            number += qGray(shot.pixel(x, y)) < 200;
+    EXPECT_GT(number, 0);
 }

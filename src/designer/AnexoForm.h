@@ -1,0 +1,185 @@
+#pragma once
+// The program's main window: a multiple-document form whose document windows each show one
+// report on the design surface. It holds the program-wide designer state (the active document,
+// report and band), the settings file, the window placement and the recent-files list, and the
+// small operations every command uses. Start-up (the command line), opening and saving documents,
+// the question about unsaved changes and the shut-down that remembers the last file live here;
+// the commands, tool bars and status bar plug into it.
+//
+// Call order: create the form, show it (the placement restores the window and recent list at the
+// first show), then HandleCommandLine and FormPaint once, as the program's main block does.
+
+#include "designer/AnexoRelatorio.h"
+#include "uisupport/Form.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QWidget;
+
+namespace tessiv {
+
+class TControl;
+class TFormPlacement;
+class TIniFile;
+class TKVCustomBand;
+class TMRUManager;
+class TStringList;
+class TVardoRep;
+class TWinControl;
+class TfmAnexo_MDIChild;
+
+// Program-wide values set by the main block.
+extern QString ProductName;
+extern QString ProductVersion;
+// The help file: the program's folder and "Tessiv.HLP".
+QString HelpFileName();
+
+class TfmAnexo : public TForm, public TDocumentHost {
+    TESSIV_CLASS(TfmAnexo, TForm)
+public:
+    // The command-line parameters after the program's name; the first one alone is looked at.
+    explicit TfmAnexo(TComponent* owner, QStringList parameters = {});
+    ~TfmAnexo() override;
+
+    // ---- the shared operations ----
+    // The state without a document: the active document freed, the report and undo container
+    // forgotten, the caption "Tessiv".
+    void CloseDocument();
+    // Shows a document in a new window (a nil document, or one without a report, shows nothing)
+    // and puts a non-empty name first in the recent-files list.
+    void OpenDocumentWindow(TAnexoRelatorio* document, const QString& fileName);
+    // Activates the window whose document has this file (compared by canonical path), else reads
+    // the file and shows it; a file the document layer refuses opens no window.
+    void OpenFile(const QString& fileName);
+    // Asks whether to save the active document when it is modified and the form visible; Yes
+    // saves at once. The dialog result (mrYes without a question).
+    int QuerySave();
+    // Saves the active document (an empty name: the document asks for one). Only a completed save
+    // clears the modified mark and touches the recent-files list. A save from the Save commands
+    // keeps the selection.
+    void SaveDocument(const QString& fileName);
+    bool HasDocument() const;
+    bool IsReportActive() const;
+    bool IsModified() const;
+    void SetModified(bool value);
+    void SetInsertMode(bool value);
+    void SetCurrentBand(TKVCustomBand* band);
+    void SetCurrentReport(TVardoRep* report);
+    void SetBusy(bool value);
+    QString GetUnitsName() const;
+    bool CanPaste() const;
+    // The topmost visible (and enabled, unless allowed otherwise) child of the parent under a
+    // point of its client area; nil for none.
+    static TControl* FindControlAt(TWinControl* parent, TPoint point, bool allowDisabled);
+    // The deepest such control under a point on the screen (the host's surface); the control
+    // itself when nothing of it is hit.
+    static TControl* FindDeepControlAt(TControl* control, TPoint screenPoint, bool allowDisabled);
+    // A new list of the dataset components of the owner (the caller frees it).
+    static TStringList* GetDataSetList(TComponent* owner, bool includeDataModules);
+
+    // The actions this Part keeps enabled; the command list adds its own later.
+    void UpdateActions(bool documentOpen);
+    void UpdateCaptions();
+    // Status panel texts: a letter per panel ("L", "P", "T", "U", "M") clears that text.
+    void UpdateStatusBar(const QString& panels);
+    TKVCustomBand* FirstBand() const;
+
+    // ---- start-up ----
+    // Step 3 of the main block: the first parameter opens a file; none reopens the most recent
+    // file when "Reabre" is set.
+    void HandleCommandLine();
+    // The first paint: "-EMBEDDING" hides the window.
+    void FormPaint();
+
+    // ---- the file commands ----
+    void ArquivoNovoExecute();
+    void ArquivoAbrirExecute();
+    void ArquivoSalvarExecute();
+    void ArquivoSalvarComoExecute();
+    void ArquivoSairExecute();
+    void RecentListClick(const QString& fileName);
+
+    // ---- windows ----
+    TfmAnexo_MDIChild* ActiveMDIChild() const;
+    // Every document window, the active one first.
+    std::vector<TfmAnexo_MDIChild*> MDIChildren() const;
+    QMdiArea* MdiArea() const { return FMdiArea; }
+    // Kept by the document windows themselves as they come and go.
+    void ChildCreated(TfmAnexo_MDIChild* child);
+    void ChildGone(TfmAnexo_MDIChild* child);
+    // Makes the window the active one and lets it hand its state over.
+    void ActivateChild(TfmAnexo_MDIChild* child);
+    // The question and the save for one window's document (the active one's for QuerySave and
+    // SaveDocument); a window being closed is asked about its own document.
+    int QuerySaveWindow(TfmAnexo_MDIChild* child);
+    void SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileName);
+    // Frees the window's document; when it is the active document the form enters the state
+    // without a document.
+    void CloseWindowDocument(TfmAnexo_MDIChild* child);
+
+    // ---- state other parts read ----
+    TAnexoRelatorio* Document = nullptr;
+    TVardoRep* Report = nullptr;
+    TKVCustomBand* CurrentBand = nullptr;
+    TComponent* UndoForm = nullptr;
+    QString LastDirectory;
+    bool AskOnClose = true;
+    bool ReopenFlag = false;
+    bool Busy = false;
+    bool InsertMode = false;
+    bool UserSave = false;
+    bool CommandLinePending = false;
+    bool NewKeyStep = true;
+    bool SelectionBusy = false;
+
+    TIniFile* Settings() const { return FSettings.get(); }
+    TFormPlacement* Placement() const { return FPlacement; }
+    TMRUManager* RecentList() const { return FRecentList; }
+    QMenu* RecentMenu() const { return FReabrir1; }
+    QStringList& Parameters() { return FParameters; }
+    QLabel* StatusPanel(int index) const;
+    QAction* ArquivoSalvar() const { return FArquivoSalvar; }
+    QAction* ArquivoSalvarComo() const { return FArquivoSalvarComo; }
+
+    // ---- the document host ----
+    QStringList DocumentWindowCaptions() const override;
+    bool HostHidden() const override;
+    void BringApplicationToFront() override;
+
+protected:
+    bool CloseQuery() override;
+
+private:
+    void FormCreate();
+    void FormShow(TObject* sender);
+    void FormClose();
+    void BuildMenus();
+    void ChildActivated(QWidget* window);
+    void SelectFirstBand();
+
+    QStringList FParameters;
+    std::unique_ptr<TIniFile> FSettings;
+    TFormPlacement* FPlacement = nullptr;
+    TMRUManager* FRecentList = nullptr;
+    QMdiArea* FMdiArea = nullptr;
+    QWidget* FTopPanel = nullptr;
+    QMenu* FReabrir1 = nullptr;
+    QMenu* FJanela1 = nullptr;
+    QAction* FArquivoSalvar = nullptr;
+    QAction* FArquivoSalvarComo = nullptr;
+    std::vector<QLabel*> FStatusPanels;
+    std::vector<TfmAnexo_MDIChild*> FChildren; // in the order they were made
+    TfmAnexo_MDIChild* FActive = nullptr;
+    bool FClosing = false;
+};
+
+} // namespace tessiv

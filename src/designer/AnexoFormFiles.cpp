@@ -1,0 +1,289 @@
+// Documents in windows: opening a file (or finding its window), showing a document, saving with
+// the selection kept, the question before a modified document closes, the file commands and the
+// command line.
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
+#include "engine/KVBands.h"
+#include "engine/VardoRep.h"
+#include "platform/core/IniFiles.h"
+#include "platform/data/DataSet.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ControlHost.h"
+#include "platform/ui/Dialogs.h"
+#include "uisupport/MRUManager.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace tessiv {
+
+namespace {
+// Two names of the same file compare equal: links and "." or ".." resolved where the file
+// exists, the absolute cleaned path otherwise.
+QString FileKey(const QString& name)
+{
+    const QFileInfo info(name);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+} // namespace
+
+void TfmAnexo::BuildMenus()
+{
+    QMenuBar* bar = Window()->menuBar();
+    QMenu* arquivo = bar->addMenu(QStringLiteral("&Arquivo"));
+    arquivo->setObjectName(QStringLiteral("Arquivo1"));
+    const auto add = [this](QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
+                            const QString& status, std::function<void()> run) {
+        auto* action = menu->addAction(caption);
+        action->setObjectName(name);
+        action->setShortcut(key);
+        action->setStatusTip(status);
+        QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { Application().Guard(run); });
+        return action;
+    };
+    add(arquivo, QStringLiteral("ArquivoNovo"), QStringLiteral("&Novo"), QKeySequence(Qt::CTRL | Qt::Key_N),
+        QStringLiteral("Cria um novo arquivo"), [this] { ArquivoNovoExecute(); });
+    add(arquivo, QStringLiteral("ArquivoAbrir"), QStringLiteral("&Abrir"), QKeySequence(Qt::CTRL | Qt::Key_A),
+        QStringLiteral("Abre um novo arquivo"), [this] { ArquivoAbrirExecute(); });
+    FReabrir1 = arquivo->addMenu(QStringLiteral("&Reabrir"));
+    FReabrir1->setObjectName(QStringLiteral("Reabrir1"));
+    FArquivoSalvar = add(arquivo, QStringLiteral("ArquivoSalvar"), QStringLiteral("&Salvar"),
+                         QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("Salva o arquivo em uso"),
+                         [this] { ArquivoSalvarExecute(); });
+    FArquivoSalvarComo = add(arquivo, QStringLiteral("ArquivoSalvarComo"), QStringLiteral("Salvar Co&mo"), {},
+                             QStringLiteral("Salva o arquivo em uso com um nome diferente"),
+                             [this] { ArquivoSalvarComoExecute(); });
+    arquivo->addSeparator();
+    add(arquivo, QStringLiteral("ArquivoSair"), QStringLiteral("Sai&r"), QKeySequence(Qt::CTRL | Qt::Key_R),
+        QStringLiteral("Sair da aplicação"), [this] { ArquivoSairExecute(); });
+
+    // Janela1: the list of document windows.
+    FJanela1 = bar->addMenu(QStringLiteral("&Janela"));
+    FJanela1->setObjectName(QStringLiteral("Janela1"));
+    QObject::connect(FJanela1, &QMenu::aboutToShow, FJanela1, [this] {
+        FJanela1->clear();
+        int n = 0;
+        for (TfmAnexo_MDIChild* child : FChildren) {
+            QAction* item = FJanela1->addAction(QStringLiteral("&%1 %2").arg(++n).arg(child->Caption()));
+            item->setCheckable(true);
+            item->setChecked(child == FActive);
+            QObject::connect(item, &QAction::triggered, item, [this, child] {
+                if (std::find(FChildren.begin(), FChildren.end(), child) != FChildren.end())
+                    Application().Guard([&] { ActivateChild(child); });
+            });
+        }
+    });
+}
+
+void TfmAnexo::OpenFile(const QString& fileName)
+{
+    // ActivateIfOpen: the window that already shows the file comes to the front with its own
+    // report; the file is not read again.
+    const QString key = FileKey(fileName);
+    for (TfmAnexo_MDIChild* child : MDIChildren()) {
+        if (child->Document && FileKey(child->Document->FileName()) == key) {
+            ActivateChild(child);
+            if (child->Report)
+                child->Host()->SetFocusedControl(child->Report);
+            if (child->SubWindow())
+                child->SubWindow()->raise();
+            return;
+        }
+    }
+    OpenDocumentWindow(OpenReportDocument(this, fileName), fileName);
+}
+
+void TfmAnexo::OpenDocumentWindow(TAnexoRelatorio* document, const QString& fileName)
+{
+    if (!document)
+        return;
+    Document = document;
+    TVardoRep* report = document->Report();
+    if (!report)
+        return;
+    auto* child = new TfmAnexo_MDIChild(nullptr, this);
+    child->SetCaption(QFileInfo(document->FileName()).fileName());
+    child->Document = document;
+    child->Report = report;
+    report->SetParent(child->Client());
+    SetCurrentReport(report);
+    report->SetName(QStringLiteral("KelvoraRelatorio"));
+    report->SetBounds(0, 0, report->Width(), report->Height());
+    child->FitClientToReport();
+    child->Host()->SetFocusedControl(report);
+    QMdiSubWindow* sub = FMdiArea->addSubWindow(child->Window());
+    child->SetSubWindow(sub);
+    sub->resize(527, 349);
+    sub->show();
+    ActivateChild(child);
+    if (Visible())
+        SetCurrentBand(FirstBand());
+    if (!fileName.isEmpty())
+        FRecentList->AddRecent(document->FileName());
+    UpdateCaptions();
+    UpdateActions(true);
+}
+
+void TfmAnexo::SaveDocument(const QString& fileName) { SaveWindowDocument(ActiveMDIChild(), fileName); }
+
+void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileName)
+{
+    if (!child || !child->Document)
+        return;
+    TAnexoRelatorio* document = child->Document;
+    TVardoRep* report = child->Report;
+    SetBusy(true);
+    struct TBusyGuard {
+        TfmAnexo* Form;
+        ~TBusyGuard() { Form->SetBusy(false); }
+    } busy{this};
+    const bool keepSelection = UserSave && Visible();
+    TControl* selected = child->SelectedControl;
+    TKVCustomBand* band = child->CurrentBand;
+    bool saved = false;
+    const auto putBack = [&] {
+        if (!keepSelection || !report)
+            return;
+        // The document parented the report to its root while it wrote.
+        report->SetParent(child->Client());
+        if (TDataSet* ds = report->DataSet(); ds && !ds->Active()) {
+            try {
+                ds->Open();
+            } catch (...) {
+            }
+        }
+        report->SetBounds(0, 0, report->Width(), report->Height());
+        child->FitClientToReport();
+        child->SelectedControl = selected;
+        child->CurrentBand = band;
+        if (child == ActiveMDIChild() && band)
+            SetCurrentBand(band);
+        if (IsReportActive() && report->CanFocus())
+            child->Host()->SetFocusedControl(report);
+    };
+    try {
+        saved = document->SaveToFile(fileName);
+        if (saved) {
+            if (child == ActiveMDIChild())
+                UpdateCaptions();
+            else
+                child->SetCaption(QFileInfo(document->FileName()).fileName());
+            child->Modified = false;
+            if (child == ActiveMDIChild())
+                SetModified(false);
+        }
+    } catch (...) {
+        putBack();
+        throw;
+    }
+    putBack();
+    // A cancelled name or a refused overwrite saved nothing: the document stays modified and the
+    // list as it was.
+    if (saved)
+        FRecentList->AddRecent(document->FileName());
+}
+
+int TfmAnexo::QuerySave() { return QuerySaveWindow(ActiveMDIChild()); }
+
+int TfmAnexo::QuerySaveWindow(TfmAnexo_MDIChild* child)
+{
+    if (!child || !child->Modified || !child->Document)
+        return mrYes;
+    if (!Visible())
+        return mrNo;
+    const QString text = QStringLiteral("O arquivo ") + QFileInfo(child->Document->FileName()).fileName() +
+                         QStringLiteral(" foi alterado, deseja salvá-lo?");
+    const int answer = Application().MessageBox(text, Application().Title(), MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == mrYes) {
+        SaveWindowDocument(child, child->Document->FileName());
+        // A save that did not happen (a refused overwrite) keeps the window open.
+        if (child->Modified)
+            return mrCancel;
+    }
+    return answer;
+}
+
+void TfmAnexo::CloseWindowDocument(TfmAnexo_MDIChild* child)
+{
+    if (!child)
+        return;
+    if (child->Document && child->Document == Document) {
+        CloseDocument();
+        return;
+    }
+    TAnexoRelatorio* doc = child->Document;
+    child->Document = nullptr;
+    child->Report = nullptr;
+    child->SelectedControl = nullptr;
+    child->CurrentBand = nullptr;
+    try {
+        delete doc;
+    } catch (...) {
+    }
+}
+
+// ---- the file commands -----------------------------------------------------------------------
+
+void TfmAnexo::ArquivoNovoExecute() { OpenDocumentWindow(NewReportDocument(this), QString()); }
+
+void TfmAnexo::ArquivoAbrirExecute()
+{
+    TOpenDialog dialog(nullptr);
+    dialog.Filter = QStringLiteral("Kelvora Relatório (*.KVR)|*.KVR");
+    dialog.InitialDir = LastDirectory;
+    if (!Visible())
+        BringApplicationToFront();
+    if (dialog.Execute()) {
+        LastDirectory = QFileInfo(dialog.FileName).path();
+        OpenFile(dialog.FileName);
+    }
+}
+
+void TfmAnexo::ArquivoSalvarExecute()
+{
+    UserSave = true;
+    if (Document)
+        SaveDocument(Document->FileName());
+}
+
+void TfmAnexo::ArquivoSalvarComoExecute()
+{
+    UserSave = true;
+    SaveDocument(QString());
+}
+
+void TfmAnexo::ArquivoSairExecute() { Close(); }
+
+void TfmAnexo::RecentListClick(const QString& fileName) { OpenFile(fileName); }
+
+// ---- the command line ------------------------------------------------------------------------
+
+void TfmAnexo::HandleCommandLine()
+{
+    if (!CommandLinePending)
+        return;
+    if (FParameters.isEmpty()) {
+        CommandLinePending = false;
+        if (FSettings && FSettings->ReadBool(QStringLiteral("fmAnexo"), QStringLiteral("Reabre"), false)) {
+            const auto items = FRecentList->Items();
+            if (!items.empty() && items.front())
+                items.front()->trigger();
+        }
+        return;
+    }
+    // A parameter that starts with "-" is an option (left for the first paint); anything else
+    // names a file, slashes and hyphens inside a path included.
+    const QString first = FParameters.first();
+    if (!first.trimmed().startsWith(QLatin1Char('-'))) {
+        CommandLinePending = false;
+        OpenFile(first);
+    }
+}
+
+} // namespace tessiv
