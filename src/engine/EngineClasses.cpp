@@ -1,6 +1,7 @@
 #include "engine/EngineClasses.h"
 
 #include "engine/KVBands.h"
+#include "engine/KVColuna.h"
 #include "engine/KVBarcode.h"
 #include "engine/KVDBImage.h"
 #include "engine/KVDBText.h"
@@ -8,6 +9,7 @@
 #include "engine/KVExpr.h"
 #include "engine/KVExprMemo.h"
 #include "engine/KVImage.h"
+#include "engine/KVItemsObs.h"
 #include "engine/KVLabel.h"
 #include "engine/KVPrintable.h"
 #include "engine/KVShape.h"
@@ -29,6 +31,10 @@ void RegisterEngineClasses()
     RegisterClasses({&TKVShape::StaticClass(), &TKVImage::StaticClass(), &TKVDBImage::StaticClass()});
     // The barcode.
     RegisterClasses({&TKVBarcode::StaticClass()});
+    // The item and observation area and the column grid with their parts.
+    RegisterClasses({&TKVItensObs::StaticClass(), &TKVItens::StaticClass(), &TKVObs::StaticClass(),
+                     &TKVObsLabel::StaticClass(), &TKVObsVariavel::StaticClass(), &TKVColuna::StaticClass(),
+                     &TKVColunaSql::StaticClass()});
     // Report files name the tables and queries their reports run over.
     RegisterClasses({&TTable::StaticClass(), &TQuery::StaticClass()});
     // The export formats are there from the start, the text file among them.
