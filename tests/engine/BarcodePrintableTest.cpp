@@ -386,6 +386,27 @@ TEST_F(BarcodeValueTest, ALongValueIsRefusedInPrintAndMarkedInTheDesignView)
     EXPECT_EQ(Code->GetBarcodeValue(), sixty.left(10));
 }
 
+TEST(BarcodeRun, AnAggregatingExpressionTakesEachRecordAndTheDesignViewKeepsTheLastValue)
+{
+    TTextDatabase db;
+    ASSERT_TRUE(db.Make({QStringLiteral("CREATE TABLE ITENS (ID INTEGER)"),
+                         QStringLiteral("INSERT INTO ITENS VALUES (1), (2), (3)")}))
+        << db.Error.toStdString();
+    TBarcodeDoc doc;
+    db.AddTable(doc.Doc, QStringLiteral("ITENS"));
+    TKVBarcode* b = doc.Place();
+    // Placed on a report with data it took the first field; the expression is what counts here.
+    EXPECT_EQ(b->DataField(), QStringLiteral("ID"));
+    b->SetDataField(QString());
+    b->SetBar_CodeType(CODE128_B);
+    b->SetBar_Text(QStringLiteral("SUM(ID)"));
+    QStringList printed;
+    b->OnPrint = [&printed](TObject*, QString& value) { printed << value; };
+    doc.Doc.RunPreview();
+    EXPECT_EQ(printed, (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("6")}));
+    EXPECT_EQ(b->Barcode()->Bar_Caption(), QStringLiteral("6"));
+}
+
 // ---- design view --------------------------------------------------------------------------------
 
 TEST(BarcodeDesign, AnEncodingErrorDrawsAnErrorMarkInsteadOfRaising)
