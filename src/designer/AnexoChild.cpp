@@ -62,7 +62,8 @@ TfmAnexo_MDIChild::~TfmAnexo_MDIChild()
         } catch (...) {
         }
     }
-    FHost->SetRoot(nullptr);
+    if (FHost)
+        FHost->SetRoot(nullptr);
     // The form's window leaves the document area before the form frees it.
     if (QMdiSubWindow* sub = FSubWindow.data()) {
         sub->setWidget(nullptr);

@@ -4,6 +4,7 @@
 // unsaved changes before it closes and frees itself (and through the main form its document) when
 // it does.
 
+#include "platform/ui/ControlHost.h"
 #include "uisupport/Form.h"
 
 #include <QMdiSubWindow>
@@ -13,7 +14,6 @@ namespace tessiv {
 
 class TAnexoRelatorio;
 class TControl;
-class TControlHost;
 class TKVCustomBand;
 class TVardoRep;
 class TWinControl;
@@ -36,7 +36,7 @@ public:
 
     // The control the report is parented to: the window's client area on the design surface.
     TWinControl* Client() const { return FClient; }
-    TControlHost* Host() const { return FHost; }
+    TControlHost* Host() const { return FHost.data(); }
     QMdiSubWindow* SubWindow() const { return FSubWindow.data(); }
     void SetSubWindow(QMdiSubWindow* sub) { FSubWindow = sub; }
     // The client grows with the report so that the whole page can be scrolled to.
@@ -55,7 +55,7 @@ protected:
 private:
     TfmAnexo* FMainForm;
     TWinControl* FClient = nullptr;
-    TControlHost* FHost = nullptr;
+    QPointer<TControlHost> FHost;
     QPointer<QMdiSubWindow> FSubWindow;
 };
 

@@ -118,6 +118,9 @@ void TfmAnexo::OpenDocumentWindow(TAnexoRelatorio* document, const QString& file
     child->FitClientToReport();
     child->Host()->SetFocusedControl(report);
     QMdiSubWindow* sub = FMdiArea->addSubWindow(child->Window());
+    // The window frees itself (and its frame) once its close is accepted; the frame must not
+    // free the form's window behind its back.
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
     child->SetSubWindow(sub);
     sub->resize(527, 349);
     sub->show();

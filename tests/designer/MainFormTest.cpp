@@ -235,7 +235,7 @@ TEST_F(MainFormTest, EachWindowFreesItsOwnDocumentWhicheverIsActive)
     TfmAnexo_MDIChild* second = form->ActiveMDIChild();
     ASSERT_NE(first, second);
     TAnexoRelatorio* secondDoc = second->Document;
-    first->Window()->close(); // the background window's close box
+    first->SubWindow()->close(); // the background window's close box
     QCoreApplication::processEvents();
     ASSERT_EQ(form->MDIChildren().size(), 1u);
     EXPECT_EQ(form->ActiveMDIChild(), second);
