@@ -3,12 +3,17 @@
 // items go on over further blocks, closed each time by the group footer.
 
 #include "RunFixture.h"
+#include "TextFixture.h"
 
+#include "engine/KVColuna.h"
+#include "engine/KVDBText.h"
 #include "engine/KVItemsObs.h"
 #include "platform/core/Exceptions.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Field.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -203,7 +208,9 @@ protected:
         QString error;
         QStringList sql{QStringLiteral("CREATE TABLE ITENS (PEDIDO INTEGER, ITEM INTEGER, PRODUTO VARCHAR(20))"),
                         QStringLiteral("CREATE TABLE OBS (PEDIDO INTEGER, LINHA INTEGER, TEXTO VARCHAR(30))"),
-                        QStringLiteral("INSERT INTO OBS VALUES (3, 1, 'Entregar de manha'), (3, 2, 'Fragil')")};
+                        QStringLiteral("INSERT INTO OBS VALUES (3, 1, 'Entregar de manha'), (3, 2, 'Fragil')"),
+                        QStringLiteral("CREATE TABLE PARC (PEDIDO INTEGER, VALOR VARCHAR(10))"),
+                        QStringLiteral("INSERT INTO PARC VALUES (1, 'A1'), (1, 'A2'), (2, 'B1'), (3, 'C1')")};
         // Order 1: seven items; order 2: five; order 3: three.
         for (auto [order, count] : {std::pair{1, 7}, std::pair{2, 5}, std::pair{3, 3}})
             for (int i = 1; i <= count; ++i)
@@ -386,6 +393,88 @@ TEST(ItemsObs, ReadingAnAreaWithSqlButNoDataSetShowsNoMessage)
     auto* readArea = dynamic_cast<TKVItensObs*>(read->FindComponent(QStringLiteral("Area")));
     ASSERT_NE(readArea, nullptr);
     EXPECT_EQ(readArea->Obs_SQL()->Text().trimmed(), QStringLiteral("SELECT 1"));
+}
+
+// An invoice: order headers, items over blocks of five, a footer whose text shows a fill on the
+// pages that continue, the observations, and the instalments as a grid under the area that
+// prints only with the block's last page.
+class InvoiceTest : public ItemsObsRunTest {
+protected:
+    void BuildInvoice(TRunDoc& doc)
+    {
+        Build(doc, true);
+        // Each order and each continued block on a page of its own, as forms are printed.
+        dynamic_cast<TKVGroup*>(Area->ParentBand())->SetForceNewPage(true);
+        Area->Obs_TKVObs()->Obs_Label()->SetWidth(300);
+        TKVDBText* product = Text(doc, Items, QStringLiteral("PRODUTO"));
+        product->SetLeft(10);
+        TKVLabel* total = new TKVLabel(doc.Form.get());
+        total->SetName(QStringLiteral("Total"));
+        total->SetParent(dynamic_cast<TKVBand*>(Area->ParentGroupFooter()));
+        total->SetText(QStringLiteral("TOTAL"));
+        total->SetStrPreencheRodape(QStringLiteral("*"));
+        auto* grid = new TKVColunaSql(doc.Form.get());
+        grid->SetName(QStringLiteral("Parcelas"));
+        grid->SetParent(doc.Report);
+        grid->SetParentBand(Area);
+        grid->SetColunas(3);
+        Text(doc, grid->KVColuna(), QStringLiteral("VALOR"));
+        TStringList sql;
+        sql.SetText(QStringLiteral("SELECT VALOR FROM PARC WHERE PEDIDO = :PEDIDO ORDER BY VALOR"));
+        grid->SetCol_SQL(&sql);
+    }
+
+    TKVDBText* Text(TRunDoc& doc, TKVCustomBand* band, const QString& field)
+    {
+        auto* text = new TKVDBText(doc.Form.get());
+        text->SetName(QStringLiteral("Texto") + field);
+        text->SetParent(band);
+        text->SetDataSet(Data);
+        text->SetDataField(field);
+        return text;
+    }
+};
+
+TEST_F(InvoiceTest, TheFooterShowsItsFillOnContinuedPagesAndTheGridOnlyWithTheLastBlock)
+{
+    TRunDoc doc;
+    BuildInvoice(doc);
+    // The label's text is the observation; a fill of five stars stands for "TOTAL".
+    TCaptureFilter filter;
+    doc.Report->ExportToFilter(&filter);
+    EXPECT_EQ(filter.Strings().join(QLatin1Char(' ')).toStdString(),
+              "P1-1 P1-2 P1-3 P1-4 P1-5 ***** A1 A2 P1-6 P1-7 TOTAL "
+              "B1 P2-1 P2-2 P2-3 P2-4 P2-5 TOTAL "
+              "P3-1 P3-2 P3-3 Entregar de manha ***** C1 Fragil TOTAL");
+}
+
+TEST_F(InvoiceTest, PrintedOnThePdfPrinterTheInvoiceReadsAsTheDataSays)
+{
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TRunDoc doc;
+    BuildInvoice(doc);
+    const QString file = FDir.filePath(QStringLiteral("fatura.pdf"));
+    PrintToPdf(doc, file);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished());
+    QStringList words;
+    for (const QString& w : QString::fromUtf8(p.readAllStandardOutput()).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        words << w;
+    // What the rows of the file say, page by page from the top: the items of each order, the
+    // fill where a block continues, the instalments below the last block, the observations.
+    QStringList expected;
+    for (int i = 1; i <= 5; ++i)
+        expected << QStringLiteral("P1-%1").arg(i);
+    expected << QStringLiteral("*****") << QStringLiteral("P1-6") << QStringLiteral("P1-7") << QStringLiteral("A1")
+             << QStringLiteral("A2") << QStringLiteral("TOTAL");
+    for (int i = 1; i <= 5; ++i)
+        expected << QStringLiteral("P2-%1").arg(i);
+    expected << QStringLiteral("B1") << QStringLiteral("TOTAL") << QStringLiteral("P3-1") << QStringLiteral("P3-2")
+             << QStringLiteral("P3-3") << QStringLiteral("Entregar") << QStringLiteral("de") << QStringLiteral("manha")
+             << QStringLiteral("*****") << QStringLiteral("Fragil") << QStringLiteral("C1") << QStringLiteral("TOTAL");
+    EXPECT_EQ(words.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
 }
 
 } // namespace
