@@ -196,7 +196,7 @@ void TKVBarcode::SetBar_Text(const QString& value)
     FBarText = value;
     if (!IsDataField() && ParentReport()) {
         try {
-            PrepareExpression();
+            PrepareExpression(false);
         } catch (const Exception&) {
             // The value falls back on the text itself.
         }
@@ -283,14 +283,15 @@ void TKVBarcode::SetPreenchimento(QChar value)
 
 // ---- the run ----------------------------------------------------------------------------------------
 
-void TKVBarcode::PrepareExpression()
+void TKVBarcode::PrepareExpression(bool forRun)
 {
     TVardoRep* const report = ParentReport();
     if (FEvaluator->Prepared())
         FEvaluator->Unprepare();
     FEvaluator->SetDataSets(report ? &report->RunDataSets() : nullptr);
     FEvaluator->Prepare(FBarText);
-    if (report && FEvaluator->IsAggreg()) {
+    // Only a run's preparation registers: the controller does not list a client twice over.
+    if (forRun && report && FEvaluator->IsAggreg()) {
         TKVController* controller = report->Controller();
         controller->AddNotifyClient(this);
         // The controller keeps its clients after the run: it must hear when this barcode goes.
@@ -303,7 +304,7 @@ void TKVBarcode::Prepare()
 {
     TKVDBText::Prepare();
     if (!IsDataField())
-        PrepareExpression();
+        PrepareExpression(true);
 }
 
 void TKVBarcode::Notify(TComponent* sender, int code)

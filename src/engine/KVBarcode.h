@@ -97,9 +97,9 @@ private:
     QString SourceValue();
     // Filled to TamanhoMaximo and cut there.
     QString Fitted(const QString& value) const;
-    // (Re)prepares the expression over the report's datasets; registers for records when it
-    // aggregates.
-    void PrepareExpression();
+    // (Re)prepares the expression over the report's datasets; for a run it also registers for
+    // the records when it aggregates.
+    void PrepareExpression(bool forRun);
     void PaintBarcode(TCanvas& canvas);
     void PaintErrorMark(TCanvas& canvas);
 
