@@ -345,6 +345,25 @@ TEST_F(ItemsObsRunTest, TheObservationQueryFollowsTheOrderOfTheCurrentRecord)
     }
 }
 
+TEST_F(ItemsObsRunTest, AConditionIsTrueOnlyForATrueBoolean)
+{
+    TRunDoc doc;
+    Build(doc, true);
+    doc.Report->AddRunDataSet(Data);
+    Data->Last();  // an item of order 3
+    TKVObsVariavel* condition = Area->Conditions().at(0);
+    struct TCase {
+        const char* Expression;
+        bool Checked;
+    };
+    for (const TCase& c : {TCase{"[PEDIDO] = 3", true}, TCase{"[PEDIDO] = 1", false}, TCase{"[PEDIDO]", false},
+                           TCase{"'S'", false}, TCase{"[NAOEXISTE] = 1", false}, TCase{"", false}}) {
+        condition->SetExpression(QString::fromUtf8(c.Expression));
+        EXPECT_EQ(condition->Evaluate(), c.Checked) << c.Expression;
+        EXPECT_EQ(condition->Checked(), c.Checked) << c.Expression;
+    }
+}
+
 TEST_F(ItemsObsRunTest, BlankObservationSqlFreesTheQueryAndItsDataSource)
 {
     TRunDoc doc;
