@@ -235,7 +235,8 @@ void TKVColuna::SetParent(TWinControl* parent)
 {
     if (parent == this)
         throw EInvalidOperation(QStringLiteral("A propriedade \"parent\" não pode ser igual ao abjeto."));
-    if (parent && !dynamic_cast<TVardoRep*>(parent))
+    // Taken off (nil) or placed on a band, the band leaves the report's list as a nested band.
+    if (!dynamic_cast<TVardoRep*>(parent))
         SetNestedParent(parent);
     else
         TKVCustomBand::SetParent(parent);

@@ -661,7 +661,8 @@ void TKVAreaBand::SetParent(TWinControl* parent)
     if (oldArea && oldArea != area)
         if (auto* self = dynamic_cast<TKVObsVariavel*>(this))
             oldArea->ConditionGone(self);
-    if (parent && !dynamic_cast<TVardoRep*>(parent))
+    // Taken off (nil) or placed on a band, the band leaves the report's list as a nested band.
+    if (!dynamic_cast<TVardoRep*>(parent))
         SetNestedParent(parent);
     else
         TKVCustomBand::SetParent(parent);

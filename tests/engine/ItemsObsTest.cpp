@@ -133,6 +133,24 @@ TEST(ItemsObs, PartsCannotBeDeletedAloneButGoWithTheArea)
     EXPECT_EQ(doc.Report->FirstBandOfKind(rbDetail), nullptr);
 }
 
+TEST(ItemsObs, ABandTakenOutOfTheAreaLeavesTheReportsBands)
+{
+    TReportDoc doc;
+    TKVItensObs* area = PlaceArea(doc, nullptr);
+    auto* condition = new TKVObsVariavel(doc.Form.get());
+    condition->SetName(QStringLiteral("Cond"));
+    condition->SetParent(area);
+    const auto listed = [&doc](const TKVCustomBand* b) {
+        return std::find(doc.Report->BandList().begin(), doc.Report->BandList().end(), b) != doc.Report->BandList().end();
+    };
+    EXPECT_TRUE(listed(condition));
+    condition->SetParent(nullptr);
+    EXPECT_FALSE(listed(condition));
+    EXPECT_TRUE(area->Conditions().empty());
+    condition->AllowDestroy();
+    condition->Free();
+}
+
 TEST(ItemsObs, ABandOfTheAreaCannotBeItsOwnParent)
 {
     TReportDoc doc;
