@@ -60,6 +60,24 @@ private:
 
 bool Vertical(btCodeRotate rotation) { return rotation == rotate_090 || rotation == rotate_270; }
 
+// Where a barcode of extent w x h goes in box: left alignment puts the start of the code's reading
+// direction at its side of the box; centred holds the centred left (x) and top (y).
+TPoint Placement(btCodeRotate rotation, TAlignment align, const TRect& box, int w, int h, TPoint centred)
+{
+    const bool left = align == taLeftJustify;
+    const bool right = align == taRightJustify;
+    switch (rotation) {
+    case rotate_090:
+        return {box.Left, left ? box.Bottom - h : right ? box.Top : centred.Y};
+    case rotate_180:
+        return {left ? box.Right - w : right ? box.Left : centred.X, box.Top};
+    case rotate_270:
+        return {box.Left, left ? box.Top : right ? box.Bottom - h : centred.Y};
+    default:
+        return {left ? box.Left : right ? box.Right - w : centred.X, box.Top};
+    }
+}
+
 } // namespace
 
 QString PadLeft(const QString& Text, const QString& Fill, int Length)
@@ -365,24 +383,8 @@ void TKVBarcode::Print(int ofsX, int ofsY)
     const TSize size = FBarcode->MeasureBarcode(canvas);
     const int w = size.cx;
     const int h = size.cy;
-    const int cx = printer->XPos(left + width / 2) - w / 2;
-    const int cy = printer->YPos(top + height / 2) - h / 2;
-    const TAlignment align = Alignment();
-    TPoint at{l, t};
-    switch (FBarcode->Bar_Rotation()) {
-    case rotate_000:
-        at = align == taRightJustify ? TPoint{r - w, t} : align == taCenter ? TPoint{cx, t} : TPoint{l, t};
-        break;
-    case rotate_090:
-        at = align == taRightJustify ? TPoint{l, t} : align == taCenter ? TPoint{l, cy} : TPoint{l, b - h};
-        break;
-    case rotate_180:
-        at = align == taRightJustify ? TPoint{l, t} : align == taCenter ? TPoint{cx, t} : TPoint{r - w, t};
-        break;
-    case rotate_270:
-        at = align == taRightJustify ? TPoint{l, b - h} : align == taCenter ? TPoint{l, cy} : TPoint{l, t};
-        break;
-    }
+    const TPoint centred{printer->XPos(left + width / 2) - w / 2, printer->YPos(top + height / 2) - h / 2};
+    const TPoint at = Placement(FBarcode->Bar_Rotation(), Alignment(), TRect{l, t, r, b}, w, h, centred);
     FBarcode->DrawBarcode(canvas, at.X, at.Y);
 }
 
@@ -447,22 +449,8 @@ void TKVBarcode::PaintBarcode(TCanvas& canvas)
             const int h = size.cy;
             const int wl = MulDiv(width, 100, zoom);
             const int hl = MulDiv(height, 100, zoom);
-            const TAlignment align = Alignment();
-            TPoint at{0, 0};
-            switch (rotation) {
-            case rotate_000:
-                at = align == taRightJustify ? TPoint{wl - w, 0} : align == taCenter ? TPoint{(wl - w) / 2, 0} : TPoint{0, 0};
-                break;
-            case rotate_090:
-                at = align == taRightJustify ? TPoint{0, 0} : align == taCenter ? TPoint{0, (hl - h) / 2} : TPoint{0, hl - h};
-                break;
-            case rotate_180:
-                at = align == taRightJustify ? TPoint{0, 0} : align == taCenter ? TPoint{(wl - w) / 2, 0} : TPoint{wl - w, 0};
-                break;
-            case rotate_270:
-                at = align == taRightJustify ? TPoint{0, hl - h} : align == taCenter ? TPoint{0, (hl - h) / 2} : TPoint{0, 0};
-                break;
-            }
+            const TPoint at =
+                Placement(rotation, Alignment(), TRect{0, 0, wl, hl}, w, h, TPoint{(wl - w) / 2, (hl - h) / 2});
             FBarcode->DrawBarcode(canvas, at.X, at.Y);
         }
     }

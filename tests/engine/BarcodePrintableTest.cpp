@@ -93,6 +93,20 @@ TReference Reference(const TKVBarcode& barcode, TDeviceCaps caps)
     return {BoxOf(img, IsInk).translated(-margin, -margin), size};
 }
 
+// The placement table: for each rotation, the place for left, right and centre alignment of a
+// barcode w x h in the box (l, t, r, b), cx and cy being the centred left and top.
+QPoint Expected(btCodeRotate rot, TAlignment align, int l, int t, int r, int b, int w, int h, int cx, int cy)
+{
+    const QPoint rows[4][3] = {
+        {{l, t}, {r - w, t}, {cx, t}},     // rotate_000
+        {{l, b - h}, {l, t}, {l, cy}},     // rotate_090
+        {{r - w, t}, {l, t}, {cx, t}},     // rotate_180
+        {{l, t}, {l, b - h}, {l, cy}},     // rotate_270
+    };
+    const int column = align == taLeftJustify ? 0 : align == taRightJustify ? 1 : 2;
+    return rows[rot][column];
+}
+
 QImage PlayPage(TKVPrinter& printer, int n = 1)
 {
     const int w = printer.XSize(printer.PaperWidth());
@@ -149,9 +163,10 @@ QStringList DecodePdf(const QString& pdf, const QString& dir)
 {
     const QString prefix = dir + QStringLiteral("/pagina");
     const QString side = QString::number(100 * 600 * 10 / 254);
-    if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-W"), side,
-                                                       QStringLiteral("-H"), side, QStringLiteral("-png"),
-                                                       QStringLiteral("-singlefile"), pdf, prefix})
+    const QStringList args{QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-W"), side,
+                           QStringLiteral("-H"), side, QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                           pdf, prefix};
+    if (QProcess::execute(QStringLiteral("pdftoppm"), args)
         != 0)
         return {QStringLiteral("pdftoppm failed")};
     QProcess zbar;
@@ -381,6 +396,14 @@ TEST_F(BarcodeValueTest, ALongValueIsRefusedInPrintAndMarkedInTheDesignView)
     } catch (const EOverflow& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("String exceeds maximum length"));
     }
+    // The design view marks it as an error rather than show a code of its beginning.
+    Code->SetBounds(0, 0, 120, 80);
+    QImage img = White(120, 80);
+    QPainter painter(&img);
+    TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 120, 80});
+    EXPECT_NO_THROW(Code->Paint(canvas));
+    painter.end();
+    EXPECT_TRUE(IsRed(img.pixel(60, 40)));
     // TamanhoMaximo still cuts as documented.
     Code->SetTamanhoMaximo(10);
     EXPECT_EQ(Code->GetBarcodeValue(), sixty.left(10));
@@ -448,13 +471,7 @@ TEST(BarcodeDesign, EachRotationAndAlignmentPlacesTheBarcodeInItsBox)
             b.SetBounds(0, 0, W, H);
             const TReference ref = Reference(b, TDeviceCaps{96, 96, 1200, 1200});
             const int w = ref.Size.cx, h = ref.Size.cy;
-            QPoint at;
-            switch (rot) {
-            case rotate_000: at = {align == taLeftJustify ? 0 : align == taRightJustify ? W - w : (W - w) / 2, 0}; break;
-            case rotate_090: at = {0, align == taLeftJustify ? H - h : align == taRightJustify ? 0 : (H - h) / 2}; break;
-            case rotate_180: at = {align == taLeftJustify ? W - w : align == taRightJustify ? 0 : (W - w) / 2, 0}; break;
-            case rotate_270: at = {0, align == taLeftJustify ? 0 : align == taRightJustify ? H - h : (H - h) / 2}; break;
-            }
+            const QPoint at = Expected(rot, align, 0, 0, W, H, w, h, (W - w) / 2, (H - h) / 2);
             QImage img = White(W, H);
             QPainter painter(&img);
             TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, W, H});
@@ -577,18 +594,12 @@ TEST(BarcodePrint, EachRotationAndAlignmentPlacesTheBarcodeOnTheRecordedPage)
                     const TReference ref = Reference(*b, big);
                     const int w = ref.Size.cx, h = ref.Size.cy;
                     const int cx = p.XPos(left + 250) - w / 2, cy = p.YPos(top + 200) - h / 2;
-                    QPoint at(L, T);
-                    if (!autoSize) {
-                        switch (rot) {
-                        case rotate_000: at = align == taLeftJustify ? QPoint(L, T) : align == taRightJustify ? QPoint(R - w, T) : QPoint(cx, T); break;
-                        case rotate_090: at = align == taLeftJustify ? QPoint(L, B - h) : align == taRightJustify ? QPoint(L, T) : QPoint(L, cy); break;
-                        case rotate_180: at = align == taLeftJustify ? QPoint(R - w, T) : align == taRightJustify ? QPoint(L, T) : QPoint(cx, T); break;
-                        case rotate_270: at = align == taLeftJustify ? QPoint(L, T) : align == taRightJustify ? QPoint(L, B - h) : QPoint(L, cy); break;
-                        }
-                    }
+                    // AutoSize draws at the box's top left, whatever the rotation.
+                    const QPoint at = autoSize ? QPoint(L, T) : Expected(rot, align, L, T, R, B, w, h, cx, cy);
                     const QImage page = PlayPage(p);
                     const QRect ink = BoxOf(page, IsInk);
-                    EXPECT_EQ(ink, ref.Ink.translated(at)) << "box " << QRect(L, T, R - L, B - T) << " size " << w << "x" << h;
+                    EXPECT_EQ(ink, ref.Ink.translated(at))
+                        << "box " << QRect(L, T, R - L, B - T) << " size " << w << "x" << h;
                 });
             }
 }
@@ -623,7 +634,8 @@ class BarcodePdfTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!Have(QStringLiteral("pdftoppm"), QStringLiteral("-v")) || !Have(QStringLiteral("zbarimg"), QStringLiteral("--version")))
+        if (!Have(QStringLiteral("pdftoppm"), QStringLiteral("-v"))
+            || !Have(QStringLiteral("zbarimg"), QStringLiteral("--version")))
             GTEST_SKIP() << "pdftoppm or zbarimg is not installed";
         ASSERT_TRUE(Dir.isValid());
         ASSERT_TRUE(Db.Make({QStringLiteral("CREATE TABLE PRODUTOS (CODIGO INTEGER, REF TEXT)"),
