@@ -151,6 +151,29 @@ TEST(ItemsObs, ABandTakenOutOfTheAreaLeavesTheReportsBands)
     condition->Free();
 }
 
+TEST(ItemsObs, CopyingAnAreaTakesItsNamesTextAndLinesButNoForcedBreak)
+{
+    TReportDoc doc;
+    TKVItensObs* area = PlaceArea(doc, nullptr);
+    area->SetLinhas(4);
+    area->SetObs_ListField(QStringLiteral("TEXTO"));
+    area->Obs_SQL()->SetText(QStringLiteral("SELECT TEXTO FROM OBS"));
+    TReportDoc other;
+    auto* copy = new TKVItensObs(other.Form.get());
+    copy->SetForceNewPage(true);
+    copy->CopyFrom(area);
+    EXPECT_EQ(copy->Linhas(), 4);
+    EXPECT_EQ(copy->Obs_ListField(), QStringLiteral("TEXTO"));
+    EXPECT_EQ(copy->Obs_TKVItensName(), QStringLiteral("Itens1"));
+    EXPECT_EQ(copy->Obs_TKVObsName(), QStringLiteral("ObsBand1"));
+    EXPECT_EQ(copy->Obs_SQL()->Text().trimmed(), QStringLiteral("SELECT TEXTO FROM OBS"));
+    EXPECT_FALSE(copy->ForceNewPage());
+    EXPECT_FALSE(copy->ForceNewColumn());
+    // Not on a report of its owner: the names are kept, nothing is looked up.
+    EXPECT_EQ(copy->Obs_TKVItens(), nullptr);
+    copy->Free();
+}
+
 TEST(ItemsObs, ABandOfTheAreaCannotBeItsOwnParent)
 {
     TReportDoc doc;
