@@ -689,6 +689,9 @@ void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rec
     // outlines turned about the reference point by our own transform: the painter's world
     // transform is not reliably honoured by the raster engine's glyph cache.
     const bool rotated = st.Font.Escapement % 3600 != 0;
+    // On a window of a real display server glyph runs drawn inside nested widgets were seen to
+    // land offset by the widget's place in its window; outlines go where lines go.
+    const bool asOutlines = rotated || (p.device() && p.device()->devType() == QInternal::Widget);
     QTransform placement;
     placement.translate(x, y);
     if (rotated)
@@ -722,7 +725,7 @@ void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rec
         }
         pen += i < dx.size() ? dx[i] : 0;
     }
-    if (rotated) {
+    if (asOutlines) {
         QPainterPath outlines;
         for (qsizetype i = 0; i < ids.size(); ++i)
             outlines.addPath(raw.pathForGlyph(ids[i]).translated(positions[i]));
