@@ -195,7 +195,10 @@ void TKVController::Unprepare()
 
 void TKVController::AddNotifyClient(TKVPrintableHooks* printable)
 {
-    if (!printable)
+    // A printable listed once hears of each record once, however often it registers (a grid's
+    // cells are prepared at each print of the grid).
+    if (!printable || std::any_of(FNotifyClients.begin(), FNotifyClients.end(),
+                                  [printable](const TNotifyClient& c) { return c.Printable == printable; }))
         return;
     auto* component = dynamic_cast<TComponent*>(printable);
     // A client freed while it is listed leaves the list at once.

@@ -226,10 +226,15 @@ TEST_F(RunTest, PrintablesArePreparedNotifiedPerRecordAndUnpreparedInNativeUnits
     probe->AskNotify = true;
     doc.Report->SetQuantidade(4);
     doc.Report->SetUnits(kvunMM);
+    doc.Report->OnStartPage = [&](TVardoRep* r) {
+        if (r->PageCount() == 1)
+            r->AddNotifyClient(probe);
+    };
     std::vector<TKVUnit> units;
     probe->OnPrinted = [&] { units.push_back(doc.Report->Units()); };
     doc.RunPreview();
     EXPECT_EQ(probe->Prepared, 1);
+    // Registered twice, told once per record.
     EXPECT_EQ(probe->Notified, 4);
     EXPECT_EQ(probe->Unprepared, 1);
     EXPECT_EQ(units, std::vector<TKVUnit>(4, kvunNative));
