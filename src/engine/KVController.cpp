@@ -358,13 +358,14 @@ void TKVController::Execute()
             area->ItemAreaBreak(report->CurrentY());
             PrintChangedHeaders();
             RunChildrenBefore();
-            FDetail->MakeSpace();
+            // No room is made for the line below the report's position: it prints inside the
+            // area, above it, and a new page there would leave every line of the block behind.
             NotifyClients(0);
-            // The line goes at the block's cursor; a line that would start below where the
-            // report has reached is dropped.
+            // The line goes at the block's cursor; a line that would start at or below where the
+            // report has reached lies outside the area and is dropped.
             const int saved = report->CurrentY();
             report->SetCurrentY(area->LineCursor());
-            if (saved >= area->LineCursor()) {
+            if (saved > area->LineCursor()) {
                 FDetail->SetEnabled(true);
                 try {
                     FDetail->Print();

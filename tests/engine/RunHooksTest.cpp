@@ -141,6 +141,27 @@ TEST_F(RunHooksTest, AnItemLineBelowWhereTheReportReachedIsDropped)
     EXPECT_EQ(area.Cursor, 5000);
 }
 
+TEST_F(RunHooksTest, ItemLinesOfAnAreaNearThePageEndStayInTheArea)
+{
+    TRunDoc doc;
+    QStringList log;
+    TFakeArea area(&log);
+    doc.Report->SetDataSet(Open<TTable>(doc, QStringLiteral("Pedidos"), QStringLiteral("PEDIDOS")));
+    // The header with its area ends 70 above the page's end: an item band of 100 would not fit
+    // below it, but its lines print inside the area.
+    doc.Group(QStringLiteral("G"), QStringLiteral("[CLIENTE]"), 2700);
+    TFakeItems* items = AddItems(doc, area);
+    items->Size()->SetHeight(100);
+    for (int i = 0; i < doc.Form->ComponentCount(); ++i)
+        if (auto* probe = dynamic_cast<TProbe*>(doc.Form->Components(i)); probe && probe->Text == QLatin1String("G"))
+            probe->OnPrinted = [&area, &doc] { area.SetLineCursor(doc.Report->CurrentY() + 100); };
+    doc.RunPreview();
+    QStringList placed;
+    for (const TPrintRecord& r : doc.Log)
+        placed << QStringLiteral("%1@%2 %3").arg(r.Name).arg(r.Page).arg(r.Y);
+    EXPECT_EQ(placed.join(QStringLiteral(" | ")).toStdString(), "G@1 100 | D@1 200 | D@1 300 | G@2 100 | D@2 200");
+}
+
 // A column grid: a child band whose cell band prints the grid query's rows, down the rows of a
 // column and then across.
 class TFakeGrid : public TKVChildBand, public TKVColumnGridRun {
