@@ -695,7 +695,7 @@ void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rec
     QTransform placement;
     placement.translate(x, y);
     if (rotated)
-        placement.rotate(-st.Font.Escapement / 10.0);
+        placement.rotate(-double(st.Font.Escapement) / 10.0);
     auto fillLocal = [&](const QRectF& r, const QColor& c) {
         if (!rotated) {
             p.fillRect(r.translated(x, y), c);
