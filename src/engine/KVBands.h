@@ -18,6 +18,7 @@ namespace tessiv {
 
 class TDataSet;
 class TKVChildBand;
+class TKVGroup;
 class TKVSubDetail;
 class TVardoRep;
 class TKVCustomBand;
@@ -158,6 +159,8 @@ public:
 
     void CopyFrom(TKVBasePanel* source) override;
     void Loaded() override;
+    // The first group met going up the chain of parent bands; nil when there is none.
+    TKVGroup* GroupAbove() const;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

@@ -192,16 +192,7 @@ void TKVColunaSql::BandRemoved(TKVCustomBand* band)
 
 void TKVColunaSql::ParentBandChanged()
 {
-    TKVGroup* group = nullptr;
-    std::vector<const TKVCustomBand*> seen;
-    for (TKVCustomBand* b = ParentBand(); b && std::find(seen.begin(), seen.end(), b) == seen.end();) {
-        seen.push_back(b);
-        if ((group = dynamic_cast<TKVGroup*>(b)))
-            break;
-        auto* child = dynamic_cast<TKVChildBand*>(b);
-        b = child ? child->ParentBand() : nullptr;
-    }
-    SetParentGroup(group);
+    SetParentGroup(GroupAbove());
 }
 
 void TKVColunaSql::Notification(TComponent* component, TOperation operation)

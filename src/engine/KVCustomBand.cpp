@@ -425,4 +425,17 @@ void TKVChildBand::Notification(TComponent* component, TOperation operation)
     }
 }
 
+TKVGroup* TKVChildBand::GroupAbove() const
+{
+    std::vector<const TKVCustomBand*> seen;
+    for (TKVCustomBand* b = ParentBand(); b && std::find(seen.begin(), seen.end(), b) == seen.end();) {
+        seen.push_back(b);
+        if (auto* group = dynamic_cast<TKVGroup*>(b))
+            return group;
+        auto* child = dynamic_cast<TKVChildBand*>(b);
+        b = child ? child->ParentBand() : nullptr;
+    }
+    return nullptr;
+}
+
 } // namespace tessiv

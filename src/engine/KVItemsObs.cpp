@@ -611,16 +611,7 @@ void TKVItensObs::BandRemoved(TKVCustomBand* band)
 void TKVItensObs::ParentBandChanged()
 {
     // The first group met going up the chain of parent bands makes the block.
-    TKVGroup* group = nullptr;
-    std::vector<const TKVCustomBand*> seen;
-    for (TKVCustomBand* b = ParentBand(); b && std::find(seen.begin(), seen.end(), b) == seen.end();) {
-        seen.push_back(b);
-        if ((group = dynamic_cast<TKVGroup*>(b)))
-            break;
-        auto* child = dynamic_cast<TKVChildBand*>(b);
-        b = child ? child->ParentBand() : nullptr;
-    }
-    SetParentGroup(group);
+    SetParentGroup(GroupAbove());
 }
 
 void TKVItensObs::Notification(TComponent* component, TOperation operation)
