@@ -1,10 +1,11 @@
 #pragma once
 // A report document as the program writes it, for the seeds of the stream, report-file and text
-// form targets: the hidden form holding a report with bands of every kind, groups, a sub-detail
+// form targets: the document's hidden form holding a report with bands of every kind, groups, a sub-detail
 // and a chain of child bands.
 
-#include "FuzzForm.h"
 #include "FuzzTarget.h"
+
+#include "designer/Hidden.h"
 
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
@@ -17,7 +18,7 @@
 
 namespace fuzz {
 
-using TFormPtr = std::unique_ptr<TfmHidden, tessiv::TComponentDeleter>;
+using TFormPtr = std::unique_ptr<tessiv::TfmHidden, tessiv::TComponentDeleter>;
 
 inline TFormPtr SeedReport(int variant)
 {

@@ -1,9 +1,6 @@
 #include "FuzzTarget.h"
 
-#include "engine/EngineClasses.h"
-#include "platform/core/ClassRegistry.h"
-
-#include "FuzzForm.h"
+#include "designer/DesignerClasses.h"
 #include "platform/graphics/Graphics.h"
 
 #include <QCoreApplication>
@@ -15,8 +12,6 @@
 #include <memory>
 
 namespace fuzz {
-
-TESSIV_IMPLEMENT_CLASS(TfmHidden, tessiv::TWinControl)
 
 namespace {
 std::vector<TTarget>& TargetList()
@@ -53,8 +48,8 @@ void InitOnce()
         static QGuiApplication* app = new QGuiApplication(argc, argv);
         (void)app;
     }
-    tessiv::RegisterEngineClasses();
-    tessiv::RegisterClass(TfmHidden::StaticClass());
+    // The classes a document file may hold, its root form among them, as the program registers them.
+    tessiv::RegisterDesignerClasses();
 }
 
 QString ScratchPath(const QString& name)

@@ -1,6 +1,8 @@
-// Report files (.KVR): the resource header, then the report document's component stream; read,
-// written back, and the written file read again.
+// Report files (.KVR): the resource header, then the report document's component stream; repaired
+// and read as the program opens a document, written back, and the written file read again.
 #include "FuzzReports.h"
+
+#include "designer/ReportFile.h"
 
 namespace {
 
@@ -23,10 +25,23 @@ TESSIV_FUZZ_TARGET(kvr, Seeds)
 {
     using namespace tessiv;
     fuzz::InitOnce();
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     std::unique_ptr<TComponent, TComponentDeleter> root;
-    try {
-        TMemoryStream in(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    // As a document opens a file: repaired in memory, and an older file read again with the
+    // fuller repair when the first reading fails.
+    const auto read = [&](TReportRepair repair) {
+        TMemoryStream in(RepairReportResource(bytes, repair).Resource);
         root.reset(ReadComponentRes(in, nullptr));
+    };
+    try {
+        try {
+            read(TReportRepair::Basic);
+        } catch (const EInvalidImage&) {
+            return false;
+        } catch (const Exception&) {
+            root.reset();
+            read(TReportRepair::Legacy);
+        }
     } catch (const Exception&) {
         return false;
     }
