@@ -10,6 +10,7 @@
 // first show), then HandleCommandLine and FormPaint once, as the program's main block does.
 
 #include "designer/AnexoRelatorio.h"
+#include "platform/controls/Controls.h"
 #include "uisupport/Form.h"
 
 #include <QPointer>
@@ -30,8 +31,12 @@ namespace tessiv {
 class TControl;
 class TFormPlacement;
 class TIniFile;
+class TKVControlHandle;
 class TKVCustomBand;
+class TKVDesigner;
 class TMRUManager;
+class TMultiDesigner;
+struct TMsg;
 class TStringList;
 class TVardoRep;
 class TWinControl;
@@ -149,6 +154,50 @@ public:
     QLabel* StatusPanel(int index) const;
     QAction* ArquivoSalvar() const { return FArquivoSalvar; }
     QAction* ArquivoSalvarComo() const { return FArquivoSalvarComo; }
+
+    // ---- design-surface input (keys, mouse, the message hook) ----
+    // The report designer and the multi-selection designer, made by FormCreate and owned by the
+    // form; both work on the active window's report.
+    TKVDesigner* Designer = nullptr;
+    TMultiDesigner* MultiDesigner = nullptr;
+    // The next key change records an undo step (set by every key release on the report and by the
+    // state without a document).
+    bool StepPending = true;
+    // A drag or a handle resize has recorded its undo step; its release marks the document modified.
+    bool DragStepSaved = false;
+    // Cursor positions (the host's surface stands for the screen).
+    TPoint PressScreenPoint;
+    TPoint HandlePressPoint;       // in the pressed handle's client coordinates
+    TPoint GrabOffset;             // press point in the control's parent minus its Left and Top
+    TPoint LastBandMovePoint;
+    TPoint LastPrintableMovePoint;
+    TPoint LastHookPoint;
+    TPoint GroupPressPoint;        // the press that started or toggled a group drag
+    // The tool-area control that had the focus before a press took it to the design surface.
+    QPointer<QWidget> SavedActiveControl;
+    // Gives the report's key events and every band's and printable's mouse events of the report's
+    // document to the handlers below. OpenDocumentWindow calls it; a control made later (insertion,
+    // paste, undo) is wired when the designer selects it (ComponentSelected calls WireControlInput).
+    void WireDocumentInput(TVardoRep* report);
+    void WireControlInput(TControl* control);
+    void ReportKeyDown(TObject* sender, unsigned short& key, TShiftState shift);
+    void ReportKeyUp(TObject* sender, unsigned short& key, TShiftState shift);
+    void BandMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void BandMouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void PrintableMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void PrintableMouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void DesignMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void DesignerMouseDown(TObject* sender, TKVControlHandle* handle, TMouseButton button, TShiftState shift, int x, int y);
+    void DesignerMouseMove(TObject* sender, TKVControlHandle* handle, TShiftState shift, int x, int y);
+    void DesignerMouseUp(TObject* sender, TKVControlHandle* handle, TMouseButton button, TShiftState shift, int x, int y);
+    // The application's message hook: the unit panel, and the position panels cleared while the
+    // mouse is over neither a band, a printable nor a sizing handle. Never handles a message.
+    void AppMsg(TMsg& msg, bool& handled);
+    // The control an arrow key goes to from the designer's selection; nil for none.
+    TControl* FindNeighbour(TVardoRep* report, unsigned short key) const;
+    // F12 from the tool area (or from the design surface, sender nil) gives the focus to the
+    // design surface; Ctrl+Alt+Shift+F12 shows the window's undo steps.
+    void FormKeyDown(TObject* sender, unsigned short& key, TShiftState shift);
 
     // ---- the document host ----
     QStringList DocumentWindowCaptions() const override;
