@@ -1,11 +1,16 @@
 // Recording and playing back report pages as enhanced metafiles: a page of 200 texts and 2,000
 // rectangles, as a dense label sheet has.
+#include "BenchMemory.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/JPEGImage.h"
 
 #include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace tessiv;
@@ -131,5 +136,73 @@ void BM_TextWidth(benchmark::State& state)
         benchmark::DoNotOptimize(c.TextWidth(word));
 }
 BENCHMARK(BM_TextWidth);
+
+// A photograph of a given size as JPEG bytes, with enough detail that it does not compress to
+// nothing (a real camera picture is not flat).
+QByteArray PhotoJpeg(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            line[x] = qRgb((x * 7 + y * 3) & 0xFF, (x ^ y) & 0xFF, ((x * y) >> 5) & 0xFF);
+    }
+    return EncodeJpeg(img, 90);
+}
+
+// Decoding a picture and drawing it onto an A4 page at 300 dpi: the time, and the peak memory the
+// decode and the drawing add (the budget is well under 500 MB whatever the picture claims).
+void BM_JpegDecodeAndDraw(benchmark::State& state)
+{
+    EnsureGui();
+    const int w = int(state.range(0)), h = int(state.range(1));
+    const QByteArray bytes = PhotoJpeg(w, h);
+    QImage page(2480, 3508, QImage::Format_RGB32);
+    double peakMb = 0;
+    for (auto _ : state) {
+        const double before = benchmem::StatusKb("VmRSS");
+        benchmem::ResetPeak();
+        TJPEGImage jpeg;
+        TMemoryStream in(bytes);
+        jpeg.LoadFromStream(in);
+        TImageCanvas c(page, 300);
+        c.StretchDraw({0, 0, 2480, 3508}, &jpeg);
+        peakMb = std::max(peakMb, (benchmem::StatusKb("VmHWM") - before) / 1024);
+    }
+    state.counters["file MB"] = double(bytes.size()) / (1024 * 1024);
+    state.counters["peak MB"] = peakMb;
+}
+BENCHMARK(BM_JpegDecodeAndDraw)
+    ->Args({2000, 1500})
+    ->Args({6000, 4000})
+    ->Unit(benchmark::kMillisecond);
+
+// A small file that claims a huge picture: refused from its header, so it costs nothing.
+void BM_JpegClaimingHugeSize(benchmark::State& state)
+{
+    EnsureGui();
+    QByteArray bytes = PhotoJpeg(64, 64);
+    // The frame header (SOF0: FF C0, length, precision, then height and width) claims 8000 x 8000.
+    const int sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    bytes[sof + 5] = char(8000 >> 8);
+    bytes[sof + 6] = char(8000 & 0xFF);
+    bytes[sof + 7] = char(8000 >> 8);
+    bytes[sof + 8] = char(8000 & 0xFF);
+    double peakMb = 0;
+    for (auto _ : state) {
+        const double before = benchmem::StatusKb("VmRSS");
+        benchmem::ResetPeak();
+        TJPEGImage jpeg;
+        TMemoryStream in(bytes);
+        try {
+            jpeg.LoadFromStream(in);
+        } catch (const Exception&) {
+        }
+        peakMb = std::max(peakMb, (benchmem::StatusKb("VmHWM") - before) / 1024);
+    }
+    state.counters["file bytes"] = double(bytes.size());
+    state.counters["peak MB"] = peakMb;
+}
+BENCHMARK(BM_JpegClaimingHugeSize)->Unit(benchmark::kMicrosecond);
 
 } // namespace
