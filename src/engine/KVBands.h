@@ -109,8 +109,28 @@ public:
     TKVBandAfterPrintEvent AfterPrint;
     TKVBandBeforePrintEvent BeforePrint;
 
+    // ---- design time ----
+    // The press state the report's designer keeps on the band: a left press taken (DesignPressed,
+    // PressState 1 when it starts a drag or an insertion, 2 after a left release that ended no
+    // press), the press point in band coordinates, the rubber rectangle in the report's window
+    // and a press that only activated the window (ActivationClick).
+    bool DesignPressed = false;
+    bool ActivationClick = false;
+    TPoint DownPoint;
+    TRect RubberRect;
+    int PressState = 0;
+    // Takes the outline the designer's drag ended with: the band keeps its place and width (the
+    // report lays bands out) and takes its height. Nothing without an outline in progress.
+    void FitToDesignerRect();
+    // Binds every data printable inside the band, nested bands included, to its dataset again.
+    void RefreshDataControls();
+
 protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // The band's events run, then the report's designer does its design work.
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     // The band has just been registered with a report.
     virtual void PlacedOnReport(TVardoRep* report) {}
     // Bands of an item area or a column grid lie on that band, not on the report, yet the report

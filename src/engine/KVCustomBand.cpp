@@ -1,6 +1,9 @@
 #include "engine/KVBands.h"
 
 #include "engine/DesignColours.h"
+#include "engine/KVDBText.h"
+#include "engine/KVDesignLink.h"
+#include "engine/KVPrintable.h"
 #include "engine/KVPrintableHooks.h"
 #include "engine/KVUtils.h"
 #include "engine/VardoRep.h"
@@ -134,6 +137,61 @@ void TKVCustomBand::SetHasChild(bool value)
     if (TKVChildBand* grandChild = child->ChildBand())
         grandChild->SetParentBand(this);
     child->Free();
+}
+
+// ---- design time ------------------------------------------------------------------------------
+
+namespace {
+
+TKVDesignLink* AttachedDesigner(const TVardoRep* report)
+{
+    return report && report->DesignState() == 4 ? report->Designer() : nullptr;
+}
+
+} // namespace
+
+void TKVCustomBand::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    DesignPressed = false;
+    TKVBasePanel::MouseDown(button, shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(FParentReport))
+        designer->BandMouseDown(this, button, shift, x, y);
+}
+
+void TKVCustomBand::MouseMove(TShiftState shift, int x, int y)
+{
+    TKVBasePanel::MouseMove(shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(FParentReport))
+        designer->BandMouseMove(this, shift, x, y);
+}
+
+void TKVCustomBand::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TKVBasePanel::MouseUp(button, shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(FParentReport))
+        designer->BandMouseUp(this, button, shift, x, y);
+}
+
+void TKVCustomBand::FitToDesignerRect()
+{
+    TKVDesignLink* designer = AttachedDesigner(FParentReport);
+    if (!designer || !designer->Outlining())
+        return;
+    RubberRect = designer->GetDragRect();
+    const int height = RubberRect.Bottom - RubberRect.Top;
+    if (height != Height())
+        SetHeight(height);
+}
+
+void TKVCustomBand::RefreshDataControls()
+{
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (auto* band = dynamic_cast<TKVCustomBand*>(c))
+            band->RefreshDataControls();
+        else if (auto* printable = dynamic_cast<TKVPrintable*>(c))
+            BindToBandDataSet(printable);
+    }
 }
 
 void TKVCustomBand::SetUnits(TKVUnit value)

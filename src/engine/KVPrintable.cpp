@@ -1,6 +1,7 @@
 #include "engine/KVPrintable.h"
 
 #include "engine/KVBands.h"
+#include "engine/KVDesignLink.h"
 #include "engine/KVPrinter.h"
 #include "engine/VardoRep.h"
 #include "platform/core/Exceptions.h"
@@ -397,6 +398,55 @@ void TKVPrintable::Paint(TCanvas& canvas)
     --r.Right;
     --r.Bottom;
     FFrame->PaintIt(canvas, r, scale, scale);
+}
+
+// ---- design time ------------------------------------------------------------------------------
+
+namespace {
+
+TKVDesignLink* AttachedDesigner(const TVardoRep* report)
+{
+    return report && report->DesignState() == 4 ? report->Designer() : nullptr;
+}
+
+} // namespace
+
+void TKVPrintable::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    DesignPressed = false;
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(FParentReport))
+        designer->PrintableMouseDown(this, button, shift, x, y);
+}
+
+void TKVPrintable::MouseMove(TShiftState shift, int x, int y)
+{
+    if (ActivationClick)
+        return;
+    TCustomControl::MouseMove(shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(FParentReport))
+        designer->PrintableMouseMove(this, shift, x, y);
+}
+
+void TKVPrintable::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(FParentReport))
+        designer->PrintableMouseUp(this, button, shift, x, y);
+}
+
+void TKVPrintable::FitToDesignerRect()
+{
+    TKVDesignLink* designer = AttachedDesigner(FParentReport);
+    if (!designer || !designer->Outlining())
+        return;
+    const TRect r = designer->GetDragRect();
+    // An outline that did not move leaves the stored lengths as they are: writing the same
+    // pixels back would round them to the pixel grid.
+    if (r == BoundsRect())
+        return;
+    SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    Invalidate();
 }
 
 // ---- copying ----------------------------------------------------------------------------------

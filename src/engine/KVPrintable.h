@@ -84,7 +84,24 @@ public:
     // The design view: the colour, corner marks and the frame at the zoom.
     void Paint(TCanvas& canvas) override;
 
+    // ---- design time ----
+    // The press state the report's designer keeps on the control, as on a band: a left press
+    // taken, the press point in the control's coordinates, 1 while a press drags it and 2 after a
+    // left release that ended no press, and a press that only activated the window.
+    bool ActivationClick = false;
+    bool DesignPressed = false;
+    TPoint DownPoint;
+    int PressState = 0;
+    // Takes the outline the designer's drag ended with as the bounds. Nothing without an outline
+    // in progress.
+    void FitToDesignerRect();
+
 protected:
+    // The control's events run, then the report's designer does its design work; while a press
+    // only activated the window, a move does nothing at all.
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     // The four corner marks of the design view, in black over whatever is drawn.
     void PaintCornerMarks(TCanvas& canvas) const;
     void Notification(TComponent* component, TOperation operation) override;

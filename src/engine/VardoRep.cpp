@@ -1,6 +1,7 @@
 #include "engine/VardoRep.h"
 
 #include "engine/KVBands.h"
+#include "engine/KVDesignLink.h"
 #include "engine/KVPrintableHooks.h"
 #include "engine/KVResourceManager.h"
 #include "engine/KVUtils.h"
@@ -183,6 +184,16 @@ TVardoRep::TVardoRep(TComponent* owner)
 
 TVardoRep::~TVardoRep()
 {
+    // The designer's handles lie on the report: they go with the designer's detach, before the
+    // report frees its children.
+    if (FDesignState == 4 && FDesigner) {
+        try {
+            FDesigner->Detach();
+        } catch (...) {
+        }
+    }
+    FDesigner = nullptr;
+    FDesignState = 0;
     Destroying();
     FreeChildControls();
     FreeTextServices();
@@ -333,6 +344,20 @@ void TVardoRep::WndProc(TMessage& message)
     default:
         TKVBasePanel::WndProc(message);
     }
+}
+
+// ---- the designer ---------------------------------------------------------------------------
+
+void TVardoRep::LinkDesigner(TKVDesignLink* designer)
+{
+    FDesigner = designer;
+    FDesignState = designer ? 4 : 0;
+}
+
+void TVardoRep::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (FDesignState == 4 && FDesigner)
+        FDesigner->ReportMouseDown(this, button, shift, x, y);
 }
 
 // ---- bands ------------------------------------------------------------------------------------

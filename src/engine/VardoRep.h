@@ -27,6 +27,7 @@ class TPrinter;
 class TVardoRep;
 class TKVExportFilter;
 class TKVPrintableHooks;
+class TKVDesignLink;
 
 enum TVardoReportOption {
     kvoFirstPageHeader, kvoLastPageFooter, kvoCompression, kvoImpressoraTermica, kvoAlinharTamanho, kvoImprimeVerso,
@@ -219,8 +220,19 @@ public:
     // to #0) ends the message. Everything else goes on to the panel.
     void WndProc(TMessage& message) override;
 
+    // ---- the designer ----
+    // The designer attached to the report (not owned), and 4 while it is attached, 0 otherwise:
+    // every design behaviour of the report, its bands and its printables tests both.
+    TKVDesignLink* Designer() const { return FDesigner; }
+    int DesignState() const { return FDesignState; }
+    // Attaches the designer (DesignState 4); nil lets go of it (DesignState 0).
+    void LinkDesigner(TKVDesignLink* designer);
+
 protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // A press on the report itself selects it while a designer is attached; the report's own
+    // OnMouseDown is not raised.
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
     void FreeChildControls();
@@ -271,6 +283,9 @@ private:
     std::unique_ptr<TKVResourceManager> FFontCache;
     struct TKVResourceEntry* FDefaultFont = nullptr;
     std::unique_ptr<TCanvas> FMemoryDC;
+    // ---- the designer ----
+    TKVDesignLink* FDesigner = nullptr;
+    int FDesignState = 0;
 };
 
 // The base name (trimmed; "Objeto" when empty) followed by the first counter 1, 2, 3 ... that no
