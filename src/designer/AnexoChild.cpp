@@ -2,8 +2,10 @@
 
 #include "designer/AnexoForm.h"
 #include "designer/AnexoRelatorio.h"
+#include "designer/Voltar.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
+#include "platform/controls/ScrollBox.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
@@ -25,7 +27,7 @@ TfmAnexo_MDIChild::TfmAnexo_MDIChild(TComponent* owner, TfmAnexo* mainForm) : TF
 {
     SetFormStyle(fsMDIChild);
     SetPosition(poDefault);
-    FClient = new TWinControl(this);
+    FClient = new TScrollBox(this);
     FClient->SetName(QStringLiteral("Client"));
     FClient->SetColor(clInactiveCaption);
     FHost = new TControlHost(Window());
@@ -39,6 +41,7 @@ TfmAnexo_MDIChild::TfmAnexo_MDIChild(TComponent* owner, TfmAnexo* mainForm) : TF
     FHost->setPalette(pal);
     Window()->setCentralWidget(FHost);
     Window()->resize(527, 349);
+    UndoForm = new TfmVoltar(this);
     if (FMainForm)
         FMainForm->ChildCreated(this);
 }
@@ -47,6 +50,14 @@ TfmAnexo_MDIChild::~TfmAnexo_MDIChild()
 {
     if (FMainForm)
         FMainForm->ChildGone(this);
+    // The history goes first: its copies still point at the document's components.
+    if (UndoForm) {
+        if (FMainForm && FMainForm->UndoForm == UndoForm)
+            FMainForm->UndoForm = nullptr;
+        TComponent* undo = UndoForm;
+        UndoForm = nullptr;
+        undo->Free();
+    }
     // A window freed without its close question (the program going) still frees its document.
     if (Document) {
         if (FMainForm && FMainForm->Document == Document) {

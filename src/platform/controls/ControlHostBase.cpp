@@ -330,6 +330,33 @@ void TControlHostBase::DrawFocusRect(const TRect& r)
     InvalidateRect(Rect(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1));
 }
 
+TSize TControlHostBase::SurfaceSize() const
+{
+    if (!FRoot)
+        return {};
+    return {OffsetClamped(FRoot->Width(), 2LL * FOrigin.X), OffsetClamped(FRoot->Height(), 2LL * FOrigin.Y)};
+}
+
+TRect TControlHostBase::Viewport() const
+{
+    const TSize size = ViewSize();
+    return Bounds(ViewPosition().X, ViewPosition().Y, std::max(size.cx, 0), std::max(size.cy, 0));
+}
+
+TPoint TControlHostBase::ScrollView(int dx, int dy)
+{
+    const TRect view = Viewport();
+    const TSize surface = SurfaceSize();
+    const auto within = [](int from, int by, int last) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(from) + by, 0, std::max(last, 0)));
+    };
+    SetViewPosition({within(view.Left, dx, surface.cx - view.Width()), within(view.Top, dy, surface.cy - view.Height())});
+    const TRect now = Viewport();
+    const TPoint moved{now.Left - view.Left, now.Top - view.Top};
+    FMouse = {OffsetClamped(FMouse.X, moved.X), OffsetClamped(FMouse.Y, moved.Y)};
+    return moved;
+}
+
 void TControlHostBase::PaintTree(TCanvas& canvas)
 {
     if (!FRoot || !FRoot->Visible())

@@ -72,6 +72,21 @@ public:
     virtual void DrawFocusRect(const TRect& r);
     const std::vector<TRect>& FocusRects() const { return FFocusRects; }
 
+    // ---- the view onto the surface: what a scrolling root scrolls ----
+    // The part of the surface in view (surface coordinates); a host without a window shows the
+    // whole surface until it is given a view size.
+    TRect Viewport() const;
+    // The root and the margin round it.
+    TSize SurfaceSize() const;
+    // Moves the view within the surface. The mouse keeps its place on the screen, so it moves over
+    // the surface with the view. Gives how far the view really moved.
+    TPoint ScrollView(int dx, int dy);
+    void SetViewportSize(TSize size)
+    {
+        FViewSize = size;
+        FViewSized = true;
+    }
+
     // A control is going away: forget it.
     void Forget(TControl* control);
     // The surface position of a control's client origin.
@@ -82,6 +97,10 @@ public:
 
 protected:
     virtual void CursorChanged() {}
+    // Where the view is and how big (the widget's scroll bars and viewport).
+    virtual TPoint ViewPosition() const { return FViewPos; }
+    virtual TSize ViewSize() const { return FViewSized ? FViewSize : SurfaceSize(); }
+    virtual void SetViewPosition(TPoint topLeft) { FViewPos = topLeft; }
 
 private:
     void DragMoveTo(TPoint surface);
@@ -107,6 +126,9 @@ private:
     bool FDragAccepted = false;
     QRegion FInvalid;
     std::vector<TRect> FFocusRects;
+    TPoint FViewPos;
+    TSize FViewSize;
+    bool FViewSized = false;
 };
 
 // A host for tests and for runs without a display.

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 
 namespace tessiv {
 
@@ -189,6 +190,22 @@ bool TControlHost::FilterMessage(TControl* target, TMessage& message)
     Application().OnMessage(msg, handled);
     message = msg.Message;
     return handled;
+}
+
+TPoint TControlHost::ViewPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+TSize TControlHost::ViewSize() const
+{
+    return {viewport()->width(), viewport()->height()};
+}
+
+void TControlHost::SetViewPosition(TPoint topLeft)
+{
+    horizontalScrollBar()->setValue(topLeft.X);
+    verticalScrollBar()->setValue(topLeft.Y);
 }
 
 void TControlHost::CursorChanged()

@@ -29,6 +29,10 @@ public:
 
 protected:
     void CursorChanged() override;
+    // The view is the scroll area's: its bars and its viewport.
+    TPoint ViewPosition() const override;
+    TSize ViewSize() const override;
+    void SetViewPosition(TPoint topLeft) override;
 
 private:
     class TSurface;
