@@ -14,6 +14,7 @@ struct Registry {
     std::mutex Lock;
     QHash<QString, const TClassInfo*> Classes; // keyed upper-case: names are case-insensitive
     std::function<TComponent*(const QString&)> FindGlobal;
+    QHash<QString, const TClassInfo*> Transient; // keyed upper-case, as Classes
 };
 
 Registry& TheRegistry()
@@ -59,6 +60,32 @@ const TClassInfo& FindClass(const QString& className)
     if (!cls)
         throw EClassNotFound(QStringLiteral("Class %1 not found").arg(className));
     return *cls;
+}
+
+void RegisterTransientClass(const TClassInfo& cls)
+{
+    Registry& r = TheRegistry();
+    std::lock_guard guard(r.Lock);
+    r.Transient.insert(cls.ClassName.toUpper(), &cls);
+}
+
+bool IsTransientClass(const TClassInfo& cls)
+{
+    Registry& r = TheRegistry();
+    std::lock_guard guard(r.Lock);
+    if (r.Transient.isEmpty())
+        return false;
+    for (const TClassInfo* c = &cls; c; c = c->Parent)
+        if (r.Transient.value(c->ClassName.toUpper()) == c)
+            return true;
+    return false;
+}
+
+bool IsTransientClassName(const QString& className)
+{
+    Registry& r = TheRegistry();
+    std::lock_guard guard(r.Lock);
+    return r.Transient.contains(className.toUpper());
 }
 
 void SetFindGlobalComponent(std::function<TComponent*(const QString&)> finder)

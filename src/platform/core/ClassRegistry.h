@@ -18,6 +18,13 @@ void UnRegisterClass(const TClassInfo& cls);
 const TClassInfo* GetClass(const QString& className); // nil when not registered
 const TClassInfo& FindClass(const QString& className); // EClassNotFound "Class %s not found"
 
+// Classes that live only on the screen (selection marks): a writer never writes one, and a reader
+// skips one that a stream holds (with whatever it holds) instead of creating it. A class counts as
+// transient when it or an ancestor was registered so.
+void RegisterTransientClass(const TClassInfo& cls);
+bool IsTransientClass(const TClassInfo& cls);
+bool IsTransientClassName(const QString& className);
+
 // Looks up a root component by name for qualified references; the application installs it.
 void SetFindGlobalComponent(std::function<TComponent*(const QString&)> finder);
 TComponent* FindGlobalComponent(const QString& name);

@@ -617,6 +617,11 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     const QString className = ReadStr();
     QString name = ReadStr();
 
+    if (!existing && !(flags & ffInherited) && IsTransientClassName(className)) {
+        SkipComponentData();
+        --FDepth;
+        return nullptr;
+    }
     TComponent* component = existing;
     if (!component) {
         if (flags & ffInherited) {
@@ -647,6 +652,26 @@ TComponent* TReader::ReadComponent(TComponent* existing)
     component->ClearReading();
     --FDepth;
     return component;
+}
+
+void TReader::SkipComponentData()
+{
+    while (!EndOfList()) {
+        ReadStr();
+        SkipValue();
+    }
+    ReadListEnd();
+    while (!EndOfList()) {
+        EnterNesting();
+        std::uint8_t flags = 0;
+        std::int32_t childPos = 0;
+        ReadPrefix(flags, childPos);
+        ReadStr();
+        ReadStr();
+        SkipComponentData();
+        --FDepth;
+    }
+    ReadListEnd();
 }
 
 TComponent* TReader::FindReference(const QString& name) const
@@ -772,7 +797,8 @@ void TReader::ReadComponents(TComponent* owner, TComponent* parent, const std::f
         std::vector<TComponent*> read;
         while (FStream.Remaining() > 0 && !EndOfList()) {
             ReadSignature();
-            read.push_back(ReadComponent(nullptr));
+            if (TComponent* c = ReadComponent(nullptr))
+                read.push_back(c);
         }
         if (FStream.Remaining() > 0)
             ReadListEnd();

@@ -29,7 +29,8 @@ public:
     // properties and children go into it; otherwise a root of the stream's class is created.
     TComponent* ReadRootComponent(TComponent* root);
     // Reads one component record into Owner/Parent (the caller sets them): the clipboard and undo
-    // copies use it, each component after its own signature.
+    // copies use it, each component after its own signature. The record of a transient class is
+    // skipped and gives nil.
     TComponent* ReadComponent(TComponent* existing);
     // Reads signatures and components until the end of the stream.
     void ReadComponents(TComponent* owner, TComponent* parent,
@@ -87,6 +88,8 @@ public:
 
 private:
     struct Fixup;
+    // The rest of a record whose class and name have been read, and its children, passed over.
+    void SkipComponentData();
     void ReadPropValue(TPersistent* instance, const TPropInfo& prop);
     void DoFixupReferences();
     TComponent* FindReference(const QString& name) const;

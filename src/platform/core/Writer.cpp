@@ -1,5 +1,6 @@
 #include "platform/core/Writer.h"
 
+#include "platform/core/ClassRegistry.h"
 #include "platform/core/Collection.h"
 #include "platform/core/Component.h"
 #include "platform/core/Cp1252.h"
@@ -364,6 +365,8 @@ void TWriter::WriteData(TComponent* component)
 
 void TWriter::WriteComponent(TComponent* component)
 {
+    if (IsTransientClass(component->ClassType()))
+        return;
     component->WriteState(*this);
 }
 
