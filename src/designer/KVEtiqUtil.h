@@ -2,14 +2,27 @@
 // The design-surface tools the label and report designers share: the multi-selection with its
 // corner marks and group drag, the auto-scroll of a drag that leaves the scroll box, and the small
 // routines of coordinates and units every designer part uses.
+//
+// Outlines are exclusive-or rectangles in the host's set (drawing one twice removes it), put in
+// the coordinates of the report's window and drawn there. The host's surface stands for the
+// screen; a scroll moves the host's view over the surface and the mouse with it.
 
 #include "engine/KVUnits.h"
 #include "platform/controls/Controls.h"
+#include "platform/controls/ScrollBox.h"
 #include "platform/graphics/Types.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QTimer;
 
 namespace tessiv {
 
 class TKVCustomBand;
+class TMultiDesigner;
 
 // r with Left/Right and Top/Bottom swapped where they are the wrong way round.
 TRect NormalizeRect(const TRect& r);
@@ -33,5 +46,184 @@ TUnitPair SetUnitPair(long double x, long double y);
 
 // Left first, then Top (each is a move of its own, as the designer keys expect).
 void SetControlPos(TControl* control, int left, int top);
+
+// A printable's stored Top, then Left, rounded to its report's unit grid; only when forced or when
+// the report snaps to the grid. Anything but a printable is left alone.
+void SnapToGrid(TControl* control, bool force);
+
+// The scrolling control that scrolls obj: obj itself when it scrolls, a multi-selection's surface's,
+// a windowed control's parent's; nil for anything else.
+TScrollingWinControl* FindScrollBox(TObject* obj);
+
+// For a band or a printable on a band: the focus rectangle of r's size at topLeft (both in the
+// control's parent coordinates), taken into the report's window and drawn there.
+void DrawDragOutline(TControl* control, const TRect& r, TPoint topLeft);
+
+// One square of a corner mark: 4 by 4, black, on the marked control's parent, owned by the control.
+class TEtiqControlHandle : public TCustomControl {
+    TESSIV_CLASS(TEtiqControlHandle, TCustomControl)
+public:
+    explicit TEtiqControlHandle(TComponent* owner, int corner = 1);
+
+    int Corner() const { return FCorner; }
+    void SetCorner(int corner);
+    // The marked control (the owner).
+    TControl* Control() const;
+    void ShowHandle();
+    void HideHandle();
+    void SetParent(TWinControl* parent) override;
+    void Paint(TCanvas& canvas) override;
+
+private:
+    int FCorner = 1;
+};
+
+// The corner marks of one selected control: four squares 1 top-left, 2 top-right, 3 bottom-left,
+// 4 bottom-right centred on its corners, and the control's outline while the group is dragged.
+// Owned by and parented to the marked control; it paints nothing itself.
+class TEtiqCantos : public TControl {
+    TESSIV_CLASS(TEtiqCantos, TControl)
+public:
+    TEtiqCantos(TControl* control, TWinControl* surface);
+    ~TEtiqCantos() override;
+
+    TControl* Control() const { return FControl; }
+    bool HasHandles() const { return FHasHandles; }
+    bool Shown() const { return FShown; }
+    TWinControl* Surface() const;
+    TEtiqControlHandle* Corners(int corner) const; // 1..4
+    TRect StartRect() const { return FStartRect; }
+    TRect DragRect() const { return FDragRect; }
+    // The group outline is on the surface now.
+    bool OutlineShown() const { return FOutlineShown; }
+
+    virtual void SetControl(TControl* control);
+    void UpdatePosition();
+    void AlignToControl(TControl* control) { PlaceHandles(control); }
+    void PlaceHandles(TControl* control);
+    // 0 create, 1 parent, 2 free, 3 nothing, 4 place and show, 5 hide.
+    void DoHandles(int operation);
+    void RemoveHandles();
+
+    // The group outline, in the coordinates of the surface (the report's window).
+    void StartDrag();
+    void DragTo(int dx, int dy);
+    void OffsetDrag(int dx, int dy);
+    // Takes the outline off and gives it in the control's parent coordinates.
+    void EndDrag(TRect& r);
+    // Takes the outline off, when it is shown, without ending anything else.
+    void RemoveOutline();
+
+private:
+    friend class TMultiDesigner;
+    void DrawOutline(const TRect& r);
+
+    TControl* FControl = nullptr;
+    TWinControl* FSurface = nullptr;
+    TEtiqControlHandle* FCorners[4] = {};
+    bool FHasHandles = false;
+    bool FShown = false;
+    bool FOutlineShown = false;
+    TRect FStartRect;
+    TRect FDragRect;
+    TMultiDesigner* FDesigner = nullptr; // told when the mark goes with its control
+};
+
+// Scrolls the scroll box of a drag while the cursor is outside it: every 100 ms while it lives,
+// which is as long as the drag. Tick is public so that a test can run it at will.
+class TScrollBoxTimer {
+public:
+    explicit TScrollBoxTimer(TObject* dragged);
+    ~TScrollBoxTimer();
+    TScrollBoxTimer(const TScrollBoxTimer&) = delete;
+    TScrollBoxTimer& operator=(const TScrollBoxTimer&) = delete;
+
+    void SetControl(TObject* obj);
+    TObject* Dragged() const { return FDragged; }
+    TScrollingWinControl* ScrollBox() const { return FScrollBox; }
+    TPoint GrabOffset() const { return FGrabOffset; }
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    int Interval() const { return FInterval; }
+
+    // The single control's outline: given and taken in report coordinates, kept in the dragged
+    // control's parent coordinates.
+    void SetDragRect(const TRect& r);
+    TRect GetDragRect() const;
+    TRect DragRect() const { return FDragRect; }
+
+    // Set by every tick that scrolled; the designer reads and clears it.
+    bool Scrolled = false;
+    // A handle drag rather than a move: told by the report's designer.
+    bool Resizing = false;
+
+    void Tick();
+
+private:
+    TObject* FDragged = nullptr;
+    TControl* FDraggedControl = nullptr;
+    TMultiDesigner* FDraggedDesigner = nullptr;
+    TScrollingWinControl* FScrollBox = nullptr;
+    TPoint FGrabOffset;
+    TRect FDragRect;
+    int FInterval = 100;
+    std::unique_ptr<QTimer> FTimer;
+};
+
+// The auto-scroll timer of the group drag in progress, or nil.
+TScrollBoxTimer* GroupDragTimer();
+
+// Several printables selected at once, each with its corner marks; the common kind of the
+// selection chooses the property tool bar; the group is dragged with one outline per control.
+class TMultiDesigner : public TPersistent {
+    TESSIV_CLASS(TMultiDesigner, TPersistent)
+public:
+    TMultiDesigner();
+    ~TMultiDesigner() override;
+    TMultiDesigner(const TMultiDesigner&) = delete;
+    TMultiDesigner& operator=(const TMultiDesigner&) = delete;
+
+    void Reset();
+    void SetSurface(TWinControl* surface) { FSurface = surface; }
+    TWinControl* Surface() const;
+    int Count() const { return static_cast<int>(FSelected.size()); }
+    const std::vector<TControl*>& SelectedControls() const { return FSelected; }
+    const std::vector<TEtiqCantos*>& CornerMarks() const { return FMarks; }
+    bool IsSelected(const TControl* control) const;
+    const QString& Kind() const { return FKind; }
+    bool Dragging() const { return FDragging; }
+    TPoint GroupStart() const { return FGroupStart; }
+
+    void Toggle(TControl* control);
+    void Clear();
+    bool DeleteSelected();
+    // "S" starts, "M" follows and "R" ends a group drag at the host's cursor.
+    void MoveSelection(const QString& command);
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnClear;
+    TEvent<void(TObject* sender, TControl* control)> OnDeleteControl;
+
+private:
+    friend class TEtiqCantos;
+    friend class TScrollBoxTimer;
+    void UpdateKind(TControl* control);
+    void Append(TControl* control, TEtiqCantos* mark);
+    void FreeMark(TEtiqCantos* mark);
+    // A selected control went away (its mark with it): its entry goes too.
+    void MarkGone(TEtiqCantos* mark);
+    // Ends a drag without moving anything: the outlines come off and the timer stops.
+    void CancelDrag();
+    TPoint Cursor() const;
+    // After a scroll: every outline put back under the cursor.
+    void FollowCursor();
+
+    TWinControl* FSurface = nullptr;
+    QString FKind;
+    bool FDragging = false;
+    TPoint FGroupStart;
+    std::vector<TControl*> FSelected;
+    std::vector<TEtiqCantos*> FMarks;
+};
 
 } // namespace tessiv
