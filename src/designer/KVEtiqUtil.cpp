@@ -189,10 +189,9 @@ void DrawDragOutline(TControl* control, const TRect& r, TPoint topLeft)
 {
     if (!ControlAlive(control))
         return;
-    const bool band = dynamic_cast<TKVCustomBand*>(control) != nullptr;
-    const bool printableOnBand =
-        dynamic_cast<TKVPrintable*>(control) && dynamic_cast<TKVCustomBand*>(control->Parent());
-    if (!band && !printableOnBand)
+    // A printable straight on the report is dragged with an outline too (its report offset is
+    // nothing): leaving it out would leave that outline behind after a scroll.
+    if (!dynamic_cast<TKVCustomBand*>(control) && !dynamic_cast<TKVPrintable*>(control))
         return;
     TVardoRep* report = ReportOf(control->Parent());
     if (!report)
@@ -704,8 +703,15 @@ void TMultiDesigner::CancelDrag()
 {
     for (TEtiqCantos* mark : FMarks)
         mark->RemoveOutline();
-    GroupTimer().reset();
+    if (OwnTimer())
+        GroupTimer().reset();
     FDragging = false;
+}
+
+TScrollBoxTimer* TMultiDesigner::OwnTimer() const
+{
+    TScrollBoxTimer* timer = GroupTimer().get();
+    return timer && timer->Dragged() == this ? timer : nullptr;
 }
 
 TPoint TMultiDesigner::Cursor() const
@@ -739,15 +745,16 @@ void TMultiDesigner::MoveSelection(const QString& command)
             mark->StartDrag();
         FDragging = true;
     } else if (command == QLatin1String("M")) {
-        if (!FDragging || !GroupTimer())
+        if (!FDragging || !OwnTimer())
             return;
         for (TEtiqCantos* mark : FMarks)
             mark->DragTo(p.X - FGroupStart.X, p.Y - FGroupStart.Y);
-        GroupTimer()->Scrolled = false;
+        OwnTimer()->Scrolled = false;
     } else if (command == QLatin1String("R")) {
         if (!FDragging)
             return;
-        GroupTimer().reset();
+        if (OwnTimer())
+            GroupTimer().reset();
         // Copies: moving a control may run handlers that change the selection.
         const std::vector<TControl*> controls = FSelected;
         const std::vector<TEtiqCantos*> marks = FMarks;

@@ -55,8 +55,9 @@ void SnapToGrid(TControl* control, bool force);
 // a windowed control's parent's; nil for anything else.
 TScrollingWinControl* FindScrollBox(TObject* obj);
 
-// For a band or a printable on a band: the focus rectangle of r's size at topLeft (both in the
-// control's parent coordinates), taken into the report's window and drawn there.
+// For a band or a printable: the focus rectangle of r's size at topLeft (both in the control's
+// parent coordinates), taken into the report's window and drawn there. Nothing for a control on no
+// report or of another kind.
 void DrawDragOutline(TControl* control, const TRect& r, TPoint topLeft);
 
 // One square of a corner mark: 4 by 4, black, on the marked control's parent, owned by the control.
@@ -215,6 +216,8 @@ private:
     // Ends a drag without moving anything: the outlines come off and the timer stops.
     void CancelDrag();
     TPoint Cursor() const;
+    // The program's group-drag timer when it is this designer's drag that runs it.
+    TScrollBoxTimer* OwnTimer() const;
     // After a scroll: every outline put back under the cursor.
     void FollowCursor();
 

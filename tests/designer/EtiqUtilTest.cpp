@@ -269,7 +269,7 @@ TEST(EtiqUtil, FindScrollBoxFindsTheBoxThatScrollsAControl)
     delete window;
 }
 
-TEST(EtiqUtil, DrawDragOutlineDrawsInTheReportsWindowForBandsAndTheirPrintablesOnly)
+TEST(EtiqUtil, DrawDragOutlineDrawsInTheReportsWindowForBandsAndPrintablesOnly)
 {
     TSurface s;
     auto* shape = s.Add<TKVShape>(s.Band, 10, 5, 20, 20);
@@ -287,8 +287,16 @@ TEST(EtiqUtil, DrawDragOutlineDrawsInTheReportsWindowForBandsAndTheirPrintablesO
     EXPECT_EQ(s.Outlines()[0], s.OnSurface(Bounds(0, 12, 300, 40)));
     DrawDragOutline(s.Band, Rect(0, 0, 300, 40), {0, 12});
 
+    // Straight on the report, its parent's coordinates are the report's.
     DrawDragOutline(onReport, Rect(0, 0, 20, 20), {40, 50});
+    ASSERT_EQ(s.Outlines().size(), 1u);
+    EXPECT_EQ(s.Outlines()[0], s.OnSurface(Bounds(40, 50, 20, 20)));
+    DrawDragOutline(onReport, Rect(0, 0, 20, 20), {40, 50});
+
+    // The report itself, a control on no report, and nothing draw nothing.
     DrawDragOutline(s.Report, Rect(0, 0, 20, 20), {0, 0});
+    TKVShape loose(nullptr);
+    DrawDragOutline(&loose, Rect(0, 0, 20, 20), {0, 0});
     DrawDragOutline(nullptr, Rect(0, 0, 20, 20), {0, 0});
     EXPECT_TRUE(s.Outlines().empty());
 }
@@ -641,6 +649,32 @@ TEST(EtiqUtil, ClearingOrDeletingDuringAGroupDragEndsItsTimerAndItsOutlines)
     }
 }
 
+TEST(EtiqUtil, AnotherSelectionEndingLeavesADragsTimerRunning)
+{
+    TSurface s;
+    auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
+    s.Designer->SetSurface(s.Report);
+    s.Designer->Toggle(shape);
+    s.Host.MouseMove(20, 30);
+    s.Designer->MoveSelection(QStringLiteral("S"));
+    ASSERT_NE(GroupDragTimer(), nullptr);
+
+    auto* other = s.Add<TKVShape>(s.Band, 100, 20, 30, 30);
+    auto second = std::make_unique<TMultiDesigner>();
+    second->SetSurface(s.Report);
+    second->Toggle(other);
+    second->Clear();
+    second->MoveSelection(QStringLiteral("R"));
+    second.reset();
+    EXPECT_NE(GroupDragTimer(), nullptr);
+
+    s.Host.MouseMove(30, 30);
+    s.Designer->MoveSelection(QStringLiteral("M"));
+    s.Designer->MoveSelection(QStringLiteral("R"));
+    EXPECT_EQ(shape->Left(), 20);
+    EXPECT_TRUE(s.Outlines().empty());
+}
+
 TEST(EtiqUtil, AZeroSizeControlIsSelectedDraggedAndScrolledLikeAnyOther)
 {
     TSurface s;
@@ -912,4 +946,22 @@ TEST(EtiqUtil, AStreamHoldingSelectionMarksIsReadWithoutThem)
     EXPECT_EQ(read->Caption(), QStringLiteral("Texto"));
     EXPECT_EQ(read->ControlCount(), 0);
     EXPECT_EQ(read->ComponentCount(), 0);
+
+    // A pasted stream whose first record is a lone mark: the label after it is all there is.
+    QByteArray pasted = ObjectTextToBinary("object TEtiqCantos\n  Left = 3\nend\n");
+    TMemoryStream labelStream;
+    {
+        TWriter w(labelStream);
+        w.WriteDescendent(label);
+    }
+    pasted += labelStream.Bytes();
+    TMemoryStream in(pasted);
+    TReader paste(in);
+    paste.OnSetName = [](TReader&, TComponent*, QString& name) { name += QStringLiteral("_copia"); };
+    std::vector<TComponent*> got;
+    paste.ReadComponents(s.Root.get(), s.Band, [&](TComponent* c) { got.push_back(c); });
+    ASSERT_EQ(got.size(), 1u);
+    ASSERT_NE(dynamic_cast<TKVLabel*>(got[0]), nullptr);
+    EXPECT_EQ(static_cast<TKVLabel*>(got[0])->Caption(), QStringLiteral("Texto"));
+    EXPECT_EQ(static_cast<TKVLabel*>(got[0])->Parent(), s.Band);
 }
