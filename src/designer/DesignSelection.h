@@ -1,0 +1,38 @@
+#pragma once
+// What the alignment and size dialogs act on: the controls selected on the design surface and the
+// few things of the main form they touch afterwards. The caller fills it from the multi-selection
+// designer (its SelectedControls in list order; re-placing a control's corner marks), or, when no
+// multi-selection exists, from the report designer's selected control (refreshing its handles),
+// and from the main form (its current band, the report's unit name, SetModified).
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace tessiv {
+
+class TControl;
+class TKVCustomBand;
+
+struct TDesignSelection {
+    // The multi-selection's controls in list order; empty when there is no multi-selection.
+    std::vector<TControl*> Controls;
+    // The report designer's selected control (nil for none) when Controls is empty.
+    TControl* Selected = nullptr;
+    // The main form's current band; nil for none.
+    TKVCustomBand* Band = nullptr;
+    // The report unit's name, for the size dialog's caption ("Milímetros" ...).
+    QString UnitsName;
+
+    // A control of the multi-selection moved or was sized: its corner marks follow it.
+    std::function<void(TControl*)> PlaceMarks;
+    // The single selected control moved or was sized: the designer re-places its handles.
+    std::function<void()> RefreshHandles;
+    // The document is marked modified.
+    std::function<void()> Modified;
+
+    bool MultiSelection() const { return !Controls.empty(); }
+};
+
+} // namespace tessiv

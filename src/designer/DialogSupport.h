@@ -1,0 +1,44 @@
+#pragma once
+// What the small setup dialogs of the designer share: their controls live on a client widget of
+// a fixed size, Enter presses the default button and Escape the cancel one wherever the focus is,
+// and the dialog's corner is kept in a section of the settings file under "Top" and "Left" (both
+// -1, or missing, centre it on the screen).
+
+#include <QObject>
+#include <QString>
+
+class QPushButton;
+class QWidget;
+
+namespace tessiv {
+
+class TForm;
+class TIniFile;
+
+// Puts a client widget of at least the given size into the form's window and returns it; the
+// dialog lays its controls out on it and then calls FitDialogToContents.
+QWidget* MakeDialogClient(TForm& form, int width, int height);
+// Sizes the window to what its controls ask for, whatever the screen's size (a window sized by
+// Qt's own rule would be cut to two thirds of the screen, and the controls squeezed).
+void FitDialogToContents(TForm& form);
+
+// Watches the form's window for Enter and Escape that no control took.
+class TDialogKeys : public QObject {
+public:
+    TDialogKeys(TForm& form, QPushButton* defaultButton, QPushButton* cancelButton);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPushButton* FDefault;
+    QPushButton* FCancel;
+};
+
+// Reads "Top" and "Left" of the section and puts the form there, or centres it on the screen
+// ((screen size - form size) div 2) when both are -1. Nothing without settings.
+void RestoreDialogPosition(TForm& form, const TIniFile* settings, const QString& section);
+// Writes the form's "Top" and "Left".
+void SaveDialogPosition(const TForm& form, TIniFile* settings, const QString& section);
+
+} // namespace tessiv

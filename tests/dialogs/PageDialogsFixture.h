@@ -1,0 +1,47 @@
+#pragma once
+// What the page, alignment and size dialog tests share: a document root holding a report with a
+// detail band, printables placed on it in pixels, the message boxes answered and noted, and the
+// report's bytes as its file would hold them (to tell that nothing at all changed).
+
+#include "designer/Hidden.h"
+#include "engine/KVBands.h"
+#include "engine/VardoRep.h"
+#include "platform/ui/Application.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace dialogstest {
+
+using TRootPtr = std::unique_ptr<tessiv::TfmHidden, tessiv::TComponentDeleter>;
+
+class PageDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A printable of class P on the band, at pixel bounds.
+    template <class P>
+    P* Place(int left, int top, int width, int height, tessiv::TKVCustomBand* band = nullptr)
+    {
+        auto* p = new P(Root.get());
+        p->SetName(tessiv::MakeUniqueComponentName(Root.get(), QStringLiteral("Objeto")));
+        p->SetParent(band ? band : Detail);
+        p->SetBounds(left, top, width, height);
+        return p;
+    }
+    // The report written as a component stream.
+    QByteArray ReportBytes() const;
+
+    TRootPtr Root;
+    tessiv::TVardoRep* Report = nullptr;
+    tessiv::TKVBand* Detail = nullptr;
+    QStringList Boxes; // the texts of the message boxes shown
+};
+
+} // namespace dialogstest

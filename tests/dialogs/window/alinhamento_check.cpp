@@ -1,0 +1,89 @@
+// The alignment dialog on a real X server: centred the first time, its corner kept in the
+// settings file and restored, a choice made with the mouse and Ok pressed with Enter, and a
+// screenshot in the build folder.
+#include "PageDialogsCheck.h"
+
+#include "designer/Alinhamento.h"
+#include "designer/DesignerClasses.h"
+#include "designer/Hidden.h"
+#include "engine/KVBands.h"
+#include "engine/KVShape.h"
+#include "engine/VardoRep.h"
+#include "platform/ui/Application.h"
+
+#include <QButtonGroup>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tessiv;
+using namespace dialogcheck;
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir config;
+    TQtApplication app(argc, argv);
+    RegisterDesignerClasses();
+    SetLocaleUsesInches(false);
+    TIniFile settings(config.filePath(QStringLiteral("Tessiv.INI")));
+    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
+    auto* report = new TVardoRep(root.get());
+    report->SetParent(root.get());
+    TKVBand* band = report->CreateBand(rbDetail);
+    TDesignSelection selection;
+    selection.Band = band;
+    for (const int left : {100, 10, 200}) {
+        auto* shape = new TKVShape(root.get());
+        shape->SetParent(band);
+        shape->SetBounds(left, 5, 40 + left / 10, 10);
+        selection.Controls.push_back(shape);
+    }
+    int modified = 0;
+    selection.Modified = [&modified] { ++modified; };
+
+    {
+        std::unique_ptr<TfmAlinhamento, TComponentDeleter> form(new TfmAlinhamento(nullptr));
+        form->SetSettings(&settings);
+        form->SetSelection(selection);
+        QTimer::singleShot(0, [&] {
+            Settle(800);
+            ExpectCentred(*form);
+            ExpectNothingClipped(*form);
+            Expect(Screenshot(*form, "dialogs_alinhamento"), "the screenshot shows no painted dialog");
+            form->SetBounds(210, 140, form->Width(), form->Height());
+            Settle(300);
+            // "&Direita" clicked with the mouse, Ok pressed with Enter.
+            QAbstractButton* right = form->rgHorizontal()->button(TfmAlinhamento::alRight);
+            QTest::mouseClick(right, Qt::LeftButton, {}, QPoint(8, right->height() / 2));
+            Settle(100);
+            Expect(form->Horizontal() == TfmAlinhamento::alRight, "the click did not choose Direita");
+            QTest::keyClick(form->Window(), Qt::Key_Return);
+        });
+        Expect(form->ShowModal() == mrOk, "Enter did not press Ok");
+    }
+    const TControl* first = selection.Controls[0];
+    for (const TControl* c : selection.Controls)
+        Expect(c->Left() + c->Width() == first->Left() + first->Width(), "a right edge is off",
+               c->Left() + c->Width(), first->Left() + first->Width());
+    Expect(modified == 1, "the document was not marked modified", modified, 1);
+    Expect(settings.ReadInteger(QStringLiteral("Alinha"), QStringLiteral("Left"), -1) == 210, "Left not written");
+    Expect(settings.ReadInteger(QStringLiteral("Alinha"), QStringLiteral("Top"), -1) == 140, "Top not written");
+    {
+        std::unique_ptr<TfmAlinhamento, TComponentDeleter> form(new TfmAlinhamento(nullptr));
+        form->SetSettings(&settings);
+        QTimer::singleShot(0, [&] {
+            Settle(500);
+            Expect(form->Left() == 210, "Left not restored", form->Left(), 210);
+            Expect(form->Top() == 140, "Top not restored", form->Top(), 140);
+            Expect(form->Horizontal() == TfmAlinhamento::alNone, "the choice was kept from the last use");
+            form->buCancela()->click();
+        });
+        Expect(form->ShowModal() == mrCancel, "Cancela did not cancel");
+    }
+    if (Failures)
+        std::fprintf(stderr, "%d checks failed\n", Failures);
+    return Failures ? 1 : 0;
+}

@@ -1,0 +1,85 @@
+// The page setup dialog on a real X server: centred the first time, its corner kept in the
+// settings file and restored the next time, a margin typed with real keys and Enter pressing OK,
+// and a screenshot in the build folder for a person to look at.
+#include "PageDialogsCheck.h"
+
+#include "designer/CfgPagina.h"
+#include "designer/DesignerClasses.h"
+#include "designer/Hidden.h"
+#include "engine/VardoRep.h"
+#include "platform/core/SysUtils.h"
+#include "platform/ui/Application.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <memory>
+
+using namespace tessiv;
+using namespace dialogcheck;
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir config;
+    TQtApplication app(argc, argv);
+    RegisterDesignerClasses();
+    SetLocaleUsesInches(false);
+    TIniFile settings(config.filePath(QStringLiteral("Tessiv.INI")));
+    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
+    auto* report = new TVardoRep(root.get());
+    report->SetParent(root.get());
+    report->SetUnits(kvunMM);
+    report->Page()->SetPaperSize(TKVPaperSize::A4);
+    report->Page()->SetTopMargin(10);
+    report->CreateBand(rbDetail);
+
+    int modified = 0;
+    {
+        std::unique_ptr<TfmCfgPagina, TComponentDeleter> form(new TfmCfgPagina(nullptr));
+        form->SetSettings(&settings);
+        form->SetHooks({nullptr, [&modified] { ++modified; }, nullptr});
+        form->SetHeaderOptionsEnabled(false);
+        form->SetReport(report);
+        QTimer::singleShot(0, [&] {
+            Settle(800);
+            ExpectCentred(*form);
+            ExpectNothingClipped(*form);
+            Expect(Screenshot(*form, "dialogs_cfgpagina"), "the screenshot shows no painted dialog");
+            form->SetBounds(150, 120, form->Width(), form->Height());
+            Settle(300);
+            // Real keys: the margin box takes digits and the comma, Enter presses OK.
+            form->Window()->activateWindow();
+            form->Topmargin->setFocus();
+            form->Topmargin->selectAll();
+            QTest::keyClicks(form->Topmargin, QStringLiteral("12,5"));
+            QTest::keyClick(form->Topmargin, Qt::Key_Return);
+        });
+        Expect(form->ShowModal() == mrOk, "Enter did not press OK");
+    }
+    Expect(std::fabs(static_cast<double>(report->Page()->TopMargin()) - 12.5) < 1e-9, "the typed margin was not taken");
+    Expect(modified == 1, "the document was not marked modified", modified, 1);
+    Expect(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1) == 150,
+           "Left not written", settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1), 150);
+    Expect(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1) == 120,
+           "Top not written", settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1), 120);
+    {
+        std::unique_ptr<TfmCfgPagina, TComponentDeleter> form(new TfmCfgPagina(nullptr));
+        form->SetSettings(&settings);
+        form->SetReport(report);
+        QTimer::singleShot(0, [&] {
+            Settle(500);
+            Expect(form->Left() == 150, "Left not restored", form->Left(), 150);
+            Expect(form->Top() == 120, "Top not restored", form->Top(), 120);
+            Expect(form->Topmargin->text() == QStringLiteral("12,50"), "the margin box does not show 12,50");
+            QTest::keyClick(form->Window(), Qt::Key_Escape);
+        });
+        Expect(form->ShowModal() == mrCancel, "Escape did not cancel");
+    }
+    if (Failures)
+        std::fprintf(stderr, "%d checks failed\n", Failures);
+    return Failures ? 1 : 0;
+}

@@ -1,0 +1,90 @@
+// The size dialog on a real X server: centred the first time with the unit in its caption, its
+// corner kept in the settings file and restored, a width typed with real keys (which chooses
+// "&Largura" by itself), and a screenshot in the build folder.
+#include "PageDialogsCheck.h"
+
+#include "designer/DesignerClasses.h"
+#include "designer/Dimensionar.h"
+#include "designer/Hidden.h"
+#include "engine/KVBands.h"
+#include "engine/KVShape.h"
+#include "engine/VardoRep.h"
+#include "platform/ui/Application.h"
+#include "uisupport/ValEdit.h"
+
+#include <QButtonGroup>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+#include <memory>
+
+using namespace tessiv;
+using namespace dialogcheck;
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir config;
+    TQtApplication app(argc, argv);
+    RegisterDesignerClasses();
+    SetLocaleUsesInches(false);
+    TIniFile settings(config.filePath(QStringLiteral("Tessiv.INI")));
+    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
+    auto* report = new TVardoRep(root.get());
+    report->SetParent(root.get());
+    report->SetUnits(kvunMM);
+    TKVBand* band = report->CreateBand(rbDetail);
+    TDesignSelection selection;
+    selection.Band = band;
+    selection.UnitsName = QStringLiteral("Milímetros");
+    for (const int left : {10, 80}) {
+        auto* shape = new TKVShape(root.get());
+        shape->SetParent(band);
+        shape->SetBounds(left, 5, 30 + left / 10, 10);
+        selection.Controls.push_back(shape);
+    }
+
+    {
+        std::unique_ptr<TfmDimensionar, TComponentDeleter> form(new TfmDimensionar(nullptr));
+        form->SetSettings(&settings);
+        form->SetSelection(selection);
+        QTimer::singleShot(0, [&] {
+            Settle(800);
+            ExpectCentred(*form);
+            ExpectNothingClipped(*form);
+            Expect(form->Caption() == QStringLiteral("Dimensionar ( Milímetros )"), "the caption has no unit");
+            form->SetBounds(260, 170, form->Width(), form->Height());
+            Settle(300);
+            form->Window()->activateWindow();
+            form->veLargura()->setFocus();
+            form->veLargura()->selectAll();
+            QTest::keyClicks(form->veLargura(), QStringLiteral("25,5"));
+            Settle(100);
+            Expect(form->WidthChoice() == TfmDimensionar::dmValue, "typing did not choose Largura");
+            Expect(Screenshot(*form, "dialogs_dimensionar"), "the screenshot shows no painted dialog");
+            QTest::keyClick(form->Window(), Qt::Key_Return);
+        });
+        Expect(form->ShowModal() == mrOk, "Enter did not press Ok");
+    }
+    for (TControl* c : selection.Controls)
+        Expect(std::fabs(static_cast<double>(static_cast<TKVPrintable*>(c)->Size()->Width()) - 25.5) < 1e-9,
+               "a width is not 25,5 mm");
+    Expect(settings.ReadInteger(QStringLiteral("Dimensao"), QStringLiteral("Left"), -1) == 260, "Left not written");
+    Expect(settings.ReadInteger(QStringLiteral("Dimensao"), QStringLiteral("Top"), -1) == 170, "Top not written");
+    {
+        std::unique_ptr<TfmDimensionar, TComponentDeleter> form(new TfmDimensionar(nullptr));
+        form->SetSettings(&settings);
+        QTimer::singleShot(0, [&] {
+            Settle(500);
+            Expect(form->Left() == 260, "Left not restored", form->Left(), 260);
+            Expect(form->Top() == 170, "Top not restored", form->Top(), 170);
+            QTest::keyClick(form->Window(), Qt::Key_Escape);
+        });
+        Expect(form->ShowModal() == mrCancel, "Escape did not cancel");
+    }
+    if (Failures)
+        std::fprintf(stderr, "%d checks failed\n", Failures);
+    return Failures ? 1 : 0;
+}
