@@ -16,6 +16,7 @@
 #include "engine/KVShape.h"
 #include "engine/KVDBText.h"
 #include "engine/VardoRep.h"
+#include "platform/controls/ScrollBox.h"
 #include "platform/data/DBTables.h"
 
 #include <cmath>
@@ -826,6 +827,49 @@ TEST_F(KVDesignerTest, TheAutoScrollTimerLivesOnlyWhileADragRuns)
     EXPECT_TRUE(Driver->FocusRects().empty());
     Driver->Release(Driver->At(shape, 15, 9));
     EXPECT_TRUE(Driver->FocusRects().empty());
+}
+
+TEST_F(KVDesignerTest, ADragThatAutoScrollsDropsTheControlWhereItsOutlineWas)
+{
+    Report->SetSnapToGrid(false);
+    TKVShape* shape = AddShape(Detail, 20, 10, 100, 30);
+    Driver->SetViewport(400, 200);
+    ASSERT_TRUE(Driver->Client()->VertScrollBar()->IsScrollBarVisible());
+    Driver->Press(Driver->At(shape, 5, 5));
+    // Below the view: each tick scrolls and moves the outline with the cursor.
+    const TPoint below = Driver->At(shape, 5, 5 + 230);
+    Driver->Move(below);
+    TScrollBoxTimer* timer = Designer->ScrollTimer();
+    ASSERT_NE(timer, nullptr);
+    timer->Tick();
+    EXPECT_GT(Driver->Client()->VertScrollBar()->Position(), 0);
+    EXPECT_TRUE(timer->Scrolled);
+    ASSERT_EQ(Driver->FocusRects().size(), 1u);
+    // The next move finds the outline drawn by the tick and leaves it.
+    const std::vector<TRect> afterTick = Driver->FocusRects();
+    Driver->Move(Driver->Host().MousePos());
+    EXPECT_FALSE(timer->Scrolled);
+    EXPECT_EQ(Driver->FocusRects(), afterTick);
+    const TRect outline = timer->GetDragRect(); // report coordinates
+    Driver->Release(Driver->Host().MousePos());
+    EXPECT_EQ(shape->BoundsRect(), Rect(outline.Left - Detail->Left(), outline.Top - Detail->Top(),
+                                        outline.Right - Detail->Left(), outline.Bottom - Detail->Top()));
+    EXPECT_GT(shape->Top(), 10);
+    EXPECT_TRUE(Driver->FocusRects().empty());
+    EXPECT_EQ(Designer->ScrollTimer(), nullptr);
+}
+
+TEST_F(KVDesignerTest, SelectingKeepsTheScrollBoxWhereItWas)
+{
+    Driver->SetViewport(300, 150);
+    Driver->Client()->VertScrollBar()->SetPosition(120);
+    Driver->Client()->HorzScrollBar()->SetPosition(40);
+    Driver->Host().SetFocusedControl(nullptr);
+    TKVShape* shape = AddShape(Detail, 20, 10, 100, 30);
+    Designer->SetSelected(shape);
+    EXPECT_TRUE(Report->Focused());
+    EXPECT_EQ(Driver->Client()->VertScrollBar()->Position(), 120);
+    EXPECT_EQ(Driver->Client()->HorzScrollBar()->Position(), 40);
 }
 
 TEST_F(KVDesignerTest, FreeingTheSelectedControlMidDragLeavesNothingBehind)

@@ -1,6 +1,7 @@
 #include "SurfaceDriver.h"
 
 #include "engine/VardoRep.h"
+#include "platform/controls/ScrollBox.h"
 
 #include <algorithm>
 
@@ -11,7 +12,7 @@ using namespace tessiv;
 TSurfaceDriver::TSurfaceDriver(TVardoRep* report)
     : FOwnHost(std::make_unique<THeadlessHost>()), FHost(FOwnHost.get()), FReport(report)
 {
-    FClient = new TWinControl(nullptr);
+    FClient = new TScrollBox(nullptr);
     FClient->SetName(QStringLiteral("Client"));
     FClient->SetBounds(0, 0, 4000, 4000);
     FHost->SetRoot(FClient);
@@ -34,6 +35,11 @@ TSurfaceDriver::~TSurfaceDriver()
         FReport->SetParent(FOldParent && ControlAlive(FOldParent) ? FOldParent : nullptr);
     FHost->SetRoot(nullptr);
     FClient->Free();
+}
+
+void TSurfaceDriver::SetViewport(int width, int height)
+{
+    FHost->SetViewportSize({width, height});
 }
 
 TPoint TSurfaceDriver::At(const TControl* control, int x, int y) const

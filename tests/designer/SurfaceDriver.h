@@ -1,6 +1,6 @@
 #pragma once
-// Drives a report on the design surface without a display: the report lies in a client control
-// at the surface's origin, as in a document window, and presses, moves, releases and keys arrive at
+// Drives a report on the design surface without a display: the report lies in a scroll box at the
+// surface's origin, as in a document window's client area, and presses, moves, releases and keys arrive at
 // surface coordinates through the host's own entry points, so every design behaviour runs as it
 // does under a real mouse. The exclusive-or set (outlines and rubber rectangles) can be read
 // back. The driver works on a headless host of its own or on a document window's host.
@@ -13,6 +13,7 @@
 #include <vector>
 
 namespace tessiv {
+class TScrollBox;
 class TVardoRep;
 class TWinControl;
 } // namespace tessiv
@@ -21,8 +22,9 @@ namespace designertest {
 
 class TSurfaceDriver {
 public:
-    // The report goes into a client control on a headless host of the driver's own, at (0, 0);
-    // when the driver goes, the report goes back to the parent it had.
+    // The report goes into a scroll box on a headless host of the driver's own, at (0, 0); the
+    // whole surface is in view until SetViewport. When the driver goes, the report goes back to
+    // the parent it had.
     explicit TSurfaceDriver(tessiv::TVardoRep* report);
     // A host that shows the report already (a document window's, under the offscreen platform).
     TSurfaceDriver(tessiv::TControlHostBase* host, tessiv::TVardoRep* report);
@@ -32,6 +34,10 @@ public:
 
     tessiv::TControlHostBase& Host() const { return *FHost; }
     tessiv::TVardoRep* Report() const { return FReport; }
+    // The scroll box the report lies in (nil on a host given from outside).
+    tessiv::TScrollBox* Client() const { return FClient; }
+    // How much of the surface is in view: the scroll box scrolls over the rest.
+    void SetViewport(int width, int height);
 
     // ---- coordinates ----
     // A point of a control's client area on the surface.
@@ -63,7 +69,7 @@ public:
 private:
     std::unique_ptr<tessiv::THeadlessHost> FOwnHost;
     tessiv::TControlHostBase* FHost = nullptr;
-    tessiv::TWinControl* FClient = nullptr;
+    tessiv::TScrollBox* FClient = nullptr;
     tessiv::TVardoRep* FReport = nullptr;
     tessiv::TWinControl* FOldParent = nullptr;
 };
