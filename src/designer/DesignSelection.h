@@ -14,6 +14,8 @@ namespace tessiv {
 
 class TControl;
 class TKVCustomBand;
+class TKVDesigner;
+class TMultiDesigner;
 
 struct TDesignSelection {
     // The multi-selection's controls in list order; empty when there is no multi-selection.
@@ -34,5 +36,12 @@ struct TDesignSelection {
 
     bool MultiSelection() const { return !Controls.empty(); }
 };
+
+// The selection as the main form holds it: the multi-selection's controls (their corner marks
+// re-placed through it) when it has any, else the report designer's selected control while the
+// designer is attached (its handles refreshed through it). Either designer may be nil. Both must
+// outlive the dialog that gets the selection.
+TDesignSelection MakeDesignSelection(TMultiDesigner* multi, TKVDesigner* designer, TKVCustomBand* band,
+                                     const QString& unitsName, std::function<void()> modified);
 
 } // namespace tessiv

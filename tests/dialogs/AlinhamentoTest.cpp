@@ -4,6 +4,8 @@
 #include "PageDialogsFixture.h"
 
 #include "designer/Alinhamento.h"
+#include "designer/KVDesigner.h"
+#include "designer/KVEtiqUtil.h"
 #include "engine/KVShape.h"
 #include "platform/core/IniFiles.h"
 
@@ -237,6 +239,44 @@ TEST_F(AlinhamentoTest, AlignedPrintablesKeepTheirLengthsInStep)
     EXPECT_EQ(controls[1]->Left(), 96);
     EXPECT_NEAR(static_cast<double>(static_cast<TKVPrintable*>(controls[1])->Size()->Left()),
                 static_cast<double>(static_cast<TKVPrintable*>(controls[0])->Size()->Left()), 1e-9);
+}
+
+// The main form's designers themselves: the corner marks of the multi-selection and the sizing
+// handles of the report designer follow the controls the dialog moved.
+TEST_F(AlinhamentoTest, TheCornerMarksOfTheMultiSelectionFollowTheControls)
+{
+    const auto controls = PlaceAll({{100, 10, 60, 20}, {10, 40, 30, 20}});
+    TMultiDesigner multi;
+    multi.SetSurface(Report);
+    for (TControl* c : controls)
+        multi.Toggle(c);
+    ASSERT_EQ(multi.CornerMarks().size(), 2u);
+    int modified = 0;
+    Run(MakeDesignSelection(&multi, nullptr, Detail, QString(), [&modified] { ++modified; }),
+        TfmAlinhamento::alRight, TfmAlinhamento::alNone);
+    EXPECT_EQ(controls[1]->Left(), 130);
+    const TEtiqCantos* mark = multi.CornerMarks()[1];
+    ASSERT_TRUE(mark->Corners(1));
+    EXPECT_EQ(mark->Corners(1)->Left(), 128);
+    EXPECT_EQ(mark->Corners(4)->Left(), 158);
+    EXPECT_EQ(modified, 1);
+    multi.Clear();
+}
+
+TEST_F(AlinhamentoTest, TheDesignersHandlesFollowACentredControl)
+{
+    TControl* c = Place<TKVShape>(7, 20, 40, 10);
+    TKVDesigner designer(nullptr);
+    designer.Attach(Report);
+    designer.SetSelected(c);
+    designer.RefreshHandles();
+    const int before = designer.Handles(1)->Left();
+    TMultiDesigner empty;
+    Run(MakeDesignSelection(&empty, &designer, Detail, QString(), {}), TfmAlinhamento::alBandCentre,
+        TfmAlinhamento::alNone);
+    EXPECT_EQ(c->Left(), BandWidth / 2 - 20);
+    EXPECT_EQ(designer.Handles(1)->Left() - before, c->Left() - 7);
+    designer.Detach();
 }
 
 TEST_F(AlinhamentoTest, CancelDoesNothingAndThePositionIsKept)

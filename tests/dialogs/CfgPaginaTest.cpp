@@ -4,6 +4,8 @@
 #include "PageDialogsFixture.h"
 
 #include "designer/CfgPagina.h"
+#include "engine/KVRunWindows.h"
+#include "platform/printing/Printer.h"
 #include "engine/KVUtils.h"
 #include "platform/core/IniFiles.h"
 #include "platform/core/SysUtils.h"
@@ -391,6 +393,47 @@ TEST_F(CfgPaginaTest, TheHooksAreCalledForPreviewOkAndApply)
     form->OK1->click();
     EXPECT_EQ(modified, 2);
     EXPECT_EQ(handles, 2);
+}
+
+// The printer setup may turn the page; OK afterwards does not turn it back, since the user did
+// not touch the orientation box.
+TEST_F(CfgPaginaTest, ThePrinterSetupRunsOnTheReportAndOkKeepsWhatItChose)
+{
+    int dialogs = 0;
+    SetPrintDialogProc([&dialogs](TPrinter& printer, TKVPrintDialogValues&) {
+        ++dialogs;
+        printer.SetOrientation(TPrinterOrientation::poLandscape);
+        return true;
+    });
+    const TFormPtr form = Open();
+    form->Topmargin->setText(QStringLiteral("11,00"));
+    form->buImp->click();
+    SetPrintDialogProc(nullptr);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(Report->Page()->Orientation(), TPrinterOrientation::poLandscape);
+    EXPECT_NEAR(static_cast<double>(Report->Page()->TopMargin()), 10.0, 1e-9) << "nothing applied by the setup";
+    form->OK1Click();
+    EXPECT_EQ(Report->Page()->Orientation(), TPrinterOrientation::poLandscape);
+    EXPECT_NEAR(static_cast<double>(Report->Page()->TopMargin()), 11.0, 1e-9);
+}
+
+// The largest counts the boxes hold are taken, and the report still lays its bands out.
+TEST_F(CfgPaginaTest, TheLargestCountsTheBoxesHoldDoNoHarm)
+{
+    const TFormPtr form = Open();
+    QTest::keyClicks(form->Columns, QStringLiteral("999999999999"));
+    form->cbAlturaAutomatica->setChecked(true);
+    form->edNumLinha->setText(QStringLiteral("9999"));
+    form->FontSize->setEditText(QStringLiteral("999"));
+    form->PageFramePenWidth->setText(QStringLiteral("99"));
+    EXPECT_EQ(form->Columns->text().size(), 4);
+    ASSERT_TRUE(form->ApplyToReport());
+    EXPECT_EQ(Report->Page()->Columns(), form->Columns->text().toInt());
+    EXPECT_EQ(Report->Page()->Lines(), 9999);
+    Report->SetBandValues();
+    EXPECT_GE(Detail->Height(), 0);
+    EXPECT_GE(Detail->Width(), 0);
+    EXPECT_TRUE(Boxes.isEmpty());
 }
 
 TEST_F(CfgPaginaTest, KeyFiltersTakeDigitsAndTheDecimalCommaOnly)
