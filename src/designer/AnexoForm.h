@@ -203,6 +203,8 @@ public:
     QStringList DocumentWindowCaptions() const override;
     bool HostHidden() const override;
     void BringApplicationToFront() override;
+    // A preview run of the document began: its pages are shown in the preview window.
+    void ShowPreview(TAnexoRelatorio* document, TKVPrinter* printer) override;
 
 protected:
     bool CloseQuery() override;

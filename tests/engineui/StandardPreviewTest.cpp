@@ -177,7 +177,7 @@ TEST(StandardPreview, ASavedPreviewLoadedAndSavedAgainIsTheSameFile)
     TPreviewWindow second(*other);
     dialogs.Answers.push_back({true, first, 1});
     second->LoadClick();
-    EXPECT_EQ(dialogs.Filters.value(1), QStringLiteral("Arquivo Lavenq (*.VKR)|*.VKR"));
+    EXPECT_EQ(dialogs.Filters.value(1), QStringLiteral("Arquivo Lavenq(*.VKR)|*.VKR"));
     EXPECT_EQ(other->PageCount(), 3);
     EXPECT_TRUE(second->Preview()->Image()->PageShown());
     EXPECT_EQ(second->Status()->text(), QStringLiteral("Página 1 de 3"));

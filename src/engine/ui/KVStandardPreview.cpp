@@ -30,11 +30,11 @@ void PumpMessages()
     Application().ProcessMessages();
 }
 
-// The saved-preview entry of a filter string: the first description and pattern.
-QString SavedPreviewFilter()
+// The export entries of the library's filter string: everything after its saved-preview entry.
+QString ExportEntries()
 {
     const QStringList parts = ExportFilterLibrary().GetSaveDialogFilter().split(QLatin1Char('|'));
-    return parts.mid(0, 2).join(QLatin1Char('|'));
+    return parts.mid(2).join(QLatin1Char('|'));
 }
 
 } // namespace
@@ -77,10 +77,8 @@ TKVStandardPreview::TKVStandardPreview(QWidget* owner, TKVPrinter& printer)
     AddButton("NextPage", "Next page", "KVNEXTPAGEBITMAP", &TKVStandardPreview::NextPageClick);
     AddButton("LastPage", "Last page", "KVLASTPAGEBITMAP", &TKVStandardPreview::LastPageClick);
     tools->addSpacing(8);
-    QToolButton* setup = AddButton("PrintSetup", "Printer setup", "KVPRINTSETUPBITMAP", nullptr);
-    connect(setup, &QToolButton::clicked, this, [this] { FPrinter->PrintSetup(); });
-    QToolButton* print = AddButton("Print", "Print", "KVPRINTBITMAP", nullptr);
-    connect(print, &QToolButton::clicked, this, [this] { FPrinter->Print(); });
+    AddButton("PrintSetup", "Printer setup", "KVPRINTSETUPBITMAP", &TKVStandardPreview::PrintSetupClick);
+    AddButton("Print", "Print", "KVPRINTBITMAP", &TKVStandardPreview::PrintClick);
     AddButton("Save", "Save", "KVSAVEBITMAP", &TKVStandardPreview::SaveClick);
     AddButton("Load", "Load", "KVOPENBITMAP", &TKVStandardPreview::LoadClick);
     tools->addStretch(1);
@@ -175,6 +173,7 @@ void TKVStandardPreview::UpdateButtons()
     const bool recording = FPrinter->Status() == kvpsBusy;
     Button(QStringLiteral("Save"))->setEnabled(!recording && FPrinter->Status() == kvpsFinished && FPrinter->PageStream());
     Button(QStringLiteral("Load"))->setEnabled(!recording);
+    Button(QStringLiteral("PrintSetup"))->setEnabled(!recording);
     if (recording && !FBusyTimer->isActive())
         FBusyTimer->start();
     else if (!recording)
@@ -279,7 +278,32 @@ void TKVStandardPreview::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
+// ---- printing --------------------------------------------------------------------------------------
+
+void TKVStandardPreview::PrintSetupClick()
+{
+    UpdateButtons();
+    if (Button(QStringLiteral("PrintSetup"))->isEnabled())
+        FPrinter->PrintSetup();
+}
+
+void TKVStandardPreview::PrintClick()
+{
+    FPrinter->Print();
+}
+
 // ---- save, export and load -----------------------------------------------------------------------
+
+QString TKVStandardPreview::SavedPreviewEntry() const
+{
+    return LoadStr(SKVSavedPreviewFileName) + QStringLiteral("(*.") + KVSavedPreviewExtension + QStringLiteral(")|*.") +
+           KVSavedPreviewExtension;
+}
+
+void TKVStandardPreview::ReportMissingFile(const QString&)
+{
+    Application().MessageBox(LoadStr(SKVFileDoesNotExist), QString(), MB_OK | MB_ICONWARNING);
+}
 
 void TKVStandardPreview::SaveClick()
 {
@@ -290,7 +314,8 @@ void TKVStandardPreview::SaveClick()
     // Loaded pages have no report behind them to export.
     const bool canExport = static_cast<bool>(FPrinter->OnExportToFilter);
     TSaveDialog dialog(nullptr);
-    dialog.Filter = canExport ? library.GetSaveDialogFilter() : SavedPreviewFilter();
+    const QString exports = ExportEntries();
+    dialog.Filter = canExport && !exports.isEmpty() ? SavedPreviewEntry() + QLatin1Char('|') + exports : SavedPreviewEntry();
     dialog.FilterIndex = 1;
     dialog.Options += ofOverwritePrompt;
     if (!dialog.Execute(this))
@@ -315,12 +340,12 @@ void TKVStandardPreview::LoadClick()
     if (!Button(QStringLiteral("Load"))->isEnabled())
         return;
     TOpenDialog dialog(nullptr);
-    dialog.Filter = LoadStr(SKVSavedPreviewFileName) + QStringLiteral(" (*.") + KVSavedPreviewExtension +
-                    QStringLiteral(")|*.") + KVSavedPreviewExtension;
+    dialog.Filter = SavedPreviewEntry();
+    dialog.DefaultExt = KVSavedPreviewExtension;
     if (!dialog.Execute(this))
         return;
     if (!QFileInfo::exists(dialog.FileName)) {
-        Application().MessageBox(LoadStr(SKVFileDoesNotExist), QString(), MB_OK | MB_ICONWARNING);
+        ReportMissingFile(dialog.FileName);
         return;
     }
     FPrinter->Load(dialog.FileName);

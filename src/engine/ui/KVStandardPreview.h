@@ -2,7 +2,8 @@
 // The engine's own preview window: the preview control with a tool bar (zoom, paging, printer
 // setup, print, save or export, load), a status line with the page number and a gauge for a run
 // still recording. The printer object opens it when nobody set its OnPreview; it frees itself when
-// closed, which lets the printer object go.
+// closed, which lets the printer object go. A program's own preview window derives from it and
+// changes its texts and what printing, printer setup and the saved-preview entry do.
 
 #include <QWidget>
 
@@ -31,9 +32,9 @@ public:
     QPushButton* ExitButton() const { return FExit; }
 
     // "Página n de m".
-    void UpdateStatus();
-    // Save, export and load only once the pages are finished: a run still recording keeps its
-    // pages, and there is something to save.
+    virtual void UpdateStatus();
+    // Save, export, load and printer setup only once the pages are finished: a run still recording
+    // keeps its pages and its printer, and there is something to save.
     void UpdateButtons();
 
     // ---- the buttons' actions ----
@@ -44,17 +45,23 @@ public:
     void PrevPageClick();
     void NextPageClick();
     void LastPageClick();
+    virtual void PrintSetupClick();
+    virtual void PrintClick();
     void SaveClick();
     void LoadClick();
     // A key of the window: true when it was a paging key.
-    bool HandleKey(int qtKey, Qt::KeyboardModifiers modifiers);
+    virtual bool HandleKey(int qtKey, Qt::KeyboardModifiers modifiers);
 
 protected:
+    TKVStandardPreview(QWidget* owner, TKVPrinter& printer);
+    // The first entry of the save and load dialogs' filters: description, "|", pattern.
+    virtual QString SavedPreviewEntry() const;
+    // Load was asked for a file that is not there.
+    virtual void ReportMissingFile(const QString& fileName);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    TKVStandardPreview(QWidget* owner, TKVPrinter& printer);
     QToolButton* AddButton(const char* name, const char* hint, const char* glyph, void (TKVStandardPreview::*action)());
     void GoToPage(int n);
 

@@ -1,0 +1,217 @@
+// The designer's preview window on a real preview run of the grouped-list example: the page status
+// as pages arrive, the paging keys, saving, exporting and loading the pages, printing from the
+// window, and closing it to end the run.
+
+#include "DesignerFixture.h"
+
+#include "designer/MyZtPreview.h"
+#include "engine/KVPrinter.h"
+#include "engine/KVUnits.h"
+#include "engine/VardoRep.h"
+#include "engine/ui/KVPreview.h"
+#include "platform/printing/Printer.h"
+#include "platform/ui/Dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+
+namespace designertest {
+
+using namespace tessiv;
+
+namespace {
+
+// Shows the designer's preview window, as the main form does, and lets the test act inside the
+// run's preview loop once the pages are finished.
+class TPreviewHost : public THost {
+public:
+    void ShowPreview(TAnexoRelatorio* document, TKVPrinter* printer) override
+    {
+        Window = TMyZtPreview::CreatePreview(nullptr, document, *printer);
+        // Each status the window shows as the pages arrive.
+        auto shown = Window->Preview()->OnPageAvailable;
+        Window->Preview()->OnPageAvailable = [this, shown](TKVPreview* sender, int page) {
+            if (shown)
+                shown(sender, page);
+            Statuses << Window->Status()->text();
+        };
+        Window->ShowPreview();
+        Statuses << Window->Status()->text();
+        Printer = printer;
+        Poll();
+    }
+    void Poll()
+    {
+        QTimer::singleShot(10, [this] {
+            if (!Window)
+                return;
+            if (Printer->Status() != kvpsFinished)
+                return Poll();
+            if (Act)
+                Act(*Window);
+            if (Window)
+                Window->close();
+        });
+    }
+    QPointer<TMyZtPreview> Window;
+    TKVPrinter* Printer = nullptr;
+    QStringList Statuses;
+    std::function<void(TMyZtPreview&)> Act;
+};
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(w, &press);
+}
+
+} // namespace
+
+class MyZtPreviewTest : public DesignerTest {
+protected:
+    void SetUp() override
+    {
+        DesignerTest::SetUp();
+        FSavedCurrent = QDir::currentPath();
+        // The example names its data relative to the repository's folder.
+        QDir::setCurrent(QDir(QStringLiteral(TESSIV_TEST_DIR "/../..")).canonicalPath());
+        SetDialogPresenter([this](TCommonDialog& dialog) {
+            auto& open = static_cast<TOpenDialog&>(dialog);
+            Filters << open.Filter;
+            if (Answers.empty())
+                return false;
+            const auto [name, index] = Answers.front();
+            Answers.erase(Answers.begin());
+            open.FileName = name;
+            open.FilterIndex = index;
+            return true;
+        });
+        Doc.reset(OpenReportDocument(&PreviewHost, QStringLiteral("examples/lista.KVR")));
+        ASSERT_TRUE(Doc);
+        // A short page, so that the list runs over several pages.
+        Doc->Report()->Page()->SetPaperSize(TKVPaperSize::Custom);
+        Doc->Report()->Page()->SetLength(70);
+    }
+    void TearDown() override
+    {
+        Doc.reset();
+        SetDialogPresenter(nullptr);
+        QDir::setCurrent(FSavedCurrent);
+        DesignerTest::TearDown();
+    }
+
+    TPreviewHost PreviewHost;
+    std::unique_ptr<TAnexoRelatorio> Doc;
+    std::vector<std::pair<QString, int>> Answers;
+    QStringList Filters;
+    QString FSavedCurrent;
+};
+
+TEST_F(MyZtPreviewTest, TheStatusFollowsThePagesAsTheyArriveAndThePagingKeys)
+{
+    QStringList afterKeys;
+    int pages = 0;
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        pages = w.Printer()->PageCount();
+        const auto status = [&] { afterKeys << w.Status()->text(); };
+        Key(&w, Qt::Key_PageDown, Qt::ShiftModifier | Qt::ControlModifier); // only the next page
+        status();
+        Key(&w, Qt::Key_PageDown, Qt::ControlModifier); // the last page
+        status();
+        Key(&w, Qt::Key_PageUp);
+        status();
+        Key(&w, Qt::Key_Home);
+        status();
+        Key(&w, Qt::Key_End);
+        status();
+    };
+    Doc->Preview();
+    ASSERT_GE(pages, 3);
+    const QString of = QStringLiteral(" de %1").arg(pages);
+    // Each status counts the pages shown so far: never fewer than before, never a page still being
+    // recorded, and all of them at the end.
+    int last = -1;
+    for (const QString& status : PreviewHost.Statuses) {
+        ASSERT_TRUE(status.startsWith(QStringLiteral("Página 1 de "))) << status.toStdString();
+        const int count = status.mid(12).toInt();
+        EXPECT_GE(count, last) << PreviewHost.Statuses.join(QLatin1Char(',')).toStdString();
+        EXPECT_LE(count, pages);
+        last = count;
+    }
+    EXPECT_EQ(last, pages);
+    EXPECT_EQ(afterKeys, (QStringList{QStringLiteral("Página 2") + of, QStringLiteral("Página %1").arg(pages) + of,
+                                      QStringLiteral("Página %1").arg(pages - 1) + of, QStringLiteral("Página 1") + of,
+                                      QStringLiteral("Página %1").arg(pages) + of}));
+    // Closing the window ended the run and gave the report back to the designer.
+    EXPECT_FALSE(PreviewHost.Window);
+    EXPECT_FALSE(Doc->Report()->Previewing());
+    EXPECT_TRUE(Doc->Report()->Visible());
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(MyZtPreviewTest, SavedPagesLoadAgainFromPageOneAndTextIsExportedThroughTheLibrarysFilter)
+{
+    const QString vkr = Path(QStringLiteral("lista"));
+    const QString txt = Path(QStringLiteral("lista-texto"));
+    const QString missing = Path(QStringLiteral("nada.VKR"));
+    int pages = 0;
+    QString statusAfterLoad;
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        pages = w.Printer()->PageCount();
+        // A name without extension takes the chosen format's.
+        Answers = {{vkr, 1}, {txt, 2}, {missing, 1}, {vkr + QStringLiteral(".VKR"), 1}};
+        w.SaveClick();
+        w.SaveClick();
+        w.LastPageClick();
+        w.LoadClick();
+        w.LoadClick();
+        statusAfterLoad = w.Status()->text();
+    };
+    Doc->Preview();
+    ASSERT_GE(pages, 3);
+    EXPECT_TRUE(QFile::exists(vkr + QStringLiteral(".VKR")));
+    ASSERT_EQ(Filters.size(), 4);
+    EXPECT_TRUE(Filters[0].startsWith(QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR|"))) << Filters[0].toStdString();
+    EXPECT_TRUE(Filters[0].contains(QStringLiteral("*.TXT"))) << Filters[0].toStdString();
+    EXPECT_EQ(Filters[2], QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR"));
+    const QByteArray text = ReadFile(txt + QStringLiteral(".TXT"));
+    EXPECT_TRUE(text.contains("Lista de produtos por categoria")) << text.constData();
+    EXPECT_TRUE(text.contains("Fim da lista")) << text.constData();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("O arquivo ") + missing + QStringLiteral(" não existe."));
+    EXPECT_EQ(statusAfterLoad, QStringLiteral("Página 1 de %1").arg(pages));
+}
+
+TEST_F(MyZtPreviewTest, PrintingFromTheWindowPrintsTheDocumentAndLeavesThePagesShown)
+{
+    TPrinter* printer = Doc->Report()->PrivatePrinter();
+    Doc->Report()->PrinterSettings()->SetPrinterIndex(printer->Printers()->IndexOf(TPrinter::PdfPrinterName));
+    const QString pdf = Path(QStringLiteral("impresso.pdf"));
+    printer->SetPdfFileName(pdf);
+    int pagesBefore = 0, pagesAfter = 0;
+    QString statusAfter;
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        pagesBefore = w.Printer()->PageCount();
+        w.NextPageClick();
+        w.PrintClick();
+        pagesAfter = w.Printer()->PageCount();
+        statusAfter = w.Status()->text();
+    };
+    Doc->Preview();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_GE(pagesBefore, 3);
+    EXPECT_EQ(pagesAfter, pagesBefore);
+    EXPECT_EQ(statusAfter, QStringLiteral("Página 2 de %1").arg(pagesBefore));
+    EXPECT_TRUE(Doc->Report()->Visible());
+}
+
+} // namespace designertest
