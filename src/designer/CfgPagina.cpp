@@ -111,7 +111,11 @@ protected:
                     return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            // The window losing its activation (a message box, another program) is not the user
+            // leaving the box: the box keeps its focus within the dialog.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            auto* edit = qobject_cast<QLineEdit*>(watched);
+            if (edit && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
                 if (FForm->IsLengthBox(edit))
                     Application().Guard([this, edit] { FForm->LeaveLengthBox(edit); });
                 else if (edit == FForm->Columns || edit == FForm->edNumLinha)

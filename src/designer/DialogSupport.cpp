@@ -3,6 +3,7 @@
 #include "platform/core/IniFiles.h"
 #include "uisupport/Form.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -38,10 +39,14 @@ bool TDialogKeys::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-        if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && FDefault &&
-            FDefault->isEnabled()) {
-            FDefault->click();
-            return true;
+        if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            // Enter on a button presses that button; anywhere else the default one.
+            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            QPushButton* button = focused && focused->window() == watched ? focused : FDefault.data();
+            if (button && button->isEnabled()) {
+                button->click();
+                return true;
+            }
         }
         if (plain && key->key() == Qt::Key_Escape && FCancel && FCancel->isEnabled()) {
             FCancel->click();

@@ -5,9 +5,10 @@
 // -1, or missing, centre it on the screen).
 
 #include <QObject>
+#include <QPointer>
+#include <QPushButton>
 #include <QString>
 
-class QPushButton;
 class QWidget;
 
 namespace tessiv {
@@ -22,7 +23,8 @@ QWidget* MakeDialogClient(TForm& form, int width, int height);
 // Qt's own rule would be cut to two thirds of the screen, and the controls squeezed).
 void FitDialogToContents(TForm& form);
 
-// Watches the form's window for Enter and Escape that no control took.
+// Watches the form's window for Enter and Escape that no control took: Enter presses the focused
+// button, or else the default one; Escape the cancel one.
 class TDialogKeys : public QObject {
 public:
     TDialogKeys(TForm& form, QPushButton* defaultButton, QPushButton* cancelButton);
@@ -31,8 +33,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* FDefault;
-    QPushButton* FCancel;
+    QPointer<QPushButton> FDefault;
+    QPointer<QPushButton> FCancel;
 };
 
 // Reads "Top" and "Left" of the section and puts the form there, or centres it on the screen

@@ -473,6 +473,33 @@ TEST_F(CfgPaginaTest, EnterPressesOkAndEscapeCancels)
     }
 }
 
+TEST_F(CfgPaginaTest, EnterOnAFocusedButtonPressesThatButton)
+{
+    TModalForm::SetPresenter([](TModalForm& form) {
+        auto& dialog = static_cast<TfmCfgPagina&>(form);
+        form.Window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.Window()));
+        dialog.Topmargin->setText(QStringLiteral("44,00"));
+        dialog.Cancel1->setFocus();
+        QTest::keyClick(dialog.Cancel1, Qt::Key_Return);
+    });
+    EXPECT_EQ(TfmCfgPagina::Execute(nullptr, Report, {}), mrCancel);
+    TModalForm::SetPresenter(nullptr);
+    EXPECT_NEAR(static_cast<double>(Report->Page()->TopMargin()), 10.0, 1e-9);
+}
+
+// A message box over the dialog takes the window's activation, not the box's focus: the box is
+// not left, so no second message comes of it.
+TEST_F(CfgPaginaTest, LosingTheWindowsActivationIsNotLeavingTheBox)
+{
+    const TFormPtr form = Open();
+    form->LeftMargin->setText(QStringLiteral("1.5"));
+    QFocusEvent deactivated(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(form->LeftMargin, &deactivated);
+    EXPECT_TRUE(Boxes.isEmpty());
+    EXPECT_EQ(form->LeftMargin->text(), QStringLiteral("1.5"));
+}
+
 TEST_F(CfgPaginaTest, LeavingABoxReformatsIt)
 {
     struct TCase {
