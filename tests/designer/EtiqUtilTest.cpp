@@ -21,6 +21,10 @@
 #include "platform/core/Streams.h"
 #include "platform/core/Writer.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/ui/ControlHost.h"
+
+#include <QCoreApplication>
+#include <QScrollBar>
 
 #include <QImage>
 
@@ -762,6 +766,46 @@ TEST(EtiqUtil, ATickScrollsByWhatTheScrollBarAllows)
     EXPECT_TRUE(s.Outlines().empty());
     EXPECT_EQ(shape->Left(), 10 + at.X - 50);
     EXPECT_EQ(shape->Top(), 20 + at.Y - 50);
+}
+
+TEST(EtiqUtil, OnTheWidgetTheBarsAreTheScrollAreasAndATickMovesThem)
+{
+    TSurface s;
+    s.Host.SetRoot(nullptr);
+    TControlHost widget;
+    widget.SetRoot(s.BoxControl());
+    widget.UpdateSurfaceSize();
+    widget.resize(300, 200);
+    widget.show();
+    QCoreApplication::processEvents();
+    TScrollBox* box = s.BoxControl();
+    const int visible = widget.viewport()->width();
+    ASSERT_GT(visible, 0);
+    EXPECT_EQ(box->HorzScrollBar()->Range(), box->Width());
+    EXPECT_EQ(box->HorzScrollBar()->VisibleSize(), visible);
+    EXPECT_EQ(widget.horizontalScrollBar()->maximum(), box->Width() - visible);
+
+    box->HorzScrollBar()->SetPosition(40);
+    EXPECT_EQ(widget.horizontalScrollBar()->value(), 40);
+    EXPECT_EQ(box->HorzScrollBar()->Position(), 40);
+    EXPECT_EQ(box->ScreenClientRect().Left, 40);
+
+    // A group drag pushed 25 pixels past the left edge of the view.
+    auto* shape = s.Add<TKVShape>(s.Band, 60, 20, 30, 30);
+    s.Designer->SetSurface(s.Report);
+    s.Designer->Toggle(shape);
+    widget.MouseMove(100, 50);
+    s.Designer->MoveSelection(QStringLiteral("S"));
+    widget.MouseMove(40 - 25, 50);
+    s.Designer->MoveSelection(QStringLiteral("M"));
+    GroupDragTimer()->Tick();
+    EXPECT_EQ(widget.horizontalScrollBar()->value(), 15);
+    EXPECT_EQ(widget.MousePos(), (TPoint{-10, 50}));
+    s.Designer->MoveSelection(QStringLiteral("R"));
+    EXPECT_EQ(shape->Left(), 60 - 110);
+    EXPECT_TRUE(widget.FocusRects().empty());
+    s.Designer->Clear();
+    widget.SetRoot(nullptr);
 }
 
 TEST(EtiqUtil, ATickDoesNothingWithoutAScrollBox)
