@@ -17,6 +17,7 @@
 #include "uisupport/MRUManager.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -119,6 +120,9 @@ void TfmAnexo::FormCreate()
     FSettings = std::make_unique<TIniFile>(iniName);
     FPlacement->SetIniFileName(iniName);
     SetCaption(QStringLiteral("Tessiv"));
+    // ---- status bar, zoom and the insert commands ----
+    CreateStatusAndZoom();
+    CreateInsertActions();
     // Registration never stops the start: a failure is shown and the program goes on.
     try {
         RegisterReportFileType(QCoreApplication::applicationFilePath());
@@ -245,8 +249,6 @@ void TfmAnexo::SetModified(bool value)
     }
 }
 
-void TfmAnexo::SetInsertMode(bool value) { InsertMode = value; }
-
 void TfmAnexo::SetCurrentBand(TKVCustomBand* band)
 {
     CurrentBand = band ? band : FirstBand();
@@ -254,7 +256,7 @@ void TfmAnexo::SetCurrentBand(TKVCustomBand* band)
     if (active && CurrentBand && CurrentBand->ParentReport() == active->Report)
         active->CurrentBand = CurrentBand;
     if (CurrentBand)
-        StatusPanel(2)->setText(QStringLiteral("Banda: ") + CurrentBand->Name());
+        SetStatusText(3, QStringLiteral("Banda: ") + CurrentBand->Name());
     else
         UpdateStatusBar(QStringLiteral("LM"));
 }
@@ -337,40 +339,18 @@ void TfmAnexo::UpdateActions(bool documentOpen)
 {
     FArquivoSalvar->setEnabled(IsModified());
     FArquivoSalvarComo->setEnabled(documentOpen);
-}
-
-void TfmAnexo::UpdateCaptions()
-{
-    TfmAnexo_MDIChild* active = ActiveMDIChild();
-    if (!active || !active->Document)
-        return;
-    const QString name = QFileInfo(active->Document->FileName()).fileName();
-    active->SetCaption(name);
-    SetCaption(QStringLiteral("Tessiv - ") + name);
-}
-
-void TfmAnexo::UpdateStatusBar(const QString& panels)
-{
-    // L: the selected control, P: its position, T: the band, U: the unit, M: the hint.
-    const QString letters = QStringLiteral("LPTUM");
-    for (QChar c : panels) {
-        const int i = letters.indexOf(c.toUpper());
-        if (i >= 0 && i < static_cast<int>(FStatusPanels.size()))
-            FStatusPanels[i]->clear();
+    // The zoom box shows the report's zoom again, whatever was chosen in it.
+    if (cbZoom) {
+        cbZoom->setEnabled(documentOpen);
+        cbZoom->setEditText(Report ? QString::number(Report->Zoom()) : QString());
     }
+    if (BotaoCursor)
+        BotaoCursor->setEnabled(documentOpen);
 }
 
 QLabel* TfmAnexo::StatusPanel(int index) const
 {
     return index >= 0 && index < static_cast<int>(FStatusPanels.size()) ? FStatusPanels[index] : nullptr;
-}
-
-TKVCustomBand* TfmAnexo::FirstBand() const
-{
-    if (!Report)
-        return nullptr;
-    const auto& bands = Report->BandList();
-    return bands.empty() ? nullptr : bands.front();
 }
 
 TfmAnexo_MDIChild* TfmAnexo::ActiveMDIChild() const { return FActive; }

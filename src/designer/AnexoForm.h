@@ -21,6 +21,8 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
+class QComboBox;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -37,6 +39,7 @@ class TKVDesigner;
 class TMRUManager;
 class TMultiDesigner;
 struct TMsg;
+struct TUnitPair;
 class TStringList;
 class TVardoRep;
 class TWinControl;
@@ -94,8 +97,8 @@ public:
     // The actions this Part keeps enabled; the command list adds its own later.
     void UpdateActions(bool documentOpen);
     void UpdateCaptions();
-    // Status panel texts: a letter per panel ("L", "P", "T", "U", "M") clears that text.
-    void UpdateStatusBar(const QString& panels);
+    // The status panels by letter; see the status bar block below.
+    void UpdateStatusBar(const QString& letters) { UpdateStatusBar(nullptr, letters, 0, 0); }
     TKVCustomBand* FirstBand() const;
 
     // ---- start-up ----
@@ -154,6 +157,83 @@ public:
     QLabel* StatusPanel(int index) const;
     QAction* ArquivoSalvar() const { return FArquivoSalvar; }
     QAction* ArquivoSalvarComo() const { return FArquivoSalvarComo; }
+
+    // ---- status bar, zoom, band navigation and the selection core ----
+    // Updates the status panels named by the letters (any case): P position (panel 0), T size
+    // (1), U unit name (2), M band, count or hint (3). With "L" each other named panel is emptied
+    // and nothing else happens. With "XY" (drag mode) P takes (x, y) as a point on the screen
+    // (the host's surface) and shows it in the control's parent (a band: in the band itself), T
+    // takes it as a size change in pixels added to the control's stored size. Otherwise
+    // (selection mode) a printable shows its stored Left/Top and Width/Height, a band 0/0 and its
+    // size. Both modes convert like the controls' own stored sizes, so a dragged and a selected
+    // control at one place read alike. A panel is written only when its text changes.
+    void UpdateStatusBar(TControl* control, const QString& letters, int x, int y);
+    // Pixels on the surface at the report's zoom, in the report's unit; with round, snapped to
+    // the unit's grid. The characters unit uses the report font's character cell.
+    TUnitPair PixelsToUnits(TPoint pixels, bool round) const;
+    // The character cell of the characters unit in millimetres, for a font size in points.
+    static long double CharWidthUnit(long double fontSize);
+    static long double CharHeightUnit(long double fontSize);
+    // Where new things go: the current band, else the first band, else the report (nil without).
+    TControl* CurrentContainer() const;
+    // The menus Arquivo, Editar, Configurar and Ajuda (never Janela), off while a run shows.
+    void EnableMainMenus(bool value);
+    // The application's hint event: panel 3 shows the hint's long part; "0" empties it.
+    void ApplicationHint();
+    // The zoom box of the command area. Click (also Exit, Enter and the letter keys) applies its
+    // text: "Largura", "Altura" and "Página" fit the page into the active window at 95 %, a
+    // number below 25 counts as 25, anything else is ignored. Only a zoom the report takes marks
+    // the document modified. KeyPress drops every character but digits and Backspace (key := 0);
+    // KeyDown takes L, A and P as the three fits.
+    QComboBox* cbZoom = nullptr;
+    void cbZoomClick();
+    void cbZoomExit();
+    void cbZoomKeyPress(QChar& key);
+    void cbZoomKeyDown(unsigned short& key, TShiftState shift);
+    // Selection: SelectSingle attaches the designer (clearing a multi-selection) and selects the
+    // control, only when it is not attached; ReleaseDesigner detaches it; SelectedCount is the
+    // size of the multi-selection.
+    void SelectSingle(TControl* control);
+    void ReleaseDesigner();
+    int SelectedCount() const;
+    // Back to the selection mode: the sticky insert flag cleared, both designers released, the
+    // designer attached to the report again, the position and size panels cleared.
+    void ResetToCursor();
+    // The designer's select event (also for a control it has just inserted): marks the control's
+    // insert button, keeps the window's SelectedControl, and records a fresh insertion for undo,
+    // keeping the insert mode when it is sticky and ending it otherwise. Ignored while an insert
+    // command prepares the designer or the control's window is not the active one.
+    virtual void ComponentSelected(TControl* control);
+    // Checks the insert button of the control's class and unchecks the others; nil checks none.
+    void MarkInsertButton(TControl* control);
+    // The multi-selection designer's events.
+    void MultiSelectionChanged(TObject* sender);
+    void MultiSelectionCleared(TObject* sender);
+    void MultiControlDeleted(TObject* sender, TControl* control);
+    // The cursor button and the insert commands. The insert buttons' mouse-down sets the sticky
+    // flag (BotaoCursorTag 1 with Shift, else 0) before the command runs.
+    QAction* BotaoCursor = nullptr;
+    int BotaoCursorTag = 0;
+    QAction* InserirCampoTabela = nullptr;
+    QAction* InserirFiguraTabela = nullptr;
+    QAction* InserirCodigoBarras = nullptr;
+    QAction* InserirLegenda = nullptr;
+    QAction* InserirCampoExpressao = nullptr;
+    QAction* InserirTextoExpressao = nullptr;
+    QAction* InserirFigura = nullptr;
+    QAction* InserirFormaGeometrica = nullptr;
+    QAction* InserirDadosSistema = nullptr;
+    void SpeedButtonMouseDown(TShiftState shift);
+    void BotaoCursorExecute();
+    void InserirCampoTabelaExecute();
+    void InserirFiguraTabelaExecute();
+    void InserirCodigoBarrasExecute();
+    void InserirLegendaExecute();
+    void InserirCampoExpressaoExecute();
+    void InserirTextoExpressaoExecute();
+    void InserirFiguraExecute();
+    void InserirFormaGeometricaExecute();
+    void InserirDadosSistemaExecute();
 
     // ---- design-surface input (keys, mouse, the message hook) ----
     // The report designer and the multi-selection designer, made by FormCreate and owned by the
@@ -231,6 +311,14 @@ private:
     std::vector<TfmAnexo_MDIChild*> FChildren; // in the order they were made
     TfmAnexo_MDIChild* FActive = nullptr;
     bool FClosing = false;
+    // ---- status bar, zoom, band navigation and the selection core ----
+    void CreateStatusAndZoom();
+    void CreateInsertActions();
+    void SetStatusText(int panel, const QString& text);
+    void ApplyZoom(int zoom);
+    void InsertCommand(const TClassInfo& cls);
+    void PlaceSelectionMarks();
+    QActionGroup* FInsertGroup = nullptr;
 };
 
 } // namespace tessiv

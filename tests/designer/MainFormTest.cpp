@@ -323,7 +323,7 @@ TEST_F(MainFormTest, UnitsNameAndStatusOfTheCurrentBand)
     TKVCustomBand* band = form->Report->BandList().front();
     form->SetCurrentBand(nullptr);
     EXPECT_EQ(form->CurrentBand, band);
-    EXPECT_EQ(form->StatusPanel(2)->text(), QStringLiteral("Banda: ") + band->Name());
+    EXPECT_EQ(form->StatusPanel(3)->text(), QStringLiteral("Banda: ") + band->Name());
     EXPECT_EQ(form->Report->Name(), QStringLiteral("KelvoraRelatorio"));
     form->AskOnClose = false;
 }

@@ -1,0 +1,372 @@
+// The main form's selection core, driven through a real document window's surface headless: the
+// insert commands with and without the sticky Shift mode, the cursor command, the marked insert
+// button, single selection against the multi-selection, the multi-selection's events, and the
+// selection marks following a zoom.
+#include "DesignerFixture.h"
+#include "SurfaceDriver.h"
+
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
+#include "designer/DesignerClasses.h"
+#include "designer/KVDesigner.h"
+#include "designer/KVEtiqUtil.h"
+#include "designer/Voltar.h"
+#include "engine/KVBands.h"
+#include "engine/KVBarcode.h"
+#include "engine/KVDBImage.h"
+#include "engine/KVDBText.h"
+#include "engine/KVExpr.h"
+#include "engine/KVExprMemo.h"
+#include "engine/KVImage.h"
+#include "engine/KVLabel.h"
+#include "engine/KVShape.h"
+#include "engine/KVSysData.h"
+#include "engine/VardoRep.h"
+#include "platform/core/SysUtils.h"
+#include "platform/ui/ControlHost.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+
+#include <memory>
+
+using namespace tessiv;
+using namespace designertest;
+
+namespace {
+
+using TFormPtr = std::unique_ptr<TfmAnexo, TComponentDeleter>;
+
+class SelectionTest : public DesignerTest {
+protected:
+    void SetUp() override
+    {
+        DesignerTest::SetUp();
+        RegisterDesignerClasses();
+        Form.reset(new TfmAnexo(nullptr, {}));
+        Form->Show();
+        Form->ArquivoNovoExecute();
+        Child = Form->ActiveMDIChild();
+        ASSERT_NE(Child, nullptr);
+        Report = Form->Report;
+        ASSERT_NE(Report, nullptr);
+        ASSERT_NE(Form->Designer, nullptr);
+        ASSERT_FALSE(Report->BandList().empty());
+        Band = Report->BandList().front();
+        Band->SetHeight(200);
+        Child->FitClientToReport();
+        Driver = std::make_unique<TSurfaceDriver>(Child->Host(), Report);
+        Form->SetModified(false);
+    }
+    void TearDown() override
+    {
+        Driver.reset();
+        if (Form)
+            Form->AskOnClose = false;
+        Form.reset();
+        DesignerTest::TearDown();
+    }
+
+    template <class T> std::vector<T*> OnBand() const
+    {
+        std::vector<T*> out;
+        for (int i = 0; i < Band->ControlCount(); ++i)
+            if (auto* c = dynamic_cast<T*>(Band->Controls(i)))
+                out.push_back(c);
+        return out;
+    }
+    int UndoSteps() const { return Form->CurrentUndoForm() ? Form->CurrentUndoForm()->StepCount() : -1; }
+    QAction* Marked() const
+    {
+        QAction* found = nullptr;
+        for (QAction* a : InsertActions())
+            if (a->property("Marked").toBool()) {
+                EXPECT_EQ(found, nullptr) << "two insert buttons marked";
+                found = a;
+            }
+        return found;
+    }
+    std::vector<QAction*> InsertActions() const
+    {
+        return {Form->InserirCampoTabela,    Form->InserirFiguraTabela,   Form->InserirCodigoBarras,
+                Form->InserirLegenda,        Form->InserirCampoExpressao, Form->InserirTextoExpressao,
+                Form->InserirFigura,         Form->InserirFormaGeometrica, Form->InserirDadosSistema};
+    }
+    template <class T> T* Place(int left, int top, const QString& name)
+    {
+        auto* c = new T(Report->Owner());
+        c->SetName(name);
+        c->SetParent(Band);
+        c->SetBounds(left, top, 40, 16);
+        return c;
+    }
+
+    TFormPtr Form;
+    TfmAnexo_MDIChild* Child = nullptr;
+    TVardoRep* Report = nullptr;
+    TKVCustomBand* Band = nullptr;
+    std::unique_ptr<TSurfaceDriver> Driver;
+};
+
+} // namespace
+
+TEST_F(SelectionTest, StickyInsertGivesThreeBarcodesWithThreeUndoStepsUntilTheCursorCommand)
+{
+    Form->SpeedButtonMouseDown(TShiftState{ssShift});
+    Form->InserirCodigoBarras->trigger();
+    EXPECT_EQ(Form->BotaoCursorTag, 1);
+    EXPECT_TRUE(Form->Designer->InsertPending());
+    EXPECT_TRUE(Form->InserirCodigoBarras->isChecked());
+    EXPECT_FALSE(Form->BotaoCursor->isChecked());
+
+    for (int x : {10, 150, 290})
+        Driver->Click(Driver->At(Band, x, 20));
+    const std::vector<TKVBarcode*> bars = OnBand<TKVBarcode>();
+    ASSERT_EQ(bars.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(bars[static_cast<size_t>(i)]->Name(), QStringLiteral("KVBarcode%1").arg(i + 1));
+    EXPECT_EQ(UndoSteps(), 3);
+    EXPECT_TRUE(Form->IsModified());
+    // Still in insert mode, the barcode button down and marked.
+    EXPECT_TRUE(Form->Designer->InsertPending());
+    EXPECT_EQ(Form->Designer->PendingClass(), &TKVBarcode::StaticClass());
+    EXPECT_TRUE(Form->InserirCodigoBarras->isChecked());
+    EXPECT_EQ(Marked(), Form->InserirCodigoBarras);
+    EXPECT_EQ(Child->SelectedControl, bars.back());
+
+    Form->BotaoCursor->trigger();
+    EXPECT_TRUE(Form->BotaoCursor->isChecked());
+    EXPECT_EQ(Form->BotaoCursorTag, 0);
+    EXPECT_FALSE(Form->Designer->InsertPending());
+    EXPECT_TRUE(Form->Designer->Attached());
+    Driver->Click(Driver->At(Band, 200, 100));
+    EXPECT_EQ(OnBand<TKVBarcode>().size(), 3u);
+    EXPECT_EQ(UndoSteps(), 3);
+}
+
+TEST_F(SelectionTest, WithoutShiftOneInsertionEndsTheMode)
+{
+    Form->SpeedButtonMouseDown({});
+    Form->InserirLegenda->trigger();
+    Driver->Click(Driver->At(Band, 30, 40));
+    const std::vector<TKVLabel*> labels = OnBand<TKVLabel>();
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels[0]->Name(), QStringLiteral("KVLabel1"));
+    EXPECT_EQ(UndoSteps(), 1);
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_TRUE(Form->BotaoCursor->isChecked());
+    EXPECT_FALSE(Form->InserirLegenda->isChecked());
+    EXPECT_FALSE(Form->Designer->InsertPending());
+    EXPECT_EQ(Form->Designer->Selected(), labels[0]);
+    // The next click selects; it inserts nothing.
+    Driver->Click(Driver->At(Band, 200, 100));
+    EXPECT_EQ(OnBand<TKVLabel>().size(), 1u);
+    EXPECT_EQ(UndoSteps(), 1);
+}
+
+TEST_F(SelectionTest, EachInsertCommandHandsItsClass)
+{
+    struct Case {
+        QAction* TfmAnexo::*Action;
+        const TClassInfo* Class;
+        const char* Caption;
+    } cases[] = {
+        {&TfmAnexo::InserirCampoTabela, &TKVDBText::StaticClass(), "&Campo da Tabela"},
+        {&TfmAnexo::InserirFiguraTabela, &TKVDBImage::StaticClass(), "&Figura da Tabela"},
+        {&TfmAnexo::InserirCodigoBarras, &TKVBarcode::StaticClass(), "Código de Barras"},
+        {&TfmAnexo::InserirLegenda, &TKVLabel::StaticClass(), "&Legenda"},
+        {&TfmAnexo::InserirCampoExpressao, &TKVExpr::StaticClass(), "Campo de &Expressão"},
+        {&TfmAnexo::InserirTextoExpressao, &TKVExprMemo::StaticClass(), "&Texto com Expressao"},
+        {&TfmAnexo::InserirFigura, &TKVImage::StaticClass(), "Figura"},
+        {&TfmAnexo::InserirFormaGeometrica, &TKVShape::StaticClass(), "Forma &Geométrica"},
+    };
+    for (const Case& c : cases) {
+        QAction* action = Form.get()->*c.Action;
+        SCOPED_TRACE(action->objectName().toStdString());
+        EXPECT_EQ(action->text(), QString::fromUtf8(c.Caption));
+        QString plain = QString::fromUtf8(c.Caption);
+        plain.remove(QLatin1Char('&'));
+        EXPECT_EQ(action->toolTip(), plain);
+        EXPECT_EQ(action->statusTip(), plain);
+        action->trigger();
+        EXPECT_TRUE(Form->Designer->InsertPending());
+        EXPECT_EQ(Form->Designer->PendingClass(), c.Class);
+        EXPECT_FALSE(Form->InsertMode); // only while the command prepares the designer
+        Form->BotaoCursor->trigger();
+        EXPECT_FALSE(Form->Designer->InsertPending());
+    }
+    EXPECT_FALSE(Form->InserirDadosSistema->isVisible());
+    EXPECT_FALSE(Form->InserirDadosSistema->isEnabled());
+    EXPECT_EQ(Form->BotaoCursor->text(), QStringLiteral("Cursor"));
+}
+
+TEST_F(SelectionTest, MarkInsertButtonTable)
+{
+    struct Case {
+        TControl* Control;
+        QAction* Expected;
+    } cases[] = {
+        {Place<TKVSysData>(0, 0, QStringLiteral("s")), Form->InserirDadosSistema},
+        {Place<TKVShape>(0, 0, QStringLiteral("f")), Form->InserirFormaGeometrica},
+        {Place<TKVExpr>(0, 0, QStringLiteral("e")), Form->InserirCampoExpressao},
+        {Place<TKVBarcode>(0, 0, QStringLiteral("b")), Form->InserirCodigoBarras},
+        {Place<TKVImage>(0, 0, QStringLiteral("i")), Form->InserirFigura},
+        {Place<TKVDBText>(0, 0, QStringLiteral("d")), Form->InserirCampoTabela},
+        {Place<TKVLabel>(0, 0, QStringLiteral("l")), Form->InserirLegenda},
+        {Place<TKVExprMemo>(0, 0, QStringLiteral("m")), Form->InserirTextoExpressao},
+        {Place<TKVDBImage>(0, 0, QStringLiteral("di")), Form->InserirFiguraTabela},
+        {Band, nullptr},
+        {Report, nullptr},
+        {nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Control ? c.Control->ClassType().ClassName.toStdString() : std::string("nil"));
+        Form->MarkInsertButton(c.Control);
+        EXPECT_EQ(Marked(), c.Expected);
+        // A mark is not a press: the cursor button stays down.
+        EXPECT_TRUE(Form->BotaoCursor->isChecked());
+    }
+}
+
+TEST_F(SelectionTest, AnExistingControlIsNeverRecordedAsInserted)
+{
+    TKVLabel* existing = Place<TKVLabel>(40, 40, QStringLiteral("Existente"));
+    for (bool sticky : {false, true}) {
+        SCOPED_TRACE(sticky);
+        Form->SpeedButtonMouseDown(sticky ? TShiftState{ssShift} : TShiftState{});
+        Form->InserirLegenda->trigger();
+        // Something re-attaches the designer (an undo, a window activation): the pending class is
+        // gone while the insert button is still down.
+        Form->Designer->Attach(Report);
+        EXPECT_FALSE(Form->Designer->InsertPending());
+        const int steps = UndoSteps();
+        Form->Designer->SetSelected(existing);
+        EXPECT_EQ(UndoSteps(), steps);
+        EXPECT_EQ(existing->Name(), QStringLiteral("Existente"));
+        EXPECT_FALSE(Form->IsModified());
+        EXPECT_FALSE(Form->Designer->InsertPending());
+        Form->BotaoCursor->trigger();
+    }
+}
+
+TEST_F(SelectionTest, SelectionNoticesAreIgnoredWhileAnInsertCommandRuns)
+{
+    TKVLabel* label = Place<TKVLabel>(40, 40, QStringLiteral("Rotulo"));
+    Form->Designer->SetSelected(label);
+    EXPECT_EQ(Child->SelectedControl, label);
+    EXPECT_FALSE(Form->SelectionBusy);
+    TKVLabel* other = Place<TKVLabel>(100, 40, QStringLiteral("Outro"));
+    Form->InsertMode = true;
+    Form->Designer->SetSelected(other);
+    Form->InsertMode = false;
+    EXPECT_EQ(Child->SelectedControl, label);
+    // The report itself never becomes the window's selected control.
+    Form->Designer->SetSelected(Report);
+    EXPECT_EQ(Child->SelectedControl, label);
+}
+
+TEST_F(SelectionTest, SingleSelectionAndTheMultiSelectionExcludeEachOther)
+{
+    TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
+    TKVLabel* b = Place<TKVLabel>(80, 10, QStringLiteral("B"));
+    Form->ReleaseDesigner();
+    EXPECT_FALSE(Form->Designer->Attached());
+    EXPECT_EQ(Form->SelectedCount(), 0);
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(a);
+    Form->MultiDesigner->Toggle(b);
+    EXPECT_EQ(Form->SelectedCount(), 2);
+    EXPECT_EQ(Form->StatusPanel(3)->text(), QStringLiteral("Objetos Selecionados: 2"));
+
+    Form->SelectSingle(a);
+    EXPECT_EQ(Form->SelectedCount(), 0);
+    EXPECT_TRUE(Form->Designer->Attached());
+    EXPECT_EQ(Form->Designer->Selected(), a);
+    // Cleared: no insert button marked and the band panel back.
+    EXPECT_EQ(Marked(), Form->InserirLegenda); // a is selected now
+    EXPECT_EQ(Form->StatusPanel(3)->text(), QStringLiteral("Banda: ") + Form->CurrentBand->Name());
+    // Attached already: nothing changes.
+    Form->SelectSingle(b);
+    EXPECT_EQ(Form->Designer->Selected(), a);
+}
+
+TEST_F(SelectionTest, ClearingTheMultiSelectionUnmarksAndShowsTheBand)
+{
+    TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
+    TKVBarcode* b = Place<TKVBarcode>(80, 10, QStringLiteral("B"));
+    Form->MarkInsertButton(b);
+    Form->ReleaseDesigner();
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(a);
+    Form->MultiDesigner->Toggle(b);
+    Form->MultiDesigner->Clear();
+    EXPECT_EQ(Marked(), nullptr);
+    EXPECT_EQ(Form->StatusPanel(3)->text(), QStringLiteral("Banda: ") + Form->CurrentBand->Name());
+}
+
+TEST_F(SelectionTest, DeletingTheQuantityFieldClearsIt)
+{
+    auto* quantity = Place<TKVDBText>(10, 10, QStringLiteral("Quantidade"));
+    auto* other = Place<TKVDBText>(80, 10, QStringLiteral("Outro"));
+    Report->SetCampoQuantidadeObjeto(quantity);
+    Form->ReleaseDesigner();
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(other);
+    Form->MultiDesigner->DeleteSelected();
+    EXPECT_EQ(Report->CampoQuantidadeObjeto(), quantity);
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(quantity);
+    Form->MultiDesigner->DeleteSelected();
+    EXPECT_EQ(Report->CampoQuantidadeObjeto(), nullptr);
+}
+
+TEST_F(SelectionTest, ResetToCursorReleasesBothAndAttachesAgain)
+{
+    TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
+    Form->UpdateStatusBar(a, QStringLiteral("PT"), 0, 0);
+    Form->BotaoCursorTag = 1;
+    Form->ReleaseDesigner();
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(a);
+    Form->ResetToCursor();
+    EXPECT_EQ(Form->BotaoCursorTag, 0);
+    EXPECT_EQ(Form->SelectedCount(), 0);
+    EXPECT_TRUE(Form->Designer->Attached());
+    EXPECT_EQ(Form->Designer->Report(), Report);
+    EXPECT_TRUE(Form->StatusPanel(0)->text().isEmpty());
+    EXPECT_TRUE(Form->StatusPanel(1)->text().isEmpty());
+}
+
+TEST_F(SelectionTest, ZoomPlacesTheSelectionMarksAgain)
+{
+    TKVLabel* a = Place<TKVLabel>(20, 30, QStringLiteral("A"));
+    Form->Designer->SetSelected(a);
+    Form->Designer->RefreshHandles();
+    const auto handleAtCorner = [&] {
+        const TPoint offset = ReportOffset(a);
+        TKVControlHandle* h = Form->Designer->Handles(1);
+        return h && h->Left() == a->Left() + offset.X - 2 && h->Top() == a->Top() + offset.Y - 2;
+    };
+    EXPECT_TRUE(handleAtCorner());
+    Form->cbZoom->setEditText(QStringLiteral("200"));
+    Form->cbZoomClick();
+    ASSERT_EQ(Report->Zoom(), 200);
+    EXPECT_EQ(a->Left(), 40);
+    EXPECT_TRUE(handleAtCorner());
+
+    // With a multi-selection the corner marks follow.
+    TKVLabel* b = Place<TKVLabel>(100, 30, QStringLiteral("B"));
+    Form->ReleaseDesigner();
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(a);
+    Form->MultiDesigner->Toggle(b);
+    Form->cbZoom->setEditText(QStringLiteral("100"));
+    Form->cbZoomClick();
+    ASSERT_EQ(Report->Zoom(), 100);
+    for (TEtiqCantos* marks : Form->MultiDesigner->CornerMarks()) {
+        ASSERT_NE(marks, nullptr);
+        EXPECT_EQ(marks->Corners(1)->Left(), marks->Control()->Left() - 2);
+        EXPECT_EQ(marks->Corners(1)->Top(), marks->Control()->Top() - 2);
+    }
+}
