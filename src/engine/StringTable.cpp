@@ -73,6 +73,8 @@ constexpr TStringTableEntry StringTable[] = {
     // Printer object.
     {37165, u"Illegal call to NewPage"},
     {37166, u"ZTPrinter not ready"},
+    // Expression builder: what stands for the text between parentheses.
+    {37198, u"Expression"},
     // Function library and export filters: the vendor; the explanations of the built-in functions.
     {37207, u"Tormelin AS"},
     // Export filters.
