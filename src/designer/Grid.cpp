@@ -5,8 +5,10 @@
 #include "engine/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/data/DBTables.h"
+#include "platform/data/Field.h"
 #include "platform/ui/Application.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -14,6 +16,8 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tessiv {
 
@@ -109,7 +113,20 @@ void TfmGrid::AttachDataSet()
     TDataSet* ds = Anexo && Anexo->Report() ? Anexo->Report()->DataSet() : nullptr;
     FDataSource->SetDataSet(ds);
     FModel->SetDataSource(FDataSource.get());
-    FGrid->resizeColumnsToContents();
+    // Each column as wide as its field's values can be (up to a limit), never narrower than its title.
+    if (ds && ds->Active()) {
+        const QFontMetrics metrics = FGrid->fontMetrics();
+        int column = 0;
+        for (int i = 0; i < ds->FieldCount(); ++i) {
+            TField* field = ds->Fields(i);
+            if (!field->Visible)
+                continue;
+            int chars = field->DisplayWidth > 0 ? field->DisplayWidth : field->Size();
+            chars = std::clamp(chars, 4, 40);
+            const int width = std::max(metrics.averageCharWidth() * chars, metrics.horizontalAdvance(field->DisplayLabel())) + 12;
+            FGrid->setColumnWidth(column++, width);
+        }
+    }
     UpdateNavigator();
 }
 

@@ -130,6 +130,8 @@ void TfmMyZTDataSetup::BuildControls()
     auto* central = new QWidget(Window());
     Window()->setCentralWidget(central);
     auto* main = new QVBoxLayout(central);
+    main->setContentsMargins(8, 6, 8, 8);
+    main->setSpacing(4);
 
     FDataType = new QGroupBox(QStringLiteral("Tipo da origem dos dados"), central);
     FDataTypeButtons = new QButtonGroup(FDataType);
@@ -161,7 +163,6 @@ void TfmMyZTDataSetup::BuildControls()
         return !c.isNull();
     }));
     qtdLayout->addWidget(FQtd);
-    qtdLayout->addStretch();
     middle->addWidget(FQtdGroup);
 
     FAliasGroup = new QGroupBox(QStringLiteral("Selecione o diretório ou o Alias"), central);
@@ -178,6 +179,9 @@ void TfmMyZTDataSetup::BuildControls()
         new TWidgetHooks(FDataBaseName, [this] { RunClick([this] { cbDataBaseNameChange(TAliasSender::Box); }); }));
     QObject::connect(FBrowse, &QPushButton::clicked, central, [this] { RunClick([this] { BrowseButtonClick(); }); });
     middle->addWidget(FAliasGroup, 1);
+    FQtdGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    FAliasGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    FDataType->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     main->addLayout(middle);
 
     FTableGroup = new QGroupBox(QStringLiteral("Selecione a Tabela"), central);
@@ -208,12 +212,15 @@ void TfmMyZTDataSetup::BuildControls()
     FTableName->installEventFilter(new TWidgetHooks(FTableName, [this] { RunClick([this] { cbTableNameChange(); }); }));
     QObject::connect(FFilter, &QLineEdit::editingFinished, central,
                      [this] { RunClick([this] { FilterExpressionExit(); }); });
+    FTableGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     main->addWidget(FTableGroup);
 
     FSqlGroup = new QGroupBox(QStringLiteral("Expressão SQL"), central);
     auto* sqlLayout = new QHBoxLayout(FSqlGroup);
     FSql = new QPlainTextEdit(FSqlGroup);
     FSql->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The memo takes what room is left; the boxes above keep the height they need.
+    FSql->setMinimumHeight(48);
     FOpenSql = new QPushButton(QStringLiteral("&Abre"), FSqlGroup);
     sqlLayout->addWidget(FSql, 1);
     sqlLayout->addWidget(FOpenSql, 0, Qt::AlignTop);

@@ -1,0 +1,76 @@
+#pragma once
+// What the window checks of the data setup dialog and the data grid share: a scratch folder with
+// the session's alias file, an SQLite file with CLIENTES behind the alias LOJA, and a document
+// whose report reads that table.
+#include "designer/AnexoRelatorio.h"
+#include "designer/Hidden.h"
+#include "engine/VardoRep.h"
+#include "platform/core/Strings.h"
+#include "platform/data/DBTables.h"
+#include "platform/data/Database.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace datacheck {
+
+// One value of a query on the file.
+inline QString Query(const QString& file, const QString& sql)
+{
+    QString value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(file);
+        db.open();
+        QSqlQuery q(db);
+        if (q.exec(sql) && q.next())
+            value = q.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return value;
+}
+
+// Call before the application object is made: the settings and aliases live in the folder.
+inline void UseFolder(const QTemporaryDir& dir)
+{
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DOCUMENTS_DIR", dir.filePath(QStringLiteral("Documents")).toUtf8());
+}
+
+// The shop's file and its alias; a document over its open CLIENTES table.
+inline std::unique_ptr<tessiv::TAnexoRelatorio> ShopDocument(const QTemporaryDir& dir, tessiv::TDocumentHost* host,
+                                                             QString& file)
+{
+    using namespace tessiv;
+    Session().SetConfigFile(dir.filePath(QStringLiteral("Aliases.INI")));
+    Session().SetDataFolder(dir.filePath(QStringLiteral("data")));
+    file = dir.filePath(QStringLiteral("loja.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
+        db.setDatabaseName(file);
+        db.open();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("CREATE TABLE CLIENTES (ID INTEGER PRIMARY KEY, NOME VARCHAR(30), UF CHAR(2))"));
+        q.exec(QStringLiteral("INSERT INTO CLIENTES VALUES (1, 'Ana', 'SP')"));
+        q.exec(QStringLiteral("INSERT INTO CLIENTES VALUES (2, 'Bia', 'RJ')"));
+        q.exec(QStringLiteral("INSERT INTO CLIENTES VALUES (3, 'Caio', 'SP')"));
+        q.exec(QStringLiteral("CREATE TABLE PRODUTOS (ID INTEGER PRIMARY KEY, DESCRICAO VARCHAR(40))"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("make"));
+    TStringList params;
+    params.Add(QStringLiteral("PATH=") + file);
+    Session().AddAlias(QStringLiteral("LOJA"), QStringLiteral("SQLITE"), &params);
+    std::unique_ptr<TAnexoRelatorio> doc(NewReportDocument(host));
+    auto* table = new TTable(doc->Root());
+    table->SetName(QStringLiteral("Table1"));
+    table->SetDatabaseName(QStringLiteral("LOJA"));
+    table->SetTableName(QStringLiteral("CLIENTES"));
+    doc->Report()->SetDataSet(table);
+    table->Open();
+    return doc;
+}
+
+} // namespace datacheck

@@ -1,0 +1,71 @@
+// The data source setup dialog on a real X server, over a real SQLite file: switched to
+// "Sem Dados" with the mouse and cancelled with Escape (the table comes back open), its corner kept
+// in the settings file and restored, OK clicked; a screenshot in the build folder for a person to
+// look at.
+#include "DataCheck.h"
+#include "PageDialogsCheck.h"
+
+#include "designer/MyZTDataSetup.h"
+#include "platform/ui/Application.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace tessiv;
+using namespace dialogcheck;
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir dir;
+    datacheck::UseFolder(dir);
+    TQtApplication app(argc, argv);
+    TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
+    TDocumentHost host;
+    QString file;
+    std::unique_ptr<TAnexoRelatorio> doc = datacheck::ShopDocument(dir, &host, file);
+    (void)file;
+
+    {
+        std::unique_ptr<TfmMyZTDataSetup, TComponentDeleter> form(new TfmMyZTDataSetup(nullptr));
+        form->SetSettings(&settings);
+        form->SetAnexo(doc.get());
+        QTimer::singleShot(0, [&] {
+            Settle(800);
+            ExpectNothingClipped(*form);
+            Expect(form->cbDataBaseName()->currentText() == QStringLiteral("LOJA"), "the alias is not shown");
+            Expect(Screenshot(*form, "dialogs_datasetup"), "the screenshot shows no painted dialog");
+            form->SetBounds(140, 110, form->Width(), form->Height());
+            Settle(300);
+            form->Window()->activateWindow();
+            QTest::mouseClick(form->DataTypeButton(0), Qt::LeftButton);
+            Settle(200);
+            Expect(doc->Report()->DataSet() == nullptr, "Sem Dados left the table");
+            QTest::keyClick(form->Window(), Qt::Key_Escape);
+        });
+        Expect(form->ShowModal() == mrCancel, "Escape did not cancel");
+    }
+    Expect(doc->Report()->DataSet() != nullptr && doc->Report()->DataSet()->Active(), "Cancel did not bring the table back open");
+    Expect(settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Left"), -1) == 140, "Left not written",
+           settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Left"), -1), 140);
+    Expect(settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Top"), -1) == 110, "Top not written",
+           settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Top"), -1), 110);
+    {
+        std::unique_ptr<TfmMyZTDataSetup, TComponentDeleter> form(new TfmMyZTDataSetup(nullptr));
+        form->SetSettings(&settings);
+        form->SetAnexo(doc.get());
+        QTimer::singleShot(0, [&] {
+            Settle(500);
+            Expect(form->Left() == 140, "Left not restored", form->Left(), 140);
+            Expect(form->Top() == 110, "Top not restored", form->Top(), 110);
+            QTest::mouseClick(form->bbOk(), Qt::LeftButton);
+        });
+        Expect(form->ShowModal() == mrOk, "OK did not close the dialog");
+    }
+
+    if (Failures)
+        std::fprintf(stderr, "%d checks failed\n", Failures);
+    return Failures ? 1 : 0;
+}
