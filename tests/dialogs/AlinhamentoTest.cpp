@@ -27,7 +27,10 @@ struct TBox {
     bool operator==(const TBox&) const = default;
 };
 
-void PrintTo(const TBox& b, std::ostream* os) { *os << "{" << b.Left << ", " << b.Top << ", " << b.Width << ", " << b.Height << "}"; }
+void PrintTo(const TBox& b, std::ostream* os)
+{
+    *os << "{" << b.Left << ", " << b.Top << ", " << b.Width << ", " << b.Height << "}";
+}
 
 class AlinhamentoTest : public PageDialogsTest {
 protected:

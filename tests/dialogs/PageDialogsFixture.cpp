@@ -40,6 +40,7 @@ void PageDialogsTest::SetUp()
 {
     RegisterDesignerClasses();
     // Millimetres and the Brazilian decimal comma, whatever the machine's locale.
+    FLocaleUsesInches = LocaleUsesInches();
     SetLocaleUsesInches(false);
     FormatSettings() = BrazilianFormatSettings();
     Application().Presenter = [this](const TMessageBoxRequest& request) {
@@ -63,6 +64,7 @@ void PageDialogsTest::TearDown()
     Application().Presenter = nullptr;
     SetDialogPresenter(nullptr);
     FormatSettings() = BrazilianFormatSettings();
+    SetLocaleUsesInches(FLocaleUsesInches);
 }
 
 QByteArray PageDialogsTest::ReportBytes() const

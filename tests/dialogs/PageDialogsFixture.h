@@ -42,6 +42,9 @@ protected:
     tessiv::TVardoRep* Report = nullptr;
     tessiv::TKVBand* Detail = nullptr;
     QStringList Boxes; // the texts of the message boxes shown
+
+private:
+    bool FLocaleUsesInches = false;
 };
 
 } // namespace dialogstest
