@@ -157,10 +157,7 @@ const QStringList* TDataGridModel::CachedRow(int record) const
             FCache[record + n] = values;
             ds->Next();
         }
-        // Back where it was, the first record again at the beginning of the data set.
-        if (back == 1)
-            ds->First();
-        else if (back > 0)
+        if (back > 0)
             ds->SetRecNo(back);
     } catch (const Exception&) {
         // A record that cannot be read shows empty; the data set says why when it is visited.
