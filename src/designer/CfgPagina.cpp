@@ -533,12 +533,15 @@ void TfmCfgPagina::LoadFromReport()
     FLoadedFontSize = FontSize->currentText();
     FLoadedUnits = Units->currentIndex();
     FLoadedColor = FFrameColor;
+    for (int i = 0; i < 6; ++i)
+        FLoadedBandPresent[i] = BandPresent[i]->isChecked();
 }
 
 bool TfmCfgPagina::ApplyToReport()
 {
+    // Without a report there is nothing to write, and nothing refused.
     if (!FReport)
-        return false;
+        return true;
     TKVPage* page = FReport->Page();
     const TKVUnit units = FReport->Units();
 
@@ -671,9 +674,11 @@ bool TfmCfgPagina::ApplyToReport()
         frame->SetColor(FFrameColor);
     if (Changed(PageFramePenWidth))
         frame->SetWidth(penWidth);
-    // 7. The hidden bands: presence as loaded, and a height only where its text changed.
+    // 7. The hidden bands: presence and height only where they differ from what was loaded (they
+    // never do while the group stays hidden, so a band made or removed meanwhile stays so).
     for (int i = 0; i < 6; ++i) {
-        FReport->Bands()->SetBand(HiddenBands[i].Flag, BandPresent[i]->isChecked());
+        if (BandPresent[i]->isChecked() != FLoadedBandPresent[i])
+            FReport->Bands()->SetBand(HiddenBands[i].Flag, BandPresent[i]->isChecked());
         if (BandPresent[i]->isChecked() && Changed(BandHeight[i]) && !BandHeight[i]->text().isEmpty())
             if (TKVCustomBand* band = FReport->FirstBandOfKind(HiddenBands[i].Kind))
                 band->Size()->SetHeight(bandHeights[i]);

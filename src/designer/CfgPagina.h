@@ -72,7 +72,7 @@ public:
 
     void LoadFromReport();
     // Checks every box, then writes the changed values to the report. False (with the message
-    // shown and the report untouched) when a box is refused.
+    // shown and the report untouched) when a box is refused; true without a report.
     bool ApplyToReport();
 
     // The buttons' work; OK and Cancel set the modal result (none when a box was refused), which
@@ -171,6 +171,7 @@ private:
     int FLoadedOrientation = -1;
     int FLoadedUnits = -1;
     TColor FLoadedColor = clBlack;
+    std::array<bool, 6> FLoadedBandPresent{};
 };
 
 } // namespace tessiv

@@ -153,6 +153,25 @@ TEST_F(CfgPaginaTest, ApplyWithoutChangesLeavesTheReportAsItWasInEveryUnit)
     EXPECT_TRUE(Report->Options().Contains(kvoCompression));
 }
 
+TEST_F(CfgPaginaTest, ABandRemovedWhileTheDialogIsOpenIsNotMadeAgain)
+{
+    Report->CreateBand(rbPageFooter);
+    const TFormPtr form = Open();
+    EXPECT_TRUE(form->BandPresent[5]->isChecked());
+    Report->Bands()->SetBand(6, false);
+    form->OK1Click();
+    EXPECT_FALSE(Report->Bands()->GetBand(6));
+    EXPECT_EQ(form->ModalResult(), mrOk);
+}
+
+TEST_F(CfgPaginaTest, WithoutAReportOkClosesAndWritesNothing)
+{
+    TFormPtr form(new TfmCfgPagina(nullptr));
+    form->OK1Click();
+    EXPECT_EQ(form->ModalResult(), mrOk);
+    EXPECT_TRUE(Boxes.isEmpty());
+}
+
 TEST_F(CfgPaginaTest, ASecondApplyChangesNothing)
 {
     const TFormPtr form = Open();

@@ -10,6 +10,8 @@
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -47,6 +49,7 @@ int main(int argc, char** argv)
         QTimer::singleShot(0, [&] {
             Settle(800);
             ExpectCentred(*form);
+            Expect(QApplication::focusWidget() == form->PaperSize, "the paper size box does not have the focus");
             ExpectNothingClipped(*form);
             Expect(Screenshot(*form, "dialogs_cfgpagina"), "the screenshot shows no painted dialog");
             form->SetBounds(150, 120, form->Width(), form->Height());
