@@ -1,0 +1,114 @@
+// The expression builder on a real X server: an expression typed and clicked together with the
+// mouse and keyboard, its corner kept in the settings file and restored the next time, and a
+// screenshot in the build folder.
+#include "PageDialogsCheck.h"
+
+#include "designer/Hidden.h"
+#include "designer/MyZTExprBuilder.h"
+#include "engine/VardoRep.h"
+#include "platform/core/Strings.h"
+#include "platform/data/DBTables.h"
+#include "platform/data/Database.h"
+#include "platform/ui/Application.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tessiv;
+using namespace dialogcheck;
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir dir;
+    TQtApplication app(argc, argv);
+    Session().SetConfigFile(dir.filePath(QStringLiteral("Aliases.INI")));
+    Session().SetDataFolder(dir.filePath(QStringLiteral("data")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("loja.db")));
+        db.open();
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("CREATE TABLE CLI (NOME VARCHAR(20), VALOR FLOAT, \"Valor Unit\" FLOAT)"));
+        q.exec(QStringLiteral("INSERT INTO CLI VALUES ('Ana', 12.5, 3.25)"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("maker"));
+    TStringList params;
+    params.Add(QStringLiteral("PATH=") + dir.filePath(QStringLiteral("loja.db")));
+    Session().AddAlias(QStringLiteral("LOJA"), QStringLiteral("SQLITE"), &params);
+    TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
+    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
+    auto* report = new TVardoRep(root.get());
+    report->SetParent(root.get());
+    auto* data = new TQuery(root.get());
+    data->SetName(QStringLiteral("Clientes"));
+    data->SetDatabaseName(QStringLiteral("LOJA"));
+    data->SQL()->SetText(QStringLiteral("SELECT * FROM CLI"));
+    data->Open();
+    report->SetDataSet(data);
+
+    {
+        std::unique_ptr<TMyZTExprBuilder, TComponentDeleter> b(new TMyZTExprBuilder(nullptr));
+        b->Report = report;
+        b->DataSetOwner = root.get();
+        b->Settings = &settings;
+        b->SetPrompt(QStringLiteral("Expressão do texto"));
+        QTimer::singleShot(0, [&] {
+            Settle(800);
+            // Whatever the window manager did with the maximized state, a normal window is centred.
+            if (b->WindowState() == wsNormal)
+                ExpectCentred(*b);
+            b->SetWindowState(wsNormal);
+            b->SetBounds(120, 90, 560, 430);
+            Settle(400);
+            // "Valor Unit" chosen and added, " * " clicked, 2 typed and added with Enter.
+            const QList<QListWidgetItem*> items = b->DataField->findItems(QStringLiteral("Valor Unit"), Qt::MatchExactly);
+            Expect(items.size() == 1, "the field list does not show the report's fields");
+            if (items.size() == 1) {
+                const QRect r = b->DataField->visualItemRect(items.front());
+                QTest::mouseClick(b->DataField->viewport(), Qt::LeftButton, {}, r.center());
+            }
+            QTest::mouseClick(b->AddDatafield, Qt::LeftButton);
+            QTest::mouseClick(b->OperatorButton(QStringLiteral("*")), Qt::LeftButton);
+            b->aConstant->setFocus();
+            QTest::keyClicks(b->aConstant, QStringLiteral("2"));
+            QTest::keyClick(b->aConstant, Qt::Key_Return);
+            Settle(300);
+            Expect(b->Expression() == QStringLiteral("[Valor Unit] * 2"), "the clicks did not compose the expression");
+            std::fprintf(stderr, "expression: %s\n", qPrintable(b->Expression()));
+            Expect(Screenshot(*b, "dialogs_exprbuilder"), "the screenshot shows no painted builder");
+            QTest::mouseClick(b->OK, Qt::LeftButton);
+        });
+        Expect(b->ShowModal() == mrOk, "OK did not close it with OK");
+    }
+    Expect(settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Left"), -1) == 120, "Left not written",
+           settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Left"), -1), 120);
+    Expect(settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Top"), -1) == 90, "Top not written",
+           settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Top"), -1), 90);
+    {
+        std::unique_ptr<TMyZTExprBuilder, TComponentDeleter> b(new TMyZTExprBuilder(nullptr));
+        b->Settings = &settings;
+        QTimer::singleShot(0, [&] {
+            Settle(600);
+            b->SetWindowState(wsNormal);
+            Settle(300);
+            const TRect r = b->GetWindowPlacement().NormalPosition;
+            Expect(r.Left == 120, "Left not restored", r.Left, 120);
+            Expect(r.Top == 90, "Top not restored", r.Top, 90);
+            QTest::keyClick(b->Window(), Qt::Key_Escape);
+        });
+        Expect(b->ShowModal() == mrCancel, "Escape did not cancel");
+    }
+    if (Failures)
+        std::fprintf(stderr, "%d checks failed\n", Failures);
+    return Failures ? 1 : 0;
+}
