@@ -62,7 +62,7 @@ TShiftState ShiftOf(Qt::KeyboardModifiers modifiers)
 // The zoom box's keys and its loss of focus reach the form's handlers, as the box's own events.
 class TZoomBoxFilter : public QObject {
 public:
-    TZoomBoxFilter(TfmAnexo* form, QObject* parent) : QObject(parent), FForm(form) {}
+    explicit TZoomBoxFilter(TfmAnexo* form) : FForm(form) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -282,8 +282,12 @@ void TfmAnexo::CreateStatusAndZoom()
         layout->setContentsMargins(0, 0, 0, 0);
     }
     layout->addWidget(cbZoom, 0, Qt::AlignLeft);
-    QObject::connect(cbZoom, &QComboBox::activated, cbZoom, [this](int) { Application().Guard([this] { cbZoomClick(); }); });
-    cbZoom->lineEdit()->installEventFilter(new TZoomBoxFilter(this, cbZoom));
+    // Both go with the filter, which the form frees before its window: a box that loses the
+    // focus while the window goes reaches no handler.
+    FZoomBoxFilter = std::make_unique<TZoomBoxFilter>(this);
+    cbZoom->lineEdit()->installEventFilter(FZoomBoxFilter.get());
+    QObject::connect(cbZoom, &QComboBox::activated, FZoomBoxFilter.get(),
+                     [this](int) { Application().Guard([this] { cbZoomClick(); }); });
 
     // The hint goes to the status bar for as long as the form's window lives.
     QPointer<QWidget> window = Window();
@@ -295,7 +299,8 @@ void TfmAnexo::CreateStatusAndZoom()
 
 void TfmAnexo::cbZoomClick()
 {
-    if (!cbZoom || !Report)
+    // Leaving the box as the form closes applies nothing.
+    if (!cbZoom || !Report || FClosing)
         return;
     const QString text = cbZoom->currentText();
     const int current = Report->Zoom();

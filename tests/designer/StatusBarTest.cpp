@@ -494,3 +494,28 @@ TEST_F(StatusBarTest, MainMenusOffAndOnButTheWindowMenu)
         if (item->menu())
             EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
 }
+
+TEST_F(StatusBarTest, ZoomingGrowsTheWindowsSurfaceWithTheReport)
+{
+    TfmAnexo_MDIChild* window = Form->ActiveMDIChild();
+    Report->SetZoom(100);
+    window->FitClientToReport();
+    const int width = window->Client()->Width();
+    Type(QStringLiteral("200"));
+    ASSERT_EQ(Report->Zoom(), 200);
+    EXPECT_EQ(window->Client()->Width(), Report->Left() + Report->Width());
+    EXPECT_GT(window->Client()->Width(), width);
+}
+
+TEST_F(StatusBarTest, ClosingWithTheZoomBoxFocusedAppliesNothing)
+{
+    // The box loses the focus while the form and its documents go: nothing may be zoomed then.
+    Form->Window()->activateWindow();
+    Form->cbZoom->setFocus();
+    Form->cbZoom->setEditText(QString::fromUtf8("Página"));
+    QCoreApplication::processEvents();
+    Form->AskOnClose = false;
+    Form.reset();
+    QCoreApplication::processEvents();
+    SUCCEED();
+}
