@@ -45,6 +45,9 @@ class TStringList;
 class TVardoRep;
 class TWinControl;
 class TfmAnexo_MDIChild;
+class TMemoryStream;
+class TPanelControl;
+class TfmVoltar;
 
 // Program-wide values set by the main block.
 extern QString ProductName;
@@ -280,6 +283,59 @@ public:
     // design surface; Ctrl+Alt+Shift+F12 shows the window's undo steps.
     void FormKeyDown(TObject* sender, unsigned short& key, TShiftState shift);
 
+    // ---- undo, component naming and the clipboard commands ----
+    // Records, before a change, what undo needs: kind 0 the control was inserted, 1 it will
+    // change, 2 it will be deleted (each a new step; the redo branch is dropped and the history
+    // keeps 20 steps); 10, 11 and 12 add an entry of kind 0, 1 or 2 to the current step and are
+    // ignored without one; 111 corrects the last name of the current step after a band was
+    // renamed. With a multi-selection (kinds 0-2) the step covers every selected control and obj
+    // may be nil. A deleted band takes its printables and nested bands into the step and frees
+    // the printables itself; the caller frees the band. Nothing happens without a document.
+    void SaveUndoStep(int kind, TControl* obj = nullptr);
+    // Undo and redo of the active window's history (the EditarVoltar and EditarRefazer actions).
+    void EditarVoltarExecute();
+    void EditarRefazerExecute();
+    void UpdateUndoRedoActions();
+    // Frees a step with every copy it holds; the step must belong to the active window's history.
+    void FreeUndoStep(TPanelControl* step);
+    // The copy stream: one component with what it holds, written and read back as a new
+    // component of owner placed on parent. References resolve against the active document only.
+    void WriteComponentToStream(TComponent* component);
+    TComponent* ReadComponentFromStream(TComponent* owner, TComponent* parent);
+    // Names: the base of a band's name by its kind or class, a free name "<base><n>" (a name
+    // still listed by the window's history stays taken), and a name for a component that has
+    // none (a text label whose caption followed its name then shows "(NADA)").
+    static QString GetBandBaseName(const TKVCustomBand* band);
+    QString UniqueComponentName(TComponent* root, const QString& base) const;
+    void EnsureComponentName(TComponent* component);
+    // The active window's history; nil without a window.
+    TfmVoltar* CurrentUndoForm() const;
+    // Shows the active window's history as a normal window (its steps and their copies).
+    void ShowUndoSteps();
+    // The undo and redo actions (the Edit menu is made on first use).
+    QAction* EditarVoltar();
+    QAction* EditarRefazer();
+    // Set while an undo or redo runs: neither starts inside the other.
+    bool UndoRedoBusy = false;
+    // Clipboard and arrangement: copy, cut and paste of printables of the current band (one
+    // control through the clipboard, a multi-selection through the transfer form), select all,
+    // drawing order and snapping to the grid. Only cut and paste record undo steps.
+    void CopiarClick();
+    void Recortar1Click();
+    void ColarClick();
+    void Selecionartudo1Click();
+    void TrazerParaFrente2Click();
+    void EnviarParaFundo2Click();
+    void AlinharaoGrid1Click();
+    // No control of the main form has the focus and the active window's active control is its report.
+    bool IsDesignTarget() const;
+    // Moves a pasted control off siblings at its exact position: 5 pixels down while it stays
+    // above the band's bottom, 5 right while it stays left of its right edge; a control that can
+    // move neither way stays.
+    static void ApplyPasteOffset(TControl* control, TWinControl* band);
+    // The Edit menu with its actions, made once.
+    void BuildEditMenu();
+
     // ---- the document host ----
     QStringList DocumentWindowCaptions() const override;
     bool HostHidden() const override;
@@ -312,6 +368,26 @@ private:
     std::vector<TfmAnexo_MDIChild*> FChildren; // in the order they were made
     TfmAnexo_MDIChild* FActive = nullptr;
     bool FClosing = false;
+    // ---- undo, component naming and the clipboard commands ----
+    void ApplyUndoEntry(TPanelControl* step, int index, bool redo);
+    void PrepareUndoSelection(TPanelControl* step);
+    void FinishUndoSelection(TPanelControl* step, int lastKind, bool redo);
+    TComponent* CopyIntoStep(TControl* control, TPanelControl* step);
+    void RecordBandChildren(TKVCustomBand* band, TComponent* bandCopy, TPanelControl* step);
+    TControl* RestoreFromCopy(TComponent* copy, TWinControl* parent, const QString& name);
+    void RestoreBandChildren(TKVCustomBand* band, TComponent* bandCopy, TPanelControl* step);
+    void RecordNestedBands(TKVCustomBand* band, TComponent* bandCopy, TPanelControl* step);
+    std::vector<TControl*> MultiSelectionForUndo() const;
+    void ToggleBackIntoSelection(TPanelControl* step, int index);
+    void CopyMultiSelection();
+    void DeleteMultiSelection();
+    void PasteMultiSelection(const std::vector<TControl*>& copies);
+    void SelectMultiple(const std::vector<TControl*>& controls);
+    void SnapControlToGrid(TControl* control);
+    std::shared_ptr<TMemoryStream> FCopyStream; // made on first use, where the type is complete
+    QMenu* FEditar1 = nullptr;
+    QAction* FEditarVoltar = nullptr;
+    QAction* FEditarRefazer = nullptr;
     // ---- status bar, zoom, band navigation and the selection core ----
     void CreateStatusAndZoom();
     void CreateInsertActions();
