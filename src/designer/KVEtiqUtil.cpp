@@ -1,5 +1,6 @@
 #include "designer/KVEtiqUtil.h"
 
+#include "designer/KVDesigner.h"
 #include "engine/KVBands.h"
 #include "engine/KVBarcode.h"
 #include "engine/KVCustomLabel.h"
@@ -26,10 +27,12 @@ TESSIV_IMPLEMENT_CLASS(TMultiDesigner, TPersistent, )
 
 namespace {
 
-// Selection marks live only on the screen: a copied, undone or saved control never carries them.
+// Selection marks and sizing handles live only on the screen: a copied, undone or saved control
+// never carries them, whoever owns them.
 [[maybe_unused]] const bool MarksAreTransient = [] {
     RegisterTransientClass(TEtiqCantos::StaticClass());
     RegisterTransientClass(TEtiqControlHandle::StaticClass());
+    RegisterTransientClass(TKVControlHandle::StaticClass());
     return true;
 }();
 

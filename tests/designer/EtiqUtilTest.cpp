@@ -3,6 +3,7 @@
 // leaves the scroll box, and selection marks kept out of every stream.
 #include "designer/AnexoChild.h"
 #include "designer/Hidden.h"
+#include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
 #include "engine/EngineClasses.h"
 #include "engine/KVBands.h"
@@ -969,6 +970,44 @@ TEST(EtiqUtil, ASavedReportWithMarksShownHoldsNoneAndReadsBack)
         EXPECT_NE(band2->Controls(i)->ClassName(), QStringLiteral("TEtiqControlHandle"));
     s.Report->SetParent(s.BoxControl());
     s.Designer->Clear();
+}
+
+TEST(EtiqUtil, AReportWrittenWithTheDesignerAttachedHoldsNoSizingHandle)
+{
+    TSurface s;
+    auto* label = s.Add<TKVLabel>(s.Band, 10, 20, 100, 30);
+    label->SetCaption(QStringLiteral("Texto"));
+    s.Report->SetParent(s.Root.get());
+    TKVDesigner designer(nullptr);
+    designer.Attach(s.Report);
+    designer.SetSelected(label);
+    TKVControlHandle* handle = designer.Handles(1);
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(handle->Parent(), s.Report);
+    // Even a handle that the stream's root happened to own stays out.
+    designer.RemoveComponent(handle);
+    s.Root->InsertComponent(handle);
+
+    QByteArray text = AsText(s.Root.get());
+    EXPECT_FALSE(text.contains("TKVControlHandle")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Texto"));
+    s.Root->RemoveComponent(handle);
+    designer.InsertComponent(handle);
+
+    // A handle that a stream does hold is passed over when it is read.
+    const int end = text.lastIndexOf("end");
+    text.insert(end, "  object TKVControlHandle\n    Left = 3\n  end\n");
+    TMemoryStream bin(ObjectTextToBinary(text));
+    std::unique_ptr<TfmHidden, TComponentDeleter> again(new TfmHidden(nullptr));
+    TReader r(bin);
+    r.ReadRootComponent(again.get());
+    EXPECT_NE(again->FindComponent(label->Name()), nullptr);
+    for (int i = 0; i < again->ComponentCount(); ++i)
+        EXPECT_NE(again->Components(i)->ClassName(), QStringLiteral("TKVControlHandle"));
+    for (int i = 0; i < again->ControlCount(); ++i)
+        EXPECT_NE(again->Controls(i)->ClassName(), QStringLiteral("TKVControlHandle"));
+    designer.Detach();
+    s.Report->SetParent(s.BoxControl());
 }
 
 TEST(EtiqUtil, AStreamHoldingSelectionMarksIsReadWithoutThem)
