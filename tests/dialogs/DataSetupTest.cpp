@@ -12,12 +12,19 @@
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 
+#include "designer/DataGridModel.h"
+#include "designer/Grid.h"
+
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QDir>
 #include <QTest>
 
 namespace datasetuptest {
@@ -274,6 +281,61 @@ TEST_F(DataSetup, AFolderTypedAsTheAliasListsItsFilesWithExtensions)
     dialog->bbOkClick();
     EXPECT_EQ(dialog->ModalResult(), mrOk);
     EXPECT_EQ(doc->Report()->DataSet(), table);
+}
+
+TEST_F(DataSetup, TheFolderButtonTakesTheChosenFolderAndListsItsFiles)
+{
+    const QString folder = MakeFolder(QStringLiteral("etiquetas"), {QStringLiteral("lista.csv")}, "NOME\nAna\n");
+    auto doc = NewDocument();
+    auto dialog = NewDialog();
+    dialog->SetAnexo(doc.get());
+    dialog->DataTypeButton(1)->click();
+    // The user picks the folder in the folder dialog.
+    bool answered = false;
+    std::function<void()> answer = [&] {
+        if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            box->setDirectory(folder);
+            box->selectFile(folder);
+            QMetaObject::invokeMethod(box, "accept", Qt::DirectConnection);
+            answered = true;
+        } else {
+            QTimer::singleShot(20, answer);
+        }
+    };
+    QTimer::singleShot(0, answer);
+    dialog->BrowseButton()->click();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(QDir(dialog->cbDataBaseName()->currentText()), QDir(folder));
+    EXPECT_EQ(Items(dialog->cbTableName()), QStringList{QStringLiteral("lista.csv")});
+    EXPECT_TRUE(Boxes.empty()) << BoxTexts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(DataSetup, DadosShowsTheGridOverTheReportsDataSetOpened)
+{
+    AddSqliteAlias(QStringLiteral("LOJA"), MakeShop(QStringLiteral("loja.db")));
+    auto doc = NewDocument();
+    TTable* table = AddTable(doc.get(), QStringLiteral("Table1"), QStringLiteral("LOJA"), QStringLiteral("CLIENTES"));
+    TIniFile ini(Path(QStringLiteral("Tessiv.INI")));
+    auto dialog = NewDialog();
+    dialog->SetSettings(&ini);
+    dialog->SetAnexo(doc.get());
+    EXPECT_TRUE(dialog->buDados()->isEnabled());
+    int rows = -1;
+    TIniFile* settings = nullptr;
+    TModalForm::SetPresenter([&](TModalForm& form) {
+        if (auto* grid = dynamic_cast<TfmGrid*>(&form)) {
+            rows = grid->GridModel()->rowCount();
+            settings = grid->Settings;
+        }
+        form.Close();
+    });
+    dialog->buDados()->click();
+    TModalForm::SetPresenter(nullptr);
+    EXPECT_EQ(rows, 3);
+    EXPECT_EQ(settings, &ini);
+    EXPECT_TRUE(table->Active());
+    // The dialog itself goes on.
+    EXPECT_EQ(dialog->ModalResult(), mrNone);
 }
 
 TEST_F(DataSetup, AnUnknownAliasIsRefusedByName)
