@@ -484,6 +484,14 @@ TEST_F(CfgPaginaTest, EnterPressesOkAndEscapeCancels)
         EXPECT_NEAR(static_cast<double>(Report->Page()->TopMargin()), 20.0, 1e-9);
     }
     {
+        // From the font size's own edit as well.
+        const TFormPtr form = Open();
+        form->FontSize->setEditText(QStringLiteral("16"));
+        QTest::keyClick(form->FontSize->lineEdit(), Qt::Key_Enter);
+        EXPECT_EQ(form->ModalResult(), mrOk);
+        EXPECT_EQ(Report->Font()->Size(), 16);
+    }
+    {
         const TFormPtr form = Open();
         form->Topmargin->setText(QStringLiteral("30,00"));
         QTest::keyClick(form->Topmargin, Qt::Key_Escape);
