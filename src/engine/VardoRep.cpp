@@ -12,6 +12,7 @@
 #include "platform/printing/Printer.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace tessiv {
 
@@ -441,6 +442,18 @@ void TVardoRep::RebuildBandList()
 
 namespace {
 
+// Lengths read from a file may be anything: the layout works in 64 bits on pixel values held to
+// what a control's int can take, so no sum or product of them overflows.
+std::int64_t LayoutPixels(long double length)
+{
+    return std::clamp<std::int64_t>(Round(length), INT_MIN, INT_MAX);
+}
+
+int ToControlPixels(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+}
+
 // The kind that decides a band's width: a child band's is that of the top of its chain.
 TKVBandType LayoutKind(const TKVCustomBand* band)
 {
@@ -464,11 +477,12 @@ void TVardoRep::SetBandValues()
     SetUnits(kvunPixels);
     TKVCustomBand* current = nullptr;
     try {
-        int y = static_cast<int>(Round(FPage->TopMargin()));
-        const int fullWidth = Width() - static_cast<int>(Round(FPage->LeftMargin() + FPage->RightMargin()));
+        std::int64_t y = LayoutPixels(FPage->TopMargin());
+        const int fullWidth =
+            ToControlPixels(Width() - LayoutPixels(FPage->LeftMargin()) - LayoutPixels(FPage->RightMargin()));
         const int columns = std::max(FPage->Columns(), 1);
         const int columnWidth =
-            (fullWidth - (columns - 1) * static_cast<int>(Round(FPage->ColumnSpace()))) / columns;
+            ToControlPixels((fullWidth - std::int64_t(columns - 1) * LayoutPixels(FPage->ColumnSpace())) / columns);
         const std::vector<TKVCustomBand*> list = FBandList;
         for (TKVCustomBand* band : list) {
             if (band->ComponentState().Contains(csDestroying))
@@ -478,9 +492,11 @@ void TVardoRep::SetBandValues()
             if (!band->PlaceInLayout(columnWidth)) {
                 // With no lines yet there is no line height: the detail keeps its height.
                 if (band->BandType() == rbDetail && FPage->AutomaticLines() && FPage->Lines() > 0)
-                    band->SetHeight((Height() - static_cast<int>(Round(FPage->BottomMargin() + FPage->TopMargin()))) /
-                                    FPage->Lines());
-                band->SetBounds(static_cast<int>(Round(FPage->LeftMargin())), y, band->Width(), band->Height());
+                    band->SetHeight(ToControlPixels(
+                        (Height() - LayoutPixels(FPage->BottomMargin()) - LayoutPixels(FPage->TopMargin())) /
+                        FPage->Lines()));
+                band->SetBounds(ToControlPixels(LayoutPixels(FPage->LeftMargin())), ToControlPixels(y), band->Width(),
+                                band->Height());
                 y += band->Height();
                 int target = columnWidth;
                 switch (LayoutKind(band)) {
