@@ -64,7 +64,10 @@ struct TSurface {
     }
 
     TScrollBox* BoxControl() const { return static_cast<TScrollBox*>(Box.get()); }
-    void FitBox() const { BoxControl()->SetBounds(0, 0, Report->Left() + Report->Width(), Report->Top() + Report->Height()); }
+    void FitBox() const
+    {
+        BoxControl()->SetBounds(0, 0, Report->Left() + Report->Width(), Report->Top() + Report->Height());
+    }
 
     TKVBand* AddBand(const QString& name)
     {
@@ -143,7 +146,8 @@ TEST(EtiqUtil, NormalizeRectPutsEachPairOfEdgesTheRightWayRound)
         {{-3, 4, -9, -4}, {-9, -4, -3, 4}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(NormalizeRect(c.In), c.Out) << c.In.Left << "," << c.In.Top << "," << c.In.Right << "," << c.In.Bottom;
+        EXPECT_EQ(NormalizeRect(c.In), c.Out)
+            << c.In.Left << "," << c.In.Top << "," << c.In.Right << "," << c.In.Bottom;
         EXPECT_EQ(NormalizeRect(c.In.Left, c.In.Top, c.In.Right, c.In.Bottom), c.Out);
     }
 }

@@ -350,7 +350,8 @@ TPoint TControlHostBase::ScrollView(int dx, int dy)
     const auto within = [](int from, int by, int last) {
         return static_cast<int>(std::clamp<long long>(static_cast<long long>(from) + by, 0, std::max(last, 0)));
     };
-    SetViewPosition({within(view.Left, dx, surface.cx - view.Width()), within(view.Top, dy, surface.cy - view.Height())});
+    SetViewPosition(
+        {within(view.Left, dx, surface.cx - view.Width()), within(view.Top, dy, surface.cy - view.Height())});
     const TRect now = Viewport();
     const TPoint moved{now.Left - view.Left, now.Top - view.Top};
     FMouse = {OffsetClamped(FMouse.X, moved.X), OffsetClamped(FMouse.Y, moved.Y)};
