@@ -370,3 +370,50 @@ TEST_F(SelectionTest, ZoomPlacesTheSelectionMarksAgain)
         EXPECT_EQ(marks->Corners(1)->Top(), marks->Control()->Top() - 2);
     }
 }
+
+TEST_F(SelectionTest, TheCountShowsForTwoOrMoreAndOnlyFromTheMultiSelection)
+{
+    TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
+    Form->SetCurrentBand(Band);
+    const QString bandText = Form->StatusPanel(3)->text();
+    Form->ReleaseDesigner();
+    Form->MultiDesigner->SetSurface(Report);
+    Form->MultiDesigner->Toggle(a);
+    EXPECT_EQ(Form->SelectedCount(), 1);
+    EXPECT_EQ(Form->StatusPanel(3)->text(), bandText);
+    // Another sender is not the multi-selection.
+    TKVLabel* b = Place<TKVLabel>(80, 10, QStringLiteral("B"));
+    Form->MultiDesigner->OnChange = nullptr;
+    Form->MultiDesigner->Toggle(b);
+    Form->MultiSelectionChanged(Report);
+    EXPECT_EQ(Form->StatusPanel(3)->text(), bandText);
+    Form->MultiSelectionChanged(Form->MultiDesigner);
+    EXPECT_EQ(Form->StatusPanel(3)->text(), QStringLiteral("Objetos Selecionados: 2"));
+}
+
+namespace {
+class SelectionWithoutDocumentTest : public DesignerTest {};
+} // namespace
+
+TEST_F(SelectionWithoutDocumentTest, CommandsDoNothingWithoutADocument)
+{
+    RegisterDesignerClasses();
+    std::unique_ptr<TfmAnexo, TComponentDeleter> form(new TfmAnexo(nullptr, {}));
+    form->Show();
+    ASSERT_EQ(form->Report, nullptr);
+    form->SpeedButtonMouseDown(TShiftState{ssShift});
+    form->InserirCodigoBarras->trigger();
+    EXPECT_FALSE(form->Designer->InsertPending());
+    form->BotaoCursor->trigger();
+    form->ResetToCursor();
+    form->SelectSingle(nullptr);
+    form->ReleaseDesigner();
+    EXPECT_EQ(form->SelectedCount(), 0);
+    form->cbZoom->setEditText(QString::fromUtf8("Página"));
+    form->cbZoomClick();
+    form->UpdateStatusBar(nullptr, QStringLiteral("XYPTU"), 10, 10);
+    EXPECT_TRUE(form->StatusPanel(0)->text().isEmpty());
+    EXPECT_TRUE(form->StatusPanel(2)->text().isEmpty());
+    EXPECT_EQ(form->CurrentContainer(), nullptr);
+    form->AskOnClose = false;
+}
