@@ -1,5 +1,7 @@
 #include "designer/KVDesigner.h"
 
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
 #include "designer/KVEtiqUtil.h"
 #include "engine/KVBands.h"
 #include "engine/KVBarcode.h"
@@ -8,7 +10,6 @@
 #include "engine/VardoRep.h"
 #include "platform/controls/ControlHostBase.h"
 #include "platform/controls/ScrollBox.h"
-#include "platform/core/Exceptions.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 #include "uisupport/Form.h"
@@ -187,9 +188,10 @@ TKVControlHandle* TKVDesigner::Handles(int index) const
 
 void TKVDesigner::Attach(TVardoRep* report)
 {
-    if (!report)
-        throw EInvalidOperation(QStringLiteral("A designer is attached to a report"));
     Detach();
+    // Nothing to attach to: the designer stays detached.
+    if (!report)
+        return;
     UpdateHandles(0);
     FReport = report;
     report->FreeNotification(this);
@@ -519,6 +521,10 @@ bool TKVDesigner::IsFormActive(const TControl* control) const
     auto* form = root ? dynamic_cast<TForm*>(root->Owner()) : nullptr;
     if (!form || !form->Window())
         return true;
+    // The main form that owns the designer knows which document window is the active one.
+    if (auto* window = dynamic_cast<TfmAnexo_MDIChild*>(form))
+        if (auto* main = dynamic_cast<TfmAnexo*>(Owner()))
+            return main->ActiveMDIChild() == window;
     // A document window is active when its area says so; any other form when its window is.
     for (QWidget* w = form->Window(); w; w = w->parentWidget())
         if (auto* sub = qobject_cast<QMdiSubWindow*>(w); sub && sub->mdiArea())

@@ -7,7 +7,7 @@
 // their own mouse events and then hand the press, move and release over to it (TKVDesignLink).
 //
 // Caveats for callers:
-// - Attach needs a report; every Attach detaches first, so it also brings the selection back to
+// - Every Attach detaches first, so it also brings the selection back to
 //   the report and drops a pending class. Destroying the report detaches the designer.
 // - SetSelected neither places nor shows the handles: call RefreshHandles after it, and after
 //   every change of the selected control's bounds.
@@ -101,7 +101,7 @@ public:
 
     // ---- attaching ----
     // Detaches, makes eight new handles on the report, links the report (DesignState 4) and
-    // selects it. The report must be assigned.
+    // selects it. Nil only detaches.
     void Attach(TVardoRep* report);
     // Drops a pending class; when attached, lets go of the report (DesignState 0 and no designer
     // reference left on it), the selection and the handles.

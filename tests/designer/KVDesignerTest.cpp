@@ -5,7 +5,10 @@
 #include "DesignerFixture.h"
 #include "SurfaceDriver.h"
 
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
 #include "designer/AnexoRelatorio.h"
+#include "designer/DesignerClasses.h"
 #include "designer/Hidden.h"
 #include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
@@ -154,6 +157,10 @@ TEST_F(KVDesignerTest, AttachingAgainStartsFromTheReportWithNewHandles)
     for (int i = 0; i < Report->ControlCount(); ++i)
         handles += dynamic_cast<TKVControlHandle*>(Report->Controls(i)) != nullptr;
     EXPECT_EQ(handles, 8);
+    // Attaching to no report only detaches.
+    Designer->Attach(nullptr);
+    EXPECT_FALSE(Designer->Attached());
+    EXPECT_EQ(Report->Designer(), nullptr);
 }
 
 TEST_F(KVDesignerTest, DestroyingTheReportDetachesTheDesigner)
@@ -883,6 +890,36 @@ TEST_F(KVDesignerTest, FreeingTheSelectedControlMidDragLeavesNothingBehind)
     EXPECT_TRUE(Driver->FocusRects().empty());
     Driver->Release(Driver->At(Detail, 15, 9));
     EXPECT_TRUE(Driver->FocusRects().empty());
+}
+
+// ---- in the program's own windows ---------------------------------------------------------------
+
+TEST_F(DesignerTest, OnlyTheActiveDocumentWindowsControlsCountAsOnAnActiveForm)
+{
+    RegisterDesignerClasses();
+    std::unique_ptr<TfmAnexo, TComponentDeleter> form(new TfmAnexo(nullptr, {}));
+    form->Show();
+    form->ArquivoNovoExecute();
+    TfmAnexo_MDIChild* first = form->ActiveMDIChild();
+    form->ArquivoNovoExecute();
+    TfmAnexo_MDIChild* second = form->ActiveMDIChild();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(first, second);
+    ASSERT_NE(form->Designer, nullptr);
+    TKVCustomBand* inactiveBand = first->Report->BandList().front();
+    TKVCustomBand* activeBand = second->Report->BandList().front();
+    EXPECT_FALSE(form->Designer->IsFormActive(inactiveBand));
+    EXPECT_TRUE(form->Designer->IsFormActive(activeBand));
+    EXPECT_TRUE(form->Designer->IsFormActive(second->Report));
+
+    // A release on the inactive window's band marks its next press as the activating one.
+    form->Designer->Attach(first->Report);
+    TSurfaceDriver driver(first->Host(), first->Report);
+    driver.Click(driver.At(inactiveBand, 30, 10));
+    EXPECT_TRUE(inactiveBand->ActivationClick);
+    EXPECT_TRUE(driver.FocusRects().empty());
+    form->AskOnClose = false;
 }
 
 // ---- the engine's side ------------------------------------------------------------------------
