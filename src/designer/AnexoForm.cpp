@@ -4,6 +4,7 @@
 
 #include "designer/AnexoChild.h"
 #include "designer/FileTypeRegistration.h"
+#include "designer/KVDesigner.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
 #include "platform/core/Exceptions.h"
@@ -107,6 +108,7 @@ TfmAnexo::~TfmAnexo()
 {
     // The document windows belong to the application; they go before the form they report to.
     FClosing = true;
+    FormDestroyInput();
     while (!FChildren.empty())
         delete FChildren.back();
     FSettings.reset();
@@ -123,6 +125,8 @@ void TfmAnexo::FormCreate()
     // ---- status bar, zoom and the insert commands ----
     CreateStatusAndZoom();
     CreateInsertActions();
+    // ---- the designers and the design-surface input ----
+    FormCreateInput();
     // Registration never stops the start: a failure is shown and the program goes on.
     try {
         RegisterReportFileType(QCoreApplication::applicationFilePath());
@@ -200,6 +204,8 @@ void TfmAnexo::FormClose()
 
 void TfmAnexo::CloseDocument()
 {
+    if (HasDocument())
+        ReleaseDesignSurface();
     if (Document) {
         // The window showing it lets go first, so nothing is freed twice.
         for (TfmAnexo_MDIChild* child : FChildren)
@@ -222,6 +228,7 @@ void TfmAnexo::CloseDocument()
     SetCaption(QStringLiteral("Tessiv"));
     UpdateStatusBar(QStringLiteral("LPTUM"));
     NewKeyStep = true;
+    StepPending = true;
 }
 
 bool TfmAnexo::HasDocument() const { return ActiveMDIChild() != nullptr && Document != nullptr; }
@@ -264,6 +271,8 @@ void TfmAnexo::SetCurrentBand(TKVCustomBand* band)
 void TfmAnexo::SetCurrentReport(TVardoRep* report)
 {
     Report = report;
+    if (Report && ActiveMDIChild() && Designer && Designer->Report() != Report)
+        Designer->Attach(Report);
     UpdateActions(HasDocument());
 }
 

@@ -259,6 +259,8 @@ public:
     TPoint GroupPressPoint;        // the press that started or toggled a group drag
     // The tool-area control that had the focus before a press took it to the design surface.
     QPointer<QWidget> SavedActiveControl;
+    // The tool-area control F12 took the focus from.
+    QPointer<QWidget> LastToolControl;
     // Gives the report's key events and every band's and printable's mouse events of the report's
     // document to the handlers below. OpenDocumentWindow calls it; a control made later (insertion,
     // paste, undo) is wired when the designer selects it (ComponentSelected calls WireControlInput).
@@ -347,6 +349,22 @@ protected:
     bool CloseQuery() override;
 
 private:
+    // ---- design-surface input (keys, mouse, the message hook) ----
+    // The designers made and wired, and the message hook installed (FormCreate); all of it let go
+    // before the form's windows go (the destructor).
+    void FormCreateInput();
+    void FormDestroyInput();
+    // The state without a document: no multi-selection, the designer detached, a new key step.
+    void ReleaseDesignSurface();
+    QWidget* ToolAreaFocus() const;
+    QWidget* ZoomBox() const;
+    bool IsActiveDocumentControl(const TControl* control) const;
+    void KeyUndoStep(TControl* selection);
+    void ScrollIntoView(TControl* control);
+    void PlaceCornerMarks();
+    void SelectByRightButton(TControl* control);
+    bool FMessageHookInstalled = false;
+
     void FormCreate();
     void FormShow(TObject* sender);
     void FormClose();
@@ -368,6 +386,16 @@ private:
     std::vector<TfmAnexo_MDIChild*> FChildren; // in the order they were made
     TfmAnexo_MDIChild* FActive = nullptr;
     bool FClosing = false;
+    // ---- status bar, zoom, band navigation and the selection core ----
+    void CreateStatusAndZoom();
+    void CreateInsertActions();
+    void SetStatusText(int panel, const QString& text);
+    void ApplyZoom(int zoom);
+    void InsertCommand(const TClassInfo& cls);
+    void PlaceSelectionMarks();
+    QActionGroup* FInsertGroup = nullptr;
+    // The zoom box's keys and focus; it goes with the form, before the form's window does.
+    std::unique_ptr<QObject> FZoomBoxFilter;
     // ---- undo, component naming and the clipboard commands ----
     void ApplyUndoEntry(TPanelControl* step, int index, bool redo);
     void PrepareUndoSelection(TPanelControl* step);
@@ -388,16 +416,6 @@ private:
     QMenu* FEditar1 = nullptr;
     QAction* FEditarVoltar = nullptr;
     QAction* FEditarRefazer = nullptr;
-    // ---- status bar, zoom, band navigation and the selection core ----
-    void CreateStatusAndZoom();
-    void CreateInsertActions();
-    void SetStatusText(int panel, const QString& text);
-    void ApplyZoom(int zoom);
-    void InsertCommand(const TClassInfo& cls);
-    void PlaceSelectionMarks();
-    QActionGroup* FInsertGroup = nullptr;
-    // The zoom box's keys and focus; it goes with the form, before the form's window does.
-    std::unique_ptr<QObject> FZoomBoxFilter;
 };
 
 } // namespace tessiv

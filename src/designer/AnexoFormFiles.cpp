@@ -3,6 +3,7 @@
 // command line.
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
+#include "designer/KVDesigner.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
 #include "platform/core/IniFiles.h"
@@ -114,6 +115,7 @@ void TfmAnexo::OpenDocumentWindow(TAnexoRelatorio* document, const QString& file
     report->SetParent(child->Client());
     SetCurrentReport(report);
     report->SetName(QStringLiteral("KelvoraRelatorio"));
+    WireDocumentInput(report);
     report->SetBounds(0, 0, report->Width(), report->Height());
     child->FitClientToReport();
     child->Host()->SetFocusedControl(report);
@@ -125,8 +127,14 @@ void TfmAnexo::OpenDocumentWindow(TAnexoRelatorio* document, const QString& file
     sub->resize(527, 349);
     sub->show();
     ActivateChild(child);
-    if (Visible())
-        SetCurrentBand(FirstBand());
+    if (Visible()) {
+        Designer->Attach(report);
+        if (TKVCustomBand* first = FirstBand())
+            Designer->SetSelected(first);
+        SetCurrentBand(dynamic_cast<TKVCustomBand*>(Designer->Selected()));
+        if (Designer->Selected())
+            Designer->RefreshHandles();
+    }
     if (!fileName.isEmpty())
         FRecentList->AddRecent(document->FileName());
     UpdateCaptions();

@@ -1,0 +1,567 @@
+// The main form's handling of keys and the mouse on the design surface, driven through a real
+// document window's surface headless: key steps in every unit, undo steps of held keys and drags,
+// arrow navigation between controls, band cycling, deletion, the multi-selection built with Shift,
+// handle resizes and the release rules.
+#include "DesignerFixture.h"
+
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
+#include "designer/DesignerClasses.h"
+#include "designer/KVDesigner.h"
+#include "designer/KVEtiqUtil.h"
+#include "designer/Voltar.h"
+#include "engine/KVBands.h"
+#include "engine/KVBarcode.h"
+#include "engine/KVExprMemo.h"
+#include "engine/KVItemsObs.h"
+#include "engine/KVLabel.h"
+#include "engine/KVShape.h"
+#include "engine/VardoRep.h"
+#include "platform/controls/Messages.h"
+#include "platform/ui/ControlHost.h"
+
+#include <QLabel>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace tessiv;
+using namespace designertest;
+
+namespace {
+
+using TFormPtr = std::unique_ptr<TfmAnexo, TComponentDeleter>;
+
+class DesignInputTest : public DesignerTest {
+protected:
+    void SetUp() override
+    {
+        DesignerTest::SetUp();
+        RegisterDesignerClasses();
+        Form.reset(new TfmAnexo(nullptr, {}));
+        Form->Show();
+        Form->ArquivoNovoExecute();
+        Child = Form->ActiveMDIChild();
+        ASSERT_NE(Child, nullptr);
+        Report = Form->Report;
+        ASSERT_NE(Report, nullptr);
+        Host = Child->Host();
+        ASSERT_FALSE(Report->BandList().empty());
+        Band = Report->BandList().front();
+        // Room for everything the tests place.
+        Band->SetHeight(300);
+        Child->FitClientToReport();
+    }
+    void TearDown() override
+    {
+        Form->AskOnClose = false;
+        Form.reset();
+        DesignerTest::TearDown();
+    }
+
+    template <class T>
+    T* Add(TWinControl* parent, int left, int top, int width, int height)
+    {
+        auto* c = new T(Report->Owner());
+        c->SetParent(parent);
+        Form->EnsureComponentName(c);
+        c->SetBounds(left, top, width, height);
+        Form->WireDocumentInput(Report);
+        return c;
+    }
+    TKVLabel* Label(int left, int top, int width = 40, int height = 20)
+    {
+        return Add<TKVLabel>(Band, left, top, width, height);
+    }
+    // A printable without a text, so nothing keeps it from being flat.
+    TKVShape* Shape(int left, int top, int width, int height) { return Add<TKVShape>(Band, left, top, width, height); }
+    void Select(TControl* c)
+    {
+        if (!Form->Designer->Attached())
+            Form->Designer->Attach(Report);
+        Form->Designer->SetSelected(c);
+        Form->Designer->RefreshHandles();
+    }
+    // A key as the report gets it: down, and up unless held.
+    void Key(unsigned short key, TShiftState shift = {}, bool release = true)
+    {
+        Host->KeyPress(key, QChar(), shift);
+        if (release)
+            Host->KeyRelease(key, shift);
+    }
+    TPoint At(const TControl* c, int x, int y) const { return c->ClientToScreen({x, y}); }
+    void Press(const TControl* c, int x, int y, TShiftState shift = {})
+    {
+        const TPoint p = At(c, x, y);
+        Host->MousePress(mbLeft, p.X, p.Y, shift);
+    }
+    void MoveTo(const TControl* c, int x, int y, TShiftState shift = {})
+    {
+        const TPoint p = At(c, x, y);
+        Host->MouseMove(p.X, p.Y, shift);
+    }
+    void Release(const TControl* c, int x, int y, TShiftState shift = {})
+    {
+        const TPoint p = At(c, x, y);
+        Host->MouseRelease(mbLeft, p.X, p.Y, shift);
+    }
+    int Steps() const { return Form->CurrentUndoForm() ? Form->CurrentUndoForm()->StepIndex + 1 : 0; }
+    QString Panel(int i) const { return Form->StatusPanel(i)->text(); }
+
+    TFormPtr Form;
+    TfmAnexo_MDIChild* Child = nullptr;
+    TVardoRep* Report = nullptr;
+    TControlHost* Host = nullptr;
+    TKVCustomBand* Band = nullptr;
+};
+
+// ---- key steps ----
+
+enum class TWhat { Top, Left, Height, Width };
+
+long double UnitOf(TKVPrintable* l, TWhat w)
+{
+    switch (w) {
+    case TWhat::Top: return l->Size()->Top();
+    case TWhat::Left: return l->Size()->Left();
+    case TWhat::Height: return l->Size()->Height();
+    case TWhat::Width: return l->Size()->Width();
+    }
+    return 0;
+}
+void SetUnitOf(TKVPrintable* l, TWhat w, long double v)
+{
+    switch (w) {
+    case TWhat::Top: l->Size()->SetTop(v); return;
+    case TWhat::Left: l->Size()->SetLeft(v); return;
+    case TWhat::Height: l->Size()->SetHeight(v); return;
+    case TWhat::Width: l->Size()->SetWidth(v); return;
+    }
+}
+int PixelsOf(TKVPrintable* l, TWhat w)
+{
+    switch (w) {
+    case TWhat::Top: return l->Top();
+    case TWhat::Left: return l->Left();
+    case TWhat::Height: return l->Height();
+    case TWhat::Width: return l->Width();
+    }
+    return 0;
+}
+
+TEST_F(DesignInputTest, KeyStepsByUnitGridAndKey)
+{
+    struct TCase {
+        const char* Name;
+        TKVUnit Unit;
+        bool Snap;
+        unsigned short Key;
+        TShiftStateItem Modifier;
+        TWhat What;
+        long double Start;        // in the unit
+        long double Expected;     // in the unit, unless ByPixels
+        int PixelStep;            // the pixels moved, when ByPixels
+        bool ByPixels = false;
+    };
+    // Whole units in millimetres, pixels and characters; 2 pixels then the 1/40 grid in inches; a
+    // pixel then the 1/40 grid in native units; a pixel without the grid; sizes never below 0.
+    const TCase cases[] = {
+        {"mm Ctrl+Down from 12.4", kvunMM, true, VK_DOWN, ssCtrl, TWhat::Top, 12.4L, 13, 0},
+        {"mm Ctrl+Up from 12.4", kvunMM, true, VK_UP, ssCtrl, TWhat::Top, 12.4L, 11, 0},
+        {"mm Ctrl+Right from 7.5", kvunMM, true, VK_RIGHT, ssCtrl, TWhat::Left, 7.5L, 9, 0},
+        {"mm Ctrl+Left may go below 0", kvunMM, true, VK_LEFT, ssCtrl, TWhat::Left, 0.2L, -1, 0},
+        {"mm Shift+Down from 9.6", kvunMM, true, VK_DOWN, ssShift, TWhat::Height, 9.6L, 11, 0},
+        {"mm Shift+Up at 0 stays 0", kvunMM, true, VK_UP, ssShift, TWhat::Height, 0, 0, 0},
+        {"mm Shift+Left at 0 stays 0", kvunMM, true, VK_LEFT, ssShift, TWhat::Width, 0, 0, 0},
+        {"pixels Ctrl+Down from 30.3", kvunPixels, true, VK_DOWN, ssCtrl, TWhat::Top, 30.3L, 31, 0},
+        {"characters Ctrl+Right from 3.2", kvunCharacters, true, VK_RIGHT, ssCtrl, TWhat::Left, 3.2L, 4, 0},
+        {"inches Ctrl+Down from 1", kvunInches, true, VK_DOWN, ssCtrl, TWhat::Top, 1, 1.025L, 0},
+        {"inches Shift+Right from 1", kvunInches, true, VK_RIGHT, ssShift, TWhat::Width, 1, 1.025L, 0},
+        {"native Ctrl+Down from 100", kvunNative, true, VK_DOWN, ssCtrl, TWhat::Top, 100, 103.2L, 0},
+        {"grid off: a pixel down", kvunMM, false, VK_DOWN, ssCtrl, TWhat::Top, 12.4L, 0, 1, true},
+        {"grid off: a pixel left", kvunInches, false, VK_LEFT, ssCtrl, TWhat::Left, 1, 0, -1, true},
+        {"grid off: a pixel taller", kvunMM, false, VK_DOWN, ssShift, TWhat::Height, 5, 0, 1, true},
+        {"grid off: Shift+Up at 0 stays 0", kvunMM, false, VK_UP, ssShift, TWhat::Height, 0, 0, 0},
+    };
+    // The inch and native rows are worked out at 96 pixels per inch: 1 in = 96 px, +2 px = 1.0208 in
+    // → 41/40; 100 native (10 mm) = 38 px, +1 px = 103.1875 → 4127.5/40 → 103.2.
+    ASSERT_EQ(Band->Size()->PPI(), 96);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Report->SetUnits(c.Unit);
+        Report->SetSnapToGrid(c.Snap);
+        TKVShape* label = Shape(40, 40, 40, 20);
+        SetUnitOf(label, c.What, c.Start);
+        Select(label);
+        ASSERT_TRUE(Report->Focused());
+        const int pixelsBefore = PixelsOf(label, c.What);
+        Key(c.Key, {c.Modifier});
+        if (c.ByPixels)
+            EXPECT_EQ(PixelsOf(label, c.What) - pixelsBefore, c.PixelStep);
+        else
+            EXPECT_NEAR(static_cast<double>(UnitOf(label, c.What)), static_cast<double>(c.Expected), 1e-9);
+        EXPECT_TRUE(Form->IsModified());
+        Form->Designer->SetSelected(Band);
+        delete label;
+    }
+}
+
+TEST_F(DesignInputTest, HeldCtrlRightIsOneUndoStepAndEachNewPressAnother)
+{
+    Report->SetUnits(kvunMM);
+    Report->SetSnapToGrid(true);
+    TKVLabel* label = Label(40, 40);
+    label->Size()->SetLeft(10);
+    Select(label);
+    const int before = Steps();
+    for (int i = 0; i < 10; ++i)
+        Key(VK_RIGHT, {ssCtrl}, false);
+    EXPECT_NEAR(static_cast<double>(label->Size()->Left()), 20.0, 1e-9);
+    EXPECT_EQ(Steps(), before + 1);
+    Host->KeyRelease(VK_RIGHT, {ssCtrl});
+    Key(VK_RIGHT, {ssCtrl}, false);
+    EXPECT_NEAR(static_cast<double>(label->Size()->Left()), 21.0, 1e-9);
+    EXPECT_EQ(Steps(), before + 2);
+}
+
+TEST_F(DesignInputTest, KeysResizingAGroupStopAtZeroAndMoveItByPixels)
+{
+    TKVShape* a = Shape(20, 20, 30, 1);
+    TKVShape* b = Shape(80, 20, 30, 3);
+    Select(a);
+    Press(b, 2, 1, {ssShift});
+    Release(b, 2, 1, {ssShift});
+    ASSERT_EQ(Form->MultiDesigner->Count(), 2);
+    const int before = Steps();
+    for (int i = 0; i < 3; ++i)
+        Key(VK_UP, {ssShift}, false);
+    Host->KeyRelease(VK_UP, {ssShift});
+    EXPECT_EQ(a->Height(), 0);
+    EXPECT_EQ(b->Height(), 0);
+    Key(VK_RIGHT, {ssCtrl});
+    EXPECT_EQ(a->Left(), 21);
+    EXPECT_EQ(b->Left(), 81);
+    EXPECT_EQ(Steps(), before + 2);
+}
+
+// ---- arrows ----
+
+TEST_F(DesignInputTest, FindNeighbourOnAFixtureOfRectangles)
+{
+    struct TRectSpec {
+        const char* Name;
+        int L, T, W, H;
+    };
+    struct TCase {
+        const char* Name;
+        TRectSpec Selection;
+        std::vector<TRectSpec> Others; // in child order
+        unsigned short Key;
+        const char* Expected; // nullptr: none
+    };
+    const TCase cases[] = {
+        // Both overlap the selection's rows: the smaller Left wins although B is nearer.
+        {"right prefers the smaller Left among overlapping",
+         {"S", 100, 100, 40, 60},
+         {{"B", 160, 125, 20, 10}, {"A", 150, 0, 30, 100}},
+         VK_RIGHT, "A"},
+        // The mirror image to the left: the distance decides.
+        {"left goes by distance",
+         {"S", 300, 100, 40, 60},
+         {{"B", 270, 125, 10, 10}, {"A", 260, 0, 30, 100}},
+         VK_LEFT, "B"},
+        // Both corners on the near side lie outside the cone: only the overlap counts it.
+        {"a candidate counted by its overlap only",
+         {"S", 100, 100, 40, 20},
+         {{"C", 150, 50, 20, 120}},
+         VK_RIGHT, "C"},
+        {"down prefers the smaller Top among overlapping",
+         {"S", 100, 100, 60, 40},
+         {{"B", 125, 160, 10, 20}, {"A", 0, 150, 100, 30}},
+         VK_DOWN, "A"},
+        {"up goes by distance",
+         {"S", 100, 200, 60, 40},
+         {{"Far", 100, 100, 60, 20}, {"Near", 110, 150, 40, 20}},
+         VK_UP, "Near"},
+        {"nothing to the left", {"S", 10, 100, 40, 20}, {{"A", 200, 100, 40, 20}}, VK_LEFT, nullptr},
+        // A selection without size has a cone from its point: nothing is divided by its size.
+        {"zero-size selection to the right", {"S", 100, 100, 0, 0}, {{"A", 130, 95, 20, 10}}, VK_RIGHT, "A"},
+        {"zero-height selection upwards", {"S", 100, 100, 40, 0}, {{"A", 110, 60, 20, 10}}, VK_UP, "A"},
+        {"zero-height selection: a control well below is outside its left cone",
+         {"S", 100, 100, 40, 0}, {{"A", 60, 140, 10, 10}}, VK_LEFT, nullptr},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<TKVShape*> made;
+        const auto make = [&](const TRectSpec& r) {
+            TKVShape* l = Shape(r.L, r.T, r.W, r.H);
+            l->SetHint(QString::fromUtf8(r.Name));
+            made.push_back(l);
+            return l;
+        };
+        TKVShape* s = make(c.Selection);
+        for (const TRectSpec& r : c.Others)
+            make(r);
+        Select(s);
+        TControl* n = Form->FindNeighbour(Report, c.Key);
+        EXPECT_EQ(n ? n->Hint().toStdString() : std::string("none"), c.Expected ? c.Expected : "none");
+        Form->Designer->SetSelected(Band);
+        for (TKVShape* l : made)
+            delete l;
+    }
+}
+
+TEST_F(DesignInputTest, ArrowsSelectTheNeighbourOrTheCurrentBand)
+{
+    TKVLabel* a = Label(20, 20);
+    TKVLabel* b = Label(120, 20);
+    Select(a);
+    Key(VK_RIGHT);
+    EXPECT_EQ(Form->Designer->Selected(), b);
+    EXPECT_FALSE(Panel(0).isEmpty());
+    Key(VK_RIGHT);
+    EXPECT_EQ(Form->Designer->Selected(), Form->CurrentContainer());
+    EXPECT_EQ(Form->Designer->Selected(), Band);
+}
+
+TEST_F(DesignInputTest, PageDownWrapsAndPageUpFromAPrintableStartsAtTheFirstBand)
+{
+    Report->Bands()->SetBand(1, true);
+    Report->Bands()->SetBand(7, true);
+    const auto& bands = Report->BandList();
+    ASSERT_GE(bands.size(), 3u);
+    Select(bands.back());
+    Key(VK_NEXT);
+    EXPECT_EQ(Form->Designer->Selected(), bands.front());
+    Key(VK_NEXT);
+    EXPECT_EQ(Form->Designer->Selected(), bands[1]);
+    Key(VK_PRIOR);
+    Key(VK_PRIOR);
+    EXPECT_EQ(Form->Designer->Selected(), bands.back());
+    TKVLabel* label = Add<TKVLabel>(bands[1], 10, 5, 40, 10);
+    Select(label);
+    Key(VK_PRIOR);
+    EXPECT_EQ(Form->Designer->Selected(), bands.front());
+}
+
+// ---- delete ----
+
+TEST_F(DesignInputTest, DeleteRemovesOnlyAPrintableWithOneUndoStep)
+{
+    auto* area = Add<TKVItensObs>(Report, 0, 0, 200, 100);
+    TKVObsLabel* obsLabel = area->Obs_TKVObs()->Obs_Label();
+    ASSERT_NE(obsLabel, nullptr);
+    TKVLabel* label = Label(20, 20);
+    const QString name = label->Name();
+    TComponent* root = Report->Owner();
+
+    struct TCase {
+        const char* Name;
+        TControl* Selection;
+        bool Deleted;
+    } cases[] = {{"a band", Band, false}, {"an observation label", obsLabel, false}, {"a label", label, true}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const int before = Steps();
+        const int components = root->ComponentCount();
+        Select(c.Selection);
+        Key(VK_DELETE);
+        EXPECT_EQ(root->ComponentCount(), components - (c.Deleted ? 1 : 0));
+        EXPECT_EQ(Steps(), before + (c.Deleted ? 1 : 0));
+        if (c.Deleted) {
+            EXPECT_EQ(root->FindComponent(name), nullptr);
+            EXPECT_EQ(Form->Designer->Selected(), Form->CurrentContainer());
+            EXPECT_TRUE(Form->IsModified());
+        }
+    }
+}
+
+// ---- the multi-selection by Shift presses ----
+
+TEST_F(DesignInputTest, ShiftPressesBuildAndShrinkTheMultiSelection)
+{
+    TKVLabel* a = Label(20, 20);
+    TKVLabel* b = Label(80, 20);
+    TKVLabel* c = Label(140, 20);
+    Press(a, 3, 3);
+    Release(a, 3, 3);
+    ASSERT_EQ(Form->Designer->Selected(), a);
+
+    Press(b, 3, 3, {ssShift});
+    Release(b, 3, 3, {ssShift});
+    EXPECT_EQ(Form->MultiDesigner->Count(), 2);
+    EXPECT_FALSE(Form->Designer->Attached());
+    Press(c, 3, 3, {ssShift});
+    Release(c, 3, 3, {ssShift});
+    EXPECT_EQ(Form->MultiDesigner->Count(), 3);
+    Press(c, 3, 3, {ssShift});
+    Release(c, 3, 3, {ssShift});
+    EXPECT_EQ(Form->MultiDesigner->Count(), 2);
+
+    // Taking one of two out leaves one: the release makes it the single selection.
+    Press(b, 3, 3, {ssShift});
+    Release(b, 3, 3, {ssShift});
+    EXPECT_EQ(Form->MultiDesigner->Count(), 0);
+    EXPECT_TRUE(Form->Designer->Attached());
+    EXPECT_EQ(Form->Designer->Selected(), a);
+}
+
+TEST_F(DesignInputTest, AGroupDragIsOneUndoStepAndMarksTheDocumentModified)
+{
+    TKVLabel* a = Label(20, 20);
+    TKVLabel* b = Label(80, 60);
+    Press(a, 3, 3);
+    Release(a, 3, 3);
+    Press(b, 3, 3, {ssShift});
+    Release(b, 3, 3, {ssShift});
+    ASSERT_EQ(Form->MultiDesigner->Count(), 2);
+    Form->SetModified(false);
+    const int before = Steps();
+    Press(a, 3, 3);
+    MoveTo(a, 8, 3, {ssLeft});
+    MoveTo(a, 18, -2, {ssLeft});
+    Release(a, 18, -2);
+    EXPECT_EQ(Steps(), before + 1);
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(a->Left(), 35);
+    EXPECT_EQ(a->Top(), 15);
+    EXPECT_EQ(b->Left(), 95);
+    EXPECT_EQ(b->Top(), 55);
+    EXPECT_FALSE(Form->DragStepSaved);
+}
+
+TEST_F(DesignInputTest, AShiftPressAndMoveDragsNothingAndRecordsNothing)
+{
+    TKVLabel* a = Label(20, 20);
+    TKVLabel* b = Label(80, 60);
+    Press(a, 3, 3);
+    Release(a, 3, 3);
+    Form->SetModified(false);
+    const int before = Steps();
+    Press(b, 3, 3, {ssShift});
+    MoveTo(b, 13, 13, TShiftState{ssShift, ssLeft});
+    Release(b, 13, 13, {ssShift});
+    EXPECT_EQ(Steps(), before);
+    EXPECT_FALSE(Form->IsModified());
+    EXPECT_EQ(b->Left(), 80);
+}
+
+// ---- the sizing handles ----
+
+TEST_F(DesignInputTest, AHandleResizeRecordsAStepExceptForABarcode)
+{
+    TKVLabel* label = Label(20, 20, 60, 20);
+    auto* barcode = Add<TKVBarcode>(Band, 120, 20, 80, 40);
+    struct TCase {
+        const char* Name;
+        TControl* Control;
+        int StepsRecorded;
+    } cases[] = {{"a label", label, 1}, {"a barcode", barcode, 0}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Select(c.Control);
+        Form->SetModified(false);
+        const int before = Steps();
+        TKVControlHandle* handle = Form->Designer->Handles(8);
+        ASSERT_NE(handle, nullptr);
+        Press(handle, 2, 2);
+        MoveTo(handle, 7, 6, {ssLeft});
+        MoveTo(handle, 12, 10, {ssLeft});
+        Release(handle, 12, 10);
+        EXPECT_EQ(Steps(), before + c.StepsRecorded);
+        // Nothing the user changed goes unsaved: the document is modified either way.
+        EXPECT_TRUE(Form->IsModified());
+        EXPECT_FALSE(Form->DragStepSaved);
+    }
+}
+
+TEST_F(DesignInputTest, AlignSizeOptionRoundsTheSizeAfterAHandleResize)
+{
+    Report->SetUnits(kvunMM);
+    Report->SetOptions(Report->Options() + TVardoReportOptions{kvoAlinharTamanho});
+    TKVShape* label = Shape(20, 20, 60, 40);
+    label->Size()->SetWidth(23.6L);
+    label->Size()->SetHeight(10.2L);
+    Select(label);
+    TKVControlHandle* handle = Form->Designer->Handles(7);
+    ASSERT_NE(handle, nullptr);
+    Press(handle, 2, 2);
+    MoveTo(handle, 2, 4, {ssLeft});
+    Release(handle, 2, 4);
+    EXPECT_NEAR(static_cast<double>(label->Size()->Width()), 24.0, 1e-9);
+    const long double h = label->Size()->Height();
+    EXPECT_NEAR(static_cast<double>(h), std::round(static_cast<double>(h)), 1e-9);
+}
+
+// ---- the release ----
+
+TEST_F(DesignInputTest, AnExpressionMemoInWindowTextTurnsBlackAtTheRelease)
+{
+    auto* memo = Add<TKVExprMemo>(Band, 20, 20, 80, 30);
+    memo->Font()->SetColor(clWindowText);
+    Press(memo, 4, 4);
+    Release(memo, 4, 4);
+    EXPECT_EQ(Form->Designer->Selected(), memo);
+    EXPECT_EQ(memo->Font()->Color(), clBlack);
+}
+
+TEST_F(DesignInputTest, ADragOfOneControlIsOneUndoStepAndTheReleaseMarksModified)
+{
+    Report->SetUnits(kvunPixels);
+    Report->SetSnapToGrid(false);
+    TKVLabel* label = Label(20, 20);
+    Press(label, 5, 5);
+    Release(label, 5, 5);
+    Form->SetModified(false);
+    const int before = Steps();
+    Press(label, 5, 5);
+    MoveTo(label, 10, 8, {ssLeft});
+    MoveTo(label, 15, 12, {ssLeft});
+    Release(label, 15, 12);
+    EXPECT_EQ(Steps(), before + 1);
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(label->Left(), 30);
+    EXPECT_EQ(label->Top(), 27);
+    // A click without movement records nothing.
+    Form->SetModified(false);
+    Press(label, 5, 5);
+    Release(label, 5, 5);
+    EXPECT_EQ(Steps(), before + 1);
+    EXPECT_FALSE(Form->IsModified());
+}
+
+// ---- the message hook ----
+
+TEST_F(DesignInputTest, TheMessageHookShowsTheUnitAndClearsThePanelsOffTheControls)
+{
+    Report->SetUnits(kvunMM);
+    TKVLabel* label = Label(20, 20);
+    Select(label);
+    Form->UpdateStatusBar(label, QStringLiteral("PT"), 0, 0);
+    ASSERT_FALSE(Panel(0).isEmpty());
+    MoveTo(label, 3, 3);
+    EXPECT_EQ(Panel(2), QStringLiteral("Milímetros"));
+    EXPECT_FALSE(Panel(0).isEmpty());
+    // The report's own area, outside every band.
+    const TPoint outside = Report->ClientToScreen({Report->Width() - 2, Report->Height() - 2});
+    ASSERT_EQ(Report->FindDeepControlAt(Report->ScreenToClient(outside)), Report);
+    Host->MouseMove(outside.X, outside.Y);
+    EXPECT_TRUE(Panel(0).isEmpty());
+    EXPECT_TRUE(Panel(1).isEmpty());
+}
+
+TEST_F(DesignInputTest, NoDocumentDetachesTheDesignerAndStartsANewKeyStep)
+{
+    TKVLabel* label = Label(20, 20);
+    Select(label);
+    Key(VK_RIGHT, {ssCtrl}, false);
+    EXPECT_FALSE(Form->StepPending);
+    Form->CloseDocument();
+    EXPECT_FALSE(Form->Designer->Attached());
+    EXPECT_TRUE(Form->StepPending);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 0);
+}
+
+} // namespace

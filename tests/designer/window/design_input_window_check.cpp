@@ -1,0 +1,154 @@
+// A label dragged with real mouse events on a real X server: pressed, moved and released on the
+// document window's surface through the window system, it lands on the millimetre grid where the
+// snap rule puts it, its sizing handles are on the screen around it there, and its old place is
+// empty. The window is saved as a PNG beside the test binary for a person to look at.
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
+#include "designer/DesignerClasses.h"
+#include "designer/KVDesigner.h"
+#include "designer/KVEtiqUtil.h"
+#include "engine/DesignColours.h"
+#include "engine/KVBands.h"
+#include "engine/KVLabel.h"
+#include "engine/VardoRep.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ControlHost.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+using namespace tessiv;
+
+namespace {
+// Lets the server map and paint the windows; there is no event that says a window is on screen.
+void Settle(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+int InkIn(const QImage& image, int left, int top, int right, int bottom)
+{
+    int ink = 0;
+    for (int y = std::max(top, 0); y < std::min(bottom, image.height()); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, image.width()); ++x)
+            ink += QColor(image.pixel(x, y)).lightness() < 100;
+    return ink;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    TQtApplication app(argc, argv);
+    Application().SetTitle(QStringLiteral("Tessiv"));
+    SelectDesignColours();
+    RegisterDesignerClasses();
+
+    int failures = 0;
+    const auto fail = [&failures](const QString& what) {
+        std::fprintf(stderr, "%s\n", qPrintable(what));
+        ++failures;
+    };
+    {
+        std::unique_ptr<TfmAnexo, TComponentDeleter> form(new TfmAnexo(nullptr, {}));
+        TForm::SetMainForm(form.get());
+        form->Show();
+        form->Window()->move(0, 0);
+        form->ArquivoNovoExecute();
+        Settle(800);
+        TfmAnexo_MDIChild* child = form->ActiveMDIChild();
+        if (!child || !child->Report || child->Report->BandList().empty()) {
+            std::fprintf(stderr, "the new document opened no window\n");
+            return 1;
+        }
+        child->SubWindow()->resize(760, 520);
+        TVardoRep* report = child->Report;
+        report->SetUnits(kvunMM);
+        report->SetSnapToGrid(true);
+        TKVCustomBand* band = report->BandList().front();
+        band->SetHeight(200);
+        child->FitClientToReport();
+
+        auto* label = new TKVLabel(report->Owner());
+        label->SetParent(band);
+        form->EnsureComponentName(label);
+        label->SetCaption(QStringLiteral("ARRASTE"));
+        label->SetAutoSize(false);
+        label->Size()->SetLeft(12);
+        label->Size()->SetTop(4);
+        label->Size()->SetWidth(30);
+        form->WireDocumentInput(report);
+        Settle(600);
+
+        QWidget* surface = child->Host()->Surface();
+        const TPoint oldCorner = label->ClientToScreen({0, 0}); // on the surface
+        const QRect oldRect(oldCorner.X, oldCorner.Y, label->Width(), label->Height());
+        // Pressed inside, dragged across in steps with the button held, released.
+        const QPoint start(oldCorner.X + 10, oldCorner.Y + 6);
+        const QPoint delta(137, 63);
+        QTest::mouseMove(surface, start);
+        QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, start);
+        Settle(100);
+        for (int i = 1; i <= 8; ++i) {
+            QTest::mouseMove(surface, start + delta * i / 8);
+            Settle(30);
+        }
+        QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, start + delta);
+        Settle(600);
+
+        // Where the snap rule puts it: the outline's place in millimetres, rounded to whole ones.
+        const double px = 25.4 / report->BandList().front()->Size()->PPI();
+        const double wantLeft = std::nearbyint((oldRect.left() - band->Left() + delta.x()) * px);
+        const double wantTop = std::nearbyint((oldRect.top() - band->Top() + delta.y()) * px);
+        const double left = static_cast<double>(label->Size()->Left());
+        const double top = static_cast<double>(label->Size()->Top());
+        if (std::fabs(left - wantLeft) > 1e-9 || std::fabs(top - wantTop) > 1e-9)
+            fail(QStringLiteral("the label is at %1 / %2 mm, the snap table says %3 / %4")
+                     .arg(left).arg(top).arg(wantLeft).arg(wantTop));
+        if (form->Designer->Selected() != label)
+            fail(QStringLiteral("the dragged label is not the selection"));
+        if (!form->IsModified())
+            fail(QStringLiteral("the drag left the document unmodified"));
+
+        const QImage window = form->Window()->grab().toImage();
+        window.save(QStringLiteral(TESSIV_SHOT_DIR "/design_input_drag.png"));
+        const QImage shot = surface->grab().toImage();
+        shot.save(QStringLiteral(TESSIV_SHOT_DIR "/design_input_drag_surface.png"));
+        const TPoint corner = label->ClientToScreen({0, 0});
+        const QRect newRect(corner.X, corner.Y, label->Width(), label->Height());
+        // The handles are black squares centred on the corners and edges of the new place.
+        const QPoint handles[] = {newRect.topLeft(), {newRect.left() + newRect.width() / 2, newRect.top()},
+                                  {newRect.left() + newRect.width(), newRect.top()},
+                                  {newRect.left(), newRect.top() + newRect.height()},
+                                  {newRect.left() + newRect.width(), newRect.top() + newRect.height()}};
+        for (const QPoint& h : handles)
+            if (InkIn(shot, h.x() - 2, h.y() - 2, h.x() + 2, h.y() + 2) < 12)
+                fail(QStringLiteral("no sizing handle on the screen at %1, %2").arg(h.x()).arg(h.y()));
+        if (InkIn(shot, newRect.left() + 2, newRect.top() + 2, newRect.right() - 2, newRect.bottom() - 2) < 20)
+            fail(QStringLiteral("no caption ink inside the label's new place"));
+        if (!newRect.intersects(oldRect) &&
+            InkIn(shot, oldRect.left() - 2, oldRect.top() - 2, oldRect.right() + 3, oldRect.bottom() + 3) > 0)
+            fail(QStringLiteral("ink left where the label was"));
+        if (!child->Host()->FocusRects().empty())
+            fail(QStringLiteral("an outline was left on the surface"));
+        form->AskOnClose = false;
+        form->Close();
+    }
+    if (failures)
+        std::fprintf(stderr, "%d checks failed\n", failures);
+    return failures ? 1 : 0;
+}
