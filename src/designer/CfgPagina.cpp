@@ -413,11 +413,6 @@ bool TfmCfgPagina::IsLengthBox(const QLineEdit* edit) const
            edit == LeftMargin || edit == RightMargin || edit == ColumnMargin;
 }
 
-bool TfmCfgPagina::IsIntegerBox(const QObject* box) const
-{
-    return box == Columns || box == edNumLinha || box == PageFramePenWidth || box == FontSize->lineEdit();
-}
-
 void TfmCfgPagina::UpdateThermalState() { rbTipoTermica->setEnabled(cbTermica->isChecked()); }
 
 void TfmCfgPagina::UpdateRowsState()
@@ -620,6 +615,12 @@ bool TfmCfgPagina::ApplyToReport()
         for (int i = 0; i < 6; ++i)
             if (Changed(BandHeight[i]) && !BandHeight[i]->text().isEmpty())
                 bandHeights[i] = length(BandHeight[i], false, true);
+        CheckRoomOnPage(paper, [&lengths](int index) -> const long double* {
+            for (const TLengthBox& box : lengths)
+                if (box.Index == index)
+                    return &box.Value;
+            return nullptr;
+        }, Changed(Columns) ? columns : page->Columns());
     } catch (const EBoxRefused& refused) {
         refused.Box->setFocus(Qt::OtherFocusReason);
         if (auto* edit = qobject_cast<QLineEdit*>(refused.Box))
@@ -694,6 +695,45 @@ bool TfmCfgPagina::ApplyToReport()
     if (FHooks.RefreshHandles)
         FHooks.RefreshHandles();
     return true;
+}
+
+void TfmCfgPagina::CheckRoomOnPage(TKVPaperSize paper, const std::function<const long double*(int)>& typed,
+                                   int columns) const
+{
+    const TKVPage* page = FReport->Page();
+    const TKVUnit units = FReport->Units();
+    const bool landscape = OrientationCB->currentIndex() == 1;
+    // Every length in tenths of a millimetre as the report will hold it after the apply.
+    const auto value = [&](QLineEdit* edit, int index, bool horizontal) {
+        return Changed(edit) && typed(index) ? page->ToNative(units, horizontal, *typed(index))
+                                             : page->NativeValue(index);
+    };
+    long double width = page->NativeValue(TKVPage::kvWidth);
+    long double length = page->NativeValue(TKVPage::kvLength);
+    const bool standard = paper != TKVPaperSize::Default && paper != TKVPaperSize::Custom;
+    if (standard && (paper != page->PaperSize() || OrientationCB->currentIndex() != FLoadedOrientation)) {
+        width = page->ToNative(kvunMM, true, landscape ? PaperLengthMM(paper) : PaperWidthMM(paper));
+        length = page->ToNative(kvunMM, false, landscape ? PaperWidthMM(paper) : PaperLengthMM(paper));
+    } else if (paper == TKVPaperSize::Custom) {
+        width = value(PageWidth, TKVPage::kvWidth, true);
+        length = value(PageLength, TKVPage::kvLength, false);
+    }
+    // Only what the user changed is judged: a report that came so from its file is not refused
+    // for boxes nobody touched.
+    const bool across = Changed(LeftMargin) || Changed(RightMargin) || Changed(ColumnMargin) || Changed(Columns) ||
+                        Changed(PageWidth) || paper != page->PaperSize() ||
+                        OrientationCB->currentIndex() != FLoadedOrientation;
+    const bool down = Changed(Topmargin) || Changed(BottomMargin) || Changed(PageLength) ||
+                      paper != page->PaperSize() || OrientationCB->currentIndex() != FLoadedOrientation;
+    const long double used = value(LeftMargin, TKVPage::kvLeftMargin, true) +
+                             value(RightMargin, TKVPage::kvRightMargin, true) +
+                             (columns - 1) * value(ColumnMargin, TKVPage::kvColumnSpace, true);
+    if (across && used >= width)
+        throw EBoxRefused(LeftMargin,
+                          QStringLiteral("As margens e o espaço entre colunas não deixam lugar na página."));
+    if (down && value(Topmargin, TKVPage::kvTopMargin, false) + value(BottomMargin, TKVPage::kvBottomMargin, false) >=
+                    length)
+        throw EBoxRefused(Topmargin, QStringLiteral("As margens superior e inferior não deixam lugar na página."));
 }
 
 void TfmCfgPagina::OK1Click()

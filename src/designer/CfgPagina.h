@@ -18,6 +18,7 @@
 // SetHeaderOptionsEnabled, SetReport, ShowModal, free. The report must outlive the dialog.
 
 #include "designer/ModalForm.h"
+#include "engine/KVTypes.h"
 #include "platform/graphics/Color.h"
 
 #include <QHash>
@@ -149,9 +150,11 @@ private:
     friend class TBoxFilter;
     void BuildControls();
     bool IsLengthBox(const QLineEdit* edit) const;
-    bool IsIntegerBox(const QObject* box) const;
     void LeaveLengthBox(QLineEdit* edit);
     void LeaveCountBox(QLineEdit* edit);
+    // Refuses margins (and column spaces) that leave the page no room, as the boxes would make
+    // them: typed(index) gives a page length box's checked value.
+    void CheckRoomOnPage(TKVPaperSize paper, const std::function<const long double*(int)>& typed, int columns) const;
     void UpdateThermalState();
     void UpdateRowsState();
     // Whether the box's text is not the one it was loaded with.

@@ -455,6 +455,65 @@ TEST_F(CfgPaginaTest, TheLargestCountsTheBoxesHoldDoNoHarm)
     EXPECT_TRUE(Boxes.isEmpty());
 }
 
+// Margins that leave the page no room would give the bands negative sizes: they are refused,
+// judged on the page as the boxes would make it.
+TEST_F(CfgPaginaTest, MarginsThatLeaveThePageNoRoomAreRefused)
+{
+    const QString across = QStringLiteral("As margens e o espaço entre colunas não deixam lugar na página.");
+    const QString down = QStringLiteral("As margens superior e inferior não deixam lugar na página.");
+    struct TCase {
+        const char* Name;
+        std::vector<std::pair<const char*, QString>> Boxes;
+        QString Paper;
+        bool Landscape;
+        QString Message; // empty: taken
+    };
+    // A4 portrait, 210 x 297 mm, margins 10.
+    const TCase cases[] = {
+        {"left and right fill the width", {{"LeftMargin", "105"}, {"RightMargin", "105"}}, {}, false, across},
+        {"room left", {{"LeftMargin", "100"}, {"RightMargin", "100"}}, {}, false, {}},
+        {"column spaces", {{"Columns", "3"}, {"ColumnMargin", "95"}}, {}, false, across},
+        {"top and bottom", {{"Topmargin", "150"}, {"BottomMargin", "150"}}, {}, false, down},
+        {"fits portrait, not landscape", {{"Topmargin", "150"}, {"BottomMargin", "100"}}, {}, true, down},
+        {"a smaller paper", {{"LeftMargin", "75"}, {"RightMargin", "75"}}, QStringLiteral("A5 148 x 210 mm"), false,
+         across},
+        {"a custom page made smaller", {{"PageWidth", "15"}}, QStringLiteral("Personalizada"), false, across},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Boxes.clear();
+        const QByteArray before = ReportBytes();
+        const TFormPtr form = Open();
+        for (const auto& [edit, text] : c.Boxes)
+            form->Window()->findChild<QLineEdit*>(QLatin1String(edit))->setText(text);
+        if (!c.Paper.isEmpty())
+            Choose(form->PaperSize, c.Paper);
+        form->OrientationCB->setCurrentIndex(c.Landscape ? 1 : 0);
+        const bool taken = form->ApplyToReport();
+        EXPECT_EQ(taken, c.Message.isEmpty());
+        if (taken) {
+            Report->SetBandValues();
+            EXPECT_GT(Detail->Width(), 0);
+            Report->Page()->SetLeftMargin(10);
+            Report->Page()->SetRightMargin(10);
+            continue;
+        }
+        EXPECT_EQ(Boxes, QStringList{c.Message});
+        EXPECT_EQ(ReportBytes(), before);
+    }
+}
+
+// A report whose file already holds such margins is not refused for boxes nobody touched.
+TEST_F(CfgPaginaTest, MarginsNobodyTouchedAreNotJudged)
+{
+    Report->Page()->SetLeftMargin(150);
+    Report->Page()->SetRightMargin(150);
+    const TFormPtr form = Open();
+    form->Topmargin->setText(QStringLiteral("12,00"));
+    EXPECT_TRUE(form->ApplyToReport());
+    EXPECT_TRUE(Boxes.isEmpty());
+}
+
 TEST_F(CfgPaginaTest, KeyFiltersTakeDigitsAndTheDecimalCommaOnly)
 {
     const TFormPtr form = Open();
