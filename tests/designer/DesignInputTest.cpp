@@ -3,6 +3,7 @@
 // arrow navigation between controls, band cycling, deletion, the multi-selection built with Shift,
 // handle resizes and the release rules.
 #include "DesignerFixture.h"
+#include "SurfaceDriver.h"
 
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
@@ -53,10 +54,12 @@ protected:
         // Room for everything the tests place.
         Band->SetHeight(300);
         Child->FitClientToReport();
+        Driver = std::make_unique<TSurfaceDriver>(Host, Report);
     }
     void TearDown() override
     {
         Form->AskOnClose = false;
+        Driver.reset();
         Form.reset();
         DesignerTest::TearDown();
     }
@@ -87,25 +90,15 @@ protected:
     // A key as the report gets it: down, and up unless held.
     void Key(unsigned short key, TShiftState shift = {}, bool release = true)
     {
-        Host->KeyPress(key, QChar(), shift);
+        Driver->KeyDown(key, shift);
         if (release)
-            Host->KeyRelease(key, shift);
+            Driver->KeyUp(key, shift);
     }
-    TPoint At(const TControl* c, int x, int y) const { return c->ClientToScreen({x, y}); }
-    void Press(const TControl* c, int x, int y, TShiftState shift = {})
-    {
-        const TPoint p = At(c, x, y);
-        Host->MousePress(mbLeft, p.X, p.Y, shift);
-    }
-    void MoveTo(const TControl* c, int x, int y, TShiftState shift = {})
-    {
-        const TPoint p = At(c, x, y);
-        Host->MouseMove(p.X, p.Y, shift);
-    }
+    void Press(const TControl* c, int x, int y, TShiftState shift = {}) { Driver->Press(Driver->At(c, x, y), mbLeft, shift); }
+    void MoveTo(const TControl* c, int x, int y, TShiftState shift = {}) { Driver->Move(Driver->At(c, x, y), shift); }
     void Release(const TControl* c, int x, int y, TShiftState shift = {})
     {
-        const TPoint p = At(c, x, y);
-        Host->MouseRelease(mbLeft, p.X, p.Y, shift);
+        Driver->Release(Driver->At(c, x, y), mbLeft, shift);
     }
     int Steps() const { return Form->CurrentUndoForm() ? Form->CurrentUndoForm()->StepIndex + 1 : 0; }
     QString Panel(int i) const { return Form->StatusPanel(i)->text(); }
@@ -115,6 +108,7 @@ protected:
     TVardoRep* Report = nullptr;
     TControlHost* Host = nullptr;
     TKVCustomBand* Band = nullptr;
+    std::unique_ptr<TSurfaceDriver> Driver;
 };
 
 // ---- key steps ----
@@ -220,7 +214,7 @@ TEST_F(DesignInputTest, HeldCtrlRightIsOneUndoStepAndEachNewPressAnother)
         Key(VK_RIGHT, {ssCtrl}, false);
     EXPECT_NEAR(static_cast<double>(label->Size()->Left()), 20.0, 1e-9);
     EXPECT_EQ(Steps(), before + 1);
-    Host->KeyRelease(VK_RIGHT, {ssCtrl});
+    Driver->KeyUp(VK_RIGHT, {ssCtrl});
     Key(VK_RIGHT, {ssCtrl}, false);
     EXPECT_NEAR(static_cast<double>(label->Size()->Left()), 21.0, 1e-9);
     EXPECT_EQ(Steps(), before + 2);
@@ -237,7 +231,7 @@ TEST_F(DesignInputTest, KeysResizingAGroupStopAtZeroAndMoveItByPixels)
     const int before = Steps();
     for (int i = 0; i < 3; ++i)
         Key(VK_UP, {ssShift}, false);
-    Host->KeyRelease(VK_UP, {ssShift});
+    Driver->KeyUp(VK_UP, {ssShift});
     EXPECT_EQ(a->Height(), 0);
     EXPECT_EQ(b->Height(), 0);
     Key(VK_RIGHT, {ssCtrl});
@@ -430,6 +424,7 @@ TEST_F(DesignInputTest, AGroupDragIsOneUndoStepAndMarksTheDocumentModified)
     EXPECT_EQ(b->Left(), 95);
     EXPECT_EQ(b->Top(), 55);
     EXPECT_FALSE(Form->DragStepSaved);
+    EXPECT_TRUE(Driver->FocusRects().empty());
 }
 
 TEST_F(DesignInputTest, AShiftPressAndMoveDragsNothingAndRecordsNothing)
@@ -474,6 +469,7 @@ TEST_F(DesignInputTest, AHandleResizeRecordsAStepExceptForABarcode)
         // Nothing the user changed goes unsaved: the document is modified either way.
         EXPECT_TRUE(Form->IsModified());
         EXPECT_FALSE(Form->DragStepSaved);
+        EXPECT_TRUE(Driver->FocusRects().empty());
     }
 }
 
@@ -532,6 +528,55 @@ TEST_F(DesignInputTest, ADragOfOneControlIsOneUndoStepAndTheReleaseMarksModified
     EXPECT_FALSE(Form->IsModified());
 }
 
+// ---- presses and moves on bands ----
+
+TEST_F(DesignInputTest, ABandPressSelectsItAndAPlainMoveShowsTheMouseOnTheBand)
+{
+    Report->SetUnits(kvunMM);
+    Report->SetSnapToGrid(false);
+    TKVLabel* label = Label(20, 20);
+    Select(label);
+    Press(Band, 200, 100);
+    Release(Band, 200, 100);
+    EXPECT_EQ(Form->Designer->Selected(), Band);
+    EXPECT_EQ(Form->CurrentBand, Band);
+    EXPECT_TRUE(Panel(1).startsWith(QStringLiteral("Tamanho: "))) << Panel(1).toStdString();
+    // 96 by 48 pixels into the band at 96 pixels per inch: 25.40 by 12.70 millimetres.
+    MoveTo(Band, 96, 48);
+    EXPECT_TRUE(Panel(0).startsWith(QStringLiteral("Posição: 25"))) << Panel(0).toStdString();
+    EXPECT_TRUE(Panel(0).contains(QStringLiteral("12"))) << Panel(0).toStdString();
+    EXPECT_TRUE(Panel(1).isEmpty());
+}
+
+TEST_F(DesignInputTest, ARightPressSelectsAControlOrReleasesTheDesignerForAGroup)
+{
+    TKVLabel* a = Label(20, 20);
+    TKVLabel* b = Label(80, 20);
+    TKVLabel* c = Label(140, 20);
+    Select(a);
+    TPoint p = Driver->At(b, 3, 3);
+    Driver->Press(p, mbRight, {ssRight});
+    Driver->Release(p, mbRight);
+    EXPECT_EQ(Form->Designer->Selected(), b);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 0);
+
+    Press(c, 3, 3, {ssShift});
+    Release(c, 3, 3, {ssShift});
+    ASSERT_EQ(Form->MultiDesigner->Count(), 2);
+    // A right press on a member keeps the group; elsewhere it selects that control alone.
+    p = Driver->At(c, 3, 3);
+    Driver->Press(p, mbRight, {ssRight});
+    Driver->Release(p, mbRight);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 2);
+    EXPECT_FALSE(Form->Designer->Attached());
+    p = Driver->At(a, 3, 3);
+    Driver->Press(p, mbRight, {ssRight});
+    Driver->Release(p, mbRight);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 0);
+    EXPECT_TRUE(Form->Designer->Attached());
+    EXPECT_EQ(Form->Designer->Selected(), a);
+}
+
 // ---- the message hook ----
 
 TEST_F(DesignInputTest, TheMessageHookShowsTheUnitAndClearsThePanelsOffTheControls)
@@ -547,7 +592,7 @@ TEST_F(DesignInputTest, TheMessageHookShowsTheUnitAndClearsThePanelsOffTheContro
     // The report's own area, outside every band.
     const TPoint outside = Report->ClientToScreen({Report->Width() - 2, Report->Height() - 2});
     ASSERT_EQ(Report->FindDeepControlAt(Report->ScreenToClient(outside)), Report);
-    Host->MouseMove(outside.X, outside.Y);
+    Driver->Move(outside);
     EXPECT_TRUE(Panel(0).isEmpty());
     EXPECT_TRUE(Panel(1).isEmpty());
 }
