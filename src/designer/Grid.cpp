@@ -103,9 +103,15 @@ TfmGrid::TfmGrid(TComponent* owner) : TModalForm(owner), FDataSource(new TDataSo
 
 TfmGrid::~TfmGrid()
 {
-    // The grid lets go of the data set before the data source goes.
+    // The grid lets go of the data set before the data source goes, and the controls go quietly.
     if (FModel)
         FModel->SetDataSource(nullptr);
+    if (QWidget* central = Window() ? Window()->centralWidget() : nullptr) {
+        for (QObject* o : central->findChildren<QObject*>())
+            o->blockSignals(true);
+        delete central;
+    }
+    FModel = nullptr;
 }
 
 void TfmGrid::AttachDataSet()

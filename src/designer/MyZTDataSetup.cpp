@@ -123,7 +123,20 @@ TfmMyZTDataSetup::TfmMyZTDataSetup(TComponent* owner) : TModalForm(owner)
     ClearControls();
 }
 
-TfmMyZTDataSetup::~TfmMyZTDataSetup() = default;
+TfmMyZTDataSetup::~TfmMyZTDataSetup()
+{
+    // The controls go first, quietly: a box losing the focus as it goes must not run a handler on
+    // a dialog that is being taken apart.
+    if (QWidget* central = Window() ? Window()->centralWidget() : nullptr) {
+        for (QObject* o : central->findChildren<QObject*>())
+            o->blockSignals(true);
+        qDeleteAll(FHooks);
+        FHooks.clear();
+        delete central;
+    }
+    SetTable(nullptr);
+    SetQuery(nullptr);
+}
 
 void TfmMyZTDataSetup::BuildControls()
 {
@@ -158,10 +171,11 @@ void TfmMyZTDataSetup::BuildControls()
     FQtd = new QLineEdit(QStringLiteral("0"), FQtdGroup);
     // Nine digits always make a count; pasted text obeys the same rule as typed keys.
     FQtd->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), FQtd));
-    FQtd->installEventFilter(new TWidgetHooks(FQtd, {}, [this](QChar& c) {
+    FHooks.push_back(new TWidgetHooks(FQtd, {}, [this](QChar& c) {
         edQtdEdtiquetasKeyPress(c);
         return !c.isNull();
     }));
+    FQtd->installEventFilter(FHooks.back());
     qtdLayout->addWidget(FQtd);
     middle->addWidget(FQtdGroup);
 
@@ -175,8 +189,9 @@ void TfmMyZTDataSetup::BuildControls()
     aliasLayout->addWidget(FBrowse);
     QObject::connect(FDataBaseName, &QComboBox::activated, central,
                      [this](int) { RunClick([this] { cbDataBaseNameChange(TAliasSender::Box); }); });
-    FDataBaseName->installEventFilter(
+    FHooks.push_back(
         new TWidgetHooks(FDataBaseName, [this] { RunClick([this] { cbDataBaseNameChange(TAliasSender::Box); }); }));
+    FDataBaseName->installEventFilter(FHooks.back());
     QObject::connect(FBrowse, &QPushButton::clicked, central, [this] { RunClick([this] { BrowseButtonClick(); }); });
     middle->addWidget(FAliasGroup, 1);
     FQtdGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -209,7 +224,8 @@ void TfmMyZTDataSetup::BuildControls()
     tableLayout->setColumnStretch(1, 2);
     QObject::connect(FTableName, &QComboBox::activated, central,
                      [this](int) { RunClick([this] { cbTableNameChange(); }); });
-    FTableName->installEventFilter(new TWidgetHooks(FTableName, [this] { RunClick([this] { cbTableNameChange(); }); }));
+    FHooks.push_back(new TWidgetHooks(FTableName, [this] { RunClick([this] { cbTableNameChange(); }); }));
+    FTableName->installEventFilter(FHooks.back());
     QObject::connect(FFilter, &QLineEdit::editingFinished, central,
                      [this] { RunClick([this] { FilterExpressionExit(); }); });
     FTableGroup->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);

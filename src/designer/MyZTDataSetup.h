@@ -21,6 +21,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QObject;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -172,6 +173,7 @@ private:
     bool FOnScreen = false;
     bool FRestored = false; // Cancel has put the data components back
 
+    std::vector<QObject*> FHooks; // the focus and key watchers on the boxes
     QGroupBox* FDataType = nullptr;
     QButtonGroup* FDataTypeButtons = nullptr;
     QGroupBox* FQtdGroup = nullptr;
