@@ -338,6 +338,50 @@ TEST_F(DataSetup, DadosShowsTheGridOverTheReportsDataSetOpened)
     EXPECT_EQ(dialog->ModalResult(), mrNone);
 }
 
+TEST_F(DataSetup, EachKindOfSourceListsItsTablesAndOpensOne)
+{
+    const QString shop = MakeShop(QStringLiteral("loja.db"));
+    AddSqliteAlias(QStringLiteral("LOJA"), shop);
+    AddOdbcAlias(QStringLiteral("LOJAODBC"), shop);
+    const QString folder = MakeFolder(QStringLiteral("csv"), {QStringLiteral("clientes.csv"), QStringLiteral("notas.txt")},
+                                      "NOME,UF\nAna,SP\nBia,RJ\nCaio,SP\n");
+    TStringList p;
+    p.Add(QStringLiteral("PATH=") + folder);
+    Session().AddAlias(QStringLiteral("PLANILHAS"), QStringLiteral("STANDARD"), &p);
+    struct TCase {
+        QString Alias;
+        QStringList Tables;
+        QString Table;
+        bool DatabaseComponent; // a server-style alias connects through the document's own
+    };
+    const TCase cases[] = {
+        {QStringLiteral("LOJA"), {QStringLiteral("CLIENTES"), QStringLiteral("PRODUTOS")}, QStringLiteral("CLIENTES"), false},
+        {QStringLiteral("LOJAODBC"), {QStringLiteral("CLIENTES"), QStringLiteral("PRODUTOS")}, QStringLiteral("CLIENTES"), true},
+        {QStringLiteral("PLANILHAS"), {QStringLiteral("clientes.csv"), QStringLiteral("notas.txt")}, QStringLiteral("clientes.csv"), false},
+        {folder, {QStringLiteral("clientes.csv"), QStringLiteral("notas.txt")}, QStringLiteral("clientes.csv"), false},
+    };
+    for (const TCase& c : cases) {
+        Boxes.clear();
+        auto doc = NewDocument();
+        auto dialog = NewDialog();
+        dialog->SetAnexo(doc.get());
+        dialog->SetOnScreen(true);
+        dialog->DataTypeButton(1)->click();
+        dialog->cbDataBaseName()->setEditText(c.Alias);
+        Application().Guard([&] { dialog->cbDataBaseNameChange(); });
+        EXPECT_EQ(Items(dialog->cbTableName()), c.Tables) << c.Alias.toStdString();
+        EXPECT_EQ(doc->GetDatabase() != nullptr, c.DatabaseComponent) << c.Alias.toStdString();
+        dialog->cbTableName()->setEditText(c.Table);
+        Application().Guard([&] { dialog->cbTableNameChange(); });
+        dialog->bbOkClick();
+        EXPECT_TRUE(Boxes.empty()) << c.Alias.toStdString() << ": " << BoxTexts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(dialog->ModalResult(), mrOk) << c.Alias.toStdString();
+        TDataSet* ds = doc->Report()->DataSet();
+        ASSERT_TRUE(ds && ds->Active()) << c.Alias.toStdString();
+        EXPECT_EQ(ds->RecordCount(), 3) << c.Alias.toStdString();
+    }
+}
+
 TEST_F(DataSetup, AnUnknownAliasIsRefusedByName)
 {
     auto doc = NewDocument();
