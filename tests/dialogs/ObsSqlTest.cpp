@@ -3,7 +3,12 @@
 // and a store the database refuses taken back.
 #include "ExprDialogsFixture.h"
 
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
+#include "designer/AnexoRelatorio.h"
+#include "designer/DesignerClasses.h"
 #include "designer/Hidden.h"
+#include "designer/Voltar.h"
 #include "designer/ObsSql.h"
 #include "engine/KVColuna.h"
 #include "engine/KVItemsObs.h"
@@ -238,6 +243,74 @@ TEST_F(ObsSqlTest, AColumnGridsQueryIsEditedTheSameWay)
     EXPECT_EQ(steps, 1);
     EXPECT_EQ(grid->Col_SQL()->Text().trimmed(), QStringLiteral("SELECT TEXTO FROM OBS WHERE PEDIDO = :ID"));
     EXPECT_TRUE(Area->Obs_SQL()->Text().trimmed().isEmpty());
+}
+
+// Through the main form: the step is the active window's, undo gives the band its SQL of before,
+// and a store the database refuses leaves the history as it was.
+TEST_F(ObsSqlTest, OkThroughTheMainFormIsOneUndoStepOfTheDocument)
+{
+    qputenv("HOME", FDir.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", FDir.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DOCUMENTS_DIR", FDir.filePath(QStringLiteral("Documents")).toUtf8());
+    RegisterDesignerClasses();
+    std::unique_ptr<TfmAnexo, TComponentDeleter> main(new TfmAnexo(nullptr, {}));
+    main->Show();
+    TAnexoRelatorio* doc = NewReportDocument(main.get());
+    doc->SetFileName(Path(QStringLiteral("Pedidos.KVR")));
+    main->OpenDocumentWindow(doc, doc->FileName());
+    ASSERT_FALSE(main->MDIChildren().empty());
+    main->ActivateChild(main->MDIChildren().front());
+    ASSERT_EQ(main->Document, doc);
+    auto* data = new TQuery(doc->Root());
+    data->SetName(QStringLiteral("Pedidos"));
+    data->SetDatabaseName(QStringLiteral("PEDIDOS"));
+    data->SQL()->SetText(QStringLiteral("SELECT * FROM PED ORDER BY ID"));
+    data->Open();
+    doc->Report()->SetDataSet(data);
+    auto* area = new TKVItensObs(doc->Root());
+    area->SetName(QStringLiteral("Area1"));
+    area->SetParent(doc->Report());
+    TfmVoltar* undo = main->CurrentUndoForm();
+    ASSERT_NE(undo, nullptr);
+    const int steps = undo->StepCount();
+
+    Steps.push_back([](TModalForm& form) {
+        auto& e = dynamic_cast<TfmObs_Sql&>(form);
+        e.mmEditorSql->setPlainText(ObsSql);
+        e.buOk->click();
+    });
+    EXPECT_EQ(TfmObs_Sql::Execute(main.get(), area), mrOk);
+    EXPECT_EQ(undo->StepCount(), steps + 1);
+    EXPECT_TRUE(main->IsModified());
+    EXPECT_EQ(area->Obs_SQL()->Text().trimmed(), ObsSql);
+
+    // Refused: the history is as it was and the band keeps its SQL.
+    MakeSqliteAlias(QStringLiteral("OUTRA"),
+                    {QStringLiteral("CREATE TABLE PED (ID INTEGER)"), QStringLiteral("INSERT INTO PED VALUES (2)"),
+                     QStringLiteral("CREATE TABLE OBS (PEDIDO INTEGER, LINHA INTEGER, TEXTO VARCHAR(30))")});
+    Steps.push_back([data](TModalForm& form) {
+        auto& e = dynamic_cast<TfmObs_Sql&>(form);
+        e.mmEditorSql->setPlainText(QStringLiteral("SELECT TEXTO FROM NOTAS WHERE PEDIDO = :ID"));
+        e.buAbre->click();
+        data->Close();
+        data->SetDatabaseName(QStringLiteral("OUTRA"));
+        data->Open();
+        e.buOk->click();
+        EXPECT_TRUE(e.Modal());
+        e.buCancela->click();
+    });
+    Boxes.clear();
+    EXPECT_EQ(TfmObs_Sql::Execute(main.get(), area), mrCancel);
+    EXPECT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(undo->StepCount(), steps + 1);
+    EXPECT_EQ(undo->StepIndex, steps);
+    EXPECT_EQ(area->Obs_SQL()->Text().trimmed(), ObsSql);
+
+    main->EditarVoltarExecute();
+    auto* restored = dynamic_cast<TKVItensObs*>(doc->Root()->FindComponent(QStringLiteral("Area1")));
+    ASSERT_NE(restored, nullptr);
+    EXPECT_TRUE(restored->Obs_SQL()->Text().trimmed().isEmpty());
+    main->AskOnClose = false;
 }
 
 } // namespace
