@@ -725,6 +725,8 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
                 SetDataParts(band, dynamic_cast<TQuery*>(root->FindComponent(queryName)),
                              dynamic_cast<TDataSource*>(root->FindComponent(sourceName)));
             band->RefreshDataControls();
+            // The report lays its bands out again with this one among them.
+            band->SetBandType(band->BandType());
             SetCurrentBand(band);
         }
         WireControlInput(control);

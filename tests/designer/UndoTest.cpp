@@ -1,0 +1,327 @@
+// The undo history of a document window: the bounded history and the redo branch, undo and redo
+// of insertions, changes and deletions (a band with its printables compared by the text form of
+// the whole document), and the names new components get.
+#include "DesignerFixture.h"
+#include "UndoFixture.h"
+
+#include "designer/AnexoChild.h"
+#include "designer/AnexoForm.h"
+#include "designer/Voltar.h"
+#include "engine/KVBands.h"
+#include "engine/KVBarcode.h"
+#include "engine/KVDBText.h"
+#include "engine/KVItemsObs.h"
+#include "engine/KVLabel.h"
+#include "engine/VardoRep.h"
+#include "platform/core/Strings.h"
+
+#include <QAction>
+
+using namespace tessiv;
+using namespace designertest;
+
+namespace {
+
+class UndoTest : public UndoFixture {};
+
+// A label put on the band as an insertion does it: made, placed, then recorded.
+TKVLabel* InsertLabel(TfmAnexo& form, TKVCustomBand* band, int left = 10, int top = 10)
+{
+    auto* label = new TKVLabel(form.Document->Root());
+    label->SetParent(band);
+    label->SetBounds(left, top, 60, 15);
+    form.SaveUndoStep(0, label);
+    return label;
+}
+
+} // namespace
+
+TEST_F(UndoTest, HistoryTable)
+{
+    struct Case {
+        const char* Name;
+        int Recorded;
+        int Undone;
+        bool RecordAfter;
+        int Steps;
+        int Index;
+        QString Oldest; // the name the oldest step covers
+        bool Redo;
+    } cases[] = {
+        {"three steps", 3, 0, false, 3, 2, "KVLabel1", false},
+        {"the 21st step frees the first", 21, 0, false, 20, 19, "KVLabel2", false},
+        {"two undone steps wait for redo", 5, 2, false, 5, 2, "KVLabel1", true},
+        {"recording after two undos drops them", 5, 2, true, 4, 3, "KVLabel1", false},
+        {"everything undone", 4, 4, false, 4, -1, "KVLabel1", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        OpenDocument();
+        TKVCustomBand* band = Detail();
+        for (int i = 0; i < c.Recorded; ++i)
+            InsertLabel(*Form, band, 4 * i, 4 * i);
+        for (int i = 0; i < c.Undone; ++i)
+            Form->EditarVoltarExecute();
+        if (c.RecordAfter) {
+            auto* label = dynamic_cast<TKVLabel*>(Root()->FindComponent(QStringLiteral("KVLabel1")));
+            ASSERT_NE(label, nullptr);
+            Form->SaveUndoStep(1, label);
+        }
+        TfmVoltar* undo = Form->CurrentUndoForm();
+        ASSERT_NE(undo, nullptr);
+        EXPECT_EQ(undo->StepCount(), c.Steps);
+        EXPECT_EQ(undo->StepIndex, c.Index);
+        EXPECT_EQ(undo->Steps(0)->ObjectNames->Strings(0), c.Oldest);
+        EXPECT_EQ(Form->EditarRefazer()->isEnabled(), c.Redo);
+        EXPECT_EQ(Form->EditarVoltar()->isEnabled(), c.Index >= 0);
+        CloseDocument();
+    }
+}
+
+TEST_F(UndoTest, EntriesWithoutAStepAndUnknownKindsRecordNothing)
+{
+    OpenDocument();
+    auto* label = new TKVLabel(Root());
+    label->SetParent(Detail());
+    struct Case {
+        int Kind;
+        TControl* Obj;
+    } cases[] = {{10, label}, {11, label}, {12, label}, {111, Detail()}, {3, label}, {-1, label}, {0, nullptr},
+                 {1, nullptr}, {2, nullptr}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Kind);
+        Form->SaveUndoStep(c.Kind, c.Obj);
+        EXPECT_EQ(Form->CurrentUndoForm()->StepCount(), 0);
+        EXPECT_EQ(Form->CurrentUndoForm()->StepIndex, -1);
+    }
+    EXPECT_FALSE(Form->EditarVoltar()->isEnabled());
+    // An entry joins the step that exists.
+    Form->SaveUndoStep(1, label);
+    Form->SaveUndoStep(11, Detail());
+    ASSERT_EQ(Form->CurrentUndoForm()->StepCount(), 1);
+    EXPECT_EQ(Form->CurrentUndoForm()->Steps(0)->EntryCount(), 2);
+    EXPECT_EQ(Form->CurrentUndoForm()->Steps(0)->Kinds->Strings(1), QStringLiteral("1"));
+}
+
+TEST_F(UndoTest, UndoingABandDeletionRestoresTheWholeDocument)
+{
+    OpenDocument();
+    TKVCustomBand* band = Detail();
+    TKVLabel* first = InsertLabel(*Form, band, 8, 4);
+    first->SetCaption(QStringLiteral("Nome:"));
+    InsertLabel(*Form, band, 80, 4)->SetCaption(QStringLiteral("Cidade:"));
+    auto* text = new TKVDBText(Root());
+    text->SetParent(band);
+    text->SetBounds(8, 20, 120, 14);
+    text->SetDataField(QStringLiteral("NOME"));
+    Form->SaveUndoStep(0, text);
+    // A band after it, so the restored one must come back to its own place.
+    auto* summary = new TKVBand(Root());
+    summary->SetBandType(rbSummary);
+    summary->SetParent(Form->Report);
+    Form->SaveUndoStep(0, summary);
+    const QByteArray before = DocumentText();
+    const QString bandName = band->Name();
+
+    Form->SaveUndoStep(2, band);
+    band->Free();
+    const QByteArray deleted = DocumentText();
+    ASSERT_NE(deleted, before);
+    EXPECT_EQ(Root()->FindComponent(QStringLiteral("KVLabel1")), nullptr);
+    EXPECT_EQ(Root()->FindComponent(bandName), nullptr);
+
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(DocumentText().toStdString(), before.toStdString());
+    auto* restored = dynamic_cast<TKVCustomBand*>(Root()->FindComponent(bandName));
+    ASSERT_NE(restored, nullptr);
+    EXPECT_EQ(Form->CurrentBand, restored);
+    EXPECT_EQ(Root()->FindComponent(QStringLiteral("KVDBText1"))->GetParentComponent(), restored);
+
+    Form->EditarRefazerExecute();
+    EXPECT_EQ(DocumentText().toStdString(), deleted.toStdString());
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(DocumentText().toStdString(), before.toStdString());
+}
+
+TEST_F(UndoTest, UndoOfAnInsertRemovesTheControlAndRedoBringsItBackUnderItsName)
+{
+    OpenDocument();
+    TKVCustomBand* band = Detail();
+    TKVLabel* label = InsertLabel(*Form, band, 30, 6);
+    label->SetCaption(QStringLiteral("Total"));
+    EXPECT_EQ(label->Name(), QStringLiteral("KVLabel1"));
+
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(Root()->FindComponent(QStringLiteral("KVLabel1")), nullptr);
+    EXPECT_EQ(Form->ActiveMDIChild()->SelectedControl, band);
+    EXPECT_TRUE(Form->EditarRefazer()->isEnabled());
+    EXPECT_FALSE(Form->EditarVoltar()->isEnabled());
+
+    Form->EditarRefazerExecute();
+    auto* again = dynamic_cast<TKVLabel*>(Root()->FindComponent(QStringLiteral("KVLabel1")));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Parent(), band);
+    EXPECT_EQ(again->Caption(), QStringLiteral("Total"));
+    EXPECT_EQ(again->Left(), 30);
+    EXPECT_EQ(again->Top(), 6);
+    EXPECT_EQ(Form->ActiveMDIChild()->SelectedControl, again);
+    EXPECT_TRUE(Form->IsModified());
+}
+
+TEST_F(UndoTest, UndoOfAChangeRestoresEveryStoredPropertyAndMovesNothing)
+{
+    OpenDocument();
+    // A zoom where pixels truncated from a copy would move the control.
+    Form->Report->SetZoom(133);
+    TKVCustomBand* band = Detail();
+    TKVLabel* label = InsertLabel(*Form, band, 13, 7);
+    label->SetCaption(QStringLiteral("Valor"));
+    auto* barcode = new TKVBarcode(Root());
+    barcode->SetParent(band);
+    barcode->SetBounds(101, 3, 77, 41);
+    Form->SaveUndoStep(0, barcode);
+
+    struct Case {
+        const char* Name;
+        TControl* Control;
+        std::function<void()> Change;
+        std::function<bool()> Changed;
+    } cases[] = {
+        {"rotation", label, [&] { label->SetRotacao(rotacao_090); },
+         [&] { return label->Rotacao() == rotacao_090; }},
+        {"footer fill", label, [&] { label->SetStrPreencheRodape(QStringLiteral("*")); },
+         [&] { return label->StrPreencheRodape() == QStringLiteral("*"); }},
+        {"barcode type", barcode, [&] { barcode->SetBar_CodeType(EAN_13); },
+         [&] { return barcode->Bar_CodeType() == EAN_13; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const TRect labelBefore = label->BoundsRect();
+        const TRect barcodeBefore = barcode->BoundsRect();
+        const long double nativeLeft = label->Size()->NativeValue(TKVPrintableSize::kvLeft);
+        Form->SaveUndoStep(1, c.Control);
+        c.Change();
+        ASSERT_TRUE(c.Changed());
+        const TRect labelChanged = label->BoundsRect();
+        const TRect barcodeChanged = barcode->BoundsRect();
+        Form->EditarVoltarExecute();
+        EXPECT_FALSE(c.Changed());
+        EXPECT_EQ(label->BoundsRect(), labelBefore);
+        EXPECT_EQ(barcode->BoundsRect(), barcodeBefore);
+        EXPECT_EQ(label->Size()->NativeValue(TKVPrintableSize::kvLeft), nativeLeft);
+        Form->EditarRefazerExecute();
+        EXPECT_TRUE(c.Changed());
+        EXPECT_EQ(label->BoundsRect(), labelChanged);
+        EXPECT_EQ(barcode->BoundsRect(), barcodeChanged);
+    }
+}
+
+TEST_F(UndoTest, UndoOfADeletedPrintableBringsItBackInItsPlace)
+{
+    OpenDocument();
+    TKVCustomBand* band = Detail();
+    TKVLabel* first = InsertLabel(*Form, band, 4, 4);
+    InsertLabel(*Form, band, 50, 4);
+    InsertLabel(*Form, band, 90, 4);
+    first->SetCaption(QStringLiteral("Primeiro"));
+    const QByteArray before = DocumentText();
+    Form->SaveUndoStep(2, first);
+    first->Free();
+    Form->EditarVoltarExecute();
+    auto* back = dynamic_cast<TKVLabel*>(Root()->FindComponent(QStringLiteral("KVLabel1")));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(band->Controls(0), back);
+    EXPECT_EQ(back->Caption(), QStringLiteral("Primeiro"));
+    EXPECT_EQ(Form->ActiveMDIChild()->SelectedControl, back);
+    EXPECT_EQ(DocumentText().toStdString(), before.toStdString());
+}
+
+TEST_F(UndoTest, NamesTable)
+{
+    OpenDocument();
+    TKVCustomBand* detail = Detail();
+
+    // The first label shows "(NADA)".
+    TKVLabel* first = InsertLabel(*Form, detail);
+    EXPECT_EQ(first->Name(), QStringLiteral("KVLabel1"));
+    EXPECT_EQ(first->Caption(), QStringLiteral("(NADA)"));
+
+    // KVLabel1 deleted with its deletion in the history: the next one is KVLabel2.
+    Form->SaveUndoStep(2, first);
+    first->Free();
+    EXPECT_EQ(InsertLabel(*Form, detail)->Name(), QStringLiteral("KVLabel2"));
+
+    // A data text keeps its caption.
+    auto* text = new TKVDBText(Root());
+    text->SetParent(detail);
+    text->SetCaption(QStringLiteral("[NOME]"));
+    Form->SaveUndoStep(0, text);
+    EXPECT_EQ(text->Name(), QStringLiteral("KVDBText1"));
+    EXPECT_EQ(text->Caption(), QStringLiteral("[NOME]"));
+
+    struct Case {
+        TComponent* Component;
+        QString Name;
+    };
+    // The new document's own detail band takes another name, so the first generated one is free.
+    detail->SetName(QStringLiteral("Corpo"));
+    auto* detail2 = new TKVBand(Root());
+    detail2->SetBandType(rbDetail);
+    auto* group = new TKVGroup(Root());
+    auto* observation = new TKVObs(Root());
+    auto* footer = new TKVBand(Root());
+    footer->SetBandType(rbPageFooter);
+    const Case cases[] = {
+        {detail2, QStringLiteral("Detalhe1")},
+        {group, QStringLiteral("Objeto1")},
+        {observation, QStringLiteral("Observacao1")},
+        {footer, QStringLiteral("RodapePagina1")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name.toStdString());
+        Form->EnsureComponentName(c.Component);
+        EXPECT_EQ(c.Component->Name(), c.Name);
+    }
+    // Every generated name is one the reader takes back.
+    EXPECT_EQ(Form->UniqueComponentName(Root(), QStringLiteral(" Observação ")), QStringLiteral("Observacao2"));
+    EXPECT_EQ(Form->UniqueComponentName(Root(), QString()), QStringLiteral("Objeto2"));
+    EXPECT_EQ(Form->UniqueComponentName(Root(), QStringLiteral("2 Colunas")), QStringLiteral("Colunas1"));
+    for (TComponent* c : {static_cast<TComponent*>(detail2), static_cast<TComponent*>(group),
+                          static_cast<TComponent*>(observation), static_cast<TComponent*>(footer)})
+        c->Free();
+}
+
+TEST_F(UndoTest, BandBaseNamesTable)
+{
+    OpenDocument();
+    struct Case {
+        TKVBandType Type;
+        QString Base;
+    } cases[] = {
+        {rbTitle, QStringLiteral("Titulo")},          {rbPageHeader, QStringLiteral("CabecalhoPagina")},
+        {rbDetail, QStringLiteral("Detalhe")},        {rbPageFooter, QStringLiteral("RodapePagina")},
+        {rbSummary, QStringLiteral("Sumario")},       {rbGroupHeader, QStringLiteral("CabecalhoGrupo")},
+        {rbGroupFooter, QStringLiteral("RodapeGrupo")}, {rbColumnHeader, QStringLiteral("CabecalhoColuna")},
+        {rbChild, QStringLiteral("Banda")},
+    };
+    for (const Case& c : cases) {
+        TKVBand band(nullptr);
+        band.SetBandType(c.Type);
+        EXPECT_EQ(TfmAnexo::GetBandBaseName(&band), c.Base);
+    }
+    TKVChildBand child(nullptr);
+    EXPECT_EQ(TfmAnexo::GetBandBaseName(&child), QString());
+}
+
+TEST_F(UndoTest, TheWindowsHistoryGoesWithItsWindow)
+{
+    OpenDocument();
+    InsertLabel(*Form, Detail());
+    TfmAnexo_MDIChild* child = Form->ActiveMDIChild();
+    ASSERT_NE(child->UndoForm, nullptr);
+    EXPECT_EQ(Form->CurrentUndoForm(), child->UndoForm);
+    Form->AskOnClose = false;
+    delete child;
+    EXPECT_EQ(Form->CurrentUndoForm(), nullptr);
+    EXPECT_EQ(Form->UndoForm, nullptr);
+}
