@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <cmath>
@@ -266,6 +267,15 @@ void TfmAnexo::ApplicationHint()
 
 void TfmAnexo::CreateStatusAndZoom()
 {
+    // The last panel (band, count, hint) takes the rest of the bar, at least 50 pixels.
+    if (QLabel* last = StatusPanel(3)) {
+        QStatusBar* bar = Window()->statusBar();
+        bar->removeWidget(last);
+        last->setMinimumWidth(50);
+        last->setMaximumWidth(QWIDGETSIZE_MAX);
+        bar->addWidget(last, 1);
+        last->show();
+    }
     cbZoom = new QComboBox(FTopPanel);
     cbZoom->setObjectName(QStringLiteral("cbZoom"));
     cbZoom->setEditable(true);

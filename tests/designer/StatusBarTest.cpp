@@ -519,3 +519,17 @@ TEST_F(StatusBarTest, ClosingWithTheZoomBoxFocusedAppliesNothing)
     QCoreApplication::processEvents();
     SUCCEED();
 }
+
+TEST_F(StatusBarTest, FourPanelsTheLastTakingTheRest)
+{
+    const int widths[] = {150, 150, 70};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Form->StatusPanel(i)->width(), widths[i]) << i;
+    EXPECT_EQ(Form->StatusPanel(2)->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    Form->Window()->resize(1032, 748);
+    QCoreApplication::processEvents();
+    EXPECT_GT(Form->StatusPanel(3)->width(), 300);
+    Form->Window()->resize(300, 200);
+    QCoreApplication::processEvents();
+    EXPECT_GE(Form->StatusPanel(3)->width(), 50);
+}
