@@ -4,6 +4,7 @@
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
 #include "designer/KVDesigner.h"
+#include "designer/KVEtiqUtil.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
 #include "platform/core/IniFiles.h"
@@ -20,6 +21,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <vector>
 
 namespace tessiv {
 
@@ -157,6 +160,22 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
     const bool keepSelection = UserSave && Visible();
     TControl* selected = child->SelectedControl;
     TKVCustomBand* band = child->CurrentBand;
+    // The designers let go of the report while it is written, and a save from the commands takes
+    // back the selection it had: the group, or the designer's control.
+    const bool designerHere = Designer && Designer->Attached() && Designer->Report() == report;
+    const bool groupHere = MultiDesigner && MultiDesigner->Count() > 0 && MultiDesigner->Surface() == report;
+    std::vector<TControl*> group;
+    TControl* designerSelection = nullptr;
+    if (keepSelection) {
+        if (groupHere)
+            group = MultiDesigner->SelectedControls();
+        if (designerHere)
+            designerSelection = Designer->Selected();
+    }
+    if (groupHere)
+        MultiDesigner->Clear();
+    if (designerHere)
+        Designer->Detach();
     bool saved = false;
     const auto putBack = [&] {
         if (!keepSelection || !report)
@@ -177,6 +196,18 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
             SetCurrentBand(band);
         if (IsReportActive() && report->CanFocus())
             child->Host()->SetFocusedControl(report);
+        if (child != ActiveMDIChild())
+            return;
+        if (group.empty() && Designer) {
+            Designer->Attach(report);
+            TControl* again = designerSelection ? designerSelection : band ? static_cast<TControl*>(band) : report;
+            Designer->SetSelected(again);
+            Designer->RefreshHandles();
+        } else if (!group.empty() && MultiDesigner) {
+            MultiDesigner->SetSurface(report);
+            for (TControl* c : group)
+                MultiDesigner->Toggle(c);
+        }
     };
     try {
         saved = document->SaveToFile(fileName);

@@ -577,6 +577,43 @@ TEST_F(DesignInputTest, ARightPressSelectsAControlOrReleasesTheDesignerForAGroup
     EXPECT_EQ(Form->Designer->Selected(), a);
 }
 
+// ---- saving keeps the selection ----
+
+TEST_F(DesignInputTest, ASaveFromTheCommandsKeepsTheSelectionAndWritesNoMarks)
+{
+    TKVLabel* a = Label(20, 20);
+    TKVLabel* b = Label(80, 20);
+    TKVLabel* c = Label(140, 20);
+    Press(a, 3, 3);
+    Release(a, 3, 3);
+    for (TKVLabel* l : {b, c}) {
+        Press(l, 3, 3, {ssShift});
+        Release(l, 3, 3, {ssShift});
+    }
+    ASSERT_EQ(Form->MultiDesigner->Count(), 3);
+    Form->UserSave = true;
+    Form->SaveDocument(Path(QStringLiteral("grupo.KVR")));
+    EXPECT_EQ(Form->MultiDesigner->Count(), 3);
+    EXPECT_EQ(Form->MultiDesigner->SelectedControls(), (std::vector<TControl*>{a, b, c}));
+    QByteArray text = TextFromResource(ReadFile(Path(QStringLiteral("grupo.KVR"))));
+    ASSERT_TRUE(text.contains("KVLabel"));
+    EXPECT_FALSE(text.contains("TEtiq")) << text.toStdString();
+    EXPECT_FALSE(text.contains("ControlHandle")) << text.toStdString();
+
+    // A press on the band ends the group; then b alone.
+    Press(Band, 300, 150);
+    Release(Band, 300, 150);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 0);
+    Press(b, 3, 3);
+    Release(b, 3, 3);
+    ASSERT_EQ(Form->Designer->Selected(), b);
+    Form->SaveDocument(Path(QStringLiteral("um.KVR")));
+    EXPECT_TRUE(Form->Designer->Attached());
+    EXPECT_EQ(Form->Designer->Selected(), b);
+    text = TextFromResource(ReadFile(Path(QStringLiteral("um.KVR"))));
+    EXPECT_FALSE(text.contains("ControlHandle")) << text.toStdString();
+}
+
 // ---- the message hook ----
 
 TEST_F(DesignInputTest, TheMessageHookShowsTheUnitAndClearsThePanelsOffTheControls)
