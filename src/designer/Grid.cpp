@@ -114,6 +114,14 @@ TfmGrid::~TfmGrid()
     FModel = nullptr;
 }
 
+void TfmGrid::Execute(TAnexoRelatorio* document, TIniFile* settings)
+{
+    std::unique_ptr<TfmGrid, TComponentDeleter> grid(new TfmGrid(nullptr));
+    grid->Settings = settings;
+    grid->Anexo = document;
+    grid->ShowModal();
+}
+
 void TfmGrid::AttachDataSet()
 {
     TDataSet* ds = Anexo && Anexo->Report() ? Anexo->Report()->DataSet() : nullptr;

@@ -4,8 +4,8 @@
 // "Fechar". Closing with an edit pending asks whether to keep it; the window's state, place and
 // size are kept in the settings file's section "GridDados".
 //
-// Call order: TfmGrid grid(nullptr); grid.Settings = settings (may be nil); grid.Anexo = document;
-// grid.ShowModal(). Without a document the grid refuses to show (a message, then the silent abort
+// One call: TfmGrid::Execute(document, settings). It does, in this order: TfmGrid grid(nullptr);
+// grid.Settings = settings (may be nil); grid.Anexo = document; grid.ShowModal(). Without a document the grid refuses to show (a message, then the silent abort
 // out of ShowModal).
 
 #include "designer/ModalForm.h"
@@ -33,6 +33,9 @@ public:
     ~TfmGrid() override;
 
     static constexpr int HelpContext = 540;
+
+    // Shows the grid over the document's report data set until the user closes it.
+    static void Execute(TAnexoRelatorio* document, TIniFile* settings);
 
     TAnexoRelatorio* Anexo = nullptr;
     TIniFile* Settings = nullptr;

@@ -258,6 +258,14 @@ void TfmMyZTDataSetup::BuildControls()
     main->addLayout(buttons);
 }
 
+bool TfmMyZTDataSetup::Execute(TAnexoRelatorio* document, TIniFile* settings)
+{
+    std::unique_ptr<TfmMyZTDataSetup, TComponentDeleter> dialog(new TfmMyZTDataSetup(nullptr));
+    dialog->SetSettings(settings);
+    dialog->SetAnexo(document);
+    return dialog->ShowModal() == mrOk;
+}
+
 QRadioButton* TfmMyZTDataSetup::DataTypeButton(int kind) const
 {
     return static_cast<QRadioButton*>(FDataTypeButtons->button(kind));
@@ -864,10 +872,7 @@ void TfmMyZTDataSetup::buDadosClick()
     if (!ReportDataSet())
         return;
     ApplyDataSet();
-    std::unique_ptr<TfmGrid, TComponentDeleter> grid(new TfmGrid(nullptr));
-    grid->Settings = FSettings;
-    grid->Anexo = FAnexo;
-    grid->ShowModal();
+    TfmGrid::Execute(FAnexo, FSettings);
 }
 
 // ---- OK and Cancel ------------------------------------------------------------------------------

@@ -6,7 +6,9 @@
 // exactly: same names, same settings, open when they were open, and every component that referred
 // to the data set referring to it again.
 //
-// Call order for the main form's data command:
+// The main form's data command is one call:
+//   if (TfmMyZTDataSetup::Execute(document, form->Settings())) { mark modified; BindDataFields(...); }
+// which does, in this order:
 //   TfmMyZTDataSetup dialog(nullptr);
 //   dialog.SetSettings(form->Settings());   // may be nil: then no placement is kept
 //   dialog.SetAnexo(document);              // takes the snapshot and loads the controls
@@ -47,6 +49,10 @@ public:
     ~TfmMyZTDataSetup() override;
 
     static constexpr int HelpContext = 410;
+
+    // Shows the dialog for the document; true when the user confirmed with OK (the document's
+    // data components are then as edited), false after Cancel (they are as they were).
+    static bool Execute(TAnexoRelatorio* document, TIniFile* settings);
 
     void SetSettings(TIniFile* settings) { FSettings = settings; }
     TIniFile* Settings() const { return FSettings; }

@@ -586,6 +586,26 @@ TEST_F(DataSetup, ClosingTheWindowCancelsLikeTheCancelButton)
     EXPECT_TRUE(doc->Report()->DataSet() && doc->Report()->DataSet()->Active());
 }
 
+TEST_F(DataSetup, ExecuteShowsTheDialogAndTellsWhetherItWasConfirmed)
+{
+    auto doc = NewDocument();
+    TModalForm::SetPresenter([](TModalForm& form) {
+        auto& d = static_cast<TfmMyZTDataSetup&>(form);
+        d.edQtdEdtiquetas()->setText(QStringLiteral("5"));
+        d.bbOk()->click();
+    });
+    EXPECT_TRUE(TfmMyZTDataSetup::Execute(doc.get(), nullptr));
+    EXPECT_EQ(doc->Report()->Quantidade(), 5);
+    TModalForm::SetPresenter([](TModalForm& form) {
+        auto& d = static_cast<TfmMyZTDataSetup&>(form);
+        d.edQtdEdtiquetas()->setText(QStringLiteral("9"));
+        d.bbCancela()->click();
+    });
+    EXPECT_FALSE(TfmMyZTDataSetup::Execute(doc.get(), nullptr));
+    TModalForm::SetPresenter(nullptr);
+    EXPECT_EQ(doc->Report()->Quantidade(), 5);
+}
+
 TEST_F(DataSetup, PlacementIsReadAtShowAndWrittenAtClose)
 {
     auto doc = NewDocument();
