@@ -315,4 +315,31 @@ TEST_F(EditorTxtTest, TheWindowPlacementIsKeptInItsSection)
     }
 }
 
+TEST_F(EditorTxtTest, TheMenuCommandsActOnTheTextAndSairClosesAsCancel)
+{
+    TEditorPtr e = NewEditor();
+    int about = 0;
+    e->OnAbout = [&about] { ++about; };
+    e->Sobre1->trigger();
+    EXPECT_EQ(about, 1);
+    // "Prezado" cut from the start and pasted at the end.
+    QTextCursor cursor = e->Texto->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(8, QTextCursor::KeepAnchor);
+    e->Texto->setTextCursor(cursor);
+    e->Recortar1->trigger();
+    EXPECT_EQ(Clipboard().AsText(), QStringLiteral("Prezado "));
+    e->Texto->moveCursor(QTextCursor::End);
+    e->Colar1->trigger();
+    EXPECT_EQ(e->Text(), QStringLiteral("{NOME},\nobrigado.Prezado "));
+    e->Selecionartudo1->trigger();
+    e->Copiar1->trigger();
+    EXPECT_EQ(Clipboard().AsText(), e->Text());
+    // Sair is a cancel: the question comes, No keeps the memo as it was.
+    Answer = IDNO;
+    Steps.push_back([&e](TModalForm&) { e->Sair1->trigger(); });
+    EXPECT_EQ(e->ShowModal(), mrCancel);
+    EXPECT_EQ(BoxTexts(), QStringList{TextQuestion});
+}
+
 } // namespace
