@@ -2,10 +2,14 @@
 // A small tree of coloured controls shown by the host widget.
 
 #include "platform/controls/Controls.h"
+#include "platform/ui/Application.h"
 
 namespace uitest {
 
 using namespace tessiv;
+
+// The one application object of the test program, made at the first call.
+TQtApplication& App();
 
 class TSwatch : public TCustomControl {
 public:

@@ -21,9 +21,7 @@
 using namespace tessiv;
 using namespace uitest;
 
-namespace {
-
-TQtApplication& App()
+TQtApplication& uitest::App()
 {
     static int argc = 1;
     static char name[] = "test_ui";
@@ -31,6 +29,8 @@ TQtApplication& App()
     static auto* app = new TQtApplication(argc, argv);
     return *app;
 }
+
+namespace {
 
 struct Recorder {
     std::vector<TMessageBoxRequest> shown;
