@@ -103,6 +103,7 @@ void TfmAnexo_MDIChild::FormActivate()
         if (Report && Report->Parent() != FClient)
             Report->SetParent(FClient);
         FMainForm->SetCurrentBand(CurrentBand);
+        FMainForm->RestoreWindowSelection(this);
     }
     FMainForm->UndoForm = UndoForm;
     if (Document) {

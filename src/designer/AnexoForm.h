@@ -266,6 +266,10 @@ public:
     // paste, undo) is wired when the designer selects it (ComponentSelected calls WireControlInput).
     void WireDocumentInput(TVardoRep* report);
     void WireControlInput(TControl* control);
+    // A window became active: the designers come to its report and take back the selection it
+    // had (its control, else its band, else the first band, else the report), unless the
+    // multi-selection already works there. Errors on the way are dropped.
+    void RestoreWindowSelection(TfmAnexo_MDIChild* child);
     void ReportKeyDown(TObject* sender, unsigned short& key, TShiftState shift);
     void ReportKeyUp(TObject* sender, unsigned short& key, TShiftState shift);
     void BandMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);

@@ -294,6 +294,41 @@ void TfmAnexo::WireControlInput(TControl* control)
     }
 }
 
+void TfmAnexo::RestoreWindowSelection(TfmAnexo_MDIChild* child)
+{
+    if (!child || !child->Report || !Designer || !MultiDesigner)
+        return;
+    TVardoRep* report = child->Report;
+    try {
+        if (MultiDesigner->Count() > 0 && MultiDesigner->Surface() == report)
+            return;
+        MultiDesigner->Clear();
+        // The window's control only while it is still one of the document's.
+        TControl* selected = child->SelectedControl;
+        bool alive = false;
+        if (TComponent* root = report->Owner())
+            for (int i = 0; i < root->ComponentCount() && !alive; ++i)
+                alive = root->Components(i) == selected;
+        if (!alive)
+            selected = child->SelectedControl = nullptr;
+        if (selected && Designer->Attached() && Designer->Report() == report && Designer->Selected() == selected)
+            return;
+        TControl* again = selected;
+        if (!again)
+            again = child->CurrentBand;
+        if (!again && !report->BandList().empty())
+            again = report->BandList().front();
+        if (!again)
+            again = report;
+        if (!Designer->Attached() || Designer->Report() != report)
+            Designer->Attach(report);
+        Designer->SetSelected(again);
+        Designer->RefreshHandles();
+        Application().ProcessMessages();
+    } catch (...) {
+    }
+}
+
 // ---- small helpers ----
 
 QWidget* TfmAnexo::ToolAreaFocus() const

@@ -340,6 +340,53 @@ TEST_F(DesignInputTest, PageDownWrapsAndPageUpFromAPrintableStartsAtTheFirstBand
     EXPECT_EQ(Form->Designer->Selected(), bands.front());
 }
 
+TEST_F(DesignInputTest, PageDownScrollsTheBandItSelectsIntoView)
+{
+    Report->Bands()->SetBand(7, true);
+    Child->FitClientToReport();
+    TKVCustomBand* summary = Report->BandList().back();
+    ASSERT_NE(summary, Band);
+    auto* box = FindScrollBox(Child->Client());
+    ASSERT_NE(box, nullptr);
+    const TRect view = box->ScreenClientRect();
+    ASSERT_GT(summary->ClientToScreen({0, summary->Height()}).Y, view.Bottom) << "the fixture's band must lie below the view";
+    Select(Band);
+    Key(VK_NEXT);
+    ASSERT_EQ(Form->Designer->Selected(), summary);
+    EXPECT_GT(box->VertScrollBar()->Position(), 0);
+    const TRect after = box->ScreenClientRect();
+    const TPoint top = summary->ClientToScreen({0, 0});
+    EXPECT_GE(top.Y, after.Top);
+    EXPECT_LE(top.Y + summary->Height(), after.Bottom);
+}
+
+// ---- windows ----
+
+TEST_F(DesignInputTest, EachWindowGetsItsSelectionBackWhenItIsActivatedAgain)
+{
+    TKVLabel* label = Label(20, 20);
+    Press(label, 3, 3);
+    Release(label, 3, 3);
+    ASSERT_EQ(Form->Designer->Selected(), label);
+    TfmAnexo_MDIChild* first = Child;
+    Form->ArquivoNovoExecute();
+    TfmAnexo_MDIChild* second = Form->ActiveMDIChild();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(Form->Designer->Report(), second->Report);
+    EXPECT_EQ(Form->Designer->Selected(), second->Report->BandList().front());
+    Form->ActivateChild(first);
+    EXPECT_EQ(Form->Designer->Report(), first->Report);
+    EXPECT_EQ(Form->Designer->Selected(), label);
+    // A group on the first window is cleared when another window comes forward.
+    TKVLabel* other = Label(120, 20);
+    Press(other, 3, 3, {ssShift});
+    Release(other, 3, 3, {ssShift});
+    ASSERT_EQ(Form->MultiDesigner->Count(), 2);
+    Form->ActivateChild(second);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 0);
+    EXPECT_EQ(Form->Designer->Report(), second->Report);
+}
+
 // ---- delete ----
 
 TEST_F(DesignInputTest, DeleteRemovesOnlyAPrintableWithOneUndoStep)
