@@ -20,7 +20,10 @@
 #include "engine/KVDBText.h"
 #include "engine/VardoRep.h"
 #include "platform/controls/ScrollBox.h"
+#include "platform/graphics/Canvas.h"
 #include "platform/data/DBTables.h"
+
+#include <QImage>
 
 #include <cmath>
 #include <memory>
@@ -239,6 +242,32 @@ TEST_F(KVDesignerTest, HandlesStandAroundTheSelectionByThePlacementTable)
     // The mouse over a handle shows its cursor.
     Driver->Move(HandlePoint(3));
     EXPECT_EQ(Driver->Host().CurrentCursor(), crSizeNESW);
+}
+
+TEST_F(KVDesignerTest, ShownHandlesPaintBlackSquaresOnTheSurface)
+{
+    TKVShape* shape = AddShape(Detail, 20, 10, 100, 30);
+    const auto paint = [&] {
+        QImage image(Report->Width(), Report->Height(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        TImageCanvas canvas(image);
+        Driver->Host().PaintTree(canvas);
+        return image;
+    };
+    Select(shape);
+    QImage shown = paint();
+    for (int i = 1; i <= 8; ++i) {
+        const TPoint at = Driver->At(Designer->Handles(i), 0, 0);
+        for (int dy = 0; dy < 4; ++dy)
+            for (int dx = 0; dx < 4; ++dx)
+                ASSERT_EQ(shown.pixel(at.X + dx, at.Y + dy), qRgb(0, 0, 0)) << "handle " << i << " " << dx << "," << dy;
+    }
+    // Just outside a handle the band shows.
+    const TPoint first = Driver->At(Designer->Handles(1), 0, 0);
+    EXPECT_NE(shown.pixel(first.X - 1, first.Y), qRgb(0, 0, 0));
+    Select(Report);
+    const QImage hidden = paint();
+    EXPECT_NE(hidden.pixel(first.X, first.Y), qRgb(0, 0, 0));
 }
 
 TEST_F(KVDesignerTest, AControlOnePixelWideHasItsMiddleHandlesAtItsLeftEdge)
