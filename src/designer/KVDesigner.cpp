@@ -251,6 +251,11 @@ void TKVDesigner::Notification(TComponent* component, TOperation operation)
     if (component == FSelected) {
         if (FOutlining)
             GetDragRect();
+        FTimer.reset();
+        // No handles stay around a control that is gone.
+        for (TKVControlHandle* h : FHandles)
+            if (h)
+                h->HideHandle();
         FSelected = nullptr;
     }
     if (component == FRubberBand) {

@@ -919,6 +919,15 @@ TEST_F(KVDesignerTest, FreeingTheSelectedControlMidDragLeavesNothingBehind)
     EXPECT_TRUE(Driver->FocusRects().empty());
     Driver->Release(Driver->At(Detail, 15, 9));
     EXPECT_TRUE(Driver->FocusRects().empty());
+
+    // A selected control that goes takes its handles off the surface.
+    TKVShape* other = AddShape(Detail, 40, 5, 30, 20);
+    Select(other);
+    ASSERT_TRUE(Designer->Handles(1)->Visible());
+    other->Free();
+    EXPECT_EQ(Designer->Selected(), nullptr);
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_FALSE(Designer->Handles(i)->Visible()) << i;
 }
 
 // ---- in the program's own windows ---------------------------------------------------------------
