@@ -53,6 +53,7 @@ void TDataGridModel::Changed(bool records)
     if (FReading)
         return;
     TDataSet* ds = DataSet();
+    const int insertRow = FInsertRow;
     if (ds && ds->State() == dsInsert) {
         if (FInsertRow < 0)
             FInsertRow = std::max(FLastRecNo - 1, 0);
@@ -60,8 +61,11 @@ void TDataGridModel::Changed(bool records)
         FInsertRow = -1;
         FLastRecNo = ds ? ds->RecNo() : 0;
     }
-    // A move or an edit changes values and the marker; other changes may change the rows.
-    const int rows = rowCount(), columns = columnCount();
+    // A move or an edit changes values and the marker; other changes may change the rows. The
+    // records are counted only then: the view asks for the row count far more often.
+    if (records || insertRow != FInsertRow || (ds != nullptr) != (FRecords >= 0))
+        FRecords = ds ? (ds->IsEmpty() ? 0 : ds->RecordCount()) : -1;
+    const int rows = RowsNow(), columns = columnCount();
     if (records || rows != FRows || columns != FColumns) {
         beginResetModel();
         FCache.clear();
@@ -116,13 +120,17 @@ void TDataGridModel::SetCurrentRow(int row)
         ds->SetRecNo(record + 1);
 }
 
-int TDataGridModel::rowCount(const QModelIndex& parent) const
+int TDataGridModel::RowsNow() const
 {
     TDataSet* ds = DataSet();
-    if (parent.isValid() || !ds)
+    if (!ds || FRecords < 0)
         return 0;
-    const int records = ds->IsEmpty() ? 0 : ds->RecordCount();
-    return records + (ds->State() == dsInsert ? 1 : 0);
+    return FRecords + (FInsertRow >= 0 ? 1 : 0);
+}
+
+int TDataGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : FRows;
 }
 
 int TDataGridModel::columnCount(const QModelIndex& parent) const

@@ -54,6 +54,8 @@ private:
     mutable bool FReading = false;
     int FInsertRow = -1;
     int FLastRecNo = 0;
+    int RowsNow() const;
+    int FRecords = -1; // records of the data set as last counted; -1 without an open one
     int FRows = 0;
     int FColumns = 0;
 };
