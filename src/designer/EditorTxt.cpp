@@ -165,21 +165,9 @@ int TfmEditorTxt::Execute(TKVExprMemo* memo, TIniFile* settings, TComponent* dat
 
 QString TfmEditorTxt::Text() const { return Texto->toPlainText(); }
 
-void TfmEditorTxt::SetText(const QString& text)
-{
-    // The lines as a list holds them: a last line break ends the last line, it starts no new one.
-    TStringList lines;
-    lines.SetText(text);
-    QString plain;
-    for (int i = 0; i < lines.Count(); ++i) {
-        if (i > 0)
-            plain += QLatin1Char('\n');
-        plain += lines.Strings(i);
-    }
-    Texto->setPlainText(plain);
-}
+void TfmEditorTxt::SetText(const QString& text) { SetBoxLines(Texto, text); }
 
-void TfmEditorTxt::TextLines(TStringList& lines) const { lines.SetText(Text()); }
+void TfmEditorTxt::TextLines(TStringList& lines) const { GetBoxLines(Texto, lines); }
 
 void TfmEditorTxt::CaretToStart()
 {

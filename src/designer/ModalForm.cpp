@@ -1,11 +1,13 @@
 #include "designer/ModalForm.h"
 
 #include "platform/core/IniFiles.h"
+#include "platform/core/Strings.h"
 #include "platform/ui/Application.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -21,6 +23,21 @@ TModalPresenter& PresenterSlot()
 }
 
 } // namespace
+
+void SetBoxLines(QPlainTextEdit* box, const QString& text)
+{
+    TStringList lines;
+    lines.SetText(text);
+    QString plain;
+    for (int i = 0; i < lines.Count(); ++i) {
+        if (i > 0)
+            plain += QLatin1Char('\n');
+        plain += lines.Strings(i);
+    }
+    box->setPlainText(plain);
+}
+
+void GetBoxLines(const QPlainTextEdit* box, TStringList& lines) { lines.SetText(box->toPlainText()); }
 
 TESSIV_IMPLEMENT_CLASS(TModalForm, TForm)
 

@@ -17,6 +17,7 @@
 #include <functional>
 
 class QEventLoop;
+class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -24,6 +25,12 @@ namespace tessiv {
 
 class TIniFile;
 class TModalForm;
+class TStringList;
+
+// A text box of a dialog holds a list of lines: a text is shown as the list takes it (a last line
+// break ends the last line, it adds no empty one), and the box is read back as such a list.
+void SetBoxLines(QPlainTextEdit* box, const QString& text);
+void GetBoxLines(const QPlainTextEdit* box, TStringList& lines);
 
 using TModalPresenter = std::function<void(TModalForm& form)>;
 

@@ -170,20 +170,9 @@ void TfmObs_Sql::ShowSql(const TStrings* lines)
     SetSqlText(lines ? lines->Text() : QString());
 }
 
-void TfmObs_Sql::SetSqlText(const QString& text)
-{
-    TStringList lines;
-    lines.SetText(text);
-    QString plain;
-    for (int i = 0; i < lines.Count(); ++i) {
-        if (i > 0)
-            plain += QLatin1Char('\n');
-        plain += lines.Strings(i);
-    }
-    mmEditorSql->setPlainText(plain);
-}
+void TfmObs_Sql::SetSqlText(const QString& text) { SetBoxLines(mmEditorSql, text); }
 
-void TfmObs_Sql::EditorLines(TStringList& lines) const { lines.SetText(mmEditorSql->toPlainText()); }
+void TfmObs_Sql::EditorLines(TStringList& lines) const { GetBoxLines(mmEditorSql, lines); }
 
 bool TfmObs_Sql::IsReadingStatement(const QString& sql)
 {

@@ -1,6 +1,7 @@
 // The expression builder on a real X server: an expression typed and clicked together with the
 // mouse and keyboard, its corner kept in the settings file and restored the next time, and a
 // screenshot in the build folder.
+#include "ExprDialogsCheck.h"
 #include "PageDialogsCheck.h"
 
 #include "designer/Hidden.h"
@@ -8,7 +9,6 @@
 #include "engine/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
-#include "platform/data/Database.h"
 #include "platform/ui/Application.h"
 
 #include <QComboBox>
@@ -16,8 +16,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,20 +29,10 @@ int main(int argc, char** argv)
 {
     QTemporaryDir dir;
     TQtApplication app(argc, argv);
-    Session().SetConfigFile(dir.filePath(QStringLiteral("Aliases.INI")));
-    Session().SetDataFolder(dir.filePath(QStringLiteral("data")));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-        db.setDatabaseName(dir.filePath(QStringLiteral("loja.db")));
-        db.open();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("CREATE TABLE CLI (NOME VARCHAR(20), VALOR FLOAT, \"Valor Unit\" FLOAT)"));
-        q.exec(QStringLiteral("INSERT INTO CLI VALUES ('Ana', 12.5, 3.25)"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("maker"));
-    TStringList params;
-    params.Add(QStringLiteral("PATH=") + dir.filePath(QStringLiteral("loja.db")));
-    Session().AddAlias(QStringLiteral("LOJA"), QStringLiteral("SQLITE"), &params);
+    Expect(MakeSqliteAlias(dir.path(), QStringLiteral("LOJA"),
+                           {QStringLiteral("CREATE TABLE CLI (NOME VARCHAR(20), VALOR FLOAT, \"Valor Unit\" FLOAT)"),
+                            QStringLiteral("INSERT INTO CLI VALUES ('Ana', 12.5, 3.25)")}),
+           "the database was not made");
     TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
     std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
     auto* report = new TVardoRep(root.get());

@@ -1,6 +1,7 @@
 // The observation SQL editor on a real X server: an SQL typed and tried with the report's current
 // record as master, its state, place and size kept in the settings file and restored the next
 // time, and a screenshot in the build folder.
+#include "ExprDialogsCheck.h"
 #include "PageDialogsCheck.h"
 
 #include "designer/Hidden.h"
@@ -9,13 +10,10 @@
 #include "engine/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
-#include "platform/data/Database.h"
 #include "platform/ui/Application.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,22 +27,12 @@ int main(int argc, char** argv)
 {
     QTemporaryDir dir;
     TQtApplication app(argc, argv);
-    Session().SetConfigFile(dir.filePath(QStringLiteral("Aliases.INI")));
-    Session().SetDataFolder(dir.filePath(QStringLiteral("data")));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-        db.setDatabaseName(dir.filePath(QStringLiteral("pedidos.db")));
-        db.open();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("CREATE TABLE PED (ID INTEGER)"));
-        q.exec(QStringLiteral("INSERT INTO PED VALUES (1), (2)"));
-        q.exec(QStringLiteral("CREATE TABLE OBS (PEDIDO INTEGER, TEXTO VARCHAR(30))"));
-        q.exec(QStringLiteral("INSERT INTO OBS VALUES (2, 'Fragil')"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("maker"));
-    TStringList params;
-    params.Add(QStringLiteral("PATH=") + dir.filePath(QStringLiteral("pedidos.db")));
-    Session().AddAlias(QStringLiteral("PEDIDOS"), QStringLiteral("SQLITE"), &params);
+    Expect(MakeSqliteAlias(dir.path(), QStringLiteral("PEDIDOS"),
+                           {QStringLiteral("CREATE TABLE PED (ID INTEGER)"),
+                            QStringLiteral("INSERT INTO PED VALUES (1), (2)"),
+                            QStringLiteral("CREATE TABLE OBS (PEDIDO INTEGER, TEXTO VARCHAR(30))"),
+                            QStringLiteral("INSERT INTO OBS VALUES (2, 'Fragil')")}),
+           "the database was not made");
     TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
     std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
     auto* report = new TVardoRep(root.get());
