@@ -661,6 +661,57 @@ TEST_F(DesignInputTest, ASaveFromTheCommandsKeepsTheSelectionAndWritesNoMarks)
     EXPECT_FALSE(text.contains("ControlHandle")) << text.toStdString();
 }
 
+// The status bar during a drag shows the place the control will take, the same text it shows
+// for the control once it lies there.
+TEST_F(DesignInputTest, TheDragAndTheDroppedControlShowTheSamePosition)
+{
+    struct TCase {
+        TKVUnit Unit;
+        int Zoom;
+    } cases[] = {{kvunMM, 100}, {kvunMM, 200}, {kvunInches, 100}, {kvunPixels, 200}, {kvunNative, 100}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "unit " << c.Unit << " zoom " << c.Zoom);
+        Report->SetUnits(c.Unit);
+        Report->SetZoom(c.Zoom);
+        Report->SetSnapToGrid(false);
+        Child->FitClientToReport();
+        TKVLabel* label = Label(30, 30);
+        Press(label, 4, 4);
+        Release(label, 4, 4);
+        Press(label, 4, 4);
+        MoveTo(label, 20, 12, {ssLeft});
+        MoveTo(label, 41, 23, {ssLeft});
+        const QString dragging = Panel(0);
+        Release(label, 41, 23);
+        ASSERT_EQ(label->Left(), 67);
+        Form->UpdateStatusBar(label, QStringLiteral("PT"), 0, 0);
+        EXPECT_EQ(dragging.toStdString(), Panel(0).toStdString());
+        Form->Designer->SetSelected(Band);
+        delete label;
+    }
+}
+
+TEST_F(DesignInputTest, AHandleResizeShowsTheSizeTheControlThenHas)
+{
+    Report->SetUnits(kvunMM);
+    Report->SetSnapToGrid(false);
+    TKVShape* shape = Shape(30, 30, 60, 40);
+    // Each handle by (+10, +5): the size the status bar shows while dragging is the size after.
+    for (int index : {1, 3, 5, 6, 7, 8}) {
+        SCOPED_TRACE(testing::Message() << "handle " << index);
+        Select(shape);
+        TKVControlHandle* handle = Form->Designer->Handles(index);
+        ASSERT_NE(handle, nullptr);
+        Press(handle, 2, 2);
+        MoveTo(handle, 7, 4, {ssLeft});
+        MoveTo(handle, 12, 7, {ssLeft});
+        const QString dragging = Panel(1);
+        Release(handle, 12, 7);
+        Form->UpdateStatusBar(shape, QStringLiteral("T"), 0, 0);
+        EXPECT_EQ(dragging.toStdString(), Panel(1).toStdString());
+    }
+}
+
 // ---- the message hook ----
 
 TEST_F(DesignInputTest, TheMessageHookShowsTheUnitAndClearsThePanelsOffTheControls)
