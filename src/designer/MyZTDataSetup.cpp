@@ -425,6 +425,7 @@ void TfmMyZTDataSetup::SetAnexo(TAnexoRelatorio* document)
         FDatabaseCopy->DatabaseName = db->DatabaseName();
         FDatabaseCopy->Params = db->Params()->Text();
         FDatabaseCopy->Connected = db->Connected();
+        FDatabaseCopy->LoginPrompt = db->LoginPrompt;
     }
     TDataSet* ds = ReportDataSet();
     int kind = 0;
@@ -979,6 +980,7 @@ void TfmMyZTDataSetup::RestoreData()
             db = new TDatabase(root);
         NameFree(db, FDatabaseCopy->Name, QStringLiteral("Database"));
         FAnexo->SetConnected(false);
+        // Connected again without a prompt: the parameters kept hold the login that worked.
         db->LoginPrompt = false;
         db->SetAliasName(FDatabaseCopy->AliasName);
         db->SetDatabaseName(FDatabaseCopy->DatabaseName);
@@ -990,6 +992,7 @@ void TfmMyZTDataSetup::RestoreData()
                 // Dropped: the data sets are still put back, closed.
             }
         }
+        db->LoginPrompt = FDatabaseCopy->LoginPrompt;
     } else if (Db()) {
         FAnexo->FreeDatabase();
     }

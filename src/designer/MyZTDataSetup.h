@@ -134,6 +134,7 @@ private:
     struct TDatabaseCopy {
         QString Name, AliasName, DatabaseName, Params;
         bool Connected = false;
+        bool LoginPrompt = false;
     };
     struct TDataSetCopy {
         QString Name, DatabaseName, Filter, TableName, IndexName, Sql;

@@ -148,6 +148,7 @@ TEST_F(DataSetup, NoDataFreesTheDatabaseComponentAndCancelReconnectsIt)
     table->BeforeOpen = [d = doc.get()](TDataSet* ds) { d->DataSetBeforeOpen(ds); };
     table->Open();
     ASSERT_TRUE(db->Connected());
+    db->LoginPrompt = true;
 
     auto dialog = NewDialog();
     dialog->SetAnexo(doc.get());
@@ -167,6 +168,7 @@ TEST_F(DataSetup, NoDataFreesTheDatabaseComponentAndCancelReconnectsIt)
     EXPECT_EQ(dbs.front()->AliasName(), QStringLiteral("ESTOQUE"));
     EXPECT_EQ(dbs.front()->DatabaseName(), own);
     EXPECT_TRUE(dbs.front()->Connected());
+    EXPECT_TRUE(dbs.front()->LoginPrompt);
     const auto tables = All<TTable>(doc.get());
     ASSERT_EQ(tables.size(), 1u);
     EXPECT_EQ(tables.front()->DatabaseName(), own);
