@@ -37,21 +37,29 @@ const QString MsgReplaceFile = QStringLiteral("O arquivo %1 já existe. Deseja s
 const QString MsgBraceInField =
     QStringLiteral("Um campo de expressão não pode conter chaves ({ }): o texto o terminaria antes do fim.");
 
-// Ctrl+A is the menu's "Atualizar" here, not the text box's select-all.
+// Ctrl+A is the menu's "Atualizar" here, not the text box's select-all; the menu's items are
+// brought up to date first, as opening the menu does, so the key works exactly when the item would.
 class TMenuKeysFirst : public QObject {
 public:
-    using QObject::QObject;
+    TMenuKeysFirst(QObject* parent, std::function<void()> beforeMenuKey)
+        : QObject(parent), FBeforeMenuKey(std::move(beforeMenuKey))
+    {
+    }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::ShortcutOverride) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_A) {
+                FBeforeMenuKey();
                 event->ignore();
                 return true;
             }
         }
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    std::function<void()> FBeforeMenuKey;
 };
 
 } // namespace
@@ -133,7 +141,7 @@ void TfmEditorTxt::BuildWindow()
     Texto->setLineWrapMode(QPlainTextEdit::NoWrap);
     Texto->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Texto->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Texto->installEventFilter(new TMenuKeysFirst(Texto));
+    Texto->installEventFilter(new TMenuKeysFirst(Texto, [this] { Arquivo1Click(); }));
     Window()->setCentralWidget(Texto);
     Window()->setFocusProxy(Texto);
 }

@@ -1,5 +1,5 @@
-// The memo text editor on a real X server: centred the first time, text typed into it, Escape
-// answered with the text question, its state, place and size kept in the settings file and
+// The memo text editor on a real X server: centred the first time, text typed into it, Ctrl+A
+// giving it to the memo, Escape answered with the text question, its state, place and size kept in the settings file and
 // restored the next time, and a screenshot in the build folder.
 #include "PageDialogsCheck.h"
 
@@ -57,6 +57,12 @@ int main(int argc, char** argv)
             Expect(Screenshot(*e, "dialogs_editortxt"), "the screenshot shows no painted editor");
             e->SetBounds(150, 100, 600, 400);
             Settle(400);
+            // Ctrl+A gives the memo the text ("Atualizar"), it selects nothing.
+            QTest::keyClick(e->Texto, Qt::Key_A, Qt::ControlModifier);
+            Settle(200);
+            Expect(memo->Lines()->Text().contains(QStringLiteral("Atenciosamente")), "Ctrl+A did not update the memo");
+            Expect(!e->Texto->textCursor().hasSelection(), "Ctrl+A selected the text");
+            QTest::keyClicks(e->Texto, QStringLiteral("!"));
             QTest::keyClick(e->Texto, Qt::Key_Escape);
         });
         Expect(e->ShowModal() == mrCancel, "Escape and No did not end with Cancel");
