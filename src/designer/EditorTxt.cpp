@@ -1,5 +1,7 @@
 #include "designer/EditorTxt.h"
 
+#include "designer/AboutTSSV.h"
+#include "designer/AnexoForm.h"
 #include "designer/MyZTExprBuilder.h"
 #include "engine/KVExprMemo.h"
 #include "engine/VardoRep.h"
@@ -357,6 +359,8 @@ void TfmEditorTxt::Sobre1Click()
 {
     if (OnAbout)
         OnAbout();
+    else
+        TfmAboutTSSV::Execute(ProductName, ProductVersion);
 }
 
 } // namespace tessiv

@@ -49,6 +49,7 @@ public:
     TComponent* DataSetOwner = nullptr;
     QString Directory;
     std::function<void()> OnMemoUpdated;
+    // Shows the about box; unset, the program's own.
     std::function<void()> OnAbout;
 
     QString Text() const;

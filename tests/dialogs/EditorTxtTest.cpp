@@ -2,6 +2,7 @@
 // exporting, an expression field put in at the caret, and the memo given the text at once.
 #include "ExprDialogsFixture.h"
 
+#include "designer/AboutTSSV.h"
 #include "designer/EditorTxt.h"
 #include "designer/MyZTExprBuilder.h"
 #include "designer/Hidden.h"
@@ -322,6 +323,12 @@ TEST_F(EditorTxtTest, TheMenuCommandsActOnTheTextAndSairClosesAsCancel)
     e->OnAbout = [&about] { ++about; };
     e->Sobre1->trigger();
     EXPECT_EQ(about, 1);
+    // Without its own, the program's about box.
+    e->OnAbout = nullptr;
+    bool aboutBox = false;
+    Steps.push_back([&aboutBox](TModalForm& form) { aboutBox = dynamic_cast<TfmAboutTSSV*>(&form) != nullptr; });
+    e->Sobre1->trigger();
+    EXPECT_TRUE(aboutBox);
     // "Prezado" cut from the start and pasted at the end.
     QTextCursor cursor = e->Texto->textCursor();
     cursor.setPosition(0);
