@@ -299,6 +299,27 @@ TEST_F(KVDesignerTest, HandlesOfAPrintableOnAnItemAreasItemsBandAreOffsetByBoth)
     EXPECT_EQ(Designer->Handles(8)->Top(), top + 12 - 2);
 }
 
+TEST_F(KVDesignerTest, AHandleDragOnAnItemAreasPrintableOutlinesItInTheReportsCoordinates)
+{
+    auto* area = new TKVItensObs(Doc->Root());
+    area->SetName(QStringLiteral("Area"));
+    area->SetParent(Report);
+    TKVItens* items = area->Obs_TKVItens();
+    TKVShape* shape = AddShape(items, 15, 3, 60, 12);
+    Select(shape);
+    const TPoint from = HandlePoint(8);
+    Driver->Press(from);
+    Driver->Move({from.X + 10, from.Y + 4});
+    ASSERT_EQ(Driver->FocusRects().size(), 1u);
+    const TRect onSurface = Driver->SurfaceRect(shape);
+    EXPECT_EQ(Driver->FocusRects()[0], Rect(onSurface.Left, onSurface.Top, onSurface.Right + 10, onSurface.Bottom + 4));
+    Driver->Release({from.X + 10, from.Y + 4});
+    EXPECT_EQ(shape->BoundsRect(), Rect(15, 3, 85, 19));
+    EXPECT_EQ(shape->Parent(), items);
+    EXPECT_TRUE(Driver->FocusRects().empty());
+    EXPECT_EQ(Designer->Handles(8)->Left(), area->Left() + items->Left() + 85 - 2);
+}
+
 TEST_F(KVDesignerTest, TheReportItselfShowsNoHandlesAndADragOnThemChangesNothing)
 {
     Select(Report);
