@@ -288,6 +288,9 @@ public:
     // F12 from the tool area (or from the design surface, sender nil) gives the focus to the
     // design surface; Ctrl+Alt+Shift+F12 shows the window's undo steps.
     void FormKeyDown(TObject* sender, unsigned short& key, TShiftState shift);
+    // A document window's keys first: F12 gives the focus back to the tool area (the control it
+    // came from, else the zoom box), its text selected.
+    void DesignSurfaceKeyDown(unsigned short& key, TShiftState shift);
 
     // ---- undo, component naming and the clipboard commands ----
     // Records, before a change, what undo needs: kind 0 the control was inserted, 1 it will
@@ -367,6 +370,8 @@ private:
     void ScrollIntoView(TControl* control);
     void PlaceCornerMarks();
     void SelectByRightButton(TControl* control);
+    // F12 seen by the forms before the focused control (their key preview).
+    void InstallKeyPreview();
     bool FMessageHookInstalled = false;
 
     void FormCreate();

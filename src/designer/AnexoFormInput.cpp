@@ -20,6 +20,10 @@
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QWidget>
 
@@ -233,6 +237,7 @@ void TfmAnexo::FormCreateInput()
     };
     Application().OnMessage = [this](TMsg& msg, bool& handled) { AppMsg(msg, handled); };
     FMessageHookInstalled = true;
+    InstallKeyPreview();
 }
 
 void TfmAnexo::FormDestroyInput()
@@ -919,8 +924,7 @@ void TfmAnexo::FormKeyDown(TObject* sender, unsigned short& key, TShiftState shi
     if (key != VK_F12)
         return;
     if (shift.Contains(ssCtrl) && shift.Contains(ssAlt) && shift.Contains(ssShift)) {
-        if (auto* steps = dynamic_cast<TForm*>(UndoForm))
-            steps->Show();
+        ShowUndoSteps();
         return;
     }
     if (shift.Contains(ssShift) || shift.Contains(ssCtrl) || shift.Contains(ssAlt))
@@ -943,6 +947,71 @@ void TfmAnexo::FormKeyDown(TObject* sender, unsigned short& key, TShiftState shi
     } else if (active->Report) {
         active->Report->SetFocus();
     }
+}
+
+void TfmAnexo::DesignSurfaceKeyDown(unsigned short& key, TShiftState shift)
+{
+    if (key != VK_F12 || shift.Contains(ssShift) || shift.Contains(ssCtrl) || shift.Contains(ssAlt))
+        return;
+    QWidget* target = LastToolControl;
+    if (!target || !target->isEnabled() || !target->isVisible() || target->focusPolicy() == Qt::NoFocus) {
+        target = ZoomBox();
+        LastToolControl = target;
+    }
+    if (!target)
+        return;
+    target->setFocus(Qt::ShortcutFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(target))
+        edit->selectAll();
+    else if (auto* combo = qobject_cast<QComboBox*>(target); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
+}
+
+namespace {
+
+// The forms see F12 before the focused control does: from the tool area it goes to the design
+// surface, from a document window back to the tool area.
+class TF12Preview : public QObject {
+public:
+    explicit TF12Preview(TfmAnexo* form) : QObject(form->Window()), FForm(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F12)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        QWidget* window = FForm->Window();
+        if (!widget || !window || (widget != window && !window->isAncestorOf(widget)))
+            return false;
+        const Qt::KeyboardModifiers m = static_cast<QKeyEvent*>(event)->modifiers();
+        TShiftState shift;
+        if (m & Qt::ShiftModifier)
+            shift += ssShift;
+        if (m & Qt::ControlModifier)
+            shift += ssCtrl;
+        if (m & Qt::AltModifier)
+            shift += ssAlt;
+        unsigned short key = VK_F12;
+        Application().Guard([&] {
+            if (FForm->MdiArea() && FForm->MdiArea()->isAncestorOf(widget))
+                FForm->DesignSurfaceKeyDown(key, shift);
+            else
+                FForm->FormKeyDown(FForm, key, shift);
+        });
+        return true;
+    }
+
+private:
+    TfmAnexo* FForm;
+};
+
+} // namespace
+
+void TfmAnexo::InstallKeyPreview()
+{
+    if (Window() && qApp)
+        qApp->installEventFilter(new TF12Preview(this));
 }
 
 } // namespace tessiv

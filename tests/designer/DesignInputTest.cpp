@@ -21,6 +21,9 @@
 #include "platform/controls/Messages.h"
 #include "platform/ui/ControlHost.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include <cmath>
@@ -710,6 +713,32 @@ TEST_F(DesignInputTest, AHandleResizeShowsTheSizeTheControlThenHas)
         Form->UpdateStatusBar(shape, QStringLiteral("T"), 0, 0);
         EXPECT_EQ(dragging.toStdString(), Panel(1).toStdString());
     }
+}
+
+// ---- F12 ----
+
+TEST_F(DesignInputTest, F12TakesTheFocusToTheDesignSurfaceAndBack)
+{
+    QApplication::setActiveWindow(Form->Window());
+    QWidget* zoom = Form->cbZoom;
+    ASSERT_NE(zoom, nullptr);
+    zoom->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Form->Window()->focusWidget(), zoom);
+    TKVLabel* label = Label(20, 20);
+    Select(label);
+
+    QKeyEvent toSurface(QEvent::KeyPress, Qt::Key_F12, Qt::NoModifier);
+    QApplication::sendEvent(zoom, &toSurface);
+    EXPECT_EQ(Form->LastToolControl.data(), zoom);
+    EXPECT_TRUE(Child->Host()->isAncestorOf(Form->Window()->focusWidget()) ||
+                Form->Window()->focusWidget() == Child->Host());
+    EXPECT_TRUE(Report->Focused());
+    EXPECT_EQ(Form->Designer->Selected(), label);
+
+    QKeyEvent toTools(QEvent::KeyPress, Qt::Key_F12, Qt::NoModifier);
+    QApplication::sendEvent(Form->Window()->focusWidget(), &toTools);
+    EXPECT_EQ(Form->Window()->focusWidget(), zoom);
 }
 
 // ---- the message hook ----
