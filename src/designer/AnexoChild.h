@@ -31,7 +31,7 @@ public:
     TAnexoRelatorio* Document = nullptr;
     TKVCustomBand* CurrentBand = nullptr;
     TVardoRep* Report = nullptr;
-    // The undo container comes with the undo feature; until then the window has none.
+    // The window's undo history (a TfmVoltar), made with the window and freed with it.
     TComponent* UndoForm = nullptr;
 
     // The control the report is parented to: the window's client area on the design surface.

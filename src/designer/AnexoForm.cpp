@@ -4,6 +4,7 @@
 
 #include "designer/AnexoChild.h"
 #include "designer/FileTypeRegistration.h"
+#include "designer/Transf.h"
 #include "designer/KVDesigner.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
@@ -295,8 +296,8 @@ QString TfmAnexo::GetUnitsName() const
 
 bool TfmAnexo::CanPaste() const
 {
-    // The transfer form comes with the clipboard commands; until then the clipboard alone counts.
-    const bool clip = Clipboard().HasComponent();
+    // Copies of a multi-selection on the transfer form paste like a control on the clipboard.
+    const bool clip = Clipboard().HasComponent() || TransferFormHasCopies();
     const bool mainHasFocus = Window()->focusWidget() != nullptr &&
                               !(ActiveMDIChild() && ActiveMDIChild()->Window()->isAncestorOf(Window()->focusWidget()));
     const bool reportFocus = Report && Report->Focused() && !mainHasFocus;

@@ -5,6 +5,7 @@
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
 #include "designer/Hidden.h"
+#include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
 #include "designer/Transf.h"
 #include "designer/Voltar.h"
@@ -50,11 +51,30 @@ QLineEdit* FocusedTextBox(const TfmAnexo& form)
     return nullptr;
 }
 
-// The printable the window's selection holds, if the selection is one.
+// The report designer's selected control when it is attached; the window's selection while the
+// form runs without a designer.
+TControl* DesignerSelection(const TfmAnexo& form)
+{
+    if (form.Designer)
+        return form.Designer->Attached() ? form.Designer->Selected() : nullptr;
+    TfmAnexo_MDIChild* active = form.ActiveMDIChild();
+    return active ? active->SelectedControl : nullptr;
+}
+
 TKVPrintable* SelectedPrintable(const TfmAnexo& form)
 {
-    TfmAnexo_MDIChild* active = form.ActiveMDIChild();
-    return active ? dynamic_cast<TKVPrintable*>(active->SelectedControl) : nullptr;
+    return dynamic_cast<TKVPrintable*>(DesignerSelection(form));
+}
+
+void SelectInDesigner(TfmAnexo& form, TControl* control)
+{
+    if (form.Designer) {
+        if (!form.Designer->Attached() && form.Report)
+            form.Designer->Attach(form.Report);
+        form.Designer->SetSelected(control);
+    }
+    if (TfmAnexo_MDIChild* active = form.ActiveMDIChild())
+        active->SelectedControl = control;
 }
 
 } // namespace
@@ -142,11 +162,12 @@ void TfmAnexo::Recortar1Click()
             edit->cut();
             SetModified(true);
         } else if (IsDesignTarget()) {
-            if (TKVPrintable* control = SelectedPrintable(*this)) {
+            TKVPrintable* control = SelectedPrintable(*this);
+            // An observation label belongs to its band and is never cut away from it.
+            if (control && !dynamic_cast<TKVObsLabel*>(control)) {
                 CopiarClick();
                 SaveUndoStep(2, control);
-                if (TfmAnexo_MDIChild* active = ActiveMDIChild(); active && active->SelectedControl == control)
-                    active->SelectedControl = nullptr;
+                SelectInDesigner(*this, nullptr);
                 control->Free();
                 SetModified(true);
             }
@@ -156,10 +177,12 @@ void TfmAnexo::Recortar1Click()
         DeleteMultiSelection();
         SetModified(true);
     }
-    if (IsDesignTarget())
-        if (TfmAnexo_MDIChild* active = ActiveMDIChild())
-            active->SelectedControl = CurrentBand ? static_cast<TControl*>(CurrentBand) : Report;
-    Application().ProcessMessages();
+    if (IsDesignTarget()) {
+        SelectInDesigner(*this, CurrentBand ? static_cast<TControl*>(CurrentBand) : Report);
+        if (Designer)
+            Designer->RefreshHandles();
+        Application().ProcessMessages();
+    }
 }
 
 void TfmAnexo::ColarClick()
@@ -186,10 +209,13 @@ void TfmAnexo::ColarClick()
         if (control->Parent() != CurrentBand)
             control->SetParent(CurrentBand);
         ApplyPasteOffset(control, CurrentBand);
+        if (Designer && !Designer->Attached() && Report)
+            Designer->Attach(Report);
         SaveUndoStep(0, control);
-        if (TfmAnexo_MDIChild* active = ActiveMDIChild())
-            active->SelectedControl = control;
+        SelectInDesigner(*this, control);
         Application().ProcessMessages();
+        if (Designer)
+            Designer->RefreshHandles();
         SetModified(true);
         return;
     }
@@ -244,8 +270,11 @@ void TfmAnexo::AlinharaoGrid1Click()
     const TWaitCursor wait;
     const std::vector<TControl*> multi = MultiSelectionForUndo();
     if (multi.empty()) {
-        if (TKVPrintable* control = SelectedPrintable(*this))
+        if (TKVPrintable* control = SelectedPrintable(*this)) {
             SnapControlToGrid(control);
+            if (Designer)
+                Designer->RefreshHandles();
+        }
     } else {
         for (TControl* c : multi)
             SnapControlToGrid(c);
@@ -296,6 +325,7 @@ void TfmAnexo::PasteMultiSelection(const std::vector<TControl*>& copies)
         if (control->Parent() != CurrentBand)
             control->SetParent(CurrentBand);
         ApplyPasteOffset(control, CurrentBand);
+        ReleaseDesigner();
         if (TfmAnexo_MDIChild* active = ActiveMDIChild())
             active->SelectedControl = nullptr;
         MultiDesigner->Toggle(control);
@@ -308,6 +338,7 @@ void TfmAnexo::SelectMultiple(const std::vector<TControl*>& controls)
     if (!MultiDesigner)
         return;
     MultiDesigner->Clear();
+    ReleaseDesigner();
     if (TfmAnexo_MDIChild* active = ActiveMDIChild())
         active->SelectedControl = nullptr;
     MultiDesigner->SetSurface(Report);

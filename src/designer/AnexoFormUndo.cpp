@@ -4,6 +4,7 @@
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
 #include "designer/Hidden.h"
+#include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
 #include "designer/Voltar.h"
 #include "engine/KVBands.h"
@@ -533,8 +534,12 @@ void TfmAnexo::SaveUndoStep(int kind, TControl* obj)
         if (multi) {
             step->StepObject = nullptr;
             step->MultiStep = true;
-            for (TControl* control : selection)
+            for (TControl* control : selection) {
+                // Observation labels stay with their band when a selection is deleted or cut.
+                if (kind == 2 && dynamic_cast<TKVObsLabel*>(control))
+                    continue;
                 recordEntry(control);
+            }
         } else {
             step->MultiStep = false;
             step->StepObject = kind == 2 ? nullptr : obj;
@@ -560,6 +565,11 @@ void TfmAnexo::SaveUndoStep(int kind, TControl* obj)
         throw;
     }
 
+    if (created && step->EntryCount() == 0) {
+        undo->FreeStep(step);
+        UpdateUndoRedoActions();
+        return;
+    }
     if (created) {
         ++undo->StepIndex;
         if (undo->StepCount() > TfmVoltar::MaxSteps) {
@@ -689,6 +699,10 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
             }
         }
         step->StepObject = parent;
+        if (Designer && Designer->Selected() == control)
+            Designer->SetSelected(nullptr);
+        if (MultiDesigner && MultiDesigner->IsSelected(control))
+            MultiDesigner->Toggle(control);
         if (CurrentBand == control)
             SetCurrentBand(nullptr);
         if (TfmAnexo_MDIChild* active = ActiveMDIChild(); active && active->SelectedControl == control)
@@ -700,7 +714,8 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
     // Brings a control back into the document from the entry's copy.
     const auto bringBack = [&](bool nestedFirst) -> TControl* {
         TWinControl* parent = parentNamed(parentName);
-        if (!copy || !parent)
+        // Something live under the name already: nothing to bring back over it.
+        if (!copy || !parent || obj)
             return nullptr;
         TControl* control = RestoreFromCopy(copy, parent, objectName);
         if (!control)
@@ -804,10 +819,16 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
 
 void TfmAnexo::PrepareUndoSelection(TPanelControl* step)
 {
-    if (MultiDesigner) {
+    if (MultiDesigner)
         MultiDesigner->Clear();
-        if (step->MultiStep)
+    if (step->MultiStep) {
+        ReleaseDesigner();
+        if (MultiDesigner)
             MultiDesigner->SetSurface(Report);
+    } else if (Designer && Report) {
+        if (!Designer->Attached())
+            Designer->Attach(Report);
+        Designer->SetSelected(nullptr);
     }
     if (TfmAnexo_MDIChild* active = ActiveMDIChild())
         active->SelectedControl = nullptr;
@@ -818,19 +839,25 @@ void TfmAnexo::FinishUndoSelection(TPanelControl* step, int lastKind, bool redo)
     if (step->MultiStep)
         return;
     TControl* select = nullptr;
-    const int last = redo ? step->EntryCount() - 1 : 0;
+    // Undo runs a single step's entries backwards, so its last entry processed is the first.
+    const int last = redo || step->EntryCount() <= 1 ? step->EntryCount() - 1 : 0;
     const bool parentOfEntry = redo ? lastKind == 2 : lastKind == 0;
     if (parentOfEntry)
         select = step->StepObject;
     else if (last >= 0 && Document)
         select = dynamic_cast<TControl*>(Document->Root()->FindComponent(step->ObjectNames->Strings(last)));
-    if (TfmAnexo_MDIChild* active = ActiveMDIChild())
-        active->SelectedControl = select;
     if (auto* band = dynamic_cast<TKVCustomBand*>(select))
         SetCurrentBand(band);
     else if (select)
         if (auto* band = dynamic_cast<TKVCustomBand*>(select->Parent()))
             SetCurrentBand(band);
+    if (Designer && Designer->Attached()) {
+        Designer->SetSelected(select);
+        Designer->RefreshHandles();
+    }
+    if (TfmAnexo_MDIChild* active = ActiveMDIChild())
+        active->SelectedControl = select;
+    Application().ProcessMessages();
 }
 
 void TfmAnexo::EditarVoltarExecute()

@@ -59,6 +59,11 @@ TfmTransf* fmTransf()
     return form;
 }
 
+bool TransferFormHasCopies()
+{
+    return Instance() && Instance()->HasCopies();
+}
+
 void FreeTransferForm()
 {
     TfmTransf*& form = Instance();

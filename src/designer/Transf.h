@@ -32,6 +32,8 @@ private:
 
 // The program's transfer form, made on first use and freed at exit; nil once freed.
 TfmTransf* fmTransf();
+// The transfer form exists and holds copies (it is not made for the question).
+bool TransferFormHasCopies();
 // Frees the transfer form (the program's end, and tests that start again).
 void FreeTransferForm();
 

@@ -196,12 +196,15 @@ TEST_F(UndoTest, UndoOfAChangeRestoresEveryStoredPropertyAndMovesNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
+        // The barcode takes its size from its symbol when it is first drawn.
+        Application().ProcessMessages();
         const TRect labelBefore = label->BoundsRect();
         const TRect barcodeBefore = barcode->BoundsRect();
         const long double nativeLeft = label->Size()->NativeValue(TKVPrintableSize::kvLeft);
         Form->SaveUndoStep(1, c.Control);
         c.Change();
         ASSERT_TRUE(c.Changed());
+        Application().ProcessMessages();
         const TRect labelChanged = label->BoundsRect();
         const TRect barcodeChanged = barcode->BoundsRect();
         Form->EditarVoltarExecute();

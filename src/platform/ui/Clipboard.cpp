@@ -1,5 +1,6 @@
 #include "platform/ui/Clipboard.h"
 
+#include "platform/core/ClassRegistry.h"
 #include "platform/core/Component.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Reader.h"
@@ -63,6 +64,12 @@ TComponent* TClipboard::GetComponent(TComponent* owner, TComponent* parent) cons
     if (!data || !data->hasFormat(ComponentFormat))
         return nullptr;
     TMemoryStream stream(data->data(ComponentFormat));
+    // References resolve against the owner (the document pasted into) and nothing else: a control
+    // copied from another document must never point into it. What the owner lacks stays empty.
+    struct TOwnerOnly {
+        TOwnerOnly() { SetFindGlobalComponent([](const QString&) -> TComponent* { return nullptr; }); }
+        ~TOwnerOnly() { SetFindGlobalComponent(nullptr); }
+    } ownerOnly;
     TReader reader(stream);
     reader.IgnoreUnresolvedReferences = true;
     TComponent* result = nullptr;
