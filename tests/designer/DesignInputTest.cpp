@@ -205,6 +205,35 @@ TEST_F(DesignInputTest, KeyStepsByUnitGridAndKey)
     }
 }
 
+TEST_F(DesignInputTest, ShiftArrowsSizeABandAndCtrlArrowsNeverMoveOne)
+{
+    Report->SetUnits(kvunMM);
+    Report->SetSnapToGrid(true);
+    Band->Size()->SetHeight(20.4L);
+    Select(Band);
+    const int top = Band->Top();
+    const int before = Steps();
+    Key(VK_DOWN, {ssCtrl});
+    EXPECT_EQ(Band->Top(), top);
+    EXPECT_EQ(Steps(), before);
+    Key(VK_DOWN, {ssShift});
+    EXPECT_NEAR(static_cast<double>(Band->Size()->Height()), 21.0, 1e-9);
+    EXPECT_EQ(Steps(), before + 1);
+
+    // The lines of an item area belong to the band tool bar: Shift+Up on its items band changes
+    // nothing and records nothing.
+    auto* area = Add<TKVItensObs>(Report, 0, 0, 200, 100);
+    TKVItens* items = area->Obs_TKVItens();
+    ASSERT_NE(items, nullptr);
+    Select(items);
+    const int lines = area->Linhas();
+    const int height = items->Height();
+    Key(VK_UP, {ssShift});
+    EXPECT_EQ(area->Linhas(), lines);
+    EXPECT_EQ(items->Height(), height);
+    EXPECT_EQ(Steps(), before + 1);
+}
+
 TEST_F(DesignInputTest, HeldCtrlRightIsOneUndoStepAndEachNewPressAnother)
 {
     Report->SetUnits(kvunMM);
