@@ -106,6 +106,8 @@ void TfmAnexo_MDIChild::FormActivate()
         FMainForm->RestoreWindowSelection(this);
     }
     FMainForm->UndoForm = UndoForm;
+    // Undo and redo follow the history of the window that is active now.
+    FMainForm->UpdateUndoRedoActions();
     if (Document) {
         FMainForm->UpdateCaptions();
         FMainForm->UpdateActions(true);

@@ -225,6 +225,7 @@ void TfmAnexo::CloseDocument()
     Document = nullptr;
     Report = nullptr;
     UndoForm = nullptr;
+    UpdateUndoRedoActions();
     SetModified(false);
     SetCaption(QStringLiteral("Tessiv"));
     UpdateStatusBar(QStringLiteral("LPTUM"));

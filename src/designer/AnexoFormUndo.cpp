@@ -244,8 +244,8 @@ void RestoreState(TControl* live, TComponent* copy)
 
 TfmVoltar* TfmAnexo::CurrentUndoForm() const
 {
-    if (TfmAnexo_MDIChild* active = ActiveMDIChild())
-        return dynamic_cast<TfmVoltar*>(active->UndoForm);
+    // The active window hands its history over when it becomes active; without a document
+    // there is none.
     return dynamic_cast<TfmVoltar*>(UndoForm);
 }
 
@@ -789,7 +789,9 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
         break;
     case 2:
         if (!redo) {
-            if (parentName == QLatin1String("DATASOURCE")) {
+            if (IsDataEntry(parentName) && root->FindComponent(objectName)) {
+                // Still there (the band did not take it along): the band links to it again.
+            } else if (parentName == QLatin1String("DATASOURCE")) {
                 auto* source = new TDataSource(Report ? Report->Owner() : root);
                 source->SetDataSet(Report ? Report->DataSet() : nullptr);
                 source->SetName(objectName);

@@ -14,6 +14,11 @@
 #include "engine/KVLabel.h"
 #include "engine/VardoRep.h"
 #include "platform/core/Strings.h"
+#include "platform/data/DBTables.h"
+#include "platform/data/DataSet.h"
+#include "designer/KVEtiqUtil.h"
+#include "designer/KVDesigner.h"
+#include "platform/ui/Application.h"
 
 #include <QAction>
 
@@ -327,4 +332,131 @@ TEST_F(UndoTest, TheWindowsHistoryGoesWithItsWindow)
     delete child;
     EXPECT_EQ(Form->CurrentUndoForm(), nullptr);
     EXPECT_EQ(Form->UndoForm, nullptr);
+}
+
+TEST_F(UndoTest, UndoingABandTypeChangeGivesTheBandItsFormerName)
+{
+    OpenDocument();
+    auto* band = new TKVBand(Root());
+    band->SetBandType(rbDetail);
+    band->SetParent(Form->Report);
+    Form->SaveUndoStep(0, band);
+    const QString former = band->Name();
+    // The band tool bar: the entry first, then the new type and the name that goes with it.
+    Form->SaveUndoStep(1, band);
+    band->SetBandType(rbGroupFooter);
+    band->SetName(Form->UniqueComponentName(Root(), TfmAnexo::GetBandBaseName(band)));
+    Form->SaveUndoStep(111, band);
+    const QString newer = band->Name();
+    EXPECT_EQ(newer, QStringLiteral("RodapeGrupo1"));
+    TPanelControl* step = Form->CurrentUndoForm()->Steps(Form->CurrentUndoForm()->StepIndex);
+    EXPECT_EQ(step->ObjectNames->Strings(0), newer);
+
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(band->BandType(), rbDetail);
+    EXPECT_EQ(band->Name(), former);
+    EXPECT_EQ(Form->CurrentBand, band);
+    Form->EditarRefazerExecute();
+    EXPECT_EQ(band->BandType(), rbGroupFooter);
+    EXPECT_EQ(band->Name(), newer);
+}
+
+TEST_F(UndoTest, AMultiSelectionStepIsUndoneControlByControlAndSelectedAgain)
+{
+    OpenDocument();
+    TKVCustomBand* band = Detail();
+    TKVLabel* a = InsertLabel(*Form, band, 10, 10);
+    TKVLabel* b = InsertLabel(*Form, band, 60, 10);
+    Form->ReleaseDesigner();
+    Form->MultiDesigner->SetSurface(Form->Report);
+    Form->MultiDesigner->Toggle(a);
+    Form->MultiDesigner->Toggle(b);
+    // A move of the whole selection: one step with an entry per control.
+    Form->SaveUndoStep(1, nullptr);
+    TPanelControl* step = Form->CurrentUndoForm()->Steps(Form->CurrentUndoForm()->StepIndex);
+    EXPECT_TRUE(step->MultiStep);
+    EXPECT_EQ(step->EntryCount(), 2);
+    a->SetLeft(30);
+    b->SetLeft(80);
+    Form->MultiDesigner->Clear();
+
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(a->Left(), 10);
+    EXPECT_EQ(b->Left(), 60);
+    EXPECT_EQ(Form->MultiDesigner->SelectedControls(), (std::vector<TControl*>{a, b}));
+    Form->EditarRefazerExecute();
+    EXPECT_EQ(a->Left(), 30);
+    EXPECT_EQ(b->Left(), 80);
+    EXPECT_EQ(Form->MultiDesigner->SelectedControls(), (std::vector<TControl*>{a, b}));
+}
+
+TEST_F(UndoTest, UndoAndRedoFollowTheActiveWindowAndTheStepViewerShowsItsHistory)
+{
+    TfmAnexo_MDIChild* first = OpenDocument();
+    InsertLabel(*Form, Detail());
+    EXPECT_TRUE(Form->EditarVoltar()->isEnabled());
+    TfmAnexo_MDIChild* second = OpenDocument();
+    EXPECT_EQ(Form->CurrentUndoForm(), second->UndoForm);
+    EXPECT_FALSE(Form->EditarVoltar()->isEnabled());
+    // Undo in the second window leaves the first one's document alone.
+    Form->EditarVoltarExecute();
+    Form->ActivateChild(first);
+    EXPECT_EQ(Form->CurrentUndoForm(), first->UndoForm);
+    EXPECT_TRUE(Form->EditarVoltar()->isEnabled());
+    EXPECT_NE(Root()->FindComponent(QStringLiteral("KVLabel1")), nullptr);
+
+    Form->ShowUndoSteps();
+    TfmVoltar* undo = Form->CurrentUndoForm();
+    EXPECT_TRUE(undo->Visible());
+    ASSERT_EQ(undo->StepCount(), 1);
+    EXPECT_EQ(undo->Steps(0)->Parent(), undo->Client());
+    EXPECT_EQ(undo->Steps(0)->Height(), 200);
+    undo->Hide();
+}
+
+TEST_F(UndoTest, ADeletedItemAreaTakesItsQueryAndDataSourceEntriesAndGetsThemBack)
+{
+    // The area frees its query and data source with it on a report of its own; either way the
+    // undone deletion links the area to them again.
+    for (const bool dataGoes : {true, false}) {
+        SCOPED_TRACE(dataGoes);
+        OpenDocument();
+        auto* query = new TQuery(Root());
+        query->SetName(QStringLiteral("QueryObs"));
+        auto* source = new TDataSource(Root());
+        source->SetName(QStringLiteral("DataSourceObs"));
+        query->SetDataSource(source);
+        auto* area = new TKVItensObs(Root());
+        area->SetParent(Detail());
+        Form->SaveUndoStep(0, area);
+        area->SetObs_DataSet(query);
+        area->SetObs_DataSource(source);
+        const QString name = area->Name();
+
+        Form->SaveUndoStep(2, area);
+        TPanelControl* step = Form->CurrentUndoForm()->Steps(Form->CurrentUndoForm()->StepIndex);
+        ASSERT_EQ(step->EntryCount(), 3);
+        EXPECT_EQ(step->ParentNames->Strings(1), QStringLiteral("QUERY"));
+        EXPECT_EQ(step->ObjectNames->Strings(1), QStringLiteral("QueryObs"));
+        EXPECT_EQ(step->Copies->Strings(1), QStringLiteral("DataSourceObs"));
+        EXPECT_EQ(step->ParentNames->Strings(2), QStringLiteral("DATASOURCE"));
+        EXPECT_EQ(step->ObjectNames->Strings(2), QStringLiteral("DataSourceObs"));
+        area->Free();
+        if (dataGoes)
+            for (const char* gone : {"QueryObs", "DataSourceObs"})
+                if (TComponent* c = Root()->FindComponent(QString::fromLatin1(gone)))
+                    c->Free();
+
+        Form->EditarVoltarExecute();
+        auto* back = dynamic_cast<TKVItensObs*>(Root()->FindComponent(name));
+        ASSERT_NE(back, nullptr);
+        auto* backQuery = dynamic_cast<TQuery*>(Root()->FindComponent(QStringLiteral("QueryObs")));
+        auto* backSource = dynamic_cast<TDataSource*>(Root()->FindComponent(QStringLiteral("DataSourceObs")));
+        ASSERT_NE(backQuery, nullptr);
+        ASSERT_NE(backSource, nullptr);
+        EXPECT_EQ(backQuery->DataSource(), backSource);
+        EXPECT_EQ(back->Obs_DataSet(), backQuery);
+        EXPECT_EQ(back->Obs_DataSource(), backSource);
+        CloseDocument();
+    }
 }
