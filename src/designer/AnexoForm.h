@@ -263,7 +263,9 @@ public:
     QPointer<QWidget> LastToolControl;
     // Gives the report's key events and every band's and printable's mouse events of the report's
     // document to the handlers below. OpenDocumentWindow calls it; a control made later (insertion,
-    // paste, undo) is wired when the designer selects it (ComponentSelected calls WireControlInput).
+    // paste, undo) is wired by the next selection (the designer's select event and the
+    // multi-selection's change event wire the whole document again) or by the message hook before
+    // its first mouse message, whichever comes first.
     void WireDocumentInput(TVardoRep* report);
     void WireControlInput(TControl* control);
     // A window became active: the designers come to its report and take back the selection it

@@ -484,6 +484,11 @@ void TfmAnexo::DesignerMouseUp(TObject* sender, TKVControlHandle*, TMouseButton,
 
 void TfmAnexo::AppMsg(TMsg& msg, bool&)
 {
+    // A control that came onto the surface without a selection (undo, redo) is wired before its
+    // first mouse message reaches it.
+    if (msg.Message.Msg >= WM_MOUSEMOVE && msg.Message.Msg <= WM_MBUTTONDBLCLK && msg.Target &&
+        !msg.Target->OnMouseDown && IsActiveDocumentControl(msg.Target))
+        WireControlInput(msg.Target);
     if (SelectionBusy || msg.Message.Msg != WM_MOUSEMOVE || !Report || !IsActiveDocumentControl(Report))
         return;
     UpdateStatusBar(nullptr, QStringLiteral("U"), 0, 0);

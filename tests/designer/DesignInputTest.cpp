@@ -772,6 +772,23 @@ TEST_F(DesignInputTest, F12TakesTheFocusToTheDesignSurfaceAndBack)
 
 // ---- the message hook ----
 
+TEST_F(DesignInputTest, AControlPutOnTheSurfaceWithoutASelectionIsWiredBeforeItsFirstPress)
+{
+    TKVLabel* a = Label(20, 20);
+    Press(a, 3, 3);
+    Release(a, 3, 3);
+    // As undo brings a control back: on its band, no selection, no handlers.
+    auto* back = new TKVLabel(Report->Owner());
+    back->SetParent(Band);
+    Form->EnsureComponentName(back);
+    back->SetBounds(100, 20, 40, 20);
+    ASSERT_FALSE(back->OnMouseDown);
+    Press(back, 3, 3, {ssShift});
+    Release(back, 3, 3, {ssShift});
+    EXPECT_TRUE(back->OnMouseDown);
+    EXPECT_EQ(Form->MultiDesigner->Count(), 2);
+}
+
 TEST_F(DesignInputTest, TheMessageHookShowsTheUnitAndClearsThePanelsOffTheControls)
 {
     Report->SetUnits(kvunMM);
