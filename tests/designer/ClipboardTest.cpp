@@ -21,6 +21,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMimeData>
 
 #include <algorithm>
@@ -327,4 +328,36 @@ TEST_F(ClipboardTest, DrawingOrderAndGridCommands)
     EXPECT_EQ(Form->CurrentUndoForm()->StepCount(), steps);
     const long double left = second->Size()->Left();
     EXPECT_EQ(left, std::round(left));
+}
+
+TEST_F(ClipboardTest, AFocusedEditBoxOfTheMainFormTakesCutCopyAndPasteAsText)
+{
+    OpenDocument();
+    TKVLabel* label = PlaceLabel(Detail(), 10, 10, QStringLiteral("Intacto"));
+    Select(label);
+    auto* top = Form->Window()->findChild<QWidget*>(QStringLiteral("paTopoEtiq"));
+    ASSERT_NE(top, nullptr);
+    auto* edit = new QLineEdit(top);
+    edit->setText(QStringLiteral("abcdef"));
+    edit->show();
+    Form->Window()->activateWindow();
+    edit->setFocus();
+    ASSERT_EQ(Form->Window()->focusWidget(), edit);
+    Form->SetModified(false);
+
+    edit->setSelection(2, 2);
+    Form->CopiarClick();
+    EXPECT_EQ(Clipboard().AsText(), QStringLiteral("cd"));
+    EXPECT_FALSE(Clipboard().HasComponent()) << "the selected label stays off the clipboard";
+    EXPECT_FALSE(Form->IsModified());
+
+    Form->Recortar1Click();
+    EXPECT_EQ(edit->text(), QStringLiteral("abef"));
+    EXPECT_TRUE(Form->IsModified());
+    EXPECT_EQ(Root()->FindComponent(label->Name()), label) << "the label is not cut";
+
+    edit->setCursorPosition(0);
+    Form->ColarClick();
+    EXPECT_EQ(edit->text(), QStringLiteral("cdabef"));
+    delete edit;
 }
