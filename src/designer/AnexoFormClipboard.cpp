@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QMainWindow>
 
+#include <functional>
+
 namespace tessiv {
 
 namespace {
@@ -75,6 +77,19 @@ void SelectInDesigner(TfmAnexo& form, TControl* control)
     }
     if (TfmAnexo_MDIChild* active = form.ActiveMDIChild())
         active->SelectedControl = control;
+}
+
+// The controls an arrangement command works on: the multi-selection in its order, else the
+// designer's selected printable.
+void ForEachArranged(TfmAnexo& form, const std::function<void(TControl*)>& apply)
+{
+    if (form.MultiDesigner && form.MultiDesigner->Count() > 0) {
+        const std::vector<TControl*> selected = form.MultiDesigner->SelectedControls();
+        for (TControl* c : selected)
+            apply(c);
+    } else if (TKVPrintable* control = SelectedPrintable(form)) {
+        apply(control);
+    }
 }
 
 } // namespace
@@ -231,54 +246,34 @@ void TfmAnexo::Selecionartudo1Click()
     if (!CurrentBand)
         return;
     UpdateStatusBar(QStringLiteral("LPT"));
+    // The band's printables: the sizing squares lying on it are no part of its content.
     std::vector<TControl*> all;
     for (int i = 0; i < CurrentBand->ControlCount(); ++i)
-        all.push_back(CurrentBand->Controls(i));
+        if (dynamic_cast<TKVPrintable*>(CurrentBand->Controls(i)))
+            all.push_back(CurrentBand->Controls(i));
     SelectMultiple(all);
 }
 
 void TfmAnexo::TrazerParaFrente2Click()
 {
     const TWaitCursor wait;
-    const std::vector<TControl*> multi = MultiSelectionForUndo();
-    if (multi.empty()) {
-        if (TKVPrintable* control = SelectedPrintable(*this))
-            control->BringToFront();
-    } else {
-        for (TControl* c : multi)
-            c->BringToFront();
-    }
+    ForEachArranged(*this, [](TControl* c) { c->BringToFront(); });
     SetModified(true);
 }
 
 void TfmAnexo::EnviarParaFundo2Click()
 {
     const TWaitCursor wait;
-    const std::vector<TControl*> multi = MultiSelectionForUndo();
-    if (multi.empty()) {
-        if (TKVPrintable* control = SelectedPrintable(*this))
-            control->SendToBack();
-    } else {
-        for (TControl* c : multi)
-            c->SendToBack();
-    }
+    ForEachArranged(*this, [](TControl* c) { c->SendToBack(); });
     SetModified(true);
 }
 
 void TfmAnexo::AlinharaoGrid1Click()
 {
     const TWaitCursor wait;
-    const std::vector<TControl*> multi = MultiSelectionForUndo();
-    if (multi.empty()) {
-        if (TKVPrintable* control = SelectedPrintable(*this)) {
-            SnapControlToGrid(control);
-            if (Designer)
-                Designer->RefreshHandles();
-        }
-    } else {
-        for (TControl* c : multi)
-            SnapControlToGrid(c);
-    }
+    ForEachArranged(*this, [this](TControl* c) { SnapControlToGrid(c); });
+    if (SelectedCount() == 0 && Designer && Designer->Selected())
+        Designer->RefreshHandles();
     SetModified(true);
 }
 

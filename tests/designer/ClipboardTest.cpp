@@ -361,3 +361,22 @@ TEST_F(ClipboardTest, AFocusedEditBoxOfTheMainFormTakesCutCopyAndPasteAsText)
     EXPECT_EQ(edit->text(), QStringLiteral("cdabef"));
     delete edit;
 }
+
+TEST_F(ClipboardTest, SelectAllTakesTheCurrentBandsPrintablesIntoTheMultiSelection)
+{
+    OpenDocument();
+    TKVCustomBand* detail = Detail();
+    TKVLabel* a = PlaceLabel(detail, 4, 4, QStringLiteral("A"));
+    TKVLabel* b = PlaceLabel(detail, 70, 4, QStringLiteral("B"));
+    TKVBand* summary = AddBand(rbSummary);
+    PlaceLabel(summary, 4, 4, QStringLiteral("C"));
+    // The designer's handles lie on the band while a selects.
+    Select(a);
+    Form->SetCurrentBand(detail);
+    Form->Selecionartudo1Click();
+    EXPECT_FALSE(Form->Designer->Attached());
+    EXPECT_EQ(Form->MultiDesigner->SelectedControls(), (std::vector<TControl*>{a, b}));
+    // Arrangement works on the whole selection.
+    Form->EnviarParaFundo2Click();
+    EXPECT_EQ(Printables(detail), (std::vector<TControl*>{b, a}));
+}
