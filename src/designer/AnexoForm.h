@@ -370,7 +370,9 @@ private:
     bool IsActiveDocumentControl(const TControl* control) const;
     void KeyUndoStep(TControl* selection);
     void ScrollIntoView(TControl* control);
-    void PlaceCornerMarks();
+    // One key step of every control of the multi-selection: dimension 0 height, 1 width, 2 top,
+    // 3 left; s the direction.
+    void StepGroup(int dimension, int s);
     void SelectByRightButton(TControl* control);
     // F12 seen by the forms before the focused control (their key preview).
     void InstallKeyPreview();

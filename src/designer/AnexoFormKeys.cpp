@@ -78,6 +78,17 @@ void SetUnitValue(TControl* c, TDim d, long double v)
     }
 }
 
+int PixelsOf(const TControl* c, TDim d)
+{
+    switch (d) {
+    case TDim::Height: return c->Height();
+    case TDim::Width: return c->Width();
+    case TDim::Top: return c->Top();
+    case TDim::Left: return c->Left();
+    }
+    return 0;
+}
+
 void AddPixels(TControl* c, TDim d, int n)
 {
     switch (d) {
@@ -222,10 +233,20 @@ void TfmAnexo::ScrollIntoView(TControl* control)
                   delta(corner.Y, corner.Y + control->Height(), view.Top, view.Bottom));
 }
 
-void TfmAnexo::PlaceCornerMarks()
+void TfmAnexo::StepGroup(int dimension, int s)
 {
+    KeyUndoStep(nullptr);
+    const auto d = static_cast<TDim>(dimension);
+    // Every control of the group by a pixel; sizes stop at nothing, as one control's do by keys.
+    for (TControl* c : MultiDesigner->SelectedControls()) {
+        if (d == TDim::Height || d == TDim::Width)
+            AddPixels(c, d, std::max(s, -PixelsOf(c, d)));
+        else
+            AddPixels(c, d, s);
+    }
     for (TEtiqCantos* marks : MultiDesigner->CornerMarks())
         marks->UpdatePosition();
+    SetModified(true);
 }
 
 // ---- keys ----
@@ -243,16 +264,7 @@ void TfmAnexo::ReportKeyDown(TObject* sender, unsigned short& key, TShiftState s
         if (!arrow)
             return;
         if (MultiDesigner->Count() > 0) {
-            KeyUndoStep(nullptr);
-            // Every control of the group by a pixel, none below nothing (as one control by keys).
-            for (TControl* c : MultiDesigner->SelectedControls()) {
-                if (vertical)
-                    c->SetHeight(std::max(c->Height() + s, 0));
-                else
-                    c->SetWidth(std::max(c->Width() + s, 0));
-            }
-            PlaceCornerMarks();
-            SetModified(true);
+            StepGroup(static_cast<int>(vertical ? TDim::Height : TDim::Width), s);
             return;
         }
         TControl* sel = Designer->Attached() ? Designer->Selected() : nullptr;
@@ -280,15 +292,7 @@ void TfmAnexo::ReportKeyDown(TObject* sender, unsigned short& key, TShiftState s
         if (!arrow)
             return;
         if (MultiDesigner->Count() > 0) {
-            KeyUndoStep(nullptr);
-            for (TControl* c : MultiDesigner->SelectedControls()) {
-                if (vertical)
-                    c->SetTop(c->Top() + s);
-                else
-                    c->SetLeft(c->Left() + s);
-            }
-            PlaceCornerMarks();
-            SetModified(true);
+            StepGroup(static_cast<int>(vertical ? TDim::Top : TDim::Left), s);
             return;
         }
         TControl* sel = Designer->Attached() ? Designer->Selected() : nullptr;
