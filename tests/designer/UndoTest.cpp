@@ -460,3 +460,29 @@ TEST_F(UndoTest, ADeletedItemAreaTakesItsQueryAndDataSourceEntriesAndGetsThemBac
         CloseDocument();
     }
 }
+
+TEST_F(UndoTest, AnUndoneAndRedoneItemAreaComesBackWithItsOwnParts)
+{
+    OpenDocument();
+    auto* area = new TKVItensObs(Root());
+    area->SetParent(Detail());
+    Form->SaveUndoStep(0, area);
+    const auto parts = [](TWinControl* band) {
+        QStringList names;
+        for (int i = 0; i < band->ControlCount(); ++i)
+            if (auto* nested = dynamic_cast<TKVCustomBand*>(band->Controls(i)))
+                names << nested->ClassType().ClassName + QLatin1Char(':') + nested->Name();
+        return names;
+    };
+    const QString name = area->Name();
+    const QStringList before = parts(area);
+    const QByteArray text = DocumentText();
+
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(Root()->FindComponent(name), nullptr);
+    Form->EditarRefazerExecute();
+    auto* back = dynamic_cast<TKVItensObs*>(Root()->FindComponent(name));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(parts(back), before);
+    EXPECT_EQ(DocumentText().toStdString(), text.toStdString());
+}
