@@ -711,8 +711,9 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
         step->SetCopy(i, newCopy);
     };
 
-    // Brings a control back into the document from the entry's copy.
-    const auto bringBack = [&](bool nestedFirst) -> TControl* {
+    // Brings a control back into the document from the entry's copy. A band takes its copy's
+    // settings after its nested bands are back, so an area links to its parts by their names.
+    const auto bringBack = [&]() -> TControl* {
         TWinControl* parent = parentNamed(parentName);
         // Something live under the name already: nothing to bring back over it.
         if (!copy || !parent || obj)
@@ -722,12 +723,9 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
             return nullptr;
         PlaceAt(control, step->Order(i));
         if (auto* band = dynamic_cast<TKVCustomBand*>(control)) {
-            if (nestedFirst)
-                RestoreBandChildren(band, copy, step);
+            RestoreBandChildren(band, copy, step);
             if (auto* panelCopy = dynamic_cast<TKVBasePanel*>(copy))
                 band->CopyFrom(panelCopy);
-            if (!nestedFirst)
-                RestoreBandChildren(band, copy, step);
             // The data entries of this band were restored before it (undo runs backwards).
             QString queryName, sourceName;
             for (int e = 0; e < step->EntryCount(); ++e) {
@@ -756,7 +754,7 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
         if (!redo) {
             if (obj)
                 takeOut(obj, false);
-        } else if (TControl* control = bringBack(true)) {
+        } else if (TControl* control = bringBack()) {
             step->StepObject = control;
         }
         break;
@@ -804,7 +802,7 @@ void TfmAnexo::ApplyUndoEntry(TPanelControl* step, int i, bool redo)
                     query->SetDatabaseName(db->DatabaseName());
                 query->SetName(objectName);
             } else {
-                bringBack(false);
+                bringBack();
             }
         } else if (!IsDataEntry(parentName) && obj) {
             // A deleted band frees its query and data source itself.

@@ -486,3 +486,32 @@ TEST_F(UndoTest, AnUndoneAndRedoneItemAreaComesBackWithItsOwnParts)
     EXPECT_EQ(parts(back), before);
     EXPECT_EQ(DocumentText().toStdString(), text.toStdString());
 }
+
+TEST_F(UndoTest, UndoingTheDeletionOfAnItemAreaRestoresItsPartsAndTheirPrintables)
+{
+    OpenDocument();
+    auto* area = new TKVItensObs(Root());
+    area->SetParent(Detail());
+    Form->SaveUndoStep(0, area);
+    // A printable on each part of the area.
+    for (int i = 0; i < area->ControlCount(); ++i)
+        if (auto* part = dynamic_cast<TKVCustomBand*>(area->Controls(i))) {
+            auto* label = new TKVLabel(Root());
+            label->SetParent(part);
+            label->SetBounds(2, 2, 40, 12);
+            Form->SaveUndoStep(0, label);
+        }
+    const QByteArray before = DocumentText();
+    const QString name = area->Name();
+
+    Form->SaveUndoStep(2, area);
+    area->Free();
+    const QByteArray deleted = DocumentText();
+    ASSERT_NE(deleted, before);
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(DocumentText().toStdString(), before.toStdString());
+    Form->EditarRefazerExecute();
+    EXPECT_EQ(DocumentText().toStdString(), deleted.toStdString());
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(DocumentText().toStdString(), before.toStdString());
+}
