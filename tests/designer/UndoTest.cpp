@@ -515,3 +515,32 @@ TEST_F(UndoTest, UndoingTheDeletionOfAnItemAreaRestoresItsPartsAndTheirPrintable
     Form->EditarVoltarExecute();
     EXPECT_EQ(DocumentText().toStdString(), before.toStdString());
 }
+
+TEST_F(UndoTest, ACopyKeepsItsReferencesIntoTheDocument)
+{
+    OpenDocument();
+    auto* table = new TTable(Root());
+    table->SetName(QStringLiteral("Tabela"));
+    auto* text = new TKVDBText(Root());
+    text->SetParent(Detail());
+    text->SetDataSet(table);
+    text->SetDataField(QStringLiteral("NOME"));
+    Form->SaveUndoStep(0, text);
+    const QString name = text->Name();
+
+    // A change undone: the binding stays.
+    Form->SaveUndoStep(1, text);
+    text->SetDataField(QStringLiteral("CIDADE"));
+    Form->EditarVoltarExecute();
+    EXPECT_EQ(text->DataField(), QStringLiteral("NOME"));
+    EXPECT_EQ(text->DataSet(), table);
+
+    // A deletion undone: the control comes back bound to the same table.
+    Form->SaveUndoStep(2, text);
+    text->Free();
+    Form->EditarVoltarExecute();
+    auto* back = dynamic_cast<TKVDBText*>(Root()->FindComponent(name));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->DataSet(), table);
+    EXPECT_EQ(back->DataField(), QStringLiteral("NOME"));
+}
