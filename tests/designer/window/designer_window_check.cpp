@@ -87,7 +87,11 @@ int main(int argc, char** argv)
             fail("no ruler number beside the centimetre line");
 
         // The page: the margin guide runs down the left margin below the bands.
-        const int below = child->Report->Controls(child->Report->ControlCount() - 1)->Top() + 100;
+        // (The last band of the layout: the report's last child may be a sizing handle.)
+        int bottom = 0;
+        for (TKVCustomBand* band : child->Report->BandList())
+            bottom = std::max(bottom, band->Top() + band->Height());
+        const int below = bottom + 100;
         int guide = 0;
         for (int y = below; y < below + 8; ++y)
             guide += at(38, y) == rgb(dc.GuideColour);
