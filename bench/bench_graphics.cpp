@@ -150,6 +150,16 @@ QByteArray PhotoJpeg(int w, int h)
     return EncodeJpeg(img, 90);
 }
 
+// What one run of fn adds to the process's peak resident memory, in MB.
+template <typename Fn>
+double PeakGrowthMb(Fn&& fn)
+{
+    const double before = benchmem::StatusKb("VmRSS");
+    benchmem::ResetPeak();
+    fn();
+    return (benchmem::StatusKb("VmHWM") - before) / 1024;
+}
+
 // Decoding a picture and drawing it onto an A4 page at 300 dpi: the time, and the peak memory the
 // decode and the drawing add (the budget is well under 500 MB whatever the picture claims).
 void BM_JpegDecodeAndDraw(benchmark::State& state)
@@ -159,16 +169,14 @@ void BM_JpegDecodeAndDraw(benchmark::State& state)
     const QByteArray bytes = PhotoJpeg(w, h);
     QImage page(2480, 3508, QImage::Format_RGB32);
     double peakMb = 0;
-    for (auto _ : state) {
-        const double before = benchmem::StatusKb("VmRSS");
-        benchmem::ResetPeak();
-        TJPEGImage jpeg;
-        TMemoryStream in(bytes);
-        jpeg.LoadFromStream(in);
-        TImageCanvas c(page, 300);
-        c.StretchDraw({0, 0, 2480, 3508}, &jpeg);
-        peakMb = std::max(peakMb, (benchmem::StatusKb("VmHWM") - before) / 1024);
-    }
+    for (auto _ : state)
+        peakMb = std::max(peakMb, PeakGrowthMb([&] {
+                              TJPEGImage jpeg;
+                              TMemoryStream in(bytes);
+                              jpeg.LoadFromStream(in);
+                              TImageCanvas c(page, 300);
+                              c.StretchDraw({0, 0, 2480, 3508}, &jpeg);
+                          }));
     state.counters["file MB"] = double(bytes.size()) / (1024 * 1024);
     state.counters["peak MB"] = peakMb;
 }
@@ -189,17 +197,15 @@ void BM_JpegClaimingHugeSize(benchmark::State& state)
     bytes[sof + 7] = char(8000 >> 8);
     bytes[sof + 8] = char(8000 & 0xFF);
     double peakMb = 0;
-    for (auto _ : state) {
-        const double before = benchmem::StatusKb("VmRSS");
-        benchmem::ResetPeak();
-        TJPEGImage jpeg;
-        TMemoryStream in(bytes);
-        try {
-            jpeg.LoadFromStream(in);
-        } catch (const Exception&) {
-        }
-        peakMb = std::max(peakMb, (benchmem::StatusKb("VmHWM") - before) / 1024);
-    }
+    for (auto _ : state)
+        peakMb = std::max(peakMb, PeakGrowthMb([&] {
+                              TJPEGImage jpeg;
+                              TMemoryStream in(bytes);
+                              try {
+                                  jpeg.LoadFromStream(in);
+                              } catch (const Exception&) {
+                              }
+                          }));
     state.counters["file bytes"] = double(bytes.size());
     state.counters["peak MB"] = peakMb;
 }
