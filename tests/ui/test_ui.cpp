@@ -148,6 +148,34 @@ TEST(ControlHost, TheWidgetDeliversClicksPaintsAndKeepsOutlines)
     EXPECT_EQ(after.pixel(50, 60), before.pixel(50, 60)); // and gone after the second drawing
 }
 
+TEST(ControlHost, TheHintOfTheControlUnderTheMouseOrOfItsParentIsTheApplications)
+{
+    Recorder rec;
+    Owned owner(new TComponent(nullptr));
+    auto* root = MakeSwatch(owner.get(), nullptr, "Root", Rect(0, 0, 200, 100), clWhite);
+    auto* band = MakeSwatch(owner.get(), root, "Band", Rect(0, 0, 200, 60), clSilver);
+    auto* label = MakeSwatch(owner.get(), band, "Label", Rect(10, 10, 60, 40), clRed);
+    auto* plain = MakeSwatch(owner.get(), band, "Plain", Rect(100, 10, 150, 40), clBlue);
+    band->SetHint(QStringLiteral("Banda|Banda de detalhe"));
+    label->SetHint(QStringLiteral("Legenda|Texto fixo"));
+    (void)plain;
+    int notices = 0;
+    Application().OnHint = [&](TObject*) { ++notices; };
+    TControlHost host;
+    host.SetRoot(root);
+    host.resize(300, 200);
+    const auto hintAt = [&](QPoint p) {
+        Send(host.Surface(), QEvent::MouseMove, p, Qt::NoButton);
+        return Application().Hint();
+    };
+    EXPECT_EQ(hintAt({20, 20}), QStringLiteral("Legenda|Texto fixo"));
+    EXPECT_EQ(hintAt({110, 20}), QStringLiteral("Banda|Banda de detalhe")); // no hint of its own
+    EXPECT_EQ(hintAt({20, 80}), QString());                                 // the root has none
+    EXPECT_EQ(hintAt({30, 85}), QString()) << "moving within one control changes nothing";
+    EXPECT_EQ(notices, 3);
+    Application().OnHint = nullptr;
+}
+
 TEST(ControlHost, TheApplicationsMessageHookSeesEveryMouseMessageFirst)
 {
     Recorder rec;

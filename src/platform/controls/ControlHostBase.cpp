@@ -104,6 +104,7 @@ void TControlHostBase::UpdateHover(TPoint surface, TShiftState shift)
     if (ControlAlive(now))
         now->Perform(CM_MOUSEENTER, 0, 0);
     CursorChanged();
+    HoverChanged(ControlAlive(now) ? now : nullptr);
 }
 
 void TControlHostBase::Press(TMouseButton button, int x, int y, TShiftState shift, bool twice)

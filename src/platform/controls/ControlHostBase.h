@@ -97,6 +97,8 @@ public:
 
 protected:
     virtual void CursorChanged() {}
+    // The mouse came over another control (nil: over none of the tree).
+    virtual void HoverChanged(TControl* control) {}
     // Where the view is and how big (the widget's scroll bars and viewport).
     virtual TPoint ViewPosition() const { return FViewPos; }
     virtual TSize ViewSize() const { return FViewSized ? FViewSize : SurfaceSize(); }

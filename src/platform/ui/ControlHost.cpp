@@ -111,6 +111,12 @@ protected:
         Application().Guard([&] { FHost->MouseMove(p.x(), p.y(), Shift(e->modifiers())); });
         FHost->CursorChanged();
     }
+    void leaveEvent(QEvent* e) override
+    {
+        // Off the surface no control's hint stands.
+        Application().SetHint(QString());
+        QWidget::leaveEvent(e);
+    }
     void mouseReleaseEvent(QMouseEvent* e) override
     {
         const QPoint p = e->position().toPoint();
@@ -211,6 +217,13 @@ void TControlHost::SetViewPosition(TPoint topLeft)
 void TControlHost::CursorChanged()
 {
     FSurface->setCursor(CursorShape(CurrentCursor()));
+}
+
+void TControlHost::HoverChanged(TControl* control)
+{
+    while (control && control->Hint().isEmpty())
+        control = control->Parent();
+    Application().SetHint(control ? control->Hint() : QString());
 }
 
 } // namespace tessiv

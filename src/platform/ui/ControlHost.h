@@ -29,6 +29,9 @@ public:
 
 protected:
     void CursorChanged() override;
+    // The application's hint becomes that of the control under the mouse, or of the nearest parent
+    // that has one: the status line shows its long part.
+    void HoverChanged(TControl* control) override;
     // The view is the scroll area's: its bars and its viewport.
     TPoint ViewPosition() const override;
     TSize ViewSize() const override;
