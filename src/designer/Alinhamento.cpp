@@ -7,10 +7,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <climits>
@@ -23,20 +20,6 @@ TESSIV_IMPLEMENT_CLASS(TfmAlinhamento, TModalForm)
 namespace {
 
 const QString Section = QStringLiteral("Alinha");
-
-QButtonGroup* MakeRadioGroup(QWidget* parent, const QString& caption, const QStringList& items, QGroupBox*& box)
-{
-    box = new QGroupBox(caption, parent);
-    auto* layout = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(box);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* radio = new QRadioButton(items[i], box);
-        group->addButton(radio, i);
-        layout->addWidget(radio);
-    }
-    group->button(0)->setChecked(true);
-    return group;
-}
 
 } // namespace
 
@@ -69,19 +52,7 @@ TfmAlinhamento::TfmAlinhamento(TComponent* owner) : TModalForm(owner)
     FCancel = MakeButton(client, QStringLiteral("Cancela"), mrCancel);
     FCancel->setObjectName(QStringLiteral("buCancela"));
 
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(hBox);
-    groups->addWidget(vBox);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(FOk);
-    buttons->addWidget(FCancel);
-    auto* layout = new QVBoxLayout(client);
-    layout->addLayout(groups);
-    layout->addLayout(buttons);
-    FitDialogToContents(*this);
-
-    new TDialogKeys(*this, FOk, FCancel);
+    LayOutTwoGroupDialog(*this, client, hBox, vBox, FOk, FCancel);
 }
 
 TfmAlinhamento::~TfmAlinhamento() = default;
@@ -97,17 +68,8 @@ int TfmAlinhamento::Execute(TIniFile* settings, const TDesignSelection& selectio
 int TfmAlinhamento::Horizontal() const { return FHorizontal->checkedId(); }
 int TfmAlinhamento::Vertical() const { return FVertical->checkedId(); }
 
-void TfmAlinhamento::SetHorizontal(int index)
-{
-    if (QAbstractButton* b = FHorizontal->button(index))
-        b->setChecked(true);
-}
-
-void TfmAlinhamento::SetVertical(int index)
-{
-    if (QAbstractButton* b = FVertical->button(index))
-        b->setChecked(true);
-}
+void TfmAlinhamento::SetHorizontal(int index) { CheckRadio(FHorizontal, index); }
+void TfmAlinhamento::SetVertical(int index) { CheckRadio(FVertical, index); }
 
 void TfmAlinhamento::FormShow() { RestoreDialogPosition(*this, FSettings, Section); }
 

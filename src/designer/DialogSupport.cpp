@@ -4,10 +4,15 @@
 #include "uisupport/Form.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace tessiv {
 
@@ -25,6 +30,44 @@ void FitDialogToContents(TForm& form)
     QWidget* window = form.Window();
     window->ensurePolished();
     window->resize(window->sizeHint().expandedTo(window->minimumSizeHint()));
+}
+
+QButtonGroup* MakeRadioGroup(QWidget* parent, const QString& caption, const QStringList& items, QGroupBox*& box)
+{
+    box = new QGroupBox(caption, parent);
+    auto* layout = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* radio = new QRadioButton(items[i], box);
+        group->addButton(radio, i);
+        layout->addWidget(radio);
+    }
+    group->button(0)->setChecked(true);
+    return group;
+}
+
+void CheckRadio(QButtonGroup* group, int index)
+{
+    if (QAbstractButton* b = group->button(index))
+        b->setChecked(true);
+}
+
+void LayOutTwoGroupDialog(TForm& form, QWidget* client, QWidget* left, QWidget* right, QPushButton* ok,
+                          QPushButton* cancel)
+{
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(left);
+    groups->addWidget(right);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(client);
+    layout->addLayout(groups);
+    layout->addLayout(buttons);
+    FitDialogToContents(form);
+
+    new TDialogKeys(form, ok, cancel);
 }
 
 TDialogKeys::TDialogKeys(TForm& form, QPushButton* defaultButton, QPushButton* cancelButton)

@@ -8,7 +8,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
+#include <QStringList>
 
+class QButtonGroup;
+class QGroupBox;
 class QWidget;
 
 namespace tessiv {
@@ -22,6 +25,16 @@ QWidget* MakeDialogClient(TForm& form, int width, int height);
 // Sizes the window to what its controls ask for, whatever the screen's size (a window sized by
 // Qt's own rule would be cut to two thirds of the screen, and the controls squeezed).
 void FitDialogToContents(TForm& form);
+
+// A group box with the caption holding a radio button for each item, numbered from 0 in the
+// items' order, the first checked; the box comes back in box (its layout is a column, for more).
+QButtonGroup* MakeRadioGroup(QWidget* parent, const QString& caption, const QStringList& items, QGroupBox*& box);
+// Checks the group's button of that number; a number it has no button for changes nothing.
+void CheckRadio(QButtonGroup* group, int index);
+// The two-group dialogs (alignment, size): the two boxes side by side over the Ok and Cancel
+// buttons at the right; the window is sized to it and Enter and Escape go to the two buttons.
+void LayOutTwoGroupDialog(TForm& form, QWidget* client, QWidget* left, QWidget* right, QPushButton* ok,
+                          QPushButton* cancel);
 
 // Watches the form's window for Enter and Escape that no control took: Enter presses the focused
 // button, or else the default one; Escape the cancel one.

@@ -9,10 +9,8 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QHBoxLayout>
+#include <QLayout>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <memory>
@@ -31,20 +29,12 @@ constexpr long double LargestNative = 1000000;
 QButtonGroup* MakeSizeGroup(QWidget* parent, const QString& name, const QString& caption, const QStringList& items,
                             TValEdit*& edit, QGroupBox*& box)
 {
-    box = new QGroupBox(caption, parent);
+    QButtonGroup* group = MakeRadioGroup(parent, caption, items, box);
     box->setObjectName(name);
-    auto* layout = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(box);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* radio = new QRadioButton(items[i], box);
-        group->addButton(radio, i);
-        layout->addWidget(radio);
-    }
-    group->button(0)->setChecked(true);
     edit = new TValEdit(box);
     edit->SetDisplayFormat(QStringLiteral("0.00"));
     edit->SetValue(0);
-    layout->addWidget(edit);
+    box->layout()->addWidget(edit);
     return group;
 }
 
@@ -80,23 +70,11 @@ TfmDimensionar::TfmDimensionar(TComponent* owner) : TModalForm(owner)
     FCancel = MakeButton(client, QStringLiteral("Cancela"), mrCancel);
     FCancel->setObjectName(QStringLiteral("buCancela"));
 
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(wBox);
-    groups->addWidget(hBox);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(FOk);
-    buttons->addWidget(FCancel);
-    auto* layout = new QVBoxLayout(client);
-    layout->addLayout(groups);
-    layout->addLayout(buttons);
-    FitDialogToContents(*this);
+    LayOutTwoGroupDialog(*this, client, wBox, hBox, FOk, FCancel);
 
     // Typing a value chooses it (veLarguraChange, veAlturaChange).
     QObject::connect(FveLargura, &QLineEdit::textEdited, Window(), [this] { SetWidthChoice(dmValue); });
     QObject::connect(FveAltura, &QLineEdit::textEdited, Window(), [this] { SetHeightChoice(dmValue); });
-
-    new TDialogKeys(*this, FOk, FCancel);
 }
 
 TfmDimensionar::~TfmDimensionar() = default;
@@ -112,17 +90,8 @@ int TfmDimensionar::Execute(TIniFile* settings, const TDesignSelection& selectio
 int TfmDimensionar::WidthChoice() const { return FLargura->checkedId(); }
 int TfmDimensionar::HeightChoice() const { return FAltura->checkedId(); }
 
-void TfmDimensionar::SetWidthChoice(int index)
-{
-    if (QAbstractButton* b = FLargura->button(index))
-        b->setChecked(true);
-}
-
-void TfmDimensionar::SetHeightChoice(int index)
-{
-    if (QAbstractButton* b = FAltura->button(index))
-        b->setChecked(true);
-}
+void TfmDimensionar::SetWidthChoice(int index) { CheckRadio(FLargura, index); }
+void TfmDimensionar::SetHeightChoice(int index) { CheckRadio(FAltura, index); }
 
 void TfmDimensionar::FormShow()
 {
