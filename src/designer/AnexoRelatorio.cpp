@@ -3,6 +3,7 @@
 #include "designer/DesignerClasses.h"
 #include "designer/Hidden.h"
 #include "designer/ReportFile.h"
+#include "designer/WaitCursor.h"
 #include "engine/KVDBImage.h"
 #include "engine/KVDBText.h"
 #include "engine/VardoRep.h"
@@ -34,28 +35,6 @@ namespace tessiv {
 namespace {
 
 const QString kReportFilter = QStringLiteral("Kelvora Relatório (*.KVR)|*.KVR");
-
-// The hourglass while a command works, the previous cursor back in every case.
-class TWaitCursor {
-public:
-    TWaitCursor()
-    {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            FSet = true;
-        }
-    }
-    ~TWaitCursor()
-    {
-        if (FSet)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-
-private:
-    bool FSet = false;
-};
 
 bool ClassIs(const TPersistent* object, const char* className)
 {

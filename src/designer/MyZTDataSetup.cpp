@@ -3,6 +3,7 @@
 #include "designer/AnexoRelatorio.h"
 #include "designer/Grid.h"
 #include "designer/Hidden.h"
+#include "designer/WaitCursor.h"
 #include "engine/VardoRep.h"
 #include "platform/core/IniFiles.h"
 #include "platform/core/TypInfo.h"
@@ -42,28 +43,6 @@ QString InvalidAlias(const QString& text)
 {
     return QStringLiteral("Alias \"%1\" inválido.").arg(text);
 }
-
-// The hourglass while a table or query opens, the previous cursor back in every case.
-class THourglass {
-public:
-    THourglass()
-    {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            FSet = true;
-        }
-    }
-    ~THourglass()
-    {
-        if (FSet)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    THourglass(const THourglass&) = delete;
-    THourglass& operator=(const THourglass&) = delete;
-
-private:
-    bool FSet = false;
-};
 
 // Hands a widget's focus loss and typed characters to the dialog's handlers.
 class TWidgetHooks : public QObject {
@@ -736,7 +715,7 @@ void TfmMyZTDataSetup::cbTableNameChange()
         FTable->SetIndexName(QString());
         FTable->SetTableName(text);
         if (!text.isEmpty()) {
-            THourglass wait;
+            TWaitCursor wait;
             try {
                 FTable->Open();
             } catch (...) {
@@ -795,7 +774,7 @@ void TfmMyZTDataSetup::ApplyDataSet()
     if (!FAnexo)
         return;
     const QString name = FAnexo->GetConnectionName();
-    THourglass wait;
+    TWaitCursor wait;
     if (FKind == 1 && FTable) {
         const QString table = FTableName->currentText().trimmed();
         const QString index = FIndexName->currentText().trimmed();
