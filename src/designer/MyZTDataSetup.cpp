@@ -44,6 +44,40 @@ QString InvalidAlias(const QString& text)
     return QStringLiteral("Alias \"%1\" inválido.").arg(text);
 }
 
+// Points the dialog's working table or query at another, watching for its freeing so the
+// pointer never outlives it.
+template <class T>
+void HoldDataSet(TComponent* watcher, T*& held, T* dataSet)
+{
+    if (held == dataSet)
+        return;
+    if (held)
+        held->RemoveFreeNotification(watcher);
+    held = dataSet;
+    if (held)
+        held->FreeNotification(watcher);
+}
+
+// Forgets the working table or query, then closes and frees it.
+template <class T>
+void FreeHeldDataSet(TComponent* watcher, T*& held)
+{
+    if (T* dataSet = held) {
+        HoldDataSet<T>(watcher, held, nullptr);
+        dataSet->Close();
+        dataSet->Free();
+    }
+}
+
+// A new table or query of the document, named after its kind with the first number free.
+template <class T>
+T* NewNamedDataSet(TComponent* root, const QString& kind)
+{
+    auto* dataSet = new T(root);
+    dataSet->SetName(MakeUniqueComponentName(root, kind));
+    return dataSet;
+}
+
 // Hands a widget's focus loss and typed characters to the dialog's handlers.
 class TWidgetHooks : public QObject {
 public:
@@ -298,27 +332,9 @@ void TfmMyZTDataSetup::SetDataSetDatabase(TDataSet* dataSet, const QString& name
     ds->SetDatabaseName(name);
 }
 
-void TfmMyZTDataSetup::SetTable(TTable* table)
-{
-    if (FTable == table)
-        return;
-    if (FTable)
-        FTable->RemoveFreeNotification(this);
-    FTable = table;
-    if (FTable)
-        FTable->FreeNotification(this);
-}
+void TfmMyZTDataSetup::SetTable(TTable* table) { HoldDataSet(this, FTable, table); }
 
-void TfmMyZTDataSetup::SetQuery(TQuery* query)
-{
-    if (FQuery == query)
-        return;
-    if (FQuery)
-        FQuery->RemoveFreeNotification(this);
-    FQuery = query;
-    if (FQuery)
-        FQuery->FreeNotification(this);
-}
+void TfmMyZTDataSetup::SetQuery(TQuery* query) { HoldDataSet(this, FQuery, query); }
 
 void TfmMyZTDataSetup::Notification(TComponent* component, TOperation operation)
 {
@@ -334,23 +350,9 @@ void TfmMyZTDataSetup::Notification(TComponent* component, TOperation operation)
                       FReferences.end());
 }
 
-void TfmMyZTDataSetup::FreeTable()
-{
-    if (TTable* t = FTable) {
-        SetTable(nullptr);
-        t->Close();
-        t->Free();
-    }
-}
+void TfmMyZTDataSetup::FreeTable() { FreeHeldDataSet(this, FTable); }
 
-void TfmMyZTDataSetup::FreeQuery()
-{
-    if (TQuery* q = FQuery) {
-        SetQuery(nullptr);
-        q->Close();
-        q->Free();
-    }
-}
+void TfmMyZTDataSetup::FreeQuery() { FreeHeldDataSet(this, FQuery); }
 
 void TfmMyZTDataSetup::FillComboSorted(QComboBox* combo, const QStringList& items)
 {
@@ -450,12 +452,23 @@ void TfmMyZTDataSetup::ClearControls()
 {
     if (!FReload)
         return;
-    const QSignalBlocker a(FTableName), b(FIndexName), c(FSql);
+    ClearTableFields();
+    ClearSqlField();
+}
+
+void TfmMyZTDataSetup::ClearTableFields()
+{
+    const QSignalBlocker a(FTableName), b(FIndexName);
     FTableName->clear();
     FTableName->setEditText(QString());
     FIndexName->clear();
     FIndexName->setEditText(QString());
     FFilter->clear();
+}
+
+void TfmMyZTDataSetup::ClearSqlField()
+{
+    const QSignalBlocker block(FSql);
     FSql->clear();
 }
 
@@ -484,31 +497,23 @@ void TfmMyZTDataSetup::DataTypeClick()
         FQtd->setFocus();
     } else if (k == 1) {
         if (!FTable) {
-            auto* table = new TTable(root);
-            table->SetName(MakeUniqueComponentName(root, QStringLiteral("Table")));
+            auto* table = NewNamedDataSet<TTable>(root, QStringLiteral("Table"));
             SetTable(table);
             report->SetDataSet(table);
             HookDataSetEvents();
         }
         FreeQuery();
-        const QSignalBlocker block(FSql);
-        FSql->clear();
+        ClearSqlField();
         FDataBaseName->setFocus();
     } else {
         if (!FQuery) {
-            auto* query = new TQuery(root);
-            query->SetName(MakeUniqueComponentName(root, QStringLiteral("Query")));
+            auto* query = NewNamedDataSet<TQuery>(root, QStringLiteral("Query"));
             SetQuery(query);
             report->SetDataSet(query);
             HookDataSetEvents();
         }
         FreeTable();
-        const QSignalBlocker a(FTableName), b(FIndexName);
-        FTableName->clear();
-        FTableName->setEditText(QString());
-        FIndexName->clear();
-        FIndexName->setEditText(QString());
-        FFilter->clear();
+        ClearTableFields();
         FDataBaseName->setFocus();
     }
     if (FReload)
@@ -558,15 +563,9 @@ void TfmMyZTDataSetup::LoadFromDataSet()
         SetAliasText(IsKnownName(shown) ? shown : QString());
     cbDataBaseNameChange(TAliasSender::Dialog);
     if (FKind == 1) {
-        const QSignalBlocker block(FSql);
-        FSql->clear();
+        ClearSqlField();
     } else {
-        const QSignalBlocker a(FTableName), b(FIndexName);
-        FTableName->clear();
-        FTableName->setEditText(QString());
-        FIndexName->clear();
-        FIndexName->setEditText(QString());
-        FFilter->clear();
+        ClearTableFields();
     }
 }
 

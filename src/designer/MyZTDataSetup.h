@@ -109,6 +109,9 @@ public:
     // ---- internal operations, public for the tests ----
     void LoadFromDataSet();
     void ClearControls();
+    // The table's name, index and filter, or the SQL text, emptied without their change handlers.
+    void ClearTableFields();
+    void ClearSqlField();
     void SelectDatabase(const QString& name);
     void FillTableList();
     void ApplyDataSet();
