@@ -31,7 +31,9 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 namespace tessiv {
 
@@ -266,6 +268,16 @@ void TfmCfgPagina::BuildControls()
         l->setBuddy(buddy);
         return l;
     };
+    // A box of fields one a row, each with its caption at its left.
+    const auto captionedRows = [&label](QGroupBox* box,
+                                        std::initializer_list<std::pair<QString, QWidget*>> rows) {
+        auto* grid = new QGridLayout(box);
+        int row = 0;
+        for (const auto& [caption, field] : rows) {
+            grid->addWidget(label(caption, field), row, 0);
+            grid->addWidget(field, row++, 1);
+        }
+    };
     auto* paper = new QGroupBox(QStringLiteral("Papel"), client);
     auto* pl = new QGridLayout(paper);
     pl->addWidget(PaperSize, 0, 0, 1, 4);
@@ -277,15 +289,10 @@ void TfmCfgPagina::BuildControls()
     pl->addWidget(OrientationCB, 2, 1, 1, 3);
 
     auto* margins = new QGroupBox(QStringLiteral("Margem"), client);
-    auto* ml = new QGridLayout(margins);
-    ml->addWidget(label(QStringLiteral("Superior"), Topmargin), 0, 0);
-    ml->addWidget(Topmargin, 0, 1);
-    ml->addWidget(label(QStringLiteral("Inferior"), BottomMargin), 1, 0);
-    ml->addWidget(BottomMargin, 1, 1);
-    ml->addWidget(label(QStringLiteral("Esquerda"), LeftMargin), 2, 0);
-    ml->addWidget(LeftMargin, 2, 1);
-    ml->addWidget(label(QStringLiteral("Direita"), RightMargin), 3, 0);
-    ml->addWidget(RightMargin, 3, 1);
+    captionedRows(margins, {{QStringLiteral("Superior"), Topmargin},
+                            {QStringLiteral("Inferior"), BottomMargin},
+                            {QStringLiteral("Esquerda"), LeftMargin},
+                            {QStringLiteral("Direita"), RightMargin}});
 
     auto* columns = new QGroupBox(QStringLiteral("Colunas e linhas"), client);
     auto* cl = new QGridLayout(columns);
@@ -298,13 +305,9 @@ void TfmCfgPagina::BuildControls()
     cl->addWidget(Stepper(client, edNumLinha, sbUpNumLinha, sbDownNumLinha), 3, 1);
 
     auto* report = new QGroupBox(QStringLiteral("Relatório"), client);
-    auto* rl = new QGridLayout(report);
-    rl->addWidget(label(QStringLiteral("Unidade"), Units), 0, 0);
-    rl->addWidget(Units, 0, 1);
-    rl->addWidget(label(QStringLiteral("Fonte"), FontName), 1, 0);
-    rl->addWidget(FontName, 1, 1);
-    rl->addWidget(label(QStringLiteral("Tamanho"), FontSize), 2, 0);
-    rl->addWidget(FontSize, 2, 1);
+    captionedRows(report, {{QStringLiteral("Unidade"), Units},
+                           {QStringLiteral("Fonte"), FontName},
+                           {QStringLiteral("Tamanho"), FontSize}});
 
     auto* frame = new QGroupBox(QStringLiteral("Borda da página"), client);
     auto* fl = new QGridLayout(frame);
