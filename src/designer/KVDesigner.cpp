@@ -206,13 +206,7 @@ void TKVDesigner::Detach()
     if (!FAttached && !FReport)
         return;
     // A drag cut short leaves nothing on the surface and no timer running.
-    if (FOutlining)
-        GetDragRect();
-    if (FRubberBand) {
-        DrawOutline(FRubberBand->RubberRect);
-        FRubberBand = nullptr;
-    }
-    FTimer.reset();
+    EndDragTraces();
     FResizing = false;
     if (FReport) {
         FReport->LinkDesigner(nullptr);
@@ -545,7 +539,19 @@ void TKVDesigner::EndPressAtOnce(TWinControl* control, int x, int y)
     ProcessMessages();
 }
 
-void TKVDesigner::CancelDrag(TWinControl* control)
+template <class Pressed>
+void TKVDesigner::TakeLeftPress(Pressed* control, int x, int y)
+{
+    control->DesignPressed = true;
+    if (control->PressState == 2 || control->ActivationClick) {
+        control->ActivationClick = false;
+        EndPressAtOnce(control, x, y);
+    } else {
+        control->PressState = 1;
+    }
+}
+
+void TKVDesigner::EndDragTraces()
 {
     if (FOutlining)
         GetDragRect();
@@ -554,6 +560,11 @@ void TKVDesigner::CancelDrag(TWinControl* control)
         FRubberBand = nullptr;
     }
     FTimer.reset();
+}
+
+void TKVDesigner::CancelDrag(TWinControl* control)
+{
+    EndDragTraces();
     FBandMoved = false;
     FPrintableMoved = false;
     if (auto* band = dynamic_cast<TKVCustomBand*>(control)) {
@@ -636,13 +647,7 @@ void TKVDesigner::BandMouseDown(TKVCustomBand* band, TMouseButton button, TShift
         if (IsFormActive(band))
             BeginOutline();
     }
-    band->DesignPressed = true;
-    if (band->PressState == 2 || band->ActivationClick) {
-        band->ActivationClick = false;
-        EndPressAtOnce(band, x, y);
-    } else {
-        band->PressState = 1;
-    }
+    TakeLeftPress(band, x, y);
 }
 
 void TKVDesigner::BandMouseMove(TKVCustomBand* band, TShiftState, int x, int y)
@@ -728,14 +733,8 @@ void TKVDesigner::PrintableMouseDown(TKVPrintable* printable, TMouseButton butto
     if (IsFormActive(printable))
         BeginOutline();
     printable->DownPoint = {x, y};
-    printable->DesignPressed = true;
     FPrintableMoved = false;
-    if (printable->PressState == 2 || printable->ActivationClick) {
-        printable->ActivationClick = false;
-        EndPressAtOnce(printable, x, y);
-    } else {
-        printable->PressState = 1;
-    }
+    TakeLeftPress(printable, x, y);
 }
 
 void TKVDesigner::PrintableMouseMove(TKVPrintable* printable, TShiftState, int x, int y)

@@ -177,9 +177,15 @@ private:
     // Posts a left release at (x, y) to the control and lets it be handled: the press that posts
     // it is ended at once. The real release of that press is then not an unpaired one.
     void EndPressAtOnce(TWinControl* control, int x, int y);
+    // A left press taken on a band or a printable: after a release that ended nothing, or after a
+    // press that only activated the window, it ends at once; else it may start a drag.
+    template <class Pressed>
+    void TakeLeftPress(Pressed* control, int x, int y);
     // A press of another button during a drag: the drag ends where it began, its outline or
     // rubber rectangle goes, and the left release still to come is taken as the end of it.
     void CancelDrag(TWinControl* control);
+    // A drag's outline and rubber rectangle leave the surface and its scrolling timer stops.
+    void EndDragTraces();
     // A release that ends no press; true when it was the real release of a press ended at once.
     bool SwallowEndedRelease(const TControl* control, TMouseButton button);
     // The keyboard goes to the report (a printable's release).
