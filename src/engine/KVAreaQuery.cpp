@@ -1,7 +1,6 @@
 #include "engine/KVAreaQuery.h"
 
 #include "engine/KVBands.h"
-#include "engine/KVDBText.h"
 #include "engine/KVRunHooks.h"
 #include "engine/VardoRep.h"
 #include "platform/core/Exceptions.h"
@@ -15,18 +14,6 @@ QString DatabaseNameOf(const TDataSet* dataSet)
 {
     const auto* db = dynamic_cast<const TDBDataSet*>(dataSet);
     return db ? db->DatabaseName() : QString();
-}
-
-// Every data printable inside the band, nested bands included, takes its band's dataset again.
-void BindDataPrintables(TWinControl* panel)
-{
-    for (int i = 0; i < panel->ControlCount(); ++i) {
-        TControl* c = panel->Controls(i);
-        if (auto* printable = dynamic_cast<TKVPrintable*>(c))
-            BindToBandDataSet(printable);
-        else if (auto* band = dynamic_cast<TKVCustomBand*>(c))
-            BindDataPrintables(band);
-    }
 }
 
 } // namespace
@@ -134,7 +121,7 @@ void TKVAreaQuery::SetSQL(const TStrings* value, bool ready)
     FQuery->SQL()->SetText(text);
     if (!text.trimmed().isEmpty()) {
         FQuery->Open();
-        BindDataPrintables(FBand);
+        FBand->RefreshDataControls();
     } else {
         FreeQuery();
     }
