@@ -229,7 +229,6 @@ void TfmAnexo::CloseDocument()
     SetModified(false);
     SetCaption(QStringLiteral("Tessiv"));
     UpdateStatusBar(QStringLiteral("LPTUM"));
-    NewKeyStep = true;
     StepPending = true;
 }
 

@@ -150,7 +150,6 @@ public:
     bool InsertMode = false;
     bool UserSave = false;
     bool CommandLinePending = false;
-    bool NewKeyStep = true;
     bool SelectionBusy = false;
 
     TIniFile* Settings() const { return FSettings.get(); }
