@@ -3,6 +3,7 @@
 // session's alias file, message boxes answered and noted, SQLite tables made by statements, and a
 // document host that lists window captions.
 
+#include "ScratchSession.h"
 #include "designer/AnexoRelatorio.h"
 #include "platform/ui/Application.h"
 
@@ -17,12 +18,7 @@
 
 namespace designertest {
 
-struct TNotedBox {
-    QString Text;
-    QString Caption;
-    tessiv::TMsgDlgType Type;
-    std::vector<int> Buttons;
-};
+using testsession::TNotedBox;
 
 class THost : public tessiv::TDocumentHost {
 public:

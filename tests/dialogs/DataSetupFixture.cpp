@@ -7,53 +7,17 @@
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace datasetuptest {
 
 using namespace tessiv;
 
-namespace {
-
-class TDataSetupEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "test_dialogs";
-        static char* argv[] = {arg0, nullptr};
-        if (!QCoreApplication::instance())
-            FApp = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { FApp.reset(); }
-
-private:
-    std::unique_ptr<QApplication> FApp;
-};
-
-[[maybe_unused]] auto* const Environment = ::testing::AddGlobalTestEnvironment(new TDataSetupEnvironment);
-
-int g_fixtureConnection = 0;
-
-} // namespace
-
 void DataSetupTest::SetUp()
 {
-    ASSERT_TRUE(FDir.isValid());
-    qputenv("HOME", FDir.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", FDir.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DOCUMENTS_DIR", FDir.filePath(QStringLiteral("Documents")).toUtf8());
-    Session().SetConfigFile(FDir.filePath(QStringLiteral("Aliases.INI")));
-    Session().SetDataFolder(FDir.filePath(QStringLiteral("data")));
-    Application().Presenter = [this](const TMessageBoxRequest& r) {
-        Boxes.push_back({r.Text, r.Type, r.Buttons});
-        return Answering ? Answering(r) : Answer;
-    };
+    ASSERT_NO_FATAL_FAILURE(testsession::UseScratchFolder(FDir));
+    testsession::NoteMessageBoxes(Boxes, [this](const TMessageBoxRequest& r) { return Answering ? Answering(r) : Answer; });
 }
 
 void DataSetupTest::TearDown()
@@ -64,24 +28,13 @@ void DataSetupTest::TearDown()
 QString DataSetupTest::MakeSqlite(const QString& file, const QStringList& statements)
 {
     const QString path = Path(file);
-    const QString name = QStringLiteral("datasetup-fixture-%1").arg(++g_fixtureConnection);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-        QSqlQuery q(db);
-        for (const QString& s : statements)
-            EXPECT_TRUE(q.exec(s)) << s.toStdString() << ": " << q.lastError().text().toStdString();
-    }
-    QSqlDatabase::removeDatabase(name);
+    testsession::RunSqlite(path, statements);
     return path;
 }
 
 void DataSetupTest::AddSqliteAlias(const QString& alias, const QString& file)
 {
-    TStringList p;
-    p.Add(QStringLiteral("PATH=") + file);
-    Session().AddAlias(alias, QStringLiteral("SQLITE"), &p);
+    testsession::AddSqliteAlias(alias, file);
 }
 
 void DataSetupTest::AddOdbcAlias(const QString& alias, const QString& file)
@@ -105,19 +58,7 @@ QString DataSetupTest::MakeShop(const QString& file)
 
 QStringList DataSetupTest::Column(const QString& file, const QString& sql)
 {
-    QStringList values;
-    const QString name = QStringLiteral("datasetup-fixture-%1").arg(++g_fixtureConnection);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        EXPECT_TRUE(db.open());
-        QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
-        while (q.next())
-            values << q.value(0).toString();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return values;
+    return testsession::SqliteColumn(file, sql);
 }
 
 QString DataSetupTest::MakeFolder(const QString& name, const QStringList& files, const QByteArray& content)
@@ -154,14 +95,6 @@ TKVBand* DataSetupTest::Detail(TVardoRep* report)
         if (auto* b = dynamic_cast<TKVBand*>(band); b && b->BandType() == rbDetail)
             return b;
     return nullptr;
-}
-
-QStringList DataSetupTest::BoxTexts() const
-{
-    QStringList texts;
-    for (const TNotedBox& b : Boxes)
-        texts << b.Text;
-    return texts;
 }
 
 } // namespace datasetuptest

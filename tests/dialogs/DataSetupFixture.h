@@ -3,6 +3,7 @@
 // real SQLite files behind SQLITE and ODBC aliases, a CSV folder, message boxes answered and noted,
 // and new documents whose report reads a table.
 
+#include "ScratchSession.h"
 #include "designer/AnexoRelatorio.h"
 #include "platform/ui/Application.h"
 
@@ -24,11 +25,7 @@ class TVardoRep;
 
 namespace datasetuptest {
 
-struct TNotedBox {
-    QString Text;
-    tessiv::TMsgDlgType Type;
-    std::vector<int> Buttons;
-};
+using testsession::TNotedBox;
 
 class DataSetupTest : public ::testing::Test {
 protected:
@@ -54,7 +51,7 @@ protected:
                              const QString& tableName);
     static tessiv::TKVBand* Detail(tessiv::TVardoRep* report);
     // The texts of the noted boxes.
-    QStringList BoxTexts() const;
+    QStringList BoxTexts() const { return testsession::BoxTexts(Boxes); }
 
     QTemporaryDir FDir;
     std::vector<TNotedBox> Boxes;

@@ -3,17 +3,12 @@
 #include "designer/Hidden.h"
 #include "designer/ModalForm.h"
 #include "engine/VardoRep.h"
-#include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 #include "platform/ui/Dialogs.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace exprdialogstest {
 
@@ -21,45 +16,21 @@ using namespace tessiv;
 
 namespace {
 
-class TExprDialogsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "test_dialogs";
-        static char* argv[] = {arg0, nullptr};
-        if (!QCoreApplication::instance())
-            FApp = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { FApp.reset(); }
-
-private:
-    std::unique_ptr<QApplication> FApp;
-};
-
-[[maybe_unused]] auto* const Environment = ::testing::AddGlobalTestEnvironment(new TExprDialogsEnvironment);
-
-int g_connection = 0;
-
 QString AliasFile(const QTemporaryDir& dir, const QString& alias) { return dir.filePath(alias + QStringLiteral(".db")); }
 
 } // namespace
 
 void ExprDialogsTest::SetUp()
 {
-    ASSERT_TRUE(FDir.isValid());
-    Session().SetConfigFile(FDir.filePath(QStringLiteral("Aliases.INI")));
-    Session().SetDataFolder(FDir.filePath(QStringLiteral("data")));
+    ASSERT_NO_FATAL_FAILURE(testsession::UseScratchFolder(FDir));
     Settings = std::make_unique<TIniFile>(FDir.filePath(QStringLiteral("Tessiv.INI")));
-    Application().Presenter = [this](const TMessageBoxRequest& r) {
-        Boxes.push_back({r.Text, r.Caption});
-        if (!Answers.empty()) {
-            const int answer = Answers.front();
-            Answers.pop_front();
-            return answer;
-        }
-        return Answer;
-    };
+    testsession::NoteMessageBoxes(Boxes, [this](const TMessageBoxRequest&) {
+        if (Answers.empty())
+            return Answer;
+        const int answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    });
     TModalForm::SetPresenter([this](TModalForm& form) {
         ++Shown;
         if (Steps.empty())
@@ -78,43 +49,15 @@ void ExprDialogsTest::TearDown()
     Root.reset();
 }
 
-QStringList ExprDialogsTest::BoxTexts() const
-{
-    QStringList texts;
-    for (const TNotedBox& b : Boxes)
-        texts << b.Text;
-    return texts;
-}
-
 void ExprDialogsTest::MakeSqliteAlias(const QString& alias, const QStringList& statements)
 {
-    const QString file = AliasFile(FDir, alias);
-    const QString name = QStringLiteral("exprdialogs-fixture-%1").arg(++g_connection);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        for (const QString& s : statements)
-            ASSERT_TRUE(q.exec(s)) << s.toStdString() << ": " << q.lastError().text().toStdString();
-    }
-    QSqlDatabase::removeDatabase(name);
-    TStringList params;
-    params.Add(QStringLiteral("PATH=") + file);
-    Session().AddAlias(alias, QStringLiteral("SQLITE"), &params);
+    testsession::RunSqlite(AliasFile(FDir, alias), statements);
+    testsession::AddSqliteAlias(alias, AliasFile(FDir, alias));
 }
 
 void ExprDialogsTest::Exec(const QString& alias, const QString& statement)
 {
-    const QString name = QStringLiteral("exprdialogs-fixture-%1").arg(++g_connection);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(AliasFile(FDir, alias));
-        ASSERT_TRUE(db.open());
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(statement)) << statement.toStdString() << ": " << q.lastError().text().toStdString();
-    }
-    QSqlDatabase::removeDatabase(name);
+    testsession::RunSqlite(AliasFile(FDir, alias), {statement});
 }
 
 void ExprDialogsTest::MakeReport(const QString& alias, const QString& sql)

@@ -4,6 +4,7 @@
 // alias, a document root with a report reading one of its tables, message boxes answered and
 // noted, and the user's part in each modal form played by a queue of steps.
 
+#include "ScratchSession.h"
 #include "platform/core/IniFiles.h"
 #include "platform/ui/Application.h"
 #include "platform/core/Component.h"
@@ -28,10 +29,7 @@ class TfmHidden;
 
 namespace exprdialogstest {
 
-struct TNotedBox {
-    QString Text;
-    QString Caption;
-};
+using testsession::TNotedBox;
 
 class ExprDialogsTest : public ::testing::Test {
 protected:
@@ -58,7 +56,7 @@ protected:
     std::vector<TNotedBox> Boxes;
     std::deque<int> Answers;
     int Answer = tessiv::IDOK;
-    QStringList BoxTexts() const;
+    QStringList BoxTexts() const { return testsession::BoxTexts(Boxes); }
 
     // Each modal form shown takes the next step; a form shown with none left is cancelled.
     std::deque<std::function<void(tessiv::TModalForm&)>> Steps;

@@ -6,35 +6,9 @@
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Dialogs.h"
 
-#include <QApplication>
-
 namespace dialogstest {
 
 using namespace tessiv;
-
-namespace {
-
-// The dialogs are widgets: one application object for the whole program, never a window shown
-// unless a test shows one on the offscreen platform.
-class TDialogsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char arg0[] = "test_dialogs";
-        static char* argv[] = {arg0, nullptr};
-        if (!QCoreApplication::instance())
-            FApp = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { FApp.reset(); }
-
-private:
-    std::unique_ptr<QApplication> FApp;
-};
-
-[[maybe_unused]] auto* const Environment = ::testing::AddGlobalTestEnvironment(new TDialogsEnvironment);
-
-} // namespace
 
 void PageDialogsTest::SetUp()
 {
