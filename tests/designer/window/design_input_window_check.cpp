@@ -2,9 +2,10 @@
 // document window's surface through the window system, it lands on the millimetre grid where the
 // snap rule puts it, its sizing handles are on the screen around it there, and its old place is
 // empty. The window is saved as a PNG beside the test binary for a person to look at.
+#include "WindowCheck.h"
+
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
 #include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
 #include "engine/DesignColours.h"
@@ -14,31 +15,19 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
 using namespace tessiv;
+using namespace windowcheck;
 
 namespace {
-// Lets the server map and paint the windows; there is no event that says a window is on screen.
-void Settle(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-}
-
 int InkIn(const QImage& image, int left, int top, int right, int bottom)
 {
     int ink = 0;
@@ -54,20 +43,9 @@ int main(int argc, char** argv)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     TQtApplication app(argc, argv);
-    Application().SetTitle(QStringLiteral("Tessiv"));
-    SelectDesignColours();
-    RegisterDesignerClasses();
 
-    int failures = 0;
-    const auto fail = [&failures](const QString& what) {
-        std::fprintf(stderr, "%s\n", qPrintable(what));
-        ++failures;
-    };
     {
-        std::unique_ptr<TfmAnexo, TComponentDeleter> form(new TfmAnexo(nullptr, {}));
-        TForm::SetMainForm(form.get());
-        form->Show();
-        form->Window()->move(0, 0);
+        const auto form = ShowMainForm({});
         form->ArquivoNovoExecute();
         Settle(800);
         TfmAnexo_MDIChild* child = form->ActiveMDIChild();
@@ -117,12 +95,12 @@ int main(int argc, char** argv)
         const double left = static_cast<double>(label->Size()->Left());
         const double top = static_cast<double>(label->Size()->Top());
         if (std::fabs(left - wantLeft) > 1e-9 || std::fabs(top - wantTop) > 1e-9)
-            fail(QStringLiteral("the label is at %1 / %2 mm, the snap table says %3 / %4")
+            Fail(QStringLiteral("the label is at %1 / %2 mm, the snap table says %3 / %4")
                      .arg(left).arg(top).arg(wantLeft).arg(wantTop));
         if (form->Designer->Selected() != label)
-            fail(QStringLiteral("the dragged label is not the selection"));
+            Fail(QStringLiteral("the dragged label is not the selection"));
         if (!form->IsModified())
-            fail(QStringLiteral("the drag left the document unmodified"));
+            Fail(QStringLiteral("the drag left the document unmodified"));
 
         const QImage window = form->Window()->grab().toImage();
         window.save(QStringLiteral(TESSIV_SHOT_DIR "/design_input_drag.png"));
@@ -137,18 +115,16 @@ int main(int argc, char** argv)
                                   {newRect.left() + newRect.width(), newRect.top() + newRect.height()}};
         for (const QPoint& h : handles)
             if (InkIn(shot, h.x() - 2, h.y() - 2, h.x() + 2, h.y() + 2) < 12)
-                fail(QStringLiteral("no sizing handle on the screen at %1, %2").arg(h.x()).arg(h.y()));
+                Fail(QStringLiteral("no sizing handle on the screen at %1, %2").arg(h.x()).arg(h.y()));
         if (InkIn(shot, newRect.left() + 2, newRect.top() + 2, newRect.right() - 2, newRect.bottom() - 2) < 20)
-            fail(QStringLiteral("no caption ink inside the label's new place"));
+            Fail(QStringLiteral("no caption ink inside the label's new place"));
         if (!newRect.intersects(oldRect) &&
             InkIn(shot, oldRect.left() - 2, oldRect.top() - 2, oldRect.right() + 3, oldRect.bottom() + 3) > 0)
-            fail(QStringLiteral("ink left where the label was"));
+            Fail(QStringLiteral("ink left where the label was"));
         if (!child->Host()->FocusRects().empty())
-            fail(QStringLiteral("an outline was left on the surface"));
+            Fail(QStringLiteral("an outline was left on the surface"));
         form->AskOnClose = false;
         form->Close();
     }
-    if (failures)
-        std::fprintf(stderr, "%d checks failed\n", failures);
-    return failures ? 1 : 0;
+    return Finish();
 }

@@ -1,60 +1,36 @@
 // The program's main form on a real X server with a bundled example open: the screen is read back
 // and checked where a user would look: the ruler's centimetre line and number, the margin guide of
 // the page and a band's caption. TESSIV_SCREENSHOT names a PNG to keep for a person to look at.
+#include "WindowCheck.h"
+
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
 #include "engine/DesignColours.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 
-#include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
 using namespace tessiv;
-
-namespace {
-// Lets the server map and paint the windows; there is no event that says a window is on screen.
-void Settle(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-}
-} // namespace
+using namespace windowcheck;
 
 int main(int argc, char** argv)
 {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     TQtApplication app(argc, argv);
-    Application().SetTitle(QStringLiteral("Tessiv"));
-    SelectDesignColours();
-    RegisterDesignerClasses();
     const QString example = QStringLiteral(TESSIV_SOURCE_DIR "/examples/lista.KVR");
 
-    int failures = 0;
-    const auto fail = [&failures](const char* what) {
-        std::fprintf(stderr, "%s\n", what);
-        ++failures;
-    };
     {
-        std::unique_ptr<TfmAnexo, TComponentDeleter> form(new TfmAnexo(nullptr, {example}));
-        TForm::SetMainForm(form.get());
-        form->Show();
-        form->Window()->move(0, 0);
+        const auto form = ShowMainForm({example});
         form->HandleCommandLine();
         form->FormPaint();
         Settle(1500);
@@ -78,13 +54,13 @@ int main(int argc, char** argv)
 
         // The ruler: the first centimetre line, at 38 pixels, above the top margin, and its "1".
         if (at(38, 30) != rgb(dc.MajorLineColour))
-            fail("no centimetre line at x 38");
+            Fail("no centimetre line at x 38");
         int numberInk = 0;
         for (int y = 2; y < 12; ++y)
             for (int x = 40; x < 46; ++x)
                 numberInk += at(x, y).lightness() < 200;
         if (numberInk == 0)
-            fail("no ruler number beside the centimetre line");
+            Fail("no ruler number beside the centimetre line");
 
         // The page: the margin guide runs down the left margin below the bands.
         // (The last band of the layout: the report's last child may be a sizing handle.)
@@ -96,7 +72,7 @@ int main(int argc, char** argv)
         for (int y = below; y < below + 8; ++y)
             guide += at(38, y) == rgb(dc.GuideColour);
         if (guide == 0)
-            fail("no margin guide along the left margin");
+            Fail("no margin guide along the left margin");
 
         // A band's caption: ink in the lower left of a band, left of its controls (their corner
         // marks are ink too).
@@ -112,10 +88,8 @@ int main(int argc, char** argv)
                     captionInk += at(x, y).lightness() < 180;
         }
         if (captionInk < 5)
-            fail("no band caption on the screen");
+            Fail("no band caption on the screen");
         form->Close();
     }
-    if (failures)
-        std::fprintf(stderr, "%d checks failed\n", failures);
-    return failures ? 1 : 0;
+    return Finish();
 }

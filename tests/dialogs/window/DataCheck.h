@@ -2,6 +2,9 @@
 // What the window checks of the data setup dialog and the data grid share: a scratch folder with
 // the session's alias file, an SQLite file with CLIENTES behind the alias LOJA, and a document
 // whose report reads that table.
+#include "ExprDialogsCheck.h"
+#include "PageDialogsCheck.h"
+
 #include "designer/AnexoRelatorio.h"
 #include "designer/Hidden.h"
 #include "engine/VardoRep.h"
@@ -45,24 +48,15 @@ inline std::unique_ptr<tessiv::TAnexoRelatorio> ShopDocument(const QTemporaryDir
                                                              QString& file)
 {
     using namespace tessiv;
-    Session().SetConfigFile(dir.filePath(QStringLiteral("Aliases.INI")));
-    Session().SetDataFolder(dir.filePath(QStringLiteral("data")));
-    file = dir.filePath(QStringLiteral("loja.db"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
-        db.setDatabaseName(file);
-        db.open();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("CREATE TABLE CLIENTES (ID INTEGER PRIMARY KEY, NOME VARCHAR(30), UF CHAR(2))"));
-        q.exec(QStringLiteral("INSERT INTO CLIENTES VALUES (1, 'Ana', 'SP')"));
-        q.exec(QStringLiteral("INSERT INTO CLIENTES VALUES (2, 'Bia', 'RJ')"));
-        q.exec(QStringLiteral("INSERT INTO CLIENTES VALUES (3, 'Caio', 'SP')"));
-        q.exec(QStringLiteral("CREATE TABLE PRODUTOS (ID INTEGER PRIMARY KEY, DESCRICAO VARCHAR(40))"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("make"));
-    TStringList params;
-    params.Add(QStringLiteral("PATH=") + file);
-    Session().AddAlias(QStringLiteral("LOJA"), QStringLiteral("SQLITE"), &params);
+    dialogcheck::Expect(
+        dialogcheck::MakeSqliteAlias(dir.path(), QStringLiteral("LOJA"),
+                                     {QStringLiteral("CREATE TABLE CLIENTES (ID INTEGER PRIMARY KEY, NOME VARCHAR(30), UF CHAR(2))"),
+                                      QStringLiteral("INSERT INTO CLIENTES VALUES (1, 'Ana', 'SP')"),
+                                      QStringLiteral("INSERT INTO CLIENTES VALUES (2, 'Bia', 'RJ')"),
+                                      QStringLiteral("INSERT INTO CLIENTES VALUES (3, 'Caio', 'SP')"),
+                                      QStringLiteral("CREATE TABLE PRODUTOS (ID INTEGER PRIMARY KEY, DESCRICAO VARCHAR(40))")}),
+        "the shop's database was not made");
+    file = dir.filePath(QStringLiteral("LOJA.db"));
     std::unique_ptr<TAnexoRelatorio> doc(NewReportDocument(host));
     auto* table = new TTable(doc->Root());
     table->SetName(QStringLiteral("Table1"));

@@ -1,9 +1,12 @@
 #pragma once
 // What the window checks of the expression builder and the text and SQL editors share besides
 // the page dialogs' helpers: an SQLite file made by statements, with an alias over it, in a
-// session that keeps its aliases in the scratch folder.
+// session that keeps its aliases in the scratch folder, and a report reading a query over it.
 
+#include "designer/Hidden.h"
+#include "engine/VardoRep.h"
 #include "platform/core/Strings.h"
+#include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 
 #include <QDir>
@@ -11,6 +14,8 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace dialogcheck {
 
@@ -33,6 +38,28 @@ inline bool MakeSqliteAlias(const QString& folder, const QString& alias, const Q
     params.Add(QStringLiteral("PATH=") + file);
     tessiv::Session().AddAlias(alias, QStringLiteral("SQLITE"), &params);
     return ok;
+}
+
+// A document root with a report whose data set is the query, named and open, over the alias.
+struct TQueryReport {
+    std::unique_ptr<tessiv::TfmHidden, tessiv::TComponentDeleter> Root;
+    tessiv::TVardoRep* Report = nullptr;
+    tessiv::TQuery* Data = nullptr;
+};
+
+inline TQueryReport MakeQueryReport(const QString& name, const QString& alias, const QString& sql)
+{
+    using namespace tessiv;
+    TQueryReport r;
+    r.Root.reset(new TfmHidden(nullptr));
+    r.Report = new TVardoRep(r.Root.get());
+    r.Report->SetParent(r.Root.get());
+    r.Data = new TQuery(r.Root.get());
+    r.Data->SetName(name);
+    r.Data->SetDatabaseName(alias);
+    r.Data->SQL()->SetText(sql);
+    r.Data->Open();
+    return r;
 }
 
 } // namespace dialogcheck

@@ -1,7 +1,17 @@
 #pragma once
-// What the window checks of the page, alignment and size dialogs share: letting the X server map
-// and paint, a screenshot of a form into the build folder, and the failures counted.
+// What the window checks of the page, alignment and size dialogs share (and the other dialogs'
+// checks use): the failures counted, a screenshot of a form into the build folder, its placement
+// checked in the settings file and on the screen, and a report with a detail band to work on.
 
+#include "WindowCheck.h"
+
+#include "designer/DesignSelection.h"
+#include "designer/DesignerClasses.h"
+#include "designer/Hidden.h"
+#include "engine/KVBands.h"
+#include "engine/KVShape.h"
+#include "engine/KVUnits.h"
+#include "engine/VardoRep.h"
 #include "platform/core/IniFiles.h"
 #include "uisupport/Form.h"
 
@@ -10,19 +20,22 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
-#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <initializer_list>
+#include <memory>
 
 namespace dialogcheck {
 
-inline int Failures = 0;
+using windowcheck::Failures;
+using windowcheck::Finish;
+using windowcheck::Settle;
 
 inline void Fail(const char* what, long long got = 0, long long wanted = 0)
 {
@@ -34,17 +47,6 @@ inline void Expect(bool ok, const char* what, long long got = 0, long long wante
 {
     if (!ok)
         Fail(what, got, wanted);
-}
-
-// There is no event that says a window is on the screen: the loop runs a while.
-inline void Settle(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
 }
 
 // The form as the screen shows it, saved as <build>/<name>.png; false when it is blank.
@@ -95,6 +97,68 @@ inline void ExpectCentred(const tessiv::TForm& form)
     const int top = (screen.height() - form.Height()) / 2;
     Expect(std::abs(form.Left() - left) <= 1, "not centred across", form.Left(), left);
     Expect(std::abs(form.Top() - top) <= 1, "not centred down", form.Top(), top);
+}
+
+// The corner, and the size when given, the form keeps under the section of the settings file.
+inline void ExpectPlacementWritten(const tessiv::TIniFile& settings, const QString& section, int left, int top,
+                                   int width = -1, int height = -1)
+{
+    const auto read = [&](const char* ident) { return settings.ReadInteger(section, QLatin1String(ident), -1); };
+    Expect(read("Left") == left, "Left not written", read("Left"), left);
+    Expect(read("Top") == top, "Top not written", read("Top"), top);
+    if (width >= 0)
+        Expect(read("Width") == width, "Width not written", read("Width"), width);
+    if (height >= 0)
+        Expect(read("Height") == height, "Height not written", read("Height"), height);
+}
+
+// The form came back at the corner, and the size when given, the settings file keeps.
+inline void ExpectPlacedAt(const tessiv::TForm& form, int left, int top, int width = -1, int height = -1)
+{
+    Expect(form.Left() == left, "Left not restored", form.Left(), left);
+    Expect(form.Top() == top, "Top not restored", form.Top(), top);
+    if (width >= 0)
+        Expect(form.Width() == width, "Width not restored", form.Width(), width);
+    if (height >= 0)
+        Expect(form.Height() == height, "Height not restored", form.Height(), height);
+}
+
+// A document root with a report and its detail band, the designer's classes known and the
+// locale in millimetres. prepare sets the report up before the band is made.
+struct TBandReport {
+    std::unique_ptr<tessiv::TfmHidden, tessiv::TComponentDeleter> Root;
+    tessiv::TVardoRep* Report = nullptr;
+    tessiv::TKVBand* Band = nullptr;
+};
+
+inline TBandReport MakeBandReport(const std::function<void(tessiv::TVardoRep&)>& prepare = {})
+{
+    using namespace tessiv;
+    RegisterDesignerClasses();
+    SetLocaleUsesInches(false);
+    TBandReport r;
+    r.Root.reset(new TfmHidden(nullptr));
+    r.Report = new TVardoRep(r.Root.get());
+    r.Report->SetParent(r.Root.get());
+    if (prepare)
+        prepare(*r.Report);
+    r.Band = r.Report->CreateBand(rbDetail);
+    return r;
+}
+
+// Shapes on the band at the lefts, each (width + left / 10) pixels wide, selected together.
+inline tessiv::TDesignSelection SelectedShapes(const TBandReport& r, std::initializer_list<int> lefts, int width)
+{
+    using namespace tessiv;
+    TDesignSelection selection;
+    selection.Band = r.Band;
+    for (const int left : lefts) {
+        auto* shape = new TKVShape(r.Root.get());
+        shape->SetParent(r.Band);
+        shape->SetBounds(left, 5, width + left / 10, 10);
+        selection.Controls.push_back(shape);
+    }
+    return selection;
 }
 
 } // namespace dialogcheck

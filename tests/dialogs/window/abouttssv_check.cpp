@@ -29,7 +29,5 @@ int main(int argc, char** argv)
         QTest::keyClick(form->Window(), Qt::Key_Return);
     });
     Expect(form->ShowModal() == mrOk, "Enter did not close it with OK");
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

@@ -26,21 +26,9 @@ int main(int argc, char** argv)
 {
     QTemporaryDir config;
     TQtApplication app(argc, argv);
-    RegisterDesignerClasses();
-    SetLocaleUsesInches(false);
+    const TBandReport doc = MakeBandReport();
     TIniFile settings(config.filePath(QStringLiteral("Tessiv.INI")));
-    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
-    auto* report = new TVardoRep(root.get());
-    report->SetParent(root.get());
-    TKVBand* band = report->CreateBand(rbDetail);
-    TDesignSelection selection;
-    selection.Band = band;
-    for (const int left : {100, 10, 200}) {
-        auto* shape = new TKVShape(root.get());
-        shape->SetParent(band);
-        shape->SetBounds(left, 5, 40 + left / 10, 10);
-        selection.Controls.push_back(shape);
-    }
+    TDesignSelection selection = SelectedShapes(doc, {100, 10, 200}, 40);
     int modified = 0;
     selection.Modified = [&modified] { ++modified; };
 
@@ -69,21 +57,17 @@ int main(int argc, char** argv)
         Expect(c->Left() + c->Width() == first->Left() + first->Width(), "a right edge is off",
                c->Left() + c->Width(), first->Left() + first->Width());
     Expect(modified == 1, "the document was not marked modified", modified, 1);
-    Expect(settings.ReadInteger(QStringLiteral("Alinha"), QStringLiteral("Left"), -1) == 210, "Left not written");
-    Expect(settings.ReadInteger(QStringLiteral("Alinha"), QStringLiteral("Top"), -1) == 140, "Top not written");
+    ExpectPlacementWritten(settings, QStringLiteral("Alinha"), 210, 140);
     {
         std::unique_ptr<TfmAlinhamento, TComponentDeleter> form(new TfmAlinhamento(nullptr));
         form->SetSettings(&settings);
         QTimer::singleShot(0, [&] {
             Settle(500);
-            Expect(form->Left() == 210, "Left not restored", form->Left(), 210);
-            Expect(form->Top() == 140, "Top not restored", form->Top(), 140);
+            ExpectPlacedAt(*form, 210, 140);
             Expect(form->Horizontal() == TfmAlinhamento::alNone, "the choice was kept from the last use");
             form->buCancela()->click();
         });
         Expect(form->ShowModal() == mrCancel, "Cancela did not cancel");
     }
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

@@ -28,16 +28,13 @@ int main(int argc, char** argv)
 {
     QTemporaryDir config;
     TQtApplication app(argc, argv);
-    RegisterDesignerClasses();
-    SetLocaleUsesInches(false);
+    const TBandReport doc = MakeBandReport([](TVardoRep& report) {
+        report.SetUnits(kvunMM);
+        report.Page()->SetPaperSize(TKVPaperSize::A4);
+        report.Page()->SetTopMargin(10);
+    });
+    TVardoRep* report = doc.Report;
     TIniFile settings(config.filePath(QStringLiteral("Tessiv.INI")));
-    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
-    auto* report = new TVardoRep(root.get());
-    report->SetParent(root.get());
-    report->SetUnits(kvunMM);
-    report->Page()->SetPaperSize(TKVPaperSize::A4);
-    report->Page()->SetTopMargin(10);
-    report->CreateBand(rbDetail);
 
     int modified = 0;
     {
@@ -65,24 +62,18 @@ int main(int argc, char** argv)
     }
     Expect(std::fabs(static_cast<double>(report->Page()->TopMargin()) - 12.5) < 1e-9, "the typed margin was not taken");
     Expect(modified == 1, "the document was not marked modified", modified, 1);
-    Expect(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1) == 150,
-           "Left not written", settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1), 150);
-    Expect(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1) == 120,
-           "Top not written", settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1), 120);
+    ExpectPlacementWritten(settings, QStringLiteral("PageSetup"), 150, 120);
     {
         std::unique_ptr<TfmCfgPagina, TComponentDeleter> form(new TfmCfgPagina(nullptr));
         form->SetSettings(&settings);
         form->SetReport(report);
         QTimer::singleShot(0, [&] {
             Settle(500);
-            Expect(form->Left() == 150, "Left not restored", form->Left(), 150);
-            Expect(form->Top() == 120, "Top not restored", form->Top(), 120);
+            ExpectPlacedAt(*form, 150, 120);
             Expect(form->Topmargin->text() == QStringLiteral("12,50"), "the margin box does not show 12,50");
             QTest::keyClick(form->Window(), Qt::Key_Escape);
         });
         Expect(form->ShowModal() == mrCancel, "Escape did not cancel");
     }
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

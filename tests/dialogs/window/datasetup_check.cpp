@@ -48,24 +48,18 @@ int main(int argc, char** argv)
         Expect(form->ShowModal() == mrCancel, "Escape did not cancel");
     }
     Expect(doc->Report()->DataSet() != nullptr && doc->Report()->DataSet()->Active(), "Cancel did not bring the table back open");
-    Expect(settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Left"), -1) == 140, "Left not written",
-           settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Left"), -1), 140);
-    Expect(settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Top"), -1) == 110, "Top not written",
-           settings.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Top"), -1), 110);
+    ExpectPlacementWritten(settings, QStringLiteral("DataSetup"), 140, 110);
     {
         std::unique_ptr<TfmMyZTDataSetup, TComponentDeleter> form(new TfmMyZTDataSetup(nullptr));
         form->SetSettings(&settings);
         form->SetAnexo(doc.get());
         QTimer::singleShot(0, [&] {
             Settle(500);
-            Expect(form->Left() == 140, "Left not restored", form->Left(), 140);
-            Expect(form->Top() == 110, "Top not restored", form->Top(), 110);
+            ExpectPlacedAt(*form, 140, 110);
             QTest::mouseClick(form->bbOk(), Qt::LeftButton);
         });
         Expect(form->ShowModal() == mrOk, "OK did not close the dialog");
     }
 
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

@@ -28,23 +28,10 @@ int main(int argc, char** argv)
 {
     QTemporaryDir config;
     TQtApplication app(argc, argv);
-    RegisterDesignerClasses();
-    SetLocaleUsesInches(false);
+    const TBandReport doc = MakeBandReport([](TVardoRep& report) { report.SetUnits(kvunMM); });
     TIniFile settings(config.filePath(QStringLiteral("Tessiv.INI")));
-    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
-    auto* report = new TVardoRep(root.get());
-    report->SetParent(root.get());
-    report->SetUnits(kvunMM);
-    TKVBand* band = report->CreateBand(rbDetail);
-    TDesignSelection selection;
-    selection.Band = band;
+    TDesignSelection selection = SelectedShapes(doc, {10, 80}, 30);
     selection.UnitsName = QStringLiteral("Milímetros");
-    for (const int left : {10, 80}) {
-        auto* shape = new TKVShape(root.get());
-        shape->SetParent(band);
-        shape->SetBounds(left, 5, 30 + left / 10, 10);
-        selection.Controls.push_back(shape);
-    }
 
     {
         std::unique_ptr<TfmDimensionar, TComponentDeleter> form(new TfmDimensionar(nullptr));
@@ -71,20 +58,16 @@ int main(int argc, char** argv)
     for (TControl* c : selection.Controls)
         Expect(std::fabs(static_cast<double>(static_cast<TKVPrintable*>(c)->Size()->Width()) - 25.5) < 1e-9,
                "a width is not 25,5 mm");
-    Expect(settings.ReadInteger(QStringLiteral("Dimensao"), QStringLiteral("Left"), -1) == 260, "Left not written");
-    Expect(settings.ReadInteger(QStringLiteral("Dimensao"), QStringLiteral("Top"), -1) == 170, "Top not written");
+    ExpectPlacementWritten(settings, QStringLiteral("Dimensao"), 260, 170);
     {
         std::unique_ptr<TfmDimensionar, TComponentDeleter> form(new TfmDimensionar(nullptr));
         form->SetSettings(&settings);
         QTimer::singleShot(0, [&] {
             Settle(500);
-            Expect(form->Left() == 260, "Left not restored", form->Left(), 260);
-            Expect(form->Top() == 170, "Top not restored", form->Top(), 170);
+            ExpectPlacedAt(*form, 260, 170);
             QTest::keyClick(form->Window(), Qt::Key_Escape);
         });
         Expect(form->ShowModal() == mrCancel, "Escape did not cancel");
     }
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

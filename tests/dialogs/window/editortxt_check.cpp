@@ -70,25 +70,17 @@ int main(int argc, char** argv)
     Expect(asked == QStringList{QStringLiteral("O texto foi alterado deseja atualizar")}, "the text question was not asked once");
     const QString s = QStringLiteral("EditorTxt");
     Expect(settings.ReadInteger(s, QStringLiteral("WindowState"), -1) == 0, "WindowState not written");
-    Expect(settings.ReadInteger(s, QStringLiteral("Left"), -1) == 150, "Left not written", settings.ReadInteger(s, QStringLiteral("Left"), -1), 150);
-    Expect(settings.ReadInteger(s, QStringLiteral("Top"), -1) == 100, "Top not written", settings.ReadInteger(s, QStringLiteral("Top"), -1), 100);
-    Expect(settings.ReadInteger(s, QStringLiteral("Width"), -1) == 600, "Width not written");
-    Expect(settings.ReadInteger(s, QStringLiteral("Height"), -1) == 400, "Height not written");
+    ExpectPlacementWritten(settings, s, 150, 100, 600, 400);
     {
         std::unique_ptr<TfmEditorTxt, TComponentDeleter> e(new TfmEditorTxt(nullptr));
         e->Settings = &settings;
         QTimer::singleShot(0, [&] {
             Settle(600);
-            Expect(e->Left() == 150, "Left not restored", e->Left(), 150);
-            Expect(e->Top() == 100, "Top not restored", e->Top(), 100);
-            Expect(e->Width() == 600, "Width not restored", e->Width(), 600);
-            Expect(e->Height() == 400, "Height not restored", e->Height(), 400);
+            ExpectPlacedAt(*e, 150, 100, 600, 400);
             QTest::mouseClick(e->buOk, Qt::LeftButton);
         });
         Expect(e->ShowModal() == mrOk, "Ok did not close it with Ok");
     }
     Application().Presenter = nullptr;
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

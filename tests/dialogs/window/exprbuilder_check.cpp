@@ -34,20 +34,14 @@ int main(int argc, char** argv)
                             QStringLiteral("INSERT INTO CLI VALUES ('Ana', 12.5, 3.25)")}),
            "the database was not made");
     TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
-    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
-    auto* report = new TVardoRep(root.get());
-    report->SetParent(root.get());
-    auto* data = new TQuery(root.get());
-    data->SetName(QStringLiteral("Clientes"));
-    data->SetDatabaseName(QStringLiteral("LOJA"));
-    data->SQL()->SetText(QStringLiteral("SELECT * FROM CLI"));
-    data->Open();
-    report->SetDataSet(data);
+    const TQueryReport doc = MakeQueryReport(QStringLiteral("Clientes"), QStringLiteral("LOJA"), QStringLiteral("SELECT * FROM CLI"));
+    TVardoRep* report = doc.Report;
+    report->SetDataSet(doc.Data);
 
     {
         std::unique_ptr<TMyZTExprBuilder, TComponentDeleter> b(new TMyZTExprBuilder(nullptr));
         b->Report = report;
-        b->DataSetOwner = root.get();
+        b->DataSetOwner = doc.Root.get();
         b->Settings = &settings;
         b->SetPrompt(QStringLiteral("Expressão do texto"));
         QTimer::singleShot(0, [&] {
@@ -78,10 +72,7 @@ int main(int argc, char** argv)
         });
         Expect(b->ShowModal() == mrOk, "OK did not close it with OK");
     }
-    Expect(settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Left"), -1) == 120, "Left not written",
-           settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Left"), -1), 120);
-    Expect(settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Top"), -1) == 90, "Top not written",
-           settings.ReadInteger(QStringLiteral("ExpressBld"), QStringLiteral("Top"), -1), 90);
+    ExpectPlacementWritten(settings, QStringLiteral("ExpressBld"), 120, 90);
     {
         std::unique_ptr<TMyZTExprBuilder, TComponentDeleter> b(new TMyZTExprBuilder(nullptr));
         b->Settings = &settings;
@@ -96,7 +87,5 @@ int main(int argc, char** argv)
         });
         Expect(b->ShowModal() == mrCancel, "Escape did not cancel");
     }
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

@@ -68,16 +68,11 @@ int main(int argc, char** argv)
         grid->Anexo = doc.get();
         QTimer::singleShot(0, [&] {
             Settle(500);
-            Expect(grid->Left() == 160, "grid Left not restored", grid->Left(), 160);
-            Expect(grid->Top() == 130, "grid Top not restored", grid->Top(), 130);
-            Expect(grid->Width() == 700, "grid Width not restored", grid->Width(), 700);
-            Expect(grid->Height() == 420, "grid Height not restored", grid->Height(), 420);
+            ExpectPlacedAt(*grid, 160, 130, 700, 420);
             QTest::keyClick(grid->Window(), Qt::Key_Escape);
         });
         grid->ShowModal();
     }
     Application().Presenter = nullptr;
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }

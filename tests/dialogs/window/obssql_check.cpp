@@ -34,17 +34,12 @@ int main(int argc, char** argv)
                             QStringLiteral("INSERT INTO OBS VALUES (2, 'Fragil')")}),
            "the database was not made");
     TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
-    std::unique_ptr<TfmHidden, TComponentDeleter> root(new TfmHidden(nullptr));
-    auto* report = new TVardoRep(root.get());
-    report->SetParent(root.get());
-    auto* data = new TQuery(root.get());
-    data->SetName(QStringLiteral("Pedidos"));
-    data->SetDatabaseName(QStringLiteral("PEDIDOS"));
-    data->SQL()->SetText(QStringLiteral("SELECT * FROM PED ORDER BY ID"));
-    data->Open();
-    data->Next();
-    report->SetDataSet(data);
-    auto* area = new TKVItensObs(root.get());
+    const TQueryReport doc =
+        MakeQueryReport(QStringLiteral("Pedidos"), QStringLiteral("PEDIDOS"), QStringLiteral("SELECT * FROM PED ORDER BY ID"));
+    TVardoRep* report = doc.Report;
+    doc.Data->Next();
+    report->SetDataSet(doc.Data);
+    auto* area = new TKVItensObs(doc.Root.get());
     area->SetName(QStringLiteral("Area"));
     area->SetParent(report);
     int boxes = 0;
@@ -74,25 +69,18 @@ int main(int argc, char** argv)
         Expect(e->ShowModal() == mrCancel, "Escape did not cancel");
     }
     Expect(area->Obs_SQL()->Text().trimmed().isEmpty(), "Cancel stored the SQL");
-    const QString s = QStringLiteral("ItensObs");
-    Expect(settings.ReadInteger(s, QStringLiteral("Left"), -1) == 200, "Left not written", settings.ReadInteger(s, QStringLiteral("Left"), -1), 200);
-    Expect(settings.ReadInteger(s, QStringLiteral("Top"), -1) == 120, "Top not written", settings.ReadInteger(s, QStringLiteral("Top"), -1), 120);
+    ExpectPlacementWritten(settings, QStringLiteral("ItensObs"), 200, 120);
     {
         std::unique_ptr<TfmObs_Sql, TComponentDeleter> e(new TfmObs_Sql(nullptr));
         e->Settings = &settings;
         e->SetItensObs(area);
         QTimer::singleShot(0, [&] {
             Settle(600);
-            Expect(e->Left() == 200, "Left not restored", e->Left(), 200);
-            Expect(e->Top() == 120, "Top not restored", e->Top(), 120);
-            Expect(e->Width() == 560, "Width not restored", e->Width(), 560);
-            Expect(e->Height() == 320, "Height not restored", e->Height(), 320);
+            ExpectPlacedAt(*e, 200, 120, 560, 320);
             QTest::mouseClick(e->buCancela, Qt::LeftButton);
         });
         Expect(e->ShowModal() == mrCancel, "Cancela did not cancel");
     }
     Application().Presenter = nullptr;
-    if (Failures)
-        std::fprintf(stderr, "%d checks failed\n", Failures);
-    return Failures ? 1 : 0;
+    return Finish();
 }
