@@ -2,8 +2,7 @@
 // document window's surface headless: key steps in every unit, undo steps of held keys and drags,
 // arrow navigation between controls, band cycling, deletion, the multi-selection built with Shift,
 // handle resizes and the release rules.
-#include "DesignerFixture.h"
-#include "SurfaceDriver.h"
+#include "DocumentSurfaceFixture.h"
 
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
@@ -36,35 +35,15 @@ using namespace designertest;
 
 namespace {
 
-using TFormPtr = std::unique_ptr<TfmAnexo, TComponentDeleter>;
 
-class DesignInputTest : public DesignerTest {
+class DesignInputTest : public DocumentSurfaceTest {
 protected:
     void SetUp() override
     {
-        DesignerTest::SetUp();
-        RegisterDesignerClasses();
-        Form.reset(new TfmAnexo(nullptr, {}));
-        Form->Show();
-        Form->ArquivoNovoExecute();
-        Child = Form->ActiveMDIChild();
-        ASSERT_NE(Child, nullptr);
-        Report = Form->Report;
-        ASSERT_NE(Report, nullptr);
-        Host = Child->Host();
-        ASSERT_FALSE(Report->BandList().empty());
-        Band = Report->BandList().front();
+        DocumentSurfaceTest::SetUp();
         // Room for everything the tests place.
-        Band->SetHeight(300);
-        Child->FitClientToReport();
-        Driver = std::make_unique<TSurfaceDriver>(Host, Report);
-    }
-    void TearDown() override
-    {
-        Form->AskOnClose = false;
-        Driver.reset();
-        Form.reset();
-        DesignerTest::TearDown();
+        ASSERT_NO_FATAL_FAILURE(OpenNewDocument(300));
+        Host = Child->Host();
     }
 
     template <class T>
@@ -106,12 +85,7 @@ protected:
     int Steps() const { return Form->CurrentUndoForm() ? Form->CurrentUndoForm()->StepIndex + 1 : 0; }
     QString Panel(int i) const { return Form->StatusPanel(i)->text(); }
 
-    TFormPtr Form;
-    TfmAnexo_MDIChild* Child = nullptr;
-    TVardoRep* Report = nullptr;
     TControlHost* Host = nullptr;
-    TKVCustomBand* Band = nullptr;
-    std::unique_ptr<TSurfaceDriver> Driver;
 };
 
 // ---- key steps ----

@@ -33,6 +33,7 @@
 
 #include <functional>
 #include <map>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +107,13 @@ struct TSurface {
     }
 
     std::vector<TRect> Outlines() const { return Host.FocusRects(); }
+    // The controls toggled into a selection on the report, one after another.
+    void Select(std::initializer_list<TControl*> controls)
+    {
+        Designer->SetSurface(Report);
+        for (TControl* c : controls)
+            Designer->Toggle(c);
+    }
 
     THeadlessHost Host;
     std::unique_ptr<TComponent, TComponentDeleter> Box;
@@ -317,8 +325,7 @@ TEST(EtiqUtil, CornerSquaresSitCentredOnTheControlsCorners)
     TSurface s;
     auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 100, 30);
     const int before = s.Band->ControlCount();
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(shape);
+    s.Select({shape});
     ASSERT_EQ(s.Designer->CornerMarks().size(), 1u);
     TEtiqCantos* mark = s.Designer->CornerMarks()[0];
     EXPECT_EQ(mark->Control(), shape);
@@ -361,8 +368,7 @@ TEST(EtiqUtil, ASquareIsFourByFourAndBlack)
 {
     TSurface s;
     auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 100, 30);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(shape);
+    s.Select({shape});
     TEtiqControlHandle* square = s.Designer->CornerMarks()[0]->Corners(1);
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -442,9 +448,7 @@ TEST(EtiqUtil, TogglingOutKeepsTheOrderOfTheOthers)
     auto* a = s.Add<TKVShape>(s.Band, 0, 0, 10, 10);
     auto* b = s.Add<TKVShape>(s.Band, 20, 0, 10, 10);
     auto* c = s.Add<TKVShape>(s.Band, 40, 0, 10, 10);
-    s.Designer->SetSurface(s.Report);
-    for (TControl* x : {static_cast<TControl*>(a), static_cast<TControl*>(b), static_cast<TControl*>(c)})
-        s.Designer->Toggle(x);
+    s.Select({a, b, c});
     TEtiqCantos* markC = s.Designer->CornerMarks()[2];
     s.Designer->Toggle(b);
     EXPECT_EQ(s.Designer->SelectedControls(), (std::vector<TControl*>{a, c}));
@@ -499,9 +503,7 @@ TEST(EtiqUtil, DeleteSelectedFreesTheControlsButKeepsAnObservationLine)
     EXPECT_FALSE(s.Designer->DeleteSelected());
     EXPECT_EQ(s.Designer->Surface(), nullptr);
 
-    s.Designer->SetSurface(s.Report);
-    for (TControl* c : {static_cast<TControl*>(shape), static_cast<TControl*>(line), static_cast<TControl*>(label)})
-        s.Designer->Toggle(c);
+    s.Select({shape, line, label});
     std::vector<TControl*> told;
     bool others = false;
     s.Designer->OnDeleteControl = [&](TObject* sender, TControl* c) {
@@ -530,9 +532,7 @@ TEST(EtiqUtil, AControlFreedWhileSelectedLeavesTheSelection)
     TSurface s;
     auto* a = s.Add<TKVShape>(s.Band, 0, 0, 10, 10);
     auto* b = s.Add<TKVShape>(s.Band, 20, 0, 10, 10);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(a);
-    s.Designer->Toggle(b);
+    s.Select({a, b});
     s.Host.MouseMove(5, 5);
     s.Designer->MoveSelection(QStringLiteral("S"));
     a->Free();
@@ -638,9 +638,7 @@ TEST(EtiqUtil, ClearingOrDeletingDuringAGroupDragEndsItsTimerAndItsOutlines)
         TSurface s;
         auto* a = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
         auto* b = s.Add<TKVShape>(s.Band, 60, 20, 30, 30);
-        s.Designer->SetSurface(s.Report);
-        s.Designer->Toggle(a);
-        s.Designer->Toggle(b);
+        s.Select({a, b});
         s.Host.MouseMove(20, 30);
         s.Designer->MoveSelection(QStringLiteral("S"));
         s.Host.MouseMove(40, 30);
@@ -662,8 +660,7 @@ TEST(EtiqUtil, AnotherSelectionEndingLeavesADragsTimerRunning)
 {
     TSurface s;
     auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(shape);
+    s.Select({shape});
     s.Host.MouseMove(20, 30);
     s.Designer->MoveSelection(QStringLiteral("S"));
     ASSERT_NE(GroupDragTimer(), nullptr);
@@ -688,8 +685,7 @@ TEST(EtiqUtil, AZeroSizeControlIsSelectedDraggedAndScrolledLikeAnyOther)
 {
     TSurface s;
     auto* dot = s.Add<TKVShape>(s.Band, 30, 40, 0, 0);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(dot);
+    s.Select({dot});
     TEtiqCantos* mark = s.Designer->CornerMarks()[0];
     for (int corner = 1; corner <= 4; ++corner)
         EXPECT_EQ(mark->Corners(corner)->BoundsRect(), Bounds(28, 38, 4, 4));
@@ -722,8 +718,7 @@ TEST(EtiqUtil, ATickScrollsByWhatTheScrollBarAllows)
     ASSERT_GT(box->HorzScrollBar()->Range(), 300);
     ASSERT_GT(box->VertScrollBar()->Range(), 200);
     auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(shape);
+    s.Select({shape});
     box->HorzScrollBar()->SetPosition(10);
     s.Host.MouseMove(50, 50);
     s.Designer->MoveSelection(QStringLiteral("S"));
@@ -797,8 +792,7 @@ TEST(EtiqUtil, OnTheWidgetTheBarsAreTheScrollAreasAndATickMovesThem)
 
     // A group drag pushed 25 pixels past the left edge of the view.
     auto* shape = s.Add<TKVShape>(s.Band, 60, 20, 30, 30);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(shape);
+    s.Select({shape});
     widget.MouseMove(100, 50);
     s.Designer->MoveSelection(QStringLiteral("S"));
     widget.MouseMove(40 - 25, 50);
@@ -912,8 +906,7 @@ TEST(EtiqUtil, AMultiSelectedPrintableCopiesWithoutItsMarks)
     TSurface s;
     auto* label = s.Add<TKVLabel>(s.Band, 10, 20, 100, 30);
     label->SetCaption(QStringLiteral("Texto"));
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(label);
+    s.Select({label});
     ASSERT_EQ(label->ComponentCount(), 5); // the mark and its four squares
 
     // Written alone, as the clipboard and undo write a control.
@@ -945,9 +938,7 @@ TEST(EtiqUtil, ASavedReportWithMarksShownHoldsNoneAndReadsBack)
     TSurface s;
     auto* label = s.Add<TKVLabel>(s.Band, 10, 20, 100, 30);
     auto* shape = s.Add<TKVShape>(s.Band, 150, 20, 40, 40);
-    s.Designer->SetSurface(s.Report);
-    s.Designer->Toggle(label);
-    s.Designer->Toggle(shape);
+    s.Select({label, shape});
 
     // Saved as the document saves: the report back on its hidden form, marks and all.
     s.Report->SetParent(s.Root.get());

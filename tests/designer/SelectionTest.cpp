@@ -2,8 +2,7 @@
 // insert commands with and without the sticky Shift mode, the cursor command, the marked insert
 // button, single selection against the multi-selection, the multi-selection's events, and the
 // selection marks following a zoom.
-#include "DesignerFixture.h"
-#include "SurfaceDriver.h"
+#include "DocumentSurfaceFixture.h"
 
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
@@ -29,6 +28,7 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include <initializer_list>
 #include <memory>
 
 using namespace tessiv;
@@ -36,36 +36,21 @@ using namespace designertest;
 
 namespace {
 
-using TFormPtr = std::unique_ptr<TfmAnexo, TComponentDeleter>;
-
-class SelectionTest : public DesignerTest {
+class SelectionTest : public DocumentSurfaceTest {
 protected:
     void SetUp() override
     {
-        DesignerTest::SetUp();
-        RegisterDesignerClasses();
-        Form.reset(new TfmAnexo(nullptr, {}));
-        Form->Show();
-        Form->ArquivoNovoExecute();
-        Child = Form->ActiveMDIChild();
-        ASSERT_NE(Child, nullptr);
-        Report = Form->Report;
-        ASSERT_NE(Report, nullptr);
-        ASSERT_NE(Form->Designer, nullptr);
-        ASSERT_FALSE(Report->BandList().empty());
-        Band = Report->BandList().front();
-        Band->SetHeight(200);
-        Child->FitClientToReport();
-        Driver = std::make_unique<TSurfaceDriver>(Child->Host(), Report);
+        DocumentSurfaceTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(OpenNewDocument(200));
         Form->SetModified(false);
     }
-    void TearDown() override
+    // The designer let go and the controls toggled into the multi-selection, one after another.
+    void MultiSelect(std::initializer_list<TControl*> controls)
     {
-        Driver.reset();
-        if (Form)
-            Form->AskOnClose = false;
-        Form.reset();
-        DesignerTest::TearDown();
+        Form->ReleaseDesigner();
+        Form->MultiDesigner->SetSurface(Report);
+        for (TControl* c : controls)
+            Form->MultiDesigner->Toggle(c);
     }
 
     template <class T> std::vector<T*> OnBand() const
@@ -101,12 +86,6 @@ protected:
         c->SetBounds(left, top, 40, 16);
         return c;
     }
-
-    TFormPtr Form;
-    TfmAnexo_MDIChild* Child = nullptr;
-    TVardoRep* Report = nullptr;
-    TKVCustomBand* Band = nullptr;
-    std::unique_ptr<TSurfaceDriver> Driver;
 };
 
 } // namespace
@@ -296,10 +275,7 @@ TEST_F(SelectionTest, ClearingTheMultiSelectionUnmarksAndShowsTheBand)
     TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
     TKVBarcode* b = Place<TKVBarcode>(80, 10, QStringLiteral("B"));
     Form->MarkInsertButton(b);
-    Form->ReleaseDesigner();
-    Form->MultiDesigner->SetSurface(Report);
-    Form->MultiDesigner->Toggle(a);
-    Form->MultiDesigner->Toggle(b);
+    MultiSelect({a, b});
     Form->MultiDesigner->Clear();
     EXPECT_EQ(Marked(), nullptr);
     EXPECT_EQ(Form->StatusPanel(3)->text(), QStringLiteral("Banda: ") + Form->CurrentBand->Name());
@@ -310,9 +286,7 @@ TEST_F(SelectionTest, DeletingTheQuantityFieldClearsIt)
     auto* quantity = Place<TKVDBText>(10, 10, QStringLiteral("Quantidade"));
     auto* other = Place<TKVDBText>(80, 10, QStringLiteral("Outro"));
     Report->SetCampoQuantidadeObjeto(quantity);
-    Form->ReleaseDesigner();
-    Form->MultiDesigner->SetSurface(Report);
-    Form->MultiDesigner->Toggle(other);
+    MultiSelect({other});
     Form->MultiDesigner->DeleteSelected();
     EXPECT_EQ(Report->CampoQuantidadeObjeto(), quantity);
     Form->MultiDesigner->SetSurface(Report);
@@ -326,9 +300,7 @@ TEST_F(SelectionTest, ResetToCursorReleasesBothAndAttachesAgain)
     TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
     Form->UpdateStatusBar(a, QStringLiteral("PT"), 0, 0);
     Form->BotaoCursorTag = 1;
-    Form->ReleaseDesigner();
-    Form->MultiDesigner->SetSurface(Report);
-    Form->MultiDesigner->Toggle(a);
+    MultiSelect({a});
     Form->ResetToCursor();
     EXPECT_EQ(Form->BotaoCursorTag, 0);
     EXPECT_EQ(Form->SelectedCount(), 0);
@@ -357,10 +329,7 @@ TEST_F(SelectionTest, ZoomPlacesTheSelectionMarksAgain)
 
     // With a multi-selection the corner marks follow.
     TKVLabel* b = Place<TKVLabel>(100, 30, QStringLiteral("B"));
-    Form->ReleaseDesigner();
-    Form->MultiDesigner->SetSurface(Report);
-    Form->MultiDesigner->Toggle(a);
-    Form->MultiDesigner->Toggle(b);
+    MultiSelect({a, b});
     Form->cbZoom->setEditText(QStringLiteral("100"));
     Form->cbZoomClick();
     ASSERT_EQ(Report->Zoom(), 100);
@@ -376,9 +345,7 @@ TEST_F(SelectionTest, TheCountShowsForTwoOrMoreAndOnlyFromTheMultiSelection)
     TKVLabel* a = Place<TKVLabel>(10, 10, QStringLiteral("A"));
     Form->SetCurrentBand(Band);
     const QString bandText = Form->StatusPanel(3)->text();
-    Form->ReleaseDesigner();
-    Form->MultiDesigner->SetSurface(Report);
-    Form->MultiDesigner->Toggle(a);
+    MultiSelect({a});
     EXPECT_EQ(Form->SelectedCount(), 1);
     EXPECT_EQ(Form->StatusPanel(3)->text(), bandText);
     // Another sender is not the multi-selection.

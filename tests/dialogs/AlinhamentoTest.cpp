@@ -32,11 +32,11 @@ void PrintTo(const TBox& b, std::ostream* os)
     *os << "{" << b.Left << ", " << b.Top << ", " << b.Width << ", " << b.Height << "}";
 }
 
-class AlinhamentoTest : public PageDialogsTest {
+class AlinhamentoTest : public SelectionDialogsTest {
 protected:
     void SetUp() override
     {
-        PageDialogsTest::SetUp();
+        SelectionDialogsTest::SetUp();
         Detail->SetBounds(Detail->Left(), Detail->Top(), 400, 200);
         // The report lays its bands out as its page says: the centre is taken from what it gave.
         BandWidth = Detail->Width();
@@ -48,22 +48,6 @@ protected:
         for (const TBox& b : boxes)
             controls.push_back(Place<TKVShape>(b.Left, b.Top, b.Width, b.Height));
         return controls;
-    }
-    TDesignSelection Multi(const std::vector<TControl*>& controls)
-    {
-        TDesignSelection s;
-        s.Controls = controls;
-        s.Band = Detail;
-        s.PlaceMarks = [this](TControl* c) { Marked.push_back(c); };
-        s.RefreshHandles = [this] { ++Handles; };
-        s.Modified = [this] { ++Modified; };
-        return s;
-    }
-    TDesignSelection Single(TControl* control)
-    {
-        TDesignSelection s = Multi({});
-        s.Selected = control;
-        return s;
     }
     void Run(const TDesignSelection& selection, int h, int v)
     {
@@ -82,11 +66,8 @@ protected:
         return boxes;
     }
 
-    std::vector<TControl*> Marked;
     int BandWidth = 0;
     int BandHeight = 0;
-    int Handles = 0;
-    int Modified = 0;
 };
 
 TEST_F(AlinhamentoTest, EachUseStartsWithNothingChosen)

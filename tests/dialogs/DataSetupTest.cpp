@@ -58,7 +58,27 @@ QStringList Items(const QComboBox* combo)
 
 } // namespace
 
-class DataSetup : public DataSetupTest {};
+class DataSetup : public DataSetupTest {
+protected:
+    struct TShopDialog {
+        std::unique_ptr<TAnexoRelatorio> Doc;
+        TTable* Table = nullptr;
+        TDialogPtr Dialog;
+    };
+    // The shop behind LOJA, a document whose report reads its CLIENTES open as Table1, and the
+    // dialog on that document.
+    TShopDialog OpenShopDialog()
+    {
+        AddSqliteAlias(QStringLiteral("LOJA"), MakeShop(QStringLiteral("loja.db")));
+        TShopDialog shop;
+        shop.Doc = NewDocument();
+        shop.Table = AddTable(shop.Doc.get(), QStringLiteral("Table1"), QStringLiteral("LOJA"), QStringLiteral("CLIENTES"));
+        shop.Table->Open();
+        shop.Dialog = NewDialog();
+        shop.Dialog->SetAnexo(shop.Doc.get());
+        return shop;
+    }
+};
 
 TEST_F(DataSetup, TableOfASqliteAliasLoadsIntoTheBoxes)
 {
@@ -182,12 +202,7 @@ TEST_F(DataSetup, NoDataFreesTheDatabaseComponentAndCancelReconnectsIt)
 
 TEST_F(DataSetup, CancelAfterSwitchingToAQueryPutsTheTableBackAndLeavesNoQueryBehind)
 {
-    AddSqliteAlias(QStringLiteral("LOJA"), MakeShop(QStringLiteral("loja.db")));
-    auto doc = NewDocument();
-    TTable* table = AddTable(doc.get(), QStringLiteral("Table1"), QStringLiteral("LOJA"), QStringLiteral("CLIENTES"));
-    table->Open();
-    auto dialog = NewDialog();
-    dialog->SetAnexo(doc.get());
+    auto [doc, table, dialog] = OpenShopDialog();
     dialog->SetDataTypeIndex(2);
     ASSERT_EQ(All<TQuery>(doc.get()).size(), 1u);
     dialog->meSQL()->setPlainText(QStringLiteral("SELECT * FROM PRODUTOS"));
@@ -522,12 +537,7 @@ TEST_F(DataSetup, NoDataTakesTheLabelCountAndOnlyDigits)
 
 TEST_F(DataSetup, LeavingTheTableBoxKeepsTheFilterOfTheSameTableAndClearsItForAnother)
 {
-    AddSqliteAlias(QStringLiteral("LOJA"), MakeShop(QStringLiteral("loja.db")));
-    auto doc = NewDocument();
-    TTable* table = AddTable(doc.get(), QStringLiteral("Table1"), QStringLiteral("LOJA"), QStringLiteral("CLIENTES"));
-    table->Open();
-    auto dialog = NewDialog();
-    dialog->SetAnexo(doc.get());
+    auto [doc, table, dialog] = OpenShopDialog();
     dialog->FilterExpression()->setText(QStringLiteral("UF = 'RJ'"));
     dialog->FilterExpressionExit();
     EXPECT_TRUE(table->Filtered());
@@ -555,12 +565,7 @@ TEST_F(DataSetup, LeavingTheTableBoxKeepsTheFilterOfTheSameTableAndClearsItForAn
 
 TEST_F(DataSetup, ATableThatDoesNotOpenPutsBackThePreviousNameWhileOnScreen)
 {
-    AddSqliteAlias(QStringLiteral("LOJA"), MakeShop(QStringLiteral("loja.db")));
-    auto doc = NewDocument();
-    TTable* table = AddTable(doc.get(), QStringLiteral("Table1"), QStringLiteral("LOJA"), QStringLiteral("CLIENTES"));
-    table->Open();
-    auto dialog = NewDialog();
-    dialog->SetAnexo(doc.get());
+    auto [doc, table, dialog] = OpenShopDialog();
     dialog->SetOnScreen(true);
     dialog->cbTableName()->setEditText(QStringLiteral("FANTASMA"));
     Application().Guard([&] { dialog->cbTableNameChange(); });
@@ -570,12 +575,7 @@ TEST_F(DataSetup, ATableThatDoesNotOpenPutsBackThePreviousNameWhileOnScreen)
 
 TEST_F(DataSetup, ClosingTheWindowCancelsLikeTheCancelButton)
 {
-    AddSqliteAlias(QStringLiteral("LOJA"), MakeShop(QStringLiteral("loja.db")));
-    auto doc = NewDocument();
-    TTable* table = AddTable(doc.get(), QStringLiteral("Table1"), QStringLiteral("LOJA"), QStringLiteral("CLIENTES"));
-    table->Open();
-    auto dialog = NewDialog();
-    dialog->SetAnexo(doc.get());
+    auto [doc, table, dialog] = OpenShopDialog();
     TModalForm::SetPresenter([](TModalForm& form) {
         auto& d = static_cast<TfmMyZTDataSetup&>(form);
         d.DataTypeButton(0)->click();

@@ -27,25 +27,9 @@ struct TBox3 {
     int Width, Height;
 };
 
-class DimensionarTest : public PageDialogsTest {
+class DimensionarTest : public SelectionDialogsTest {
 protected:
-    TDesignSelection Multi(const std::vector<TControl*>& controls)
-    {
-        TDesignSelection s;
-        s.Controls = controls;
-        s.Band = Detail;
-        s.UnitsName = QStringLiteral("Milímetros");
-        s.PlaceMarks = [this](TControl* c) { Marked.push_back(c); };
-        s.RefreshHandles = [this] { ++Handles; };
-        s.Modified = [this] { ++Modified; };
-        return s;
-    }
-    TDesignSelection Single(TControl* control)
-    {
-        TDesignSelection s = Multi({});
-        s.Selected = control;
-        return s;
-    }
+    DimensionarTest() { UnitsName = QStringLiteral("Milímetros"); }
     TFormPtr Make(const TDesignSelection& selection, int w, int h)
     {
         TFormPtr form(new TfmDimensionar(nullptr));
@@ -60,10 +44,6 @@ protected:
         image->SetAutoSize(true);
         return image;
     }
-
-    std::vector<TControl*> Marked;
-    int Handles = 0;
-    int Modified = 0;
 };
 
 TEST_F(DimensionarTest, SmallestWidthOfFiftyThirtySeventySwitchesAutomaticSizesOff)

@@ -3,6 +3,7 @@
 // detail band, printables placed on it in pixels, the message boxes answered and noted, and the
 // report's bytes as its file would hold them (to tell that nothing at all changed).
 
+#include "designer/DesignSelection.h"
 #include "designer/Hidden.h"
 #include "engine/KVBands.h"
 #include "engine/VardoRep.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace dialogstest {
 
@@ -45,6 +47,34 @@ protected:
 
 private:
     bool FLocaleUsesInches = false;
+};
+
+// The alignment and size dialogs work on a selection of the detail band: what it marks, how often
+// it redraws the handles and marks the document modified is counted.
+class SelectionDialogsTest : public PageDialogsTest {
+protected:
+    tessiv::TDesignSelection Multi(const std::vector<tessiv::TControl*>& controls)
+    {
+        tessiv::TDesignSelection s;
+        s.Controls = controls;
+        s.Band = Detail;
+        s.UnitsName = UnitsName;
+        s.PlaceMarks = [this](tessiv::TControl* c) { Marked.push_back(c); };
+        s.RefreshHandles = [this] { ++Handles; };
+        s.Modified = [this] { ++Modified; };
+        return s;
+    }
+    tessiv::TDesignSelection Single(tessiv::TControl* control)
+    {
+        tessiv::TDesignSelection s = Multi({});
+        s.Selected = control;
+        return s;
+    }
+
+    QString UnitsName; // the name the caption shows, empty for none
+    std::vector<tessiv::TControl*> Marked;
+    int Handles = 0;
+    int Modified = 0;
 };
 
 } // namespace dialogstest
