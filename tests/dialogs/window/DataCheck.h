@@ -67,4 +67,16 @@ inline std::unique_ptr<tessiv::TAnexoRelatorio> ShopDocument(const QTemporaryDir
     return doc;
 }
 
+// What both checks work on: the settings file in the folder and the shop's document.
+struct TShop {
+    explicit TShop(const QTemporaryDir& dir)
+        : Settings(dir.filePath(QStringLiteral("Tessiv.INI"))), Doc(ShopDocument(dir, &Host, File))
+    {
+    }
+    tessiv::TIniFile Settings;
+    tessiv::TDocumentHost Host;
+    QString File;
+    std::unique_ptr<tessiv::TAnexoRelatorio> Doc;
+};
+
 } // namespace datacheck

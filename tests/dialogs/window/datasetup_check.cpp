@@ -22,11 +22,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     datacheck::UseFolder(dir);
     TQtApplication app(argc, argv);
-    TIniFile settings(dir.filePath(QStringLiteral("Tessiv.INI")));
-    TDocumentHost host;
-    QString file;
-    std::unique_ptr<TAnexoRelatorio> doc = datacheck::ShopDocument(dir, &host, file);
-    (void)file;
+    datacheck::TShop shop(dir);
+    auto& [settings, host, file, doc] = shop;
 
     {
         std::unique_ptr<TfmMyZTDataSetup, TComponentDeleter> form(new TfmMyZTDataSetup(nullptr));
