@@ -107,6 +107,12 @@ struct TSurface {
     }
 
     std::vector<TRect> Outlines() const { return Host.FocusRects(); }
+    // The mouse on the surface at x, y and the group drag's step there ("S" starts, "M" moves).
+    void GroupDrag(const QString& step, int x, int y)
+    {
+        Host.MouseMove(x, y);
+        Designer->MoveSelection(step);
+    }
     // The controls toggled into a selection on the report, one after another.
     void Select(std::initializer_list<TControl*> controls)
     {
@@ -533,8 +539,7 @@ TEST(EtiqUtil, AControlFreedWhileSelectedLeavesTheSelection)
     auto* a = s.Add<TKVShape>(s.Band, 0, 0, 10, 10);
     auto* b = s.Add<TKVShape>(s.Band, 20, 0, 10, 10);
     s.Select({a, b});
-    s.Host.MouseMove(5, 5);
-    s.Designer->MoveSelection(QStringLiteral("S"));
+    s.GroupDrag(QStringLiteral("S"), 5, 5);
     a->Free();
     EXPECT_EQ(s.Designer->SelectedControls(), (std::vector<TControl*>{b}));
     EXPECT_EQ(s.Designer->CornerMarks().size(), 1u);
@@ -571,18 +576,15 @@ TEST(EtiqUtil, AGroupDragMovesEveryControlByTheCursorsDistanceWhateverTheUnitAnd
             s.Designer->SetSurface(s.Report);
             for (TControl* c : controls)
                 s.Designer->Toggle(c);
-            s.Host.MouseMove(100, 90);
-            s.Designer->MoveSelection(QStringLiteral("S"));
+            s.GroupDrag(QStringLiteral("S"), 100, 90);
             EXPECT_TRUE(s.Designer->Dragging());
             ASSERT_NE(GroupDragTimer(), nullptr);
             EXPECT_EQ(GroupDragTimer()->Dragged(), s.Designer.get());
             EXPECT_EQ(GroupDragTimer()->Interval(), 100);
             EXPECT_EQ(s.Outlines().size(), controls.size());
 
-            s.Host.MouseMove(107, 80);
-            s.Designer->MoveSelection(QStringLiteral("M"));
-            s.Host.MouseMove(115, 85);
-            s.Designer->MoveSelection(QStringLiteral("M"));
+            s.GroupDrag(QStringLiteral("M"), 107, 80);
+            s.GroupDrag(QStringLiteral("M"), 115, 85);
             // One outline per control, where the control will land.
             std::vector<TRect> expected;
             for (TControl* c : controls) {
@@ -617,8 +619,7 @@ TEST(EtiqUtil, MovesAndReleasesWithoutAStartAndCommandsOnAnEmptySelectionDoNothi
     EXPECT_EQ(GroupDragTimer(), nullptr);
 
     s.Designer->Toggle(shape);
-    s.Host.MouseMove(50, 50);
-    s.Designer->MoveSelection(QStringLiteral("M"));
+    s.GroupDrag(QStringLiteral("M"), 50, 50);
     s.Designer->MoveSelection(QStringLiteral("R"));
     EXPECT_EQ(shape->BoundsRect(), Bounds(10, 20, 30, 30));
     EXPECT_TRUE(s.Outlines().empty());
@@ -639,10 +640,8 @@ TEST(EtiqUtil, ClearingOrDeletingDuringAGroupDragEndsItsTimerAndItsOutlines)
         auto* a = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
         auto* b = s.Add<TKVShape>(s.Band, 60, 20, 30, 30);
         s.Select({a, b});
-        s.Host.MouseMove(20, 30);
-        s.Designer->MoveSelection(QStringLiteral("S"));
-        s.Host.MouseMove(40, 30);
-        s.Designer->MoveSelection(QStringLiteral("M"));
+        s.GroupDrag(QStringLiteral("S"), 20, 30);
+        s.GroupDrag(QStringLiteral("M"), 40, 30);
         ASSERT_NE(GroupDragTimer(), nullptr);
         if (deleting)
             EXPECT_TRUE(s.Designer->DeleteSelected());
@@ -661,8 +660,7 @@ TEST(EtiqUtil, AnotherSelectionEndingLeavesADragsTimerRunning)
     TSurface s;
     auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
     s.Select({shape});
-    s.Host.MouseMove(20, 30);
-    s.Designer->MoveSelection(QStringLiteral("S"));
+    s.GroupDrag(QStringLiteral("S"), 20, 30);
     ASSERT_NE(GroupDragTimer(), nullptr);
 
     auto* other = s.Add<TKVShape>(s.Band, 100, 20, 30, 30);
@@ -674,8 +672,7 @@ TEST(EtiqUtil, AnotherSelectionEndingLeavesADragsTimerRunning)
     second.reset();
     EXPECT_NE(GroupDragTimer(), nullptr);
 
-    s.Host.MouseMove(30, 30);
-    s.Designer->MoveSelection(QStringLiteral("M"));
+    s.GroupDrag(QStringLiteral("M"), 30, 30);
     s.Designer->MoveSelection(QStringLiteral("R"));
     EXPECT_EQ(shape->Left(), 20);
     EXPECT_TRUE(s.Outlines().empty());
@@ -689,10 +686,8 @@ TEST(EtiqUtil, AZeroSizeControlIsSelectedDraggedAndScrolledLikeAnyOther)
     TEtiqCantos* mark = s.Designer->CornerMarks()[0];
     for (int corner = 1; corner <= 4; ++corner)
         EXPECT_EQ(mark->Corners(corner)->BoundsRect(), Bounds(28, 38, 4, 4));
-    s.Host.MouseMove(10, 10);
-    s.Designer->MoveSelection(QStringLiteral("S"));
-    s.Host.MouseMove(15, 12);
-    s.Designer->MoveSelection(QStringLiteral("M"));
+    s.GroupDrag(QStringLiteral("S"), 10, 10);
+    s.GroupDrag(QStringLiteral("M"), 15, 12);
     s.Host.MouseMove(-40, 12);
     GroupDragTimer()->Tick();
     s.Designer->MoveSelection(QStringLiteral("R"));
@@ -720,8 +715,7 @@ TEST(EtiqUtil, ATickScrollsByWhatTheScrollBarAllows)
     auto* shape = s.Add<TKVShape>(s.Band, 10, 20, 30, 30);
     s.Select({shape});
     box->HorzScrollBar()->SetPosition(10);
-    s.Host.MouseMove(50, 50);
-    s.Designer->MoveSelection(QStringLiteral("S"));
+    s.GroupDrag(QStringLiteral("S"), 50, 50);
     TScrollBoxTimer* timer = GroupDragTimer();
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->ScrollBox(), box);
