@@ -141,15 +141,6 @@ void TKVCustomBand::SetHasChild(bool value)
 
 // ---- design time ------------------------------------------------------------------------------
 
-namespace {
-
-TKVDesignLink* AttachedDesigner(const TVardoRep* report)
-{
-    return report && report->DesignState() == 4 ? report->Designer() : nullptr;
-}
-
-} // namespace
-
 void TKVCustomBand::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     DesignPressed = false;

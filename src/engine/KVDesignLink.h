@@ -37,4 +37,7 @@ public:
     virtual void Detach() = 0;
 };
 
+// The designer of the report while it is attached (DesignState 4); nil for none or no report.
+TKVDesignLink* AttachedDesigner(const TVardoRep* report);
+
 } // namespace tessiv

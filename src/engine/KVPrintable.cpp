@@ -402,15 +402,6 @@ void TKVPrintable::Paint(TCanvas& canvas)
 
 // ---- design time ------------------------------------------------------------------------------
 
-namespace {
-
-TKVDesignLink* AttachedDesigner(const TVardoRep* report)
-{
-    return report && report->DesignState() == 4 ? report->Designer() : nullptr;
-}
-
-} // namespace
-
 void TKVPrintable::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     DesignPressed = false;

@@ -349,6 +349,11 @@ void TVardoRep::WndProc(TMessage& message)
 
 // ---- the designer ---------------------------------------------------------------------------
 
+TKVDesignLink* AttachedDesigner(const TVardoRep* report)
+{
+    return report && report->DesignState() == 4 ? report->Designer() : nullptr;
+}
+
 void TVardoRep::LinkDesigner(TKVDesignLink* designer)
 {
     FDesigner = designer;
@@ -357,8 +362,8 @@ void TVardoRep::LinkDesigner(TKVDesignLink* designer)
 
 void TVardoRep::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    if (FDesignState == 4 && FDesigner)
-        FDesigner->ReportMouseDown(this, button, shift, x, y);
+    if (TKVDesignLink* designer = AttachedDesigner(this))
+        designer->ReportMouseDown(this, button, shift, x, y);
 }
 
 // ---- bands ------------------------------------------------------------------------------------
