@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <memory>
 
 namespace tessiv {
 
@@ -59,10 +58,7 @@ TfmAlinhamento::~TfmAlinhamento() = default;
 
 int TfmAlinhamento::Execute(TIniFile* settings, const TDesignSelection& selection)
 {
-    std::unique_ptr<TfmAlinhamento, TComponentDeleter> form(new TfmAlinhamento(nullptr));
-    form->SetSettings(settings);
-    form->SetSelection(selection);
-    return form->ShowModal();
+    return ExecuteOnSelection<TfmAlinhamento>(settings, selection);
 }
 
 int TfmAlinhamento::Horizontal() const { return FHorizontal->checkedId(); }

@@ -5,14 +5,18 @@
 // multi-selection exists, from the report designer's selected control (refreshing its handles),
 // and from the main form (its current band, the report's unit name, SetModified).
 
+#include "platform/core/Component.h"
+
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tessiv {
 
 class TControl;
+class TIniFile;
 class TKVCustomBand;
 class TKVDesigner;
 class TMultiDesigner;
@@ -43,5 +47,16 @@ struct TDesignSelection {
 // outlive the dialog that gets the selection.
 TDesignSelection MakeDesignSelection(TMultiDesigner* multi, TKVDesigner* designer, TKVCustomBand* band,
                                      const QString& unitsName, std::function<void()> modified);
+
+// Creates a dialog that acts on the selection (alignment, size), runs it modally with the
+// settings and frees it; the modal result.
+template <class Dialog>
+int ExecuteOnSelection(TIniFile* settings, const TDesignSelection& selection)
+{
+    std::unique_ptr<Dialog, TComponentDeleter> form(new Dialog(nullptr));
+    form->SetSettings(settings);
+    form->SetSelection(selection);
+    return form->ShowModal();
+}
 
 } // namespace tessiv

@@ -13,7 +13,6 @@
 #include <QPushButton>
 
 #include <cmath>
-#include <memory>
 
 namespace tessiv {
 
@@ -81,10 +80,7 @@ TfmDimensionar::~TfmDimensionar() = default;
 
 int TfmDimensionar::Execute(TIniFile* settings, const TDesignSelection& selection)
 {
-    std::unique_ptr<TfmDimensionar, TComponentDeleter> form(new TfmDimensionar(nullptr));
-    form->SetSettings(settings);
-    form->SetSelection(selection);
-    return form->ShowModal();
+    return ExecuteOnSelection<TfmDimensionar>(settings, selection);
 }
 
 int TfmDimensionar::WidthChoice() const { return FLargura->checkedId(); }
