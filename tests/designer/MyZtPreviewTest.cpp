@@ -214,4 +214,46 @@ TEST_F(MyZtPreviewTest, PrintingFromTheWindowPrintsTheDocumentAndLeavesThePagesS
     EXPECT_TRUE(Doc->Report()->Visible());
 }
 
+TEST_F(MyZtPreviewTest, PageByPageTheStatusCountsEachAnnouncedPageAndSavedPagesSaveAgainTheSame)
+{
+    auto printer = std::make_unique<TKVPrinter>();
+    printer->SetDestination(kvpdMetafile);
+    printer->SetPaperSize(TKVPaperSize::A4);
+    printer->SetTitle(QStringLiteral("Paginas"));
+    QPointer<TMyZtPreview> window = TMyZtPreview::CreatePreview(nullptr, nullptr, *printer);
+    window->ShowPreview();
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    };
+    QStringList statuses;
+    printer->BeginDoc();
+    for (int n = 1; n <= 3; ++n) {
+        printer->NewPage();
+        printer->Canvas()->TextOut(100, 100, QStringLiteral("Pagina %1").arg(n));
+        settle();
+        statuses << window->Status()->text();
+    }
+    printer->EndDoc();
+    settle();
+    statuses << window->Status()->text();
+    // The page being recorded is never counted: a page counts once the next one begins.
+    EXPECT_EQ(statuses, (QStringList{QStringLiteral("Página 1 de 0"), QStringLiteral("Página 1 de 1"),
+                                     QStringLiteral("Página 1 de 2"), QStringLiteral("Página 1 de 3")}));
+    window->LastPageClick();
+    EXPECT_EQ(window->Status()->text(), QStringLiteral("Página 3 de 3"));
+
+    // Saved, loaded and saved again: the same file.
+    const QString first = Path(QStringLiteral("primeira.VKR"));
+    const QString second = Path(QStringLiteral("segunda.VKR"));
+    Answers = {{first, 1}, {first, 1}, {second, 1}};
+    window->SaveClick();
+    window->LoadClick();
+    EXPECT_EQ(window->Status()->text(), QStringLiteral("Página 1 de 3"));
+    window->SaveClick();
+    ASSERT_TRUE(QFile::exists(second));
+    EXPECT_EQ(ReadFile(second), ReadFile(first));
+    delete window.data();
+}
+
 } // namespace designertest
