@@ -41,20 +41,17 @@ namespace {
 // Copies are read with the history (or the document root) as the reader's root; a reference the
 // writer qualified by the document root's name ("fmHidden.Query1") is looked for in the active
 // document and nowhere else, so a copy never binds to a component of another document.
-class TDocumentReferences {
+class TDocumentReferences : public TFindGlobalScope {
 public:
     explicit TDocumentReferences(TComponent* documentRoot)
+        : TFindGlobalScope([documentRoot](const QString& name) -> TComponent* {
+              if (documentRoot && !documentRoot->Name().isEmpty() &&
+                  name.compare(documentRoot->Name(), Qt::CaseInsensitive) == 0)
+                  return documentRoot;
+              return nullptr;
+          })
     {
-        SetFindGlobalComponent([documentRoot](const QString& name) -> TComponent* {
-            if (documentRoot && !documentRoot->Name().isEmpty() &&
-                name.compare(documentRoot->Name(), Qt::CaseInsensitive) == 0)
-                return documentRoot;
-            return nullptr;
-        });
     }
-    ~TDocumentReferences() { SetFindGlobalComponent(nullptr); }
-    TDocumentReferences(const TDocumentReferences&) = delete;
-    TDocumentReferences& operator=(const TDocumentReferences&) = delete;
 };
 
 // The band a control belongs to: a printable's parent band, or the band itself.

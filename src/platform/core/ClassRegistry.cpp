@@ -4,6 +4,7 @@
 #include "platform/core/TypInfo.h"
 
 #include <QHash>
+#include <QSet>
 #include <mutex>
 
 namespace tessiv {
@@ -15,6 +16,7 @@ struct Registry {
     QHash<QString, const TClassInfo*> Classes; // keyed upper-case: names are case-insensitive
     std::function<TComponent*(const QString&)> FindGlobal;
     QHash<QString, const TClassInfo*> Transient; // keyed upper-case, as Classes
+    QSet<const TClassInfo*> TransientInfos;       // the same classes, for the writer's test
 };
 
 Registry& TheRegistry()
@@ -67,16 +69,17 @@ void RegisterTransientClass(const TClassInfo& cls)
     Registry& r = TheRegistry();
     std::lock_guard guard(r.Lock);
     r.Transient.insert(cls.ClassName.toUpper(), &cls);
+    r.TransientInfos.insert(&cls);
 }
 
 bool IsTransientClass(const TClassInfo& cls)
 {
     Registry& r = TheRegistry();
     std::lock_guard guard(r.Lock);
-    if (r.Transient.isEmpty())
+    if (r.TransientInfos.isEmpty())
         return false;
     for (const TClassInfo* c = &cls; c; c = c->Parent)
-        if (r.Transient.value(c->ClassName.toUpper()) == c)
+        if (r.TransientInfos.contains(c))
             return true;
     return false;
 }
@@ -88,11 +91,12 @@ bool IsTransientClassName(const QString& className)
     return r.Transient.contains(className.toUpper());
 }
 
-void SetFindGlobalComponent(std::function<TComponent*(const QString&)> finder)
+std::function<TComponent*(const QString&)> SetFindGlobalComponent(std::function<TComponent*(const QString&)> finder)
 {
     Registry& r = TheRegistry();
     std::lock_guard guard(r.Lock);
-    r.FindGlobal = std::move(finder);
+    std::swap(r.FindGlobal, finder);
+    return finder;
 }
 
 TComponent* FindGlobalComponent(const QString& name)

@@ -26,7 +26,24 @@ bool IsTransientClass(const TClassInfo& cls);
 bool IsTransientClassName(const QString& className);
 
 // Looks up a root component by name for qualified references; the application installs it.
-void SetFindGlobalComponent(std::function<TComponent*(const QString&)> finder);
+// Setting one gives back the one it replaces.
+std::function<TComponent*(const QString&)> SetFindGlobalComponent(std::function<TComponent*(const QString&)> finder);
 TComponent* FindGlobalComponent(const QString& name);
+
+// A finder for the life of the scope (a paste, an undo copy read back); the one before comes back
+// at its end.
+class TFindGlobalScope {
+public:
+    explicit TFindGlobalScope(std::function<TComponent*(const QString&)> finder)
+        : FPrevious(SetFindGlobalComponent(std::move(finder)))
+    {
+    }
+    ~TFindGlobalScope() { SetFindGlobalComponent(std::move(FPrevious)); }
+    TFindGlobalScope(const TFindGlobalScope&) = delete;
+    TFindGlobalScope& operator=(const TFindGlobalScope&) = delete;
+
+private:
+    std::function<TComponent*(const QString&)> FPrevious;
+};
 
 } // namespace tessiv

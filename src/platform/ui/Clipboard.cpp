@@ -66,10 +66,7 @@ TComponent* TClipboard::GetComponent(TComponent* owner, TComponent* parent) cons
     TMemoryStream stream(data->data(ComponentFormat));
     // References resolve against the owner (the document pasted into) and nothing else: a control
     // copied from another document must never point into it. What the owner lacks stays empty.
-    struct TOwnerOnly {
-        TOwnerOnly() { SetFindGlobalComponent([](const QString&) -> TComponent* { return nullptr; }); }
-        ~TOwnerOnly() { SetFindGlobalComponent(nullptr); }
-    } ownerOnly;
+    const TFindGlobalScope ownerOnly([](const QString&) -> TComponent* { return nullptr; });
     TReader reader(stream);
     reader.IgnoreUnresolvedReferences = true;
     TComponent* result = nullptr;
