@@ -208,6 +208,35 @@ TEST_F(Values, CsvShapesOfFiles)
     EXPECT_EQ(q->FieldByName(QStringLiteral("N"))->AsInteger(), 2);
 }
 
+TEST_F(Values, CsvRecordsAsWideAsATableCanBe)
+{
+    // A damaged line of separators is refused as it is read, whatever its length; a file exactly as
+    // wide as a table may be still opens.
+    const QString folder = Path("wide");
+    QDir().mkpath(folder);
+    const auto line = [](int cells) { return QByteArray(cells - 1, ',') + "\n"; };
+    WriteFile(folder + QStringLiteral("/widest.csv"), "A\n" + line(2000));
+    WriteFile(folder + QStringLiteral("/toowide.csv"), "A\n1\n" + line(2001));
+    WriteFile(folder + QStringLiteral("/separators.csv"), "A\n" + line(1000000));
+    Alias(QStringLiteral("WIDE"), QStringLiteral("STANDARD"), {QStringLiteral("PATH=") + folder});
+
+    auto widest = Table(QStringLiteral("WIDE"), QStringLiteral("widest"));
+    widest->Open();
+    EXPECT_EQ(widest->FieldCount(), 2000);
+    EXPECT_EQ(widest->Fields(1999)->FieldName(), "FIELD2000");
+    for (const char* name : {"toowide", "separators"}) {
+        SCOPED_TRACE(name);
+        auto t = Table(QStringLiteral("WIDE"), QString::fromLatin1(name));
+        try {
+            t->Open();
+            ADD_FAILURE() << "a record wider than a table opened";
+        } catch (const EDBEngineError& e) {
+            EXPECT_TRUE(e.Message().contains(QLatin1String("more than 2000 fields"))) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QLatin1String(name))) << e.Message().toStdString();
+        }
+    }
+}
+
 // ---- SQLite -----------------------------------------------------------------------------------
 
 class SqliteValues : public Values {

@@ -46,10 +46,12 @@ TESSIV_FUZZ_TARGET(csv, Seeds)
                 LoadFolderTablesOf(db, folder, sql);
                 accepted = true;
                 QSqlQuery q(db);
-                if (q.exec(sql))
+                if (q.exec(sql)) {
+                    const int columns = q.record().count();
                     while (q.next())
-                        for (int c = 0; c < q.record().count(); ++c)
+                        for (int c = 0; c < columns; ++c)
                             q.value(c);
+                }
             } catch (const Exception&) {
             }
             db.close();

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -853,11 +854,20 @@ QChar DelimiterOf(const QString& header)
     return semicolon > comma ? QLatin1Char(';') : QLatin1Char(',');
 }
 
+[[noreturn]] void FileError(const QString& path, const QString& what);
+
+// A table holds at most as many columns as the database engine allows; a record with more cells
+// is refused as it is read, so a damaged line of separators costs no more than that.
+constexpr qsizetype kMaxColumns = 2000;
+
 // Records of a file: cells split at the separator, quoted cells may hold separators, doubled
 // quotes and line breaks; blanks before an opening quote are not part of the cell.
 class TCsvReader {
 public:
-    TCsvReader(TLineReader& lines, QChar delimiter) : FLines(lines), FDelimiter(delimiter) {}
+    TCsvReader(TLineReader& lines, QChar delimiter, const QString& path)
+        : FLines(lines), FDelimiter(delimiter), FPath(path)
+    {
+    }
 
     // The first line given back first when it was read to find the separator.
     void Unread(const QString& line) { FPending = line; FHasPending = true; }
@@ -910,6 +920,8 @@ public:
                 }
             } else if (c == FDelimiter) {
                 cells << cell;
+                if (cells.size() >= kMaxColumns)
+                    FileError(FPath, QStringLiteral("a record has more than %1 fields").arg(kMaxColumns));
                 cell.clear();
                 wasQuoted = false;
             } else if (c == QLatin1Char('"') && !wasQuoted && cell.trimmed().isEmpty()) {
@@ -926,6 +938,7 @@ public:
 private:
     TLineReader& FLines;
     QChar FDelimiter;
+    QString FPath;
     QString FPending;
     bool FHasPending = false;
 };
@@ -1059,24 +1072,31 @@ void LoadFolderTable(QSqlDatabase& db, const QString& folder, const QString& fil
                 FileError(path, QStringLiteral("the file is empty; its first line must name the columns"));
         } while (header.trimmed().isEmpty());
         delimiter = DelimiterOf(header);
-        TCsvReader reader(lines, delimiter);
+        TCsvReader reader(lines, delimiter, path);
         reader.Unread(header);
         QStringList cells;
         reader.Next(cells);
-        for (const QString& h : cells) {
-            QString name = h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed();
-            for (int k = 2; columns.contains(name, Qt::CaseInsensitive); ++k)
-                name = (h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed()) + QStringLiteral("_%1").arg(k);
+        // Names compared without case, kept in a set so a wide file costs no more than its width.
+        QSet<QString> taken;
+        const auto add = [&](const QString& name) {
             columns << name;
+            taken.insert(name.toLower());
+        };
+        for (const QString& h : cells) {
+            const QString base = h.trimmed().isEmpty() ? QStringLiteral("FIELD%1").arg(columns.size() + 1) : h.trimmed();
+            QString name = base;
+            for (int k = 2; taken.contains(name.toLower()); ++k)
+                name = base + QStringLiteral("_%1").arg(k);
+            add(name);
         }
         guesses.resize(static_cast<std::size_t>(columns.size()));
         while (reader.Next(cells)) {
             // A row with more cells than the header keeps them, in columns of their own.
             while (columns.size() < cells.size()) {
                 QString name = QStringLiteral("FIELD%1").arg(columns.size() + 1);
-                while (columns.contains(name, Qt::CaseInsensitive))
+                while (taken.contains(name.toLower()))
                     name += QLatin1Char('_');
-                columns << name;
+                add(name);
                 guesses.emplace_back();
             }
             for (qsizetype c = 0; c < cells.size(); ++c)
@@ -1104,7 +1124,7 @@ void LoadFolderTable(QSqlDatabase& db, const QString& folder, const QString& fil
         QString error;
         if (!lines.Open(error))
             FileError(path, error);
-        TCsvReader reader(lines, delimiter);
+        TCsvReader reader(lines, delimiter, path);
         QStringList marks;
         for (int c = 0; c < n; ++c)
             marks << QStringLiteral("?");
