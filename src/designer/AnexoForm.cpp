@@ -14,6 +14,7 @@
 #include "platform/data/DataSet.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/Help.h"
 #include "uisupport/AppUtils.h"
 #include "uisupport/FormPlacement.h"
 #include "uisupport/MRUManager.h"
@@ -109,6 +110,8 @@ TfmAnexo::~TfmAnexo()
 {
     // The document windows belong to the application; they go before the form they report to.
     FClosing = true;
+    FHelpKey.reset();
+    HelpSystem().Quit();
     FormDestroyInput();
     while (!FChildren.empty())
         delete FChildren.back();
@@ -134,6 +137,8 @@ void TfmAnexo::FormCreate()
     } catch (...) {
         Application().HandleException(std::current_exception());
     }
+    // ---- help ----
+    FormCreateHelp();
 }
 
 void TfmAnexo::FormShow(TObject*)

@@ -346,6 +346,25 @@ public:
     // The Edit menu with its actions, made once.
     void BuildEditMenu();
 
+    // ---- dialogs, preview and print, help ----
+    // Preview and print of the current document with the tool area and the main menus off during
+    // the run and on again however it ends; the focus goes back where it was.
+    void ArquivoVisualizarExecute();
+    void ArquivoImprimirExecute();
+    void ConfigurarImpressoraExecute();
+    // Configurar > Tabela, Configurar > Página, the alignment and size dialogs.
+    void Tabela1Click();
+    void Pagina1Click();
+    void Alinhar2Click();
+    void Dimensionar2Click();
+    // Help contents, the shortcut-keys topic, the about form.
+    void TpicosdeAjudaClick();
+    void Teclasdeatalho1Click();
+    void Sobre1Click();
+    // F1: the help context of the focused tool-area widget, else on the design surface the
+    // report's (set by the selection), else the contents.
+    void ContextHelpClick();
+
     // ---- the document host ----
     QStringList DocumentWindowCaptions() const override;
     bool HostHidden() const override;
@@ -398,6 +417,10 @@ private:
     std::vector<TfmAnexo_MDIChild*> FChildren; // in the order they were made
     TfmAnexo_MDIChild* FActive = nullptr;
     bool FClosing = false;
+    // ---- dialogs, preview and print, help ----
+    void RunDocument(bool print);
+    void FormCreateHelp();
+    std::unique_ptr<QObject> FHelpKey;
     // ---- status bar, zoom, band navigation and the selection core ----
     void CreateStatusAndZoom();
     void CreateInsertActions();
