@@ -95,10 +95,9 @@ TfmAnexo::TfmAnexo(TComponent* owner, QStringList parameters) : TForm(owner), FP
     FPlacement = new TFormPlacement(this);
     FPlacement->SetName(QStringLiteral("fpAnexo"));
     FPlacement->SetIniSection(QStringLiteral("PosicaoAnexo"));
-    BuildMenus();
+    // Its menu comes with the commands (FormCreate).
     FRecentList = new TMRUManager(this);
     FRecentList->SetName(QStringLiteral("RecentList"));
-    FRecentList->SetRecentMenu(FReabrir1);
     FRecentList->SetIniStorage(FPlacement);
     FRecentList->SetAccelDelimiter(adSpace);
     FRecentList->OnClick = [this](TObject*, const QString& name, const QString&, int) { RecentListClick(name); };
@@ -126,9 +125,11 @@ void TfmAnexo::FormCreate()
     FSettings = std::make_unique<TIniFile>(iniName);
     FPlacement->SetIniFileName(iniName);
     SetCaption(QStringLiteral("Tessiv"));
-    // ---- status bar, zoom and the insert commands ----
+    // ---- status bar, zoom and the commands ----
     CreateStatusAndZoom();
-    CreateInsertActions();
+    CreateActions();
+    // ---- the property tool bars ----
+    CreatePropertyToolbars();
     // ---- the designers and the design-surface input ----
     FormCreateInput();
     // Registration never stops the start: a failure is shown and the program goes on.
@@ -348,19 +349,6 @@ TStringList* TfmAnexo::GetDataSetList(TComponent* owner, bool)
             if (auto* ds = dynamic_cast<TDataSet*>(owner->Components(i)))
                 list->AddObject(ds->Name(), ds);
     return list;
-}
-
-void TfmAnexo::UpdateActions(bool documentOpen)
-{
-    FArquivoSalvar->setEnabled(IsModified());
-    FArquivoSalvarComo->setEnabled(documentOpen);
-    // The zoom box shows the report's zoom again, whatever was chosen in it.
-    if (cbZoom) {
-        cbZoom->setEnabled(documentOpen);
-        cbZoom->setEditText(Report ? QString::number(Report->Zoom()) : QString());
-    }
-    if (BotaoCursor)
-        BotaoCursor->setEnabled(documentOpen);
 }
 
 QLabel* TfmAnexo::StatusPanel(int index) const

@@ -17,12 +17,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QAction;
 class QActionGroup;
+class QPoint;
 class QComboBox;
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -32,6 +37,7 @@ class QWidget;
 namespace tessiv {
 
 class TControl;
+class TFontComboBox;
 class TFormPlacement;
 class TIniFile;
 class TKVControlHandle;
@@ -48,6 +54,19 @@ class TfmAnexo_MDIChild;
 class TMemoryStream;
 class TPanelControl;
 class TfmVoltar;
+class TAnexoToolBar;
+class TSpeedButton;
+class TUpDown;
+// ---- field tool bar ----
+class TDataSet;
+class TKVDBText;
+enum btCodeTypes : std::uint8_t;
+
+// How a property tool bar's change is written back: pump messages, re-place the handles.
+struct TWriteBackOptions {
+    bool Pump = true;
+    bool RefreshHandles = true;
+};
 
 // Program-wide values set by the main block.
 extern QString ProductName;
@@ -98,7 +117,8 @@ public:
     // A new list of the dataset components of the owner (the caller frees it).
     static TStringList* GetDataSetList(TComponent* owner, bool includeDataModules);
 
-    // The actions this Part keeps enabled; the command list adds its own later.
+    // The commands' states for the document state (only while the form is visible). Asks the
+    // document's dataset without opening it: a dataset counts as opening when it is open now.
     void UpdateActions(bool documentOpen);
     void UpdateCaptions();
     // The status panels by letter; see the status bar block below.
@@ -343,8 +363,6 @@ public:
     // above the band's bottom, 5 right while it stays left of its right edge; a control that can
     // move neither way stays.
     static void ApplyPasteOffset(TControl* control, TWinControl* band);
-    // The Edit menu with its actions, made once.
-    void BuildEditMenu();
 
     // ---- dialogs, preview and print, help ----
     // Preview and print of the current document with the tool area and the main menus off during
@@ -364,6 +382,337 @@ public:
     // F1: the help context of the focused tool-area widget, else on the design surface the
     // report's (set by the selection), else the contents.
     void ContextHelpClick();
+
+    // ---- property tool bars (core) ----
+    // Six bars under the command tool bar, each showing the properties of the control it was
+    // last given; in this order they are ToolBar(1) .. ToolBar(6).
+    TAnexoToolBar* CustomLabelToolbar = nullptr;   // 1
+    TAnexoToolBar* CampoToolBar = nullptr;         // 2
+    TAnexoToolBar* CustomBandToolbar = nullptr;    // 3
+    TAnexoToolBar* ExprToolbar = nullptr;          // 4
+    TAnexoToolBar* ImageToolBar = nullptr;         // 5
+    TAnexoToolBar* ShapeToolbar = nullptr;         // 6
+    std::vector<TAnexoToolBar*> ToolBars;          // the six in that order
+    TAnexoToolBar* ToolBar(int number) const;      // nil outside 1..6
+    void CreatePropertyToolbars();
+    // Every bar hidden and put back at PropertyBarTop (their Components stay).
+    void HidePropertyToolbars();
+    // The first bar at PropertyBarTop, the second 28 pixels lower, each given the control and
+    // shown; every other bar given nil and hidden. -1 for none.
+    void ShowContextToolbars(int first, int second, TControl* control);
+    // For the multi-selection: every bar but the label bar hidden; the label bar shown with nil
+    // (what the selected controls share) when they are texts or barcodes, else hidden too.
+    void ShowMultiSelectionToolbar();
+    // Under the command tool bar.
+    int PropertyBarTop() const;
+    // The selection notification's last step: by the control's class, the report's help context
+    // and the one or two bars that show it (the report itself leaves both as they are).
+    void ShowSelectionToolbars(TControl* control);
+    // The common write-back rule. editFlag: the box's or up-down's edit flag (0 = no step yet in
+    // this edit, becomes 1 with the step); nullptr for buttons and colours (one step per
+    // application).
+    using TWriteBack = TWriteBackOptions;
+    // One control: nothing when control is nil or !differs(control). Else: SaveUndoStep(1,
+    // control) (subject to editFlag), set(control), then (options) pump messages and
+    // Designer->RefreshHandles(), then SetModified(true). True when it changed.
+    bool WriteBackSingle(TControl* control, int* editFlag, const std::function<bool(TControl*)>& differs,
+                         const std::function<void(TControl*)>& set, TWriteBack options = {});
+    // The multi-selection: nothing when no selected control differs (differs(control) is true
+    // only where the property applies and its value is another). Else one undo step covering the
+    // selection (subject to editFlag), set(control) on each control that differs and its corner
+    // marks re-placed, pump (option) and SetModified(true). True when it changed.
+    bool WriteBackMulti(int* editFlag, const std::function<bool(TControl*)>& differs,
+                        const std::function<void(TControl*)>& set, TWriteBack options = {});
+    void PumpMessages();
+    // A colour dialog owned by the form with the custom colours of the settings section
+    // "CustomColor": read before it runs, written back on OK. True and color set when accepted.
+    bool RunColorDialog(TColor& color);
+    static void ReadCustomColors(TIniFile* settings, const QString& section, TStringList* list);
+    static void WriteCustomColors(TIniFile* settings, const QString& section, TStringList* list);
+    // The focus goes to the up-down's associate unless it is the active control.
+    void UpDownMouseDown(TUpDown* upDown);
+    // Shared picture-mode buttons, made by their bar's owner.
+    TSpeedButton* AutoSizePicture = nullptr;          // image bar
+    TSpeedButton* sbProporcionalPicture = nullptr;    // image bar
+    TSpeedButton* StretchPicture = nullptr;           // image bar
+    TSpeedButton* CenterPicture = nullptr;            // image bar
+    TSpeedButton* sbProporcionalDBPicture = nullptr;  // field bar
+    TSpeedButton* sbStretchDBPicture = nullptr;       // field bar
+    TSpeedButton* sbCenterDBPicture = nullptr;        // field bar
+    TSpeedButton* AutoSizeLabel = nullptr;            // label bar
+    TSpeedButton* StretchLabel = nullptr;             // label bar
+    // The band bar. The selection never hands it a band, so in the running program its
+    // up-downs change nothing; given an item area or a column grid (or one of their bands) it
+    // shows and sets the area's lines or the grid's columns.
+    QComboBox* cbTipoBanda = nullptr;
+    QLineEdit* edLinhasItens = nullptr;
+    TUpDown* udLinhas = nullptr;       // 2 to 999
+    QLineEdit* edColunas = nullptr;
+    TUpDown* udColunas = nullptr;      // 1 to 999
+    QComboBox* cbObs_ListField = nullptr;
+    // Edit flags of the two up-downs; back to 0 when their box is left.
+    int udLinhasTag = 0;
+    int udColunasTag = 0;
+    // Without an area on the bar: nothing (no undo step, no modified mark).
+    void udLinhasClick();
+    void udColunasClick();
+    void BuildCustomBandToolbar();
+    // nil does nothing.
+    void CustomBandToolbarSetComponent(TComponent* value);
+    // The other bars' builders (each in its bar's own file).
+    void BuildCustomLabelToolbar();
+    void BuildCampoToolBar();
+    void BuildExprToolbar();
+    void BuildImageToolBar();
+    void BuildShapeToolbar();
+
+    // ---- field tool bar ----
+    // The second bar for a data text, a barcode, a system-data text and a data picture. Panels,
+    // left to right: the field (or system-value) box with the mask, add-on or caption box; the
+    // quantity check box; the running number; the barcode settings; the data picture's fit.
+    // Leaving a box or Enter in it applies its value (the ...Exit handlers) and ends its edit.
+    QWidget* paCampoTool = nullptr;
+    QWidget* paCampoQtd = nullptr;
+    QWidget* paIncremento = nullptr;
+    QWidget* paBarra = nullptr;
+    QWidget* paDBPicture = nullptr;
+    QComboBox* cbCampo = nullptr;
+    QLineEdit* Mascara_AddOn58 = nullptr;
+    QCheckBox* cbCampoQtd = nullptr;
+    QRadioButton* rbIncremento = nullptr;
+    QRadioButton* rbDeslocamento = nullptr;
+    QLineEdit* edIncremento = nullptr;
+    TUpDown* udIncremento = nullptr;
+    QComboBox* TipoBarra = nullptr;
+    QLineEdit* EditTamanho = nullptr;
+    TUpDown* Tamanho = nullptr;
+    QLineEdit* EditAltura = nullptr;
+    TUpDown* udAltura = nullptr;
+    QCheckBox* NumerosVisiveis = nullptr;
+    // Edit flags of the boxes and up-downs applied while the user works in them.
+    int cbCampoEdit = 0;
+    int TipoBarraEdit = 0;
+    int TamanhoEdit = 0;
+    int udAlturaEdit = 0;
+    int udIncrementoEdit = 0;
+    // Loads the bar from a control (nil does nothing); only shows, never changes the control.
+    void CampoToolBarSetComponent(TComponent* value);
+    void ReloadCampoToolBar();
+    TControl* CampoControl() const;
+    // The data set that serves a control: a column grid's query (also for its cell band), an item
+    // area's observation query for its observation band, else the report's data set.
+    TDataSet* ServingDataSet(const TControl* control) const;
+    // By the type of the text's field in its serving data set (a closed data set answers from its
+    // field definitions): numbers and dates are numeric; false when the field is not found.
+    bool IsNumericField(TKVDBText* text) const;
+    bool IsDateField(TKVDBText* text) const;
+    // The symbology box lists the symbologies alphabetically (letter case ignored), so an item's
+    // index is not the enumeration's ordinal.
+    static QStringList BarcodeTypeItems();
+    static int BarcodeTypeItem(btCodeTypes type);
+    static bool BarcodeTypeOfItem(int item, btCodeTypes& type);
+    void cbCampoClick();
+    void cbCampoExit();
+    void Mascara_AddOn58Exit();
+    // Enter acts as leaving the box (and goes no further); every other key is the box's own.
+    void cbCampoKeyDown(unsigned short& key, TShiftState shift);
+    void Mascara_AddOn58KeyPress(QChar& key);
+    void edIncrementoKeyPress(QChar& key);
+    void EditTamanhoKeyPress(QChar& key);
+    void EditAlturaKeyPress(QChar& key);
+    void cbCampoQtdClick();
+    void rbIncrementoClick();
+    void rbDeslocamentoClick();
+    void udIncrementoClick();
+    void edIncrementoExit();
+    void TipoBarraClick();
+    void TipoBarraExit();
+    void TamanhoClick();
+    void EditTamanhoExit();
+    void udAlturaClick();
+    void EditAlturaExit();
+    void NumerosVisiveisClick();
+    int CampoFieldItem(const QString& name) const;
+
+    // ---- the commands: actions, menus, command tool bar ----
+    // The action list (every command once, from one table), the main menu, the Edit menu, the
+    // document windows' popup menu and the command tool bar with the zoom box, the cursor button
+    // and the insert buttons. FormCreate makes them once, after the zoom box.
+    void CreateActions();
+    // An action of the list, or a named item of the menus, by its object name; nil when unknown.
+    QAction* Action(const QString& name) const;
+    // The command tool bar at the top of the tool area (its Component is the form).
+    TAnexoToolBar* EditorToolbar = nullptr;
+    QMenu* PopupMenu1() const { return FPopupMenu1; }
+    // The Edit menu's states, each time it opens and before one of its shortcuts runs: the
+    // context items for the designer's selection, and the seven selection commands enabled for a
+    // printable or a multi-selection, only cut and copy while a box of the form has the focus.
+    void Editar1Click();
+    // The popup's states for the window it opens on; EAbort (silent) when that window is not the
+    // active one, so the popup does not show.
+    void PopupMenu1Popup(TfmAnexo_MDIChild* window);
+    // The popup at a screen point of the window, when PopupMenu1Popup lets it.
+    void PopupDocumentMenu(TfmAnexo_MDIChild* window, const QPoint& globalPos);
+    // The window commands: arrange the document windows, minimise them all, close the active one
+    // through its own close (so the save question runs).
+    void JanelaCascataExecute();
+    void JanelaHorizontalExecute();
+    void JanelaVerticalExecute();
+    void JanelaMinimizarTodasExecute();
+    void JanelaArrumarTodasExecute();
+    void JenelaFecharExecute();
+
+    // ---- label property tool bar ----
+    // The first bar for texts, barcodes and bands, and for a multi-selection of texts and
+    // barcodes. Its handlers change the bar's Component, or every control of the multi-selection,
+    // through the write-back rule; a value that changes nothing records no undo step and leaves
+    // the modified mark alone. The boxes apply their value while the user works in them and end
+    // their edit (one undo step) when left or on Enter.
+    // A control configures the bar for it; nil for the multi-selection (nothing when it is empty),
+    // whose other controls are then merged in: a button stays down only when every control has its
+    // property, the font and size boxes empty when the controls differ, and the fill box shows
+    // while one of the texts lies on a group footer.
+    void CustomLabelToolbarSetComponent(TComponent* value);
+    // Enables, shows and loads the bar's controls from one control (the first of a multi-selection).
+    // The size box shows where fonts apply, the font scale where barcodes do (both for a mixed
+    // multi-selection).
+    void ConfigureLabelToolbar(TControl* control);
+    TFontComboBox* FonteNome = nullptr;
+    QComboBox* FontSize = nullptr;
+    // The barcode's font scale (20 to 200 %), at the size box's place.
+    QLineEdit* edEscalaFontBarra = nullptr;
+    TUpDown* upEscalaFontBarra = nullptr;
+    TSpeedButton* Bold = nullptr;
+    TSpeedButton* Italic = nullptr;
+    TSpeedButton* UnderLn = nullptr;
+    TSpeedButton* AlignLeft = nullptr;
+    TSpeedButton* AlignCenter = nullptr;
+    TSpeedButton* AlignRight = nullptr;
+    TSpeedButton* FrameLeft = nullptr;
+    TSpeedButton* FrameTop = nullptr;
+    TSpeedButton* FrameBottom = nullptr;
+    TSpeedButton* FrameRight = nullptr;
+    QComboBox* cbRotacaoLabel = nullptr;
+    TSpeedButton* FontColor = nullptr;
+    TSpeedButton* BkColor = nullptr;
+    TSpeedButton* sbTransparent = nullptr;
+    TSpeedButton* sbWordWrapLabel = nullptr;
+    // The footer fill string: shown only for texts of group footers.
+    QLineEdit* edStrPreencheRodape = nullptr;
+    // Edit flags: 0 until the box's edit recorded its undo step, then 1; back to 0 when it is left.
+    int FonteNomeTag = 0;
+    int FontSizeTag = 0;
+    int cbRotacaoLabelTag = 0;
+    int upEscalaFontBarraTag = 0;
+    // An empty font box names no font and applies nothing.
+    void FonteNomeClick();
+    void FonteNomeExit();
+    void FonteNomeKeyPress(QChar& key);
+    // A size outside 1..1638 or not a whole number is refused before anything is recorded: the
+    // box shows the single control's size again, or empties for a multi-selection.
+    void FontSizeClick();
+    void FontSizeExit();
+    // Only digits and Backspace are typed (key := null otherwise); Enter leaves.
+    void FontSizeKeyPress(QChar& key);
+    // The scale goes to the bar's barcode or the selected barcodes.
+    void upEscalaFontBarraClick();
+    void edEscalaFontBarraExit();
+    void edEscalaFontBarraKeyPress(QChar& key);
+    // No item chosen ends with EAbort (silent); leaving the box ends its edit all the same.
+    void cbRotacaoLabelClick();
+    void cbRotacaoLabelExit();
+    void cbRotacaoLabelKeyPress(QChar& key);
+    void FontStyle(TSpeedButton* sender);
+    void AlignClick(TSpeedButton* sender);
+    void FrameClick(TSpeedButton* sender);
+    // The colour dialog preset from the (first) control; a single barcode opens none for its font.
+    // A cancelled dialog changes nothing; the font colour never goes to a barcode.
+    void FontColorClick();
+    void BkColorClick();
+    void sbTransparentClick();
+    // Shared with the image and field bars: they act on the selected control by its class.
+    void AutoSizeClick();
+    void StretchClick();
+    void sbWordWrapExprMemoClick();
+    void edStrPreencheRodapeExit();
+    void edStrPreencheRodapeKeyDown(unsigned short& key, TShiftState shift);
+    // One button applied to one control: whether it changes (or, with set, changed) the control;
+    // controls the button does not concern are never changed.
+    bool ApplyFontStyle(TControl* control, const TSpeedButton* button, bool set = true);
+    bool ApplyAlignment(TControl* control, const TSpeedButton* button, bool set = true);
+    bool ApplyFrame(TControl* control, const TSpeedButton* button, bool set = true);
+    bool ApplyTransparent(TControl* control, bool set = true);
+    bool ApplyAutoSize(TControl* control, bool set = true);
+    bool ApplyWordWrap(TControl* control, bool set = true);
+    bool ApplyPictureButtons(TControl* control, bool set = true);
+
+    // ---- expression, image and shape tool bars ----
+    // The bars' loaders (their OnSetComponent); nil does nothing.
+    void ExprToolbarSetComponent(TComponent* value);
+    void ImageToolBarSetComponent(TComponent* value);
+    void ShapeToolbarSetComponent(TComponent* value);
+    // The context commands of the Edit menu and the popup run these.
+    void OpenPictureClick();
+    void Editararquivotexto2Click();
+    void WizardButtonClick();
+    void sbMoverAcima2Click();
+    void ComandosSql2Click();
+    // The expression bar: the second bar of an expression (its Expression) and of a label (its
+    // Caption, without the OK, cancel and wizard buttons). "(NADA)" stands for an empty text and
+    // shows as an empty box. Leaving the box or Enter applies it; Escape shows the stored text.
+    QWidget* paExprBu = nullptr;
+    QWidget* paFunction = nullptr;
+    QWidget* paEdit = nullptr;
+    QWidget* paMoverAcima = nullptr;
+    QWidget* paBandaRodape = nullptr;
+    QWidget* paZeraValor = nullptr;
+    TSpeedButton* OKButton = nullptr;
+    TSpeedButton* CancelButton = nullptr;
+    TSpeedButton* WizardButton = nullptr;
+    TSpeedButton* sbMoverAcima = nullptr;
+    QCheckBox* cbBandaRodape = nullptr;
+    QCheckBox* ZeraImpressao = nullptr;
+    QLineEdit* EditExpr = nullptr;
+    // A box whose text stores what is stored already (an empty box over "(NADA)" included)
+    // records nothing.
+    void OKButtonClick();
+    void CancelButtonClick();
+    void EditExprExit();
+    // Enter (13) applies, Escape (27) restores; either is consumed (key := 0).
+    void ExpressionKeyPress(QChar& key);
+    // The image bar: a picture's file and fitting mode, or an expression memo's text file and
+    // its editor. The file loaded is kept, with its folder, in the control's Hint.
+    QLineEdit* FilePicture = nullptr;
+    TSpeedButton* OpenPicture = nullptr;
+    TSpeedButton* sbEditarArq = nullptr;
+    void CenterPictureClick();
+    void sbProporcionalPictureClick();
+    // The shape bar: a shape's kind and colours, or the frame lines (and, for a picture, the
+    // background colour) of a picture or data picture.
+    QWidget* paFormaGeometrica = nullptr;
+    QWidget* paImage = nullptr;
+    TSpeedButton* Rectangle = nullptr;
+    TSpeedButton* Circle = nullptr;
+    TSpeedButton* VertLine = nullptr;
+    TSpeedButton* HorzLine = nullptr;
+    TSpeedButton* TopAndBottom = nullptr;
+    TSpeedButton* RightAndLeft = nullptr;
+    TSpeedButton* PenColor = nullptr;
+    TSpeedButton* BrushColor = nullptr;
+    TSpeedButton* BandFrameLeft = nullptr;
+    TSpeedButton* BandFrameTop = nullptr;
+    TSpeedButton* BandFrameBottom = nullptr;
+    TSpeedButton* BandFrameRight = nullptr;
+    TSpeedButton* sbColorBand = nullptr;
+    // The pressed shape button; the shape's own kind again records nothing.
+    void ShapeButtonClick(TSpeedButton* sender);
+    void PenColorClick();
+    void BrushColorClick();
+    void sbColorBandClick();
+    void BandFrameLeftClick();
+    void BandFrameTopClick();
+    void BandFrameBottomClick();
+    void BandFrameRightClick();
 
     // ---- the document host ----
     QStringList DocumentWindowCaptions() const override;
@@ -399,7 +748,6 @@ private:
     void FormCreate();
     void FormShow(TObject* sender);
     void FormClose();
-    void BuildMenus();
     void ChildActivated(QWidget* window);
     void SelectFirstBand();
 
@@ -421,16 +769,38 @@ private:
     void RunDocument(bool print);
     void FormCreateHelp();
     std::unique_ptr<QObject> FHelpKey;
+    bool FRunning = false; // a preview or print of a document goes on
     // ---- status bar, zoom, band navigation and the selection core ----
     void CreateStatusAndZoom();
-    void CreateInsertActions();
     void SetStatusText(int panel, const QString& text);
     void ApplyZoom(int zoom);
     void InsertCommand(const TClassInfo& cls);
+    void RecordSelection(TControl* control);
     void PlaceSelectionMarks();
     QActionGroup* FInsertGroup = nullptr;
     // The zoom box's keys and focus; it goes with the form, before the form's window does.
     std::unique_ptr<QObject> FZoomBoxFilter;
+    // ---- label property tool bar ----
+    TControl* LabelTarget() const;
+    TControl* PictureTarget() const;
+    // The write-back over the multi-selection when there is one, else over the single control;
+    // apply(control, set) answers whether the control differs and, with set, changes it.
+    bool LabelWriteBack(TControl* single, int* editFlag, const std::function<bool(TControl*, bool)>& apply,
+                        TWriteBack options = {});
+    // A control of a multi-selection after the first, merged into what the bar shows.
+    void MergeIntoLabelToolbar(TControl* control);
+    // The size box and the barcode's font scale, which share one place.
+    void PlaceLabelSizeSlot(bool size, bool scale);
+    QWidget* FLabelSizeSlot = nullptr;
+    // ---- expression, image and shape tool bars ----
+    TControl* ExprToolbarControl() const;
+    TControl* ImageToolBarControl() const;
+    TControl* ShapeToolbarControl() const;
+    // A new colour from the dialog preset with the current one, stored after an undo step when
+    // it differs.
+    void ShapeColorClick(const std::function<TColor(TControl*)>& get, const std::function<void(TControl*, TColor)>& set);
+    // One frame side of a picture or data picture from its toggle.
+    void BandFrameClick(TSpeedButton* toggle, int side);
     // ---- undo, component naming and the clipboard commands ----
     void ApplyUndoEntry(TPanelControl* step, int index, bool redo);
     void PrepareUndoSelection(TPanelControl* step);
@@ -451,6 +821,23 @@ private:
     QMenu* FEditar1 = nullptr;
     QAction* FEditarVoltar = nullptr;
     QAction* FEditarRefazer = nullptr;
+    // ---- the commands: actions, menus, command tool bar ----
+    void BuildMainMenu();
+    void BuildPopupMenu();
+    void BuildEditorToolbar();
+    void FillWindowList();
+    // The context items' states of the Edit menu (context true) or the popup.
+    void SetContextItems(bool editMenu);
+    std::vector<QAction*> FActions;        // alAnexo, in table order
+    QMenu* FPopupMenu1 = nullptr;
+    QMenu* FConfigurar1 = nullptr;
+    QMenu* FAjuda1 = nullptr;
+    // Edit-menu shortcuts refresh the menu's states first; a form box leaves cut, copy and paste
+    // to the commands (which act on its text).
+    std::unique_ptr<QObject> FShortcutFilter;
+    std::unique_ptr<QObject> FInsertButtonFilter;
+    // Remembered for the window commands' list: the windows' menu items after the actions.
+    QAction* FWindowListStart = nullptr;
 };
 
 } // namespace tessiv

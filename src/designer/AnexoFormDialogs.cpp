@@ -162,7 +162,9 @@ void TfmAnexo::Teclasdeatalho1Click() { HelpSystem().Topic(QStringLiteral("Tecla
 void TfmAnexo::ContextHelpClick()
 {
     int context = 0;
-    if (IsDesignTarget())
+    if (QWidget* focus = ToolAreaFocus())
+        context = HelpContextOf(focus);
+    else if (IsDesignTarget())
         context = Report->HelpContext();
     if (context != 0)
         HelpSystem().Context(context);

@@ -37,54 +37,6 @@ QString FileKey(const QString& name)
 }
 } // namespace
 
-void TfmAnexo::BuildMenus()
-{
-    QMenuBar* bar = Window()->menuBar();
-    QMenu* arquivo = bar->addMenu(QStringLiteral("&Arquivo"));
-    arquivo->setObjectName(QStringLiteral("Arquivo1"));
-    const auto add = [this](QMenu* menu, const QString& name, const QString& caption, const QKeySequence& key,
-                            const QString& status, std::function<void()> run) {
-        auto* action = menu->addAction(caption);
-        action->setObjectName(name);
-        action->setShortcut(key);
-        action->setStatusTip(status);
-        QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { Application().Guard(run); });
-        return action;
-    };
-    add(arquivo, QStringLiteral("ArquivoNovo"), QStringLiteral("&Novo"), QKeySequence(Qt::CTRL | Qt::Key_N),
-        QStringLiteral("Cria um novo arquivo"), [this] { ArquivoNovoExecute(); });
-    add(arquivo, QStringLiteral("ArquivoAbrir"), QStringLiteral("&Abrir"), QKeySequence(Qt::CTRL | Qt::Key_A),
-        QStringLiteral("Abre um novo arquivo"), [this] { ArquivoAbrirExecute(); });
-    FReabrir1 = arquivo->addMenu(QStringLiteral("&Reabrir"));
-    FReabrir1->setObjectName(QStringLiteral("Reabrir1"));
-    FArquivoSalvar = add(arquivo, QStringLiteral("ArquivoSalvar"), QStringLiteral("&Salvar"),
-                         QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("Salva o arquivo em uso"),
-                         [this] { ArquivoSalvarExecute(); });
-    FArquivoSalvarComo = add(arquivo, QStringLiteral("ArquivoSalvarComo"), QStringLiteral("Salvar Co&mo"), {},
-                             QStringLiteral("Salva o arquivo em uso com um nome diferente"),
-                             [this] { ArquivoSalvarComoExecute(); });
-    arquivo->addSeparator();
-    add(arquivo, QStringLiteral("ArquivoSair"), QStringLiteral("Sai&r"), QKeySequence(Qt::CTRL | Qt::Key_R),
-        QStringLiteral("Sair da aplicação"), [this] { ArquivoSairExecute(); });
-
-    // Janela1: the list of document windows.
-    FJanela1 = bar->addMenu(QStringLiteral("&Janela"));
-    FJanela1->setObjectName(QStringLiteral("Janela1"));
-    QObject::connect(FJanela1, &QMenu::aboutToShow, FJanela1, [this] {
-        FJanela1->clear();
-        int n = 0;
-        for (TfmAnexo_MDIChild* child : FChildren) {
-            QAction* item = FJanela1->addAction(QStringLiteral("&%1 %2").arg(++n).arg(child->Caption()));
-            item->setCheckable(true);
-            item->setChecked(child == FActive);
-            QObject::connect(item, &QAction::triggered, item, [this, child] {
-                if (std::find(FChildren.begin(), FChildren.end(), child) != FChildren.end())
-                    Application().Guard([&] { ActivateChild(child); });
-            });
-        }
-    });
-}
-
 void TfmAnexo::OpenFile(const QString& fileName)
 {
     // ActivateIfOpen: the window that already shows the file comes to the front with its own

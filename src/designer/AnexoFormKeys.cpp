@@ -17,6 +17,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
+#include "uisupport/UpDown.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -271,8 +272,20 @@ void TfmAnexo::ReportKeyDown(TObject* sender, unsigned short& key, TShiftState s
         if (!dynamic_cast<TKVCustomBand*>(sel) && !dynamic_cast<TKVPrintable*>(sel))
             return;
         // The lines and columns of an area's own bands belong to the band tool bar's up-downs,
-        // which carry no band: the keys change nothing there.
-        if ((dynamic_cast<TKVItens*>(sel) && vertical) || (dynamic_cast<TKVColuna*>(sel) && !vertical)) {
+        // which carry no band: the keys step them and change nothing else.
+        if (dynamic_cast<TKVItens*>(sel) && vertical) {
+            if (udLinhas) {
+                udLinhas->SetPosition(udLinhas->PositionFromText() + (key == VK_UP ? 1 : -1));
+                udLinhasClick();
+            }
+            UpdateStatusBar(sel, QStringLiteral("PT"), 0, 0);
+            return;
+        }
+        if (dynamic_cast<TKVColuna*>(sel) && !vertical) {
+            if (udColunas) {
+                udColunas->SetPosition(udColunas->PositionFromText() + (key == VK_LEFT ? 1 : -1));
+                udColunasClick();
+            }
             UpdateStatusBar(sel, QStringLiteral("PT"), 0, 0);
             return;
         }
@@ -281,6 +294,8 @@ void TfmAnexo::ReportKeyDown(TObject* sender, unsigned short& key, TShiftState s
         KeyStep(report, sel, d, s);
         if (s < 0 && UnitValue(sel, d) < 0)
             SetUnitValue(sel, d, 0);
+        if (auto* area = dynamic_cast<TKVItensObs*>(sel); area && vertical && udLinhas)
+            udLinhas->SetPosition(area->Linhas());
         sel->Repaint();
         Designer->RefreshHandles();
         SetModified(true);

@@ -11,17 +11,62 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QMdiSubWindow>
 #include <QPointer>
 
 #include <algorithm>
+#include <initializer_list>
+#include <vector>
 
 namespace tessiv {
+
+namespace {
+
+// While a document runs, neither its window nor the main window may close: the run works on the
+// document's report until it returns, and a preview keeps it running until its window closes.
+class TKeepOpen : public QObject {
+public:
+    explicit TKeepOpen(std::initializer_list<QWidget*> windows)
+    {
+        for (QWidget* w : windows)
+            if (w) {
+                w->installEventFilter(this);
+                FWindows.emplace_back(w);
+            }
+    }
+    ~TKeepOpen() override
+    {
+        for (const QPointer<QWidget>& w : FWindows)
+            if (w)
+                w->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Close)
+            return false;
+        event->ignore();
+        return true;
+    }
+
+private:
+    std::vector<QPointer<QWidget>> FWindows;
+};
+
+} // namespace
 
 void TfmAnexo::ShowPreview(TAnexoRelatorio* document, TKVPrinter* printer)
 {
     if (!printer)
         return;
-    TMyZtPreview* preview = TMyZtPreview::CreatePreview(Window(), document, *printer);
+    // A preview asked for from inside a modal dialog (the page setup's) belongs to that dialog:
+    // owned by the main window it would be blocked with it, and the run would wait forever for a
+    // window nobody can close.
+    QWidget* owner = QApplication::activeModalWidget();
+    TMyZtPreview* preview = TMyZtPreview::CreatePreview(owner ? owner : Window(), document, *printer);
     preview->ShowPreview();
 }
 
@@ -32,8 +77,11 @@ void TfmAnexo::ArquivoImprimirExecute() { RunDocument(true); }
 void TfmAnexo::RunDocument(bool print)
 {
     TAnexoRelatorio* document = Document;
-    if (!document)
+    // One run at a time: a command key pressed during a run (the menus are off, their keys are
+    // not) must not start the document again over the pages it is making.
+    if (!document || FRunning)
         return;
+    FRunning = true;
     // Where the focus goes back to: a widget of the tool area, or the report of the active window.
     struct TRestore {
         TfmAnexo& Form;
@@ -45,6 +93,7 @@ void TfmAnexo::RunDocument(bool print)
 
         ~TRestore()
         {
+            Form.FRunning = false;
             try {
                 Form.EnableMainMenus(true);
                 Form.FTopPanel->setEnabled(!Form.Busy);
@@ -80,6 +129,10 @@ void TfmAnexo::RunDocument(bool print)
     } restore{*this, print, false, {}, nullptr, nullptr};
 
     TfmAnexo_MDIChild* active = ActiveMDIChild();
+    TfmAnexo_MDIChild* running = nullptr;
+    for (TfmAnexo_MDIChild* child : FChildren)
+        if (child->Document == document)
+            running = child;
     if (Visible() && Report && Report->CanFocus()) {
         if (QWidget* tool = ToolAreaFocus()) {
             restore.Remembered = true;
@@ -95,6 +148,9 @@ void TfmAnexo::RunDocument(bool print)
     }
     FTopPanel->setEnabled(false);
     EnableMainMenus(false);
+    QWidget* childWindow = running ? running->Window() : nullptr;
+    QWidget* subWindow = running ? running->SubWindow() : nullptr;
+    const TKeepOpen keepOpen{Window(), childWindow, subWindow};
     if (print)
         document->Print();
     else

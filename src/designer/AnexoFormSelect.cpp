@@ -95,6 +95,7 @@ void TfmAnexo::ResetToCursor()
     if (MultiDesigner)
         MultiDesigner->Clear();
     ReleaseDesigner();
+    HidePropertyToolbars();
     if (Designer && Report && !Designer->Attached())
         Designer->Attach(Report);
     UpdateStatusBar(nullptr, QStringLiteral("LPT"), 0, 0);
@@ -115,22 +116,9 @@ void TfmAnexo::BotaoCursorExecute()
 
 // ---- the selection notification -------------------------------------------------------------
 
-void TfmAnexo::ComponentSelected(TControl* control)
+// Step 4 of the selection: the window's selected control and the insertion's undo step.
+void TfmAnexo::RecordSelection(TControl* control)
 {
-    if (!control || InsertMode || !Designer || !Designer->IsFormActive(control))
-        return;
-    SelectionBusy = true;
-    struct TBusy {
-        TfmAnexo* Form;
-        ~TBusy() { Form->SelectionBusy = false; }
-    } busy{this};
-
-    MarkInsertButton(control);
-    // A control made after its window opened (inserted, pasted, restored) gets its design
-    // events the first time it is selected.
-    WireControlInput(control);
-    if (Designer->InsertPending())
-        return;
     TfmAnexo_MDIChild* active = ActiveMDIChild();
     if (control != Report && active)
         active->SelectedControl = Designer->Attached() ? control : nullptr;
@@ -151,6 +139,25 @@ void TfmAnexo::ComponentSelected(TControl* control)
         BotaoCursorTag = 0;
         BotaoCursor->setChecked(true);
     }
+}
+
+void TfmAnexo::ComponentSelected(TControl* control)
+{
+    if (!control || InsertMode || !Designer || !Designer->IsFormActive(control))
+        return;
+    SelectionBusy = true;
+    struct TBusy {
+        TfmAnexo* Form;
+        ~TBusy() { Form->SelectionBusy = false; }
+    } busy{this};
+
+    MarkInsertButton(control);
+    // A control made after its window opened (inserted, pasted, restored) gets its design
+    // events the first time it is selected.
+    WireControlInput(control);
+    if (!Designer->InsertPending())
+        RecordSelection(control);
+    ShowSelectionToolbars(control);
 }
 
 void TfmAnexo::MarkInsertButton(TControl* control)
@@ -190,6 +197,7 @@ void TfmAnexo::MultiSelectionChanged(TObject* sender)
         return;
     if (const int count = MultiDesigner->Count(); count > 1)
         SetStatusText(3, QStringLiteral("Objetos Selecionados: ") + QString::number(count));
+    ShowMultiSelectionToolbar();
 }
 
 void TfmAnexo::MultiSelectionCleared(TObject*)
@@ -217,46 +225,6 @@ void TfmAnexo::MultiControlDeleted(TObject*, TControl* control)
 }
 
 // ---- the cursor button and the insert commands -----------------------------------------------
-
-void TfmAnexo::CreateInsertActions()
-{
-    FInsertGroup = new QActionGroup(Window());
-    FInsertGroup->setExclusive(true);
-    const auto make = [this](const char* name, const QString& caption, void (TfmAnexo::*run)()) {
-        auto* action = new QAction(caption, Window());
-        action->setObjectName(QString::fromLatin1(name));
-        QString plain = caption;
-        plain.remove(QLatin1Char('&'));
-        action->setToolTip(plain);
-        action->setStatusTip(plain);
-        action->setCheckable(true);
-        FInsertGroup->addAction(action);
-        QObject::connect(action, &QAction::triggered, action,
-                         [this, run] { Application().Guard([this, run] { (this->*run)(); }); });
-        return action;
-    };
-    BotaoCursor = make("BotaoCursor", QStringLiteral("Cursor"), &TfmAnexo::BotaoCursorExecute);
-    InserirCampoTabela = make("InserirCampoTabela", QStringLiteral("&Campo da Tabela"),
-                              &TfmAnexo::InserirCampoTabelaExecute);
-    InserirFiguraTabela = make("InserirFiguraTabela", QStringLiteral("&Figura da Tabela"),
-                               &TfmAnexo::InserirFiguraTabelaExecute);
-    InserirCodigoBarras = make("InserirCodigoBarras", QString::fromUtf8("Código de Barras"),
-                               &TfmAnexo::InserirCodigoBarrasExecute);
-    InserirLegenda = make("InserirLegenda", QStringLiteral("&Legenda"), &TfmAnexo::InserirLegendaExecute);
-    InserirCampoExpressao = make("InserirCampoExpressao", QString::fromUtf8("Campo de &Expressão"),
-                                 &TfmAnexo::InserirCampoExpressaoExecute);
-    InserirTextoExpressao = make("InserirTextoExpressao", QStringLiteral("&Texto com Expressao"),
-                                 &TfmAnexo::InserirTextoExpressaoExecute);
-    InserirFigura = make("InserirFigura", QStringLiteral("Figura"), &TfmAnexo::InserirFiguraExecute);
-    InserirFormaGeometrica = make("InserirFormaGeometrica", QString::fromUtf8("Forma &Geométrica"),
-                                  &TfmAnexo::InserirFormaGeometricaExecute);
-    InserirDadosSistema = make("InserirDadosSistema", QStringLiteral("Dados do Sistema"),
-                               &TfmAnexo::InserirDadosSistemaExecute);
-    // The system data command is kept out of sight and never runs.
-    InserirDadosSistema->setVisible(false);
-    InserirDadosSistema->setEnabled(false);
-    BotaoCursor->setChecked(true);
-}
 
 void TfmAnexo::SpeedButtonMouseDown(TShiftState shift) { BotaoCursorTag = shift.Contains(ssShift) ? 1 : 0; }
 

@@ -262,7 +262,8 @@ void TfmAnexo::FreeUndoStep(TPanelControl* step)
 
 void TfmAnexo::UpdateUndoRedoActions()
 {
-    BuildEditMenu();
+    if (!FEditarVoltar)
+        return;
     TfmVoltar* undo = CurrentUndoForm();
     const int count = undo ? undo->StepCount() : 0;
     FEditarVoltar->setEnabled(count > 0 && undo->StepIndex >= 0);
@@ -945,64 +946,12 @@ std::vector<TControl*> TfmAnexo::MultiSelectionForUndo() const
 
 QAction* TfmAnexo::EditarVoltar()
 {
-    BuildEditMenu();
     return FEditarVoltar;
 }
 
 QAction* TfmAnexo::EditarRefazer()
 {
-    BuildEditMenu();
     return FEditarRefazer;
-}
-
-void TfmAnexo::BuildEditMenu()
-{
-    if (FEditar1)
-        return;
-    QMenuBar* bar = Window()->menuBar();
-    FEditar1 = new QMenu(QStringLiteral("&Editar"), bar);
-    FEditar1->setObjectName(QStringLiteral("Editar1"));
-    // After the File menu.
-    const QList<QAction*> menus = bar->actions();
-    bar->insertMenu(menus.size() > 1 ? menus.at(1) : nullptr, FEditar1);
-    const auto add = [this](const QString& name, const QString& caption, const QKeySequence& key, const QString& hint,
-                            const QString& status, std::function<void()> run) {
-        auto* action = FEditar1->addAction(caption);
-        action->setObjectName(name);
-        action->setShortcut(key);
-        action->setToolTip(hint);
-        action->setStatusTip(status);
-        QObject::connect(action, &QAction::triggered, action, [run = std::move(run)] { Application().Guard(run); });
-        return action;
-    };
-    add(QStringLiteral("EditarRecortar"), QStringLiteral("&Recortar"), QKeySequence(Qt::CTRL | Qt::Key_X),
-        QStringLiteral("Recortar"), QStringLiteral("Recorta a seleção e a coloca na área de transferência."),
-        [this] { Recortar1Click(); });
-    add(QStringLiteral("EditarCopiar"), QStringLiteral("&Copiar"), QKeySequence(Qt::CTRL | Qt::Key_C),
-        QStringLiteral("Copiar"), QStringLiteral("Copia a seleção para a área de transferência."),
-        [this] { CopiarClick(); });
-    add(QStringLiteral("EditarColar"), QStringLiteral("C&olar"), QKeySequence(Qt::CTRL | Qt::Key_V),
-        QStringLiteral("Colar"), QStringLiteral("Insere o conteúdo da área de transferência."),
-        [this] { ColarClick(); });
-    FEditarVoltar = add(QStringLiteral("EditarVoltar"), QStringLiteral("&Voltar"), QKeySequence(Qt::CTRL | Qt::Key_Z),
-                        QStringLiteral("Voltar"), QStringLiteral("Voltar"), [this] { EditarVoltarExecute(); });
-    FEditarRefazer = add(QStringLiteral("EditarRefazer"), QStringLiteral("&Refazer"),
-                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QStringLiteral("Refazer"),
-                         QStringLiteral("Refazer"), [this] { EditarRefazerExecute(); });
-    FEditar1->addSeparator();
-    add(QStringLiteral("EditarAlinharAoGrid"), QStringLiteral("&Alinhar ao Grid"),
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), QStringLiteral("Alinhar ao Grid"),
-        QStringLiteral("Alinhar ao Grid"), [this] { AlinharaoGrid1Click(); });
-    add(QStringLiteral("EditarSelecionarTudo"), QStringLiteral("&Selecionar Tudo"),
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), QStringLiteral("Selecionar Tudo"),
-        QStringLiteral("Selecionar Tudo"), [this] { Selecionartudo1Click(); });
-    add(QStringLiteral("EditarTrazerFrente"), QStringLiteral("&Trazer para frente"), QKeySequence(Qt::CTRL | Qt::Key_F),
-        QStringLiteral("Trazer para frente"), QStringLiteral("Trazer para frente"), [this] { TrazerParaFrente2Click(); });
-    add(QStringLiteral("EditarEnviaFundo"), QStringLiteral("&Enviar para o fundo"),
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), QStringLiteral("Enviar para o fundo"),
-        QStringLiteral("Enviar para o fundo"), [this] { EnviarParaFundo2Click(); });
-    FEditarVoltar->setEnabled(false);
-    FEditarRefazer->setEnabled(false);
 }
 
 } // namespace tessiv

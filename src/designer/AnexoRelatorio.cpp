@@ -4,8 +4,10 @@
 #include "designer/Hidden.h"
 #include "designer/ReportFile.h"
 #include "designer/WaitCursor.h"
+#include "engine/KVColuna.h"
 #include "engine/KVDBImage.h"
 #include "engine/KVDBText.h"
+#include "engine/KVItemsObs.h"
 #include "engine/VardoRep.h"
 #include "platform/core/ResFile.h"
 #include "platform/core/Streams.h"
@@ -568,6 +570,53 @@ void TAnexoRelatorio::BindDataFields(QStringList* combo)
     }
     if (combo)
         *combo = names;
+}
+
+// ---- field lists of column grids and item areas ----
+
+namespace {
+
+void BindQueryFields(TControl* control, TDataSet* query, QStringList* combo)
+{
+    QStringList names;
+    if (query) {
+        try {
+            if (!query->Active())
+                query->Open();
+            for (int i = 0; i < query->FieldCount(); ++i)
+                names << query->Fields(i)->FieldName();
+        } catch (...) {
+            // A query that cannot open has no fields to offer; its own editor tells why.
+            names.clear();
+        }
+    }
+    if (combo)
+        *combo = names;
+    if (names.isEmpty() || !control)
+        return;
+    if (auto* text = dynamic_cast<TKVDBText*>(control)) {
+        if (text->DataField().isEmpty() && !ClassIs(text, "TKVBarcode"))
+            text->SetDataField(names.first());
+        if (!text->DataSet())
+            text->SetDataSet(query);
+    } else if (auto* picture = dynamic_cast<TKVDBImage*>(control)) {
+        if (picture->DataField().isEmpty())
+            picture->SetDataField(names.first());
+        if (!picture->DataSet())
+            picture->SetDataSet(query);
+    }
+}
+
+} // namespace
+
+void TAnexoRelatorio::BindColumnFields(TControl* control, TKVColunaSql* columnBand, QStringList* combo)
+{
+    BindQueryFields(control, columnBand ? columnBand->Col_DataSet() : nullptr, combo);
+}
+
+void TAnexoRelatorio::BindObsFields(TControl* control, TKVItensObs* itemArea, QStringList* combo)
+{
+    BindQueryFields(control, itemArea ? itemArea->Obs_DataSet() : nullptr, combo);
 }
 
 } // namespace tessiv

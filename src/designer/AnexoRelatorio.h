@@ -27,6 +27,8 @@ class TField;
 class TWinControl;
 class TControl;
 class TKVCustomBand;
+class TKVColunaSql;
+class TKVItensObs;
 
 // What a document needs of the main form that asked for it.
 class TDocumentHost {
@@ -82,6 +84,13 @@ public:
 
     // ---- fields ----
     void BindDataFields(QStringList* combo);
+    // ---- field lists of column grids and item areas ----
+    // The field names of a column grid's query (of an item area's observation query) into the
+    // list, the query opened when closed (one that cannot open lists nothing). With names and a
+    // control: a data text or data picture without a field takes the first name, and the query
+    // when it has no data set; a barcode without a field keeps its own text.
+    void BindColumnFields(TControl* control, TKVColunaSql* columnBand, QStringList* combo);
+    void BindObsFields(TControl* control, TKVItensObs* itemArea, QStringList* combo);
 
     // ---- print driving ----
     void Print();

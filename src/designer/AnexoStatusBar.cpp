@@ -286,12 +286,7 @@ void TfmAnexo::CreateStatusAndZoom()
                       QStringLiteral("100"), QStringLiteral("75"), QStringLiteral("50"), QStringLiteral("25"),
                       kWidthFit, kHeightFit, kPageFit});
     cbZoom->setEditText(QString());
-    auto* layout = qobject_cast<QHBoxLayout*>(FTopPanel->layout());
-    if (!layout) {
-        layout = new QHBoxLayout(FTopPanel);
-        layout->setContentsMargins(0, 0, 0, 0);
-    }
-    layout->addWidget(cbZoom, 0, Qt::AlignLeft);
+    // The command tool bar takes it in (CreateActions).
     // Both go with the filter, which the form frees before its window: a box that loses the
     // focus while the window goes reaches no handler.
     FZoomBoxFilter = std::make_unique<TZoomBoxFilter>(this);

@@ -5,11 +5,13 @@
 #include "engine/VardoRep.h"
 #include "engine/ui/KVPreview.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Help.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 namespace tessiv {
@@ -39,6 +41,26 @@ void TMyZtPreview::ShowPreview()
 {
     showMaximized();
     UpdateStatus();
+    // The window comes up as its run begins: until the run has recorded its pages there is
+    // nothing to save, and loading or changing the printer would pull the pages from under it.
+    if (Printer()->Status() == kvpsFinished)
+        return;
+    for (const char* name : {"Save", "Load", "PrintSetup"})
+        Button(QLatin1String(name))->setEnabled(false);
+    // The buttons follow the run from the moment it records, even a run that ends without
+    // announcing a page.
+    auto* watch = new QTimer(this);
+    watch->setInterval(250);
+    connect(watch, &QTimer::timeout, this, [this, watch] {
+        const TKVPrinterStatus status = Printer()->Status();
+        FRunSeen = FRunSeen || status == kvpsBusy;
+        if (!FRunSeen && status != kvpsFinished)
+            return;
+        UpdateButtons();
+        if (status != kvpsBusy)
+            watch->deleteLater();
+    });
+    watch->start();
 }
 
 void TMyZtPreview::UpdateStatus()
@@ -82,6 +104,11 @@ bool TMyZtPreview::HandleKey(int qtKey, Qt::KeyboardModifiers modifiers)
         return true;
     case Qt::Key_End:
         LastPageClick();
+        return true;
+    case Qt::Key_F1:
+        if (modifiers != Qt::NoModifier)
+            return false;
+        HelpSystem().Context(HelpContext());
         return true;
     default:
         return false;

@@ -17,7 +17,8 @@ class TMyZtPreview : public TKVStandardPreview {
 public:
     // The owner is the main form's window; the document and the printer object are not owned.
     static TMyZtPreview* CreatePreview(QWidget* owner, TAnexoRelatorio* document, TKVPrinter& printer);
-    // Shows the window, maximised and not modal, and the page status.
+    // Shows the window, maximised and not modal, and the page status; save, load and printer
+    // setup stay off until the run has recorded its pages.
     void ShowPreview();
 
     TAnexoRelatorio* Document() const { return FDocument; }
@@ -29,7 +30,7 @@ public:
     // The document prints its report again; this window's pages stay as they are.
     void PrintClick() override;
     // Page Up and Page Down page by one, or go to the first or last page when Ctrl alone is held;
-    // Home and End go to the first and last page.
+    // Home and End go to the first and last page; F1 shows the window's help topic.
     bool HandleKey(int qtKey, Qt::KeyboardModifiers modifiers) override;
 
 protected:
@@ -41,6 +42,7 @@ private:
     TMyZtPreview(QWidget* owner, TAnexoRelatorio* document, TKVPrinter& printer);
     TAnexoRelatorio* FDocument;
     int FAnnounced = 0;
+    bool FRunSeen = false; // the run was seen recording
 };
 
 } // namespace tessiv

@@ -232,6 +232,8 @@ TEST_F(UndoTest, UndoOfADeletedPrintableBringsItBackInItsPlace)
     InsertLabel(*Form, band, 50, 4);
     InsertLabel(*Form, band, 90, 4);
     first->SetCaption(QStringLiteral("Primeiro"));
+    // Deleted as a user deletes it, selected: the selection sets the report's help context.
+    Form->Designer->SetSelected(first);
     const QByteArray before = DocumentText();
     Form->SaveUndoStep(2, first);
     first->Free();

@@ -122,16 +122,24 @@ TColorDialog::~TColorDialog() = default;
 
 bool TColorDialog::ExecuteQt(QWidget* parent)
 {
+    // The values are colour references: the byte above blue is not part of the colour, so an
+    // entry never set ("FFFFFFFF") is white.
+    QColor before[16];
     for (int i = 0; i < 16; ++i) {
         const QString value = FCustomColors->Values(QStringLiteral("Color") + QChar(u'A' + i));
         bool ok = false;
         const uint bgr = value.toUInt(&ok, 16);
-        QColorDialog::setCustomColor(i, ok ? ToQColor(static_cast<TColor>(bgr)) : QColor(Qt::white));
+        before[i] = ok ? ToQColor(static_cast<TColor>(bgr & 0xFFFFFFu)) : QColor(Qt::white);
+        QColorDialog::setCustomColor(i, before[i]);
     }
     const QColor chosen = QColorDialog::getColor(ToQColor(Color), parent, Title);
-    // The custom colours the user set come back whether or not a colour was chosen.
+    // The custom colours the user set come back whether or not a colour was chosen; an entry the
+    // user left alone keeps its text.
     for (int i = 0; i < 16; ++i) {
-        const TColor c = FromQColor(QColorDialog::customColor(i));
+        const QColor after = QColorDialog::customColor(i);
+        if (after == before[i])
+            continue;
+        const TColor c = FromQColor(after);
         FCustomColors->SetValue(QStringLiteral("Color") + QChar(u'A' + i),
                                 QStringLiteral("%1").arg(static_cast<uint>(c), 6, 16, QLatin1Char('0')).toUpper());
     }

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QVariant>
+#include <QWidget>
 
 namespace tessiv {
 
@@ -96,6 +98,24 @@ void THelpSystem::Quit()
 {
     if (QTextBrowser* window = HelpWindow().data())
         delete window;
+}
+
+namespace {
+const char* const kHelpContextProperty = "tessivHelpContext";
+}
+
+void SetHelpContext(QWidget* widget, int helpContext)
+{
+    if (widget)
+        widget->setProperty(kHelpContextProperty, helpContext);
+}
+
+int HelpContextOf(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (const int context = w->property(kHelpContextProperty).toInt(); context != 0)
+            return context;
+    return 0;
 }
 
 } // namespace tessiv

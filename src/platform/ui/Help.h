@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace tessiv {
 
 class THelpSystem {
@@ -37,5 +39,10 @@ private:
 };
 
 THelpSystem& HelpSystem();
+
+// A widget's help context, for F1: the widget's own, else the first non-zero one on the way up
+// through its parents; 0 for none.
+void SetHelpContext(QWidget* widget, int helpContext);
+int HelpContextOf(const QWidget* widget);
 
 } // namespace tessiv
