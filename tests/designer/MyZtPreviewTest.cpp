@@ -11,6 +11,7 @@
 #include "engine/ui/KVPreview.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Help.h"
 
 #include <QApplication>
 #include <QDir>
@@ -227,20 +228,48 @@ TEST_F(MyZtPreviewTest, PageByPageTheStatusCountsEachAnnouncedPageAndSavedPagesS
             QCoreApplication::processEvents();
     };
     QStringList statuses;
+    // Save, load and printer setup wait for the finished pages.
+    const auto fileButtonsOn = [&] {
+        const QStringList names{QStringLiteral("Save"), QStringLiteral("Load"), QStringLiteral("PrintSetup")};
+        int on = 0;
+        for (const QString& name : names)
+            on += window->Button(name)->isEnabled() ? 1 : 0;
+        return on;
+    };
     printer->BeginDoc();
     for (int n = 1; n <= 3; ++n) {
         printer->NewPage();
         printer->Canvas()->TextOut(100, 100, QStringLiteral("Pagina %1").arg(n));
         settle();
         statuses << window->Status()->text();
+        EXPECT_EQ(fileButtonsOn(), 0) << "page " << n;
+        // Asked for anyway (a key, a click that was on its way), they do nothing yet.
+        window->SaveClick();
+        window->LoadClick();
+        window->PrintSetupClick();
     }
     printer->EndDoc();
     settle();
     statuses << window->Status()->text();
+    EXPECT_EQ(fileButtonsOn(), 3);
+    EXPECT_TRUE(Filters.isEmpty()) << "a file dialog ran while the pages were recorded";
     // The page being recorded is never counted: a page counts once the next one begins.
     EXPECT_EQ(statuses, (QStringList{QStringLiteral("Página 1 de 0"), QStringLiteral("Página 1 de 1"),
                                      QStringLiteral("Página 1 de 2"), QStringLiteral("Página 1 de 3")}));
     window->LastPageClick();
+    EXPECT_EQ(window->Status()->text(), QStringLiteral("Página 3 de 3"));
+
+    // F1 shows the window's own help topic.
+    const QString help = Path(QStringLiteral("Tessiv.HLP"));
+    WriteFile(help, "<html><body><a name=\"ctx-1720\"></a></body></html>");
+    const QString savedHelp = HelpSystem().HelpFile();
+    HelpSystem().SetHelpFile(help);
+    QStringList topics;
+    HelpSystem().Viewer = [&](const QString&, const QString& anchor) { topics << anchor; };
+    Key(window, Qt::Key_F1);
+    HelpSystem().Viewer = nullptr;
+    HelpSystem().SetHelpFile(savedHelp);
+    EXPECT_EQ(topics, QStringList{QStringLiteral("ctx-1720")});
     EXPECT_EQ(window->Status()->text(), QStringLiteral("Página 3 de 3"));
 
     // Saved, loaded and saved again: the same file.
