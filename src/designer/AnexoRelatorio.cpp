@@ -470,7 +470,9 @@ bool TAnexoRelatorio::AliasNeedsDatabase(const QString& alias)
 bool TAnexoRelatorio::IsValidAliasOrDirectory(const QString& name)
 {
     try {
-        return Session().IsAlias(name) || (!name.isEmpty() && QFileInfo(name).isDir());
+        // Besides aliases and table folders, a database file is named by its path (the session
+        // opens it as an SQLite database).
+        return Session().IsAlias(name) || (!name.isEmpty() && QFileInfo(name).exists());
     } catch (...) {
         return false;
     }

@@ -382,6 +382,9 @@ TEST_F(DocumentTest, AliasesAndFolders)
     EXPECT_TRUE(TAnexoRelatorio::IsValidAliasOrDirectory(QStringLiteral("LOJA")));
     EXPECT_TRUE(TAnexoRelatorio::IsValidAliasOrDirectory(FDir.path()));
     EXPECT_FALSE(TAnexoRelatorio::IsValidAliasOrDirectory(Path(QStringLiteral("nenhuma"))));
+    // A database file, named by its path.
+    WriteFile(Path(QStringLiteral("dados.db")), QByteArray());
+    EXPECT_TRUE(TAnexoRelatorio::IsValidAliasOrDirectory(Path(QStringLiteral("dados.db"))));
 }
 
 } // namespace designertest

@@ -84,6 +84,19 @@ protected:
     QString FSavedCurrent;
 };
 
+TEST_F(ExamplesTest, AnExampleNamingItsDatabaseFileListsTheTablesFields)
+{
+    // The shop's examples name their SQLite file by its path: the field lists offer its columns.
+    std::unique_ptr<TAnexoRelatorio> doc(OpenReportDocument(&Host, QStringLiteral("examples/produtos.KVR")));
+    ASSERT_TRUE(doc);
+    EXPECT_TRUE(doc->IsDataSetDatabaseValid());
+    ASSERT_TRUE(doc->OpenDataSet(false));
+    QStringList fields;
+    doc->BindDataFields(&fields);
+    EXPECT_TRUE(fields.contains(QStringLiteral("NOME"), Qt::CaseInsensitive)) << fields.join(u',').toStdString();
+    EXPECT_TRUE(Boxes.empty());
+}
+
 TEST_F(ExamplesTest, TheGroupedListPrintsEachCategoryWithItsProducts)
 {
     const QStringList lines = PrintExample(QStringLiteral("lista"));
