@@ -6,6 +6,7 @@
 #include "designer/AnexoForm.h"
 
 #include "designer/KVDesigner.h"
+#include "designer/ToolbarParts.h"
 #include "engine/KVBands.h"
 #include "engine/KVBarcode.h"
 #include "engine/KVColuna.h"
@@ -120,44 +121,6 @@ void WatchBox(QWidget* box, std::function<void(QChar&)> onKeyPress, std::functio
         std::move(onLeave));
 }
 
-std::function<void()> Guarded(std::function<void()> handler)
-{
-    return [handler = std::move(handler)] { Application().Guard(handler); };
-}
-
-QWidget* NewPanel(QWidget* parent, const char* name, int rightMargin = 2)
-{
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(2, 0, rightMargin, 0);
-    layout->setSpacing(2);
-    return panel;
-}
-
-template <class W>
-W* Place(QWidget* panel, W* widget, const char* name, const QString& hint, int width = 0)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setToolTip(hint);
-    if (width > 0)
-        widget->setFixedWidth(width);
-    panel->layout()->addWidget(widget);
-    return widget;
-}
-
-TUpDown* PlaceUpDown(QWidget* panel, QLineEdit* associate, const char* name, const QString& hint, int min, int max,
-                     int increment, int position)
-{
-    auto* upDown = Place(panel, new TUpDown(panel), name, hint);
-    upDown->Min = min;
-    upDown->Max = max;
-    upDown->Increment = increment;
-    upDown->SetAssociate(associate);
-    upDown->SetPosition(position);
-    return upDown;
-}
-
 // Radio buttons that may both be off: their exclusivity is set by hand.
 void SetRadio(QRadioButton* button, bool checked)
 {
@@ -246,11 +209,8 @@ bool TfmAnexo::BarcodeTypeOfItem(int item, btCodeTypes& type)
 
 void TfmAnexo::BuildCampoToolBar()
 {
-    auto* strip = new QWidget(CampoToolBar);
-    strip->setObjectName(QStringLiteral("CampoStrip"));
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    QWidget* strip = NewRow(CampoToolBar, "CampoStrip", 0, 0, 0);
+    QHBoxLayout* row = RowOf(strip);
 
     // The field box and the mask box; the panel ends 6 pixels after whichever of them shows last.
     paCampoTool = NewPanel(strip, "paCampoTool", 6);
@@ -295,18 +255,15 @@ void TfmAnexo::BuildCampoToolBar()
                             QString::fromUtf8("Números Visíveis"));
     SetHelpContext(NumerosVisiveis, 1230);
 
-    // The data picture's fit: one group in which all may be up.
+    // The data picture's fit, with the image bar's glyphs: one group in which all may be up.
     paDBPicture = NewPanel(strip, "paDBPicture");
-    auto pictureButton = [this](const char* name, const QString& hint, const QString& glyph) {
-        auto* button = Place(paDBPicture, new TSpeedButton(paDBPicture, hint), name, hint);
-        button->setText(glyph);
-        button->SetGroupIndex(1);
-        button->SetAllowAllUp(true);
-        return button;
+    const auto pictureButton = [this](const char* name, const QString& hint, TPictureFit fit) {
+        return NewSpeedButton(paDBPicture, name, hint, PictureFitGlyph(fit), 1, true);
     };
-    sbProporcionalDBPicture = pictureButton("sbProporcionalDBPicture", QStringLiteral("Proporcional"), QStringLiteral("P"));
-    sbStretchDBPicture = pictureButton("sbStretchDBPicture", QStringLiteral("Esticar"), QStringLiteral("E"));
-    sbCenterDBPicture = pictureButton("sbCenterDBPicture", QStringLiteral("Centralizar"), QStringLiteral("C"));
+    sbProporcionalDBPicture =
+        pictureButton("sbProporcionalDBPicture", QStringLiteral("Proporcional"), TPictureFit::Proporcional);
+    sbStretchDBPicture = pictureButton("sbStretchDBPicture", QStringLiteral("Esticar"), TPictureFit::Stretch);
+    sbCenterDBPicture = pictureButton("sbCenterDBPicture", QStringLiteral("Centralizar"), TPictureFit::Center);
 
     for (QWidget* panel : {paCampoTool, paCampoQtd, paIncremento, paBarra, paDBPicture})
         row->addWidget(panel);

@@ -8,6 +8,7 @@
 #include "designer/KVDesigner.h"
 #include "designer/MyZTExprBuilder.h"
 #include "designer/ObsSql.h"
+#include "designer/ToolbarParts.h"
 #include "designer/Voltar.h"
 #include "designer/WaitCursor.h"
 #include "engine/KVBands.h"
@@ -31,7 +32,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmap>
 
 #include <memory>
 
@@ -105,11 +105,8 @@ private:
 // Small glyphs drawn for the bar's buttons.
 enum class TExprGlyph { Ok, Cancel, Wizard, Up };
 
-QIcon ExprGlyph(TExprGlyph kind)
+void PaintExprGlyph(QPainter& p, TExprGlyph kind)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     switch (kind) {
     case TExprGlyph::Ok:
@@ -137,26 +134,11 @@ QIcon ExprGlyph(TExprGlyph kind)
         p.drawPolygon(QPolygonF({QPointF(8, 3), QPointF(13, 10), QPointF(3, 10)}));
         break;
     }
-    return QIcon(pixmap);
-}
-
-QWidget* ExprPanel(QWidget* parent, const char* name, int rightMargin = 2)
-{
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(2, 0, rightMargin, 0);
-    layout->setSpacing(2);
-    return panel;
 }
 
 TSpeedButton* ExprButton(QWidget* panel, const char* name, const QString& hint, TExprGlyph glyph)
 {
-    auto* button = new TSpeedButton(panel, hint);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(ExprGlyph(glyph));
-    panel->layout()->addWidget(button);
-    return button;
+    return NewSpeedButton(panel, name, hint, DrawnGlyph([glyph](QPainter& p) { PaintExprGlyph(p, glyph); }));
 }
 
 } // namespace
@@ -165,22 +147,19 @@ TSpeedButton* ExprButton(QWidget* panel, const char* name, const QString& hint, 
 
 void TfmAnexo::BuildExprToolbar()
 {
-    auto* strip = new QWidget(ExprToolbar);
-    strip->setObjectName(QStringLiteral("ExprStrip"));
+    QWidget* strip = NewRow(ExprToolbar, "ExprStrip", 0, 0, 0);
     strip->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    QHBoxLayout* row = RowOf(strip);
 
-    paExprBu = ExprPanel(strip, "paExprBu");
+    paExprBu = NewPanel(strip, "paExprBu");
     OKButton = ExprButton(paExprBu, "OKButton", QStringLiteral("Confirma"), TExprGlyph::Ok);
     CancelButton = ExprButton(paExprBu, "CancelButton", QStringLiteral("Cancela"), TExprGlyph::Cancel);
 
-    paFunction = ExprPanel(strip, "paFunction");
+    paFunction = NewPanel(strip, "paFunction");
     WizardButton = ExprButton(paFunction, "WizardButton", QString::fromUtf8("Expressão"), TExprGlyph::Wizard);
 
     // The box takes the bar's free width and keeps 4 pixels from its panel's right edge.
-    paEdit = ExprPanel(strip, "paEdit", 4);
+    paEdit = NewPanel(strip, "paEdit", 4);
     paEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     EditExpr = new QLineEdit(paEdit);
     EditExpr->setObjectName(QStringLiteral("EditExpr"));
@@ -189,13 +168,13 @@ void TfmAnexo::BuildExprToolbar()
     paEdit->layout()->addWidget(EditExpr);
 
     // Panels the bar carries for group bands, which it is never given: never shown.
-    paMoverAcima = ExprPanel(strip, "paMoverAcima");
+    paMoverAcima = NewPanel(strip, "paMoverAcima");
     sbMoverAcima = ExprButton(paMoverAcima, "sbMoverAcima", QStringLiteral("Mover Acima"), TExprGlyph::Up);
-    paBandaRodape = ExprPanel(strip, "paBandaRodape");
+    paBandaRodape = NewPanel(strip, "paBandaRodape");
     cbBandaRodape = new QCheckBox(paBandaRodape);
     cbBandaRodape->setObjectName(QStringLiteral("cbBandaRodape"));
     paBandaRodape->layout()->addWidget(cbBandaRodape);
-    paZeraValor = ExprPanel(strip, "paZeraValor");
+    paZeraValor = NewPanel(strip, "paZeraValor");
     ZeraImpressao = new QCheckBox(QString::fromUtf8("&Zera após impressão"), paZeraValor);
     ZeraImpressao->setObjectName(QStringLiteral("ZeraImpressao"));
     paZeraValor->layout()->addWidget(ZeraImpressao);
@@ -209,10 +188,10 @@ void TfmAnexo::BuildExprToolbar()
     }
     ExprToolbar->addWidget(strip);
 
-    OKButton->OnClick = [this] { Application().Guard([this] { OKButtonClick(); }); };
-    CancelButton->OnClick = [this] { Application().Guard([this] { CancelButtonClick(); }); };
-    WizardButton->OnClick = [this] { Application().Guard([this] { WizardButtonClick(); }); };
-    sbMoverAcima->OnClick = [this] { Application().Guard([this] { sbMoverAcima2Click(); }); };
+    OKButton->OnClick = Guarded([this] { OKButtonClick(); });
+    CancelButton->OnClick = Guarded([this] { CancelButtonClick(); });
+    WizardButton->OnClick = Guarded([this] { WizardButtonClick(); });
+    sbMoverAcima->OnClick = Guarded([this] { sbMoverAcima2Click(); });
     EditExpr->installEventFilter(new TExprBoxFilter(this));
 
     ExprToolbar->OnSetComponent = [this](TComponent* value) { ExprToolbarSetComponent(value); };

@@ -4,6 +4,7 @@
 // states for the document state, and the window commands.
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
+#include "designer/HintParts.h"
 #include "designer/KVDesigner.h"
 #include "engine/KVBands.h"
 #include "engine/KVColuna.h"
@@ -134,18 +135,6 @@ const char* const kSelectionCommands[] = {"EditarAlinharAoGrid", "EditarTrazerFr
                                           "EditarRecortar",      "EditarCopiar",       "EditarAlinhar",
                                           "EditarDimensionar"};
 
-// The part of a hint before its bar, and after it (the whole hint when it has none).
-QString ShortHintOf(const QString& hint)
-{
-    const int bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? hint : hint.left(bar);
-}
-QString LongHintOf(const QString& hint)
-{
-    const int bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? hint : hint.mid(bar + 1);
-}
-
 // The edit box or combo box of the main form (not of a document window) that has the focus.
 QWidget* FocusedFormBox(const TfmAnexo& form)
 {
@@ -155,18 +144,6 @@ QWidget* FocusedFormBox(const TfmAnexo& form)
     if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QComboBox*>(focus))
         return focus;
     return nullptr;
-}
-
-TShiftState ShiftOfModifiers(Qt::KeyboardModifiers modifiers)
-{
-    TShiftState shift;
-    if (modifiers & Qt::ShiftModifier)
-        shift += ssShift;
-    if (modifiers & Qt::ControlModifier)
-        shift += ssCtrl;
-    if (modifiers & Qt::AltModifier)
-        shift += ssAlt;
-    return shift;
 }
 
 bool IsSqlContext(const TControl* control)
@@ -265,7 +242,7 @@ protected:
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
             const auto* me = static_cast<QMouseEvent*>(event);
             if (me->button() == Qt::LeftButton)
-                Application().Guard([&] { FForm->SpeedButtonMouseDown(ShiftOfModifiers(me->modifiers())); });
+                Application().Guard([&] { FForm->SpeedButtonMouseDown(ShiftStateOf(me->modifiers())); });
         }
         return false;
     }
@@ -291,8 +268,8 @@ void TfmAnexo::CreateActions()
             action->setShortcut(QKeySequence(QString::fromLatin1(row.Shortcut), QKeySequence::PortableText));
         if (row.Hint) {
             const QString hint = QString::fromUtf8(row.Hint);
-            action->setToolTip(ShortHintOf(hint));
-            action->setStatusTip(LongHintOf(hint));
+            action->setToolTip(ShortHint(hint));
+            action->setStatusTip(LongHint(hint));
         }
         if (const QString icon = QStringLiteral(":/icons/%1.svg").arg(name); QFile::exists(icon))
             action->setIcon(QIcon(icon));

@@ -533,14 +533,7 @@ protected:
         QWidget* window = FForm->Window();
         if (!widget || !window || (widget != window && !window->isAncestorOf(widget)))
             return false;
-        const Qt::KeyboardModifiers m = static_cast<QKeyEvent*>(event)->modifiers();
-        TShiftState shift;
-        if (m & Qt::ShiftModifier)
-            shift += ssShift;
-        if (m & Qt::ControlModifier)
-            shift += ssCtrl;
-        if (m & Qt::AltModifier)
-            shift += ssAlt;
+        const TShiftState shift = ShiftStateOf(static_cast<QKeyEvent*>(event)->modifiers());
         unsigned short key = VK_F12;
         Application().Guard([&] {
             if (FForm->MdiArea() && FForm->MdiArea()->isAncestorOf(widget))

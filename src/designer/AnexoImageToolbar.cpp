@@ -9,8 +9,10 @@
 #include "designer/EditorTxt.h"
 #include "designer/KVDesigner.h"
 #include "designer/ModalForm.h"
+#include "designer/ToolbarParts.h"
 #include "engine/KVDBImage.h"
 #include "engine/KVExprMemo.h"
+#include "engine/KVFrame.h"
 #include "engine/KVImage.h"
 #include "engine/KVShape.h"
 #include "engine/VardoRep.h"
@@ -29,7 +31,6 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmap>
 #include <QPlainTextEdit>
 
 #include <memory>
@@ -78,38 +79,12 @@ QFont QtFontOf(const TFont* font)
 // ---- glyphs -----------------------------------------------------------------------------------------
 
 enum class TGlyph {
-    Open, EditText, AutoSize, Proporcional, Stretch, Center,
-    Rectangle, Circle, VertLine, HorzLine, TopAndBottom, RightAndLeft, PenColor, BrushColor,
-    FrameLeft, FrameTop, FrameBottom, FrameRight, BandColor,
+    Open, EditText, Rectangle, Circle, VertLine, HorzLine, TopAndBottom, RightAndLeft, PenColor, BrushColor, BandColor,
 };
 
-QIcon Glyph(TGlyph kind)
+void PaintGlyph(QPainter& p, TGlyph kind)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     const QColor ink(0, 0, 0);
-    const QColor faint(150, 150, 150);
-    const QRect box(2, 2, 11, 11);
-    auto frame = [&](bool left, bool top, bool bottom, bool right) {
-        p.setPen(QPen(faint, 1, Qt::DotLine));
-        p.drawRect(box);
-        p.setPen(QPen(ink, 2));
-        if (left)
-            p.drawLine(2, 2, 2, 13);
-        if (top)
-            p.drawLine(2, 2, 13, 2);
-        if (bottom)
-            p.drawLine(2, 13, 13, 13);
-        if (right)
-            p.drawLine(13, 2, 13, 13);
-    };
-    auto picture = [&](const QRect& r) {
-        p.fillRect(r, QColor(120, 170, 220));
-        p.setPen(QColor(40, 120, 40));
-        p.drawLine(r.left(), r.bottom(), r.center().x(), r.center().y());
-        p.drawLine(r.center().x(), r.center().y(), r.right(), r.bottom());
-    };
     switch (kind) {
     case TGlyph::Open:
         p.setPen(QColor(120, 90, 0));
@@ -122,26 +97,6 @@ QIcon Glyph(TGlyph kind)
         p.drawRect(2, 1, 10, 13);
         for (int y = 4; y <= 11; y += 2)
             p.drawLine(4, y, 10, y);
-        break;
-    case TGlyph::AutoSize:
-        picture(QRect(3, 3, 10, 10));
-        p.setPen(QPen(ink, 1));
-        p.drawRect(QRect(3, 3, 10, 10));
-        break;
-    case TGlyph::Proporcional:
-        p.setPen(QPen(faint, 1, Qt::DotLine));
-        p.drawRect(box);
-        picture(QRect(3, 5, 10, 6));
-        break;
-    case TGlyph::Stretch:
-        p.setPen(QPen(faint, 1, Qt::DotLine));
-        p.drawRect(box);
-        picture(QRect(3, 3, 10, 10));
-        break;
-    case TGlyph::Center:
-        p.setPen(QPen(faint, 1, Qt::DotLine));
-        p.drawRect(box);
-        picture(QRect(5, 5, 6, 6));
         break;
     case TGlyph::Rectangle:
         p.setPen(QPen(ink, 1));
@@ -181,46 +136,17 @@ QIcon Glyph(TGlyph kind)
         p.setBrush(QColor(220, 60, 60));
         p.drawRect(2, 2, 11, 11);
         break;
-    case TGlyph::FrameLeft: frame(true, false, false, false); break;
-    case TGlyph::FrameTop: frame(false, true, false, false); break;
-    case TGlyph::FrameBottom: frame(false, false, true, false); break;
-    case TGlyph::FrameRight: frame(false, false, false, true); break;
     case TGlyph::BandColor:
         p.setPen(QPen(ink, 1));
         p.setBrush(QColor(250, 230, 120));
         p.drawRect(1, 4, 13, 7);
         break;
     }
-    return QIcon(pixmap);
 }
 
-QWidget* Panel(QWidget* parent, const char* name)
+TSpeedButton* Button(QWidget* panel, const char* name, const QString& hint, TGlyph glyph, int groupIndex = 0)
 {
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(2, 0, 2, 0);
-    layout->setSpacing(1);
-    return panel;
-}
-
-TSpeedButton* Button(QWidget* panel, const char* name, const QString& hint, TGlyph glyph, int groupIndex = 0,
-                     bool allowAllUp = false)
-{
-    auto* button = new TSpeedButton(panel, hint);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(Glyph(glyph));
-    button->SetGroupIndex(groupIndex);
-    if (groupIndex != 0)
-        button->SetAllowAllUp(allowAllUp);
-    panel->layout()->addWidget(button);
-    return button;
-}
-
-// Handlers run by a button: their errors end at the application's error box.
-std::function<void()> Guarded(std::function<void()> handler)
-{
-    return [handler = std::move(handler)] { Application().Guard(handler); };
+    return NewSpeedButton(panel, name, hint, DrawnGlyph([glyph](QPainter& p) { PaintGlyph(p, glyph); }), groupIndex);
 }
 
 // Sets the picture modes of a picture from four states, of which at most one is true: the false
@@ -327,11 +253,8 @@ void SetFrameSide(TKVFrame* frame, int side, bool value)
 
 void TfmAnexo::BuildImageToolBar()
 {
-    auto* strip = new QWidget(ImageToolBar);
-    strip->setObjectName(QStringLiteral("ImageStrip"));
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(2, 0, 2, 0);
-    row->setSpacing(1);
+    QWidget* strip = NewRow(ImageToolBar, "ImageStrip", 2, 2, 1);
+    QHBoxLayout* row = RowOf(strip);
 
     FilePicture = new QLineEdit(strip);
     FilePicture->setObjectName(QStringLiteral("FilePicture"));
@@ -340,10 +263,13 @@ void TfmAnexo::BuildImageToolBar()
     row->addWidget(FilePicture);
     OpenPicture = Button(strip, "OpenPicture", QStringLiteral("Abre figura"), TGlyph::Open);
     // One group in which at most one mode is down.
-    AutoSizePicture = Button(strip, "AutoSizePicture", QString::fromUtf8("Tamanho automático"), TGlyph::AutoSize, 1, true);
-    sbProporcionalPicture = Button(strip, "sbProporcionalPicture", QStringLiteral("Proporcional"), TGlyph::Proporcional, 1, true);
-    StretchPicture = Button(strip, "StretchPicture", QStringLiteral("Esticar"), TGlyph::Stretch, 1, true);
-    CenterPicture = Button(strip, "CenterPicture", QStringLiteral("Centralizar"), TGlyph::Center, 1, true);
+    const auto mode = [strip](const char* name, const QString& hint, TPictureFit fit) {
+        return NewSpeedButton(strip, name, hint, PictureFitGlyph(fit), 1, true);
+    };
+    AutoSizePicture = mode("AutoSizePicture", QString::fromUtf8("Tamanho automático"), TPictureFit::AutoSize);
+    sbProporcionalPicture = mode("sbProporcionalPicture", QStringLiteral("Proporcional"), TPictureFit::Proporcional);
+    StretchPicture = mode("StretchPicture", QStringLiteral("Esticar"), TPictureFit::Stretch);
+    CenterPicture = mode("CenterPicture", QStringLiteral("Centralizar"), TPictureFit::Center);
     // Hidden for a picture, so for a memo it stands right after the open button.
     sbEditarArq = Button(strip, "sbEditarArq", QStringLiteral("Edita arquivo texto"), TGlyph::EditText);
     row->addStretch(1);
@@ -548,13 +474,10 @@ void TfmAnexo::sbProporcionalPictureClick()
 
 void TfmAnexo::BuildShapeToolbar()
 {
-    auto* strip = new QWidget(ShapeToolbar);
-    strip->setObjectName(QStringLiteral("ShapeStrip"));
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    QWidget* strip = NewRow(ShapeToolbar, "ShapeStrip", 0, 0, 0);
+    QHBoxLayout* row = RowOf(strip);
 
-    paFormaGeometrica = Panel(strip, "paFormaGeometrica");
+    paFormaGeometrica = NewPanel(strip, "paFormaGeometrica", 2, 1);
     // One group: a shape has exactly one kind.
     Rectangle = Button(paFormaGeometrica, "Rectangle", QString::fromUtf8("Retângulo"), TGlyph::Rectangle, 1);
     Circle = Button(paFormaGeometrica, "Circle", QStringLiteral("Elipse"), TGlyph::Circle, 1);
@@ -565,12 +488,15 @@ void TfmAnexo::BuildShapeToolbar()
     PenColor = Button(paFormaGeometrica, "PenColor", QStringLiteral("Cor da linha"), TGlyph::PenColor);
     BrushColor = Button(paFormaGeometrica, "BrushColor", QStringLiteral("Cor do fundo"), TGlyph::BrushColor);
 
-    paImage = Panel(strip, "paImage");
+    paImage = NewPanel(strip, "paImage", 2, 1);
     // Toggles, each a group of its own.
-    BandFrameLeft = Button(paImage, "BandFrameLeft", QStringLiteral("Linha a esquerda"), TGlyph::FrameLeft, 11, true);
-    BandFrameTop = Button(paImage, "BandFrameTop", QStringLiteral("Linha acima"), TGlyph::FrameTop, 12, true);
-    BandFrameBottom = Button(paImage, "BandFrameBottom", QStringLiteral("Linha abaixo"), TGlyph::FrameBottom, 13, true);
-    BandFrameRight = Button(paImage, "BandFrameRight", QStringLiteral("Linha a direita"), TGlyph::FrameRight, 14, true);
+    const auto frameToggle = [this](const char* name, const QString& hint, int side, int groupIndex) {
+        return NewSpeedButton(paImage, name, hint, FrameLineGlyph(side), groupIndex, true);
+    };
+    BandFrameLeft = frameToggle("BandFrameLeft", QStringLiteral("Linha a esquerda"), TKVFrame::kvLeft, 11);
+    BandFrameTop = frameToggle("BandFrameTop", QStringLiteral("Linha acima"), TKVFrame::kvTop, 12);
+    BandFrameBottom = frameToggle("BandFrameBottom", QStringLiteral("Linha abaixo"), TKVFrame::kvBottom, 13);
+    BandFrameRight = frameToggle("BandFrameRight", QStringLiteral("Linha a direita"), TKVFrame::kvRight, 14);
     sbColorBand = Button(paImage, "sbColorBand", QStringLiteral("Cor da Banda"), TGlyph::BandColor);
 
     row->addWidget(paFormaGeometrica);

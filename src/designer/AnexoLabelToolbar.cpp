@@ -8,6 +8,7 @@
 
 #include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
+#include "designer/ToolbarParts.h"
 #include "engine/KVBands.h"
 #include "engine/KVBarcode.h"
 #include "engine/KVDBImage.h"
@@ -34,7 +35,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmap>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -182,11 +182,8 @@ enum class TGlyph {
     FrameRight, FontColor, BkColor, Transparent, AutoSize, Stretch, WordWrap
 };
 
-QIcon DrawGlyph(TGlyph glyph)
+void PaintGlyph(QPainter& p, TGlyph glyph)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     const QColor ink(0x20, 0x20, 0x20);
     p.setPen(QPen(ink, 1));
     const auto letter = [&](const QString& text, bool bold, bool italic, bool underline, QRect box = QRect(0, 0, 16, 16)) {
@@ -206,18 +203,6 @@ QIcon DrawGlyph(TGlyph glyph)
             p.drawLine(1 + (shortLine ? shortLeft : 0), y, 14 - (shortLine ? shortRight : 0), y);
         }
     };
-    const auto frame = [&](int side) {
-        QPen dotted(QColor(0x90, 0x90, 0x90), 1, Qt::DotLine);
-        p.setPen(dotted);
-        p.drawRect(2, 2, 11, 11);
-        p.setPen(QPen(ink, 2));
-        switch (side) {
-        case TKVFrame::kvLeft: p.drawLine(2, 2, 2, 13); break;
-        case TKVFrame::kvTop: p.drawLine(2, 2, 13, 2); break;
-        case TKVFrame::kvBottom: p.drawLine(2, 13, 13, 13); break;
-        default: p.drawLine(13, 2, 13, 13); break;
-        }
-    };
     switch (glyph) {
     case TGlyph::Bold: letter(QStringLiteral("N"), true, false, false); break;
     case TGlyph::Italic: letter(QStringLiteral("I"), false, true, false); break;
@@ -225,10 +210,6 @@ QIcon DrawGlyph(TGlyph glyph)
     case TGlyph::AlignLeft: lines(0, 5); break;
     case TGlyph::AlignCenter: lines(3, 3); break;
     case TGlyph::AlignRight: lines(5, 0); break;
-    case TGlyph::FrameLeft: frame(TKVFrame::kvLeft); break;
-    case TGlyph::FrameTop: frame(TKVFrame::kvTop); break;
-    case TGlyph::FrameBottom: frame(TKVFrame::kvBottom); break;
-    case TGlyph::FrameRight: frame(TKVFrame::kvRight); break;
     case TGlyph::FontColor:
         letter(QStringLiteral("A"), true, false, false, QRect(0, -2, 16, 14));
         p.fillRect(1, 12, 14, 3, QColor(0xD0, 0x10, 0x10));
@@ -266,8 +247,20 @@ QIcon DrawGlyph(TGlyph glyph)
         p.drawLine(6, 13, 8, 11);
         p.drawLine(6, 13, 8, 15);
         break;
+    case TGlyph::FrameLeft: case TGlyph::FrameTop: case TGlyph::FrameBottom: case TGlyph::FrameRight:
+        break; // the frame lines are the shared glyphs (DrawGlyph)
     }
-    return QIcon(pixmap);
+}
+
+QIcon DrawGlyph(TGlyph glyph)
+{
+    switch (glyph) {
+    case TGlyph::FrameLeft: return FrameLineGlyph(TKVFrame::kvLeft);
+    case TGlyph::FrameTop: return FrameLineGlyph(TKVFrame::kvTop);
+    case TGlyph::FrameBottom: return FrameLineGlyph(TKVFrame::kvBottom);
+    case TGlyph::FrameRight: return FrameLineGlyph(TKVFrame::kvRight);
+    default: return DrawnGlyph([glyph](QPainter& p) { PaintGlyph(p, glyph); });
+    }
 }
 
 void AddSeparator(QHBoxLayout* row, QWidget* parent)
@@ -285,11 +278,8 @@ void AddSeparator(QHBoxLayout* row, QWidget* parent)
 
 void TfmAnexo::BuildCustomLabelToolbar()
 {
-    auto* strip = new QWidget(CustomLabelToolbar);
-    strip->setObjectName(QStringLiteral("LabelStrip"));
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(2, 0, 2, 0);
-    row->setSpacing(1);
+    QWidget* strip = NewRow(CustomLabelToolbar, "LabelStrip", 2, 2, 1);
+    QHBoxLayout* row = RowOf(strip);
 
     FonteNome = new TFontComboBox(strip);
     FonteNome->setObjectName(QStringLiteral("FonteNome"));
@@ -299,11 +289,8 @@ void TfmAnexo::BuildCustomLabelToolbar()
     row->addWidget(FonteNome);
 
     // The size box and the barcode's font scale share one place: the one that applies shows.
-    FLabelSizeSlot = new QWidget(strip);
-    FLabelSizeSlot->setObjectName(QStringLiteral("LabelSizeSlot"));
-    auto* slot = new QHBoxLayout(FLabelSizeSlot);
-    slot->setContentsMargins(0, 0, 0, 0);
-    slot->setSpacing(0);
+    FLabelSizeSlot = NewRow(strip, "LabelSizeSlot", 0, 0, 0);
+    QHBoxLayout* slot = RowOf(FLabelSizeSlot);
     FontSize = new QComboBox(FLabelSizeSlot);
     FontSize->setObjectName(QStringLiteral("FontSize"));
     FontSize->setToolTip(QStringLiteral("Tamanho da Fonte"));
@@ -318,22 +305,11 @@ void TfmAnexo::BuildCustomLabelToolbar()
     SetHelpContext(FontSize, 1570);
     slot->addWidget(FontSize);
     const QString scaleHint = QStringLiteral("Altura da Fonte da Barra (%)");
-    edEscalaFontBarra = new QLineEdit(QStringLiteral("100"), FLabelSizeSlot);
-    edEscalaFontBarra->setObjectName(QStringLiteral("edEscalaFontBarra"));
-    edEscalaFontBarra->setToolTip(scaleHint);
-    edEscalaFontBarra->setFixedWidth(36);
+    edEscalaFontBarra = Place(FLabelSizeSlot, new QLineEdit(QStringLiteral("100"), FLabelSizeSlot), "edEscalaFontBarra",
+                              scaleHint, 36);
     SetHelpContext(edEscalaFontBarra, 130);
-    slot->addWidget(edEscalaFontBarra);
-    upEscalaFontBarra = new TUpDown(FLabelSizeSlot);
-    upEscalaFontBarra->setObjectName(QStringLiteral("upEscalaFontBarra"));
-    upEscalaFontBarra->setToolTip(scaleHint);
-    upEscalaFontBarra->Min = 20;
-    upEscalaFontBarra->Max = 200;
-    upEscalaFontBarra->Increment = 5;
-    upEscalaFontBarra->Wrap = false;
-    upEscalaFontBarra->SetAssociate(edEscalaFontBarra);
-    upEscalaFontBarra->SetPosition(100);
-    slot->addWidget(upEscalaFontBarra);
+    upEscalaFontBarra =
+        PlaceUpDown(FLabelSizeSlot, edEscalaFontBarra, "upEscalaFontBarra", scaleHint, 20, 200, 5, 100);
     edEscalaFontBarra->hide();
     upEscalaFontBarra->hide();
     row->addWidget(FLabelSizeSlot);
@@ -343,13 +319,7 @@ void TfmAnexo::BuildCustomLabelToolbar()
     int group = 0;
     const auto button = [&](TSpeedButton*& field, const char* name, const QString& hint, TGlyph glyph, int groupIndex,
                             bool allowAllUp) {
-        field = new TSpeedButton(strip, hint);
-        field->setObjectName(QString::fromLatin1(name));
-        field->setIcon(DrawGlyph(glyph));
-        field->SetGroupIndex(groupIndex);
-        field->SetAllowAllUp(allowAllUp);
-        row->addWidget(field);
-        return field;
+        return field = NewSpeedButton(strip, name, hint, DrawGlyph(glyph), groupIndex, allowAllUp);
     };
     const auto toggle = [&](TSpeedButton*& field, const char* name, const QString& hint, TGlyph glyph) {
         return button(field, name, hint, glyph, ++group, true);
@@ -402,13 +372,12 @@ void TfmAnexo::BuildCustomLabelToolbar()
 
     // The handlers. A box applies its value when an item is picked and again when it is left.
     QObject::connect(FonteNome, qOverload<int>(&QComboBox::activated), FonteNome,
-                     [this](int) { Application().Guard([this] { FonteNomeClick(); }); });
+                     Guarded([this] { FonteNomeClick(); }));
     TLabelBoxFilter* keys = FilterOf(FonteNome);
     keys->OnChar = [this](QChar& key) { FonteNomeKeyPress(key); };
     keys->OnLeave = [this] { if (!FClosing) FonteNomeExit(); };
 
-    QObject::connect(FontSize, qOverload<int>(&QComboBox::activated), FontSize,
-                     [this](int) { Application().Guard([this] { FontSizeClick(); }); });
+    QObject::connect(FontSize, qOverload<int>(&QComboBox::activated), FontSize, Guarded([this] { FontSizeClick(); }));
     keys = FilterOf(FontSize);
     keys->OnChar = [this](QChar& key) { FontSizeKeyPress(key); };
     keys->OnLeave = [this] { if (!FClosing) FontSizeExit(); };
@@ -420,7 +389,7 @@ void TfmAnexo::BuildCustomLabelToolbar()
     upEscalaFontBarra->OnMouseDown = [this] { UpDownMouseDown(upEscalaFontBarra); };
 
     QObject::connect(cbRotacaoLabel, qOverload<int>(&QComboBox::activated), cbRotacaoLabel,
-                     [this](int) { Application().Guard([this] { cbRotacaoLabelClick(); }); });
+                     Guarded([this] { cbRotacaoLabelClick(); }));
     keys = FilterOf(cbRotacaoLabel);
     keys->OnChar = [this](QChar& key) { cbRotacaoLabelKeyPress(key); };
     keys->OnLeave = [this] { if (!FClosing) cbRotacaoLabelExit(); };
@@ -431,8 +400,8 @@ void TfmAnexo::BuildCustomLabelToolbar()
         b->OnClick = [this, b] { AlignClick(b); };
     for (TSpeedButton* b : {FrameLeft, FrameTop, FrameBottom, FrameRight})
         b->OnClick = [this, b] { FrameClick(b); };
-    FontColor->OnClick = [this] { Application().Guard([this] { FontColorClick(); }); };
-    BkColor->OnClick = [this] { Application().Guard([this] { BkColorClick(); }); };
+    FontColor->OnClick = Guarded([this] { FontColorClick(); });
+    BkColor->OnClick = Guarded([this] { BkColorClick(); });
     sbTransparent->OnClick = [this] { sbTransparentClick(); };
     AutoSizeLabel->OnClick = [this] { AutoSizeClick(); };
     StretchLabel->OnClick = [this] { StretchClick(); };

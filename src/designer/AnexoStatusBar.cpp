@@ -3,6 +3,7 @@
 // band and the container new things go into.
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
+#include "designer/HintParts.h"
 #include "designer/KVEtiqUtil.h"
 #include "engine/KVBands.h"
 #include "engine/KVPrintable.h"
@@ -41,25 +42,6 @@ QString PairText(const QString& caption, long double x, long double y)
     return caption + Number(x) + QStringLiteral(" / ") + Number(y);
 }
 
-// The part of a hint after its bar (the whole hint when it has none).
-QString LongHint(const QString& hint)
-{
-    const int bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? hint : hint.mid(bar + 1);
-}
-
-TShiftState ShiftOf(Qt::KeyboardModifiers modifiers)
-{
-    TShiftState shift;
-    if (modifiers & Qt::ShiftModifier)
-        shift += ssShift;
-    if (modifiers & Qt::ControlModifier)
-        shift += ssCtrl;
-    if (modifiers & Qt::AltModifier)
-        shift += ssAlt;
-    return shift;
-}
-
 // The zoom box's keys and its loss of focus reach the form's handlers, as the box's own events.
 class TZoomBoxFilter : public QObject {
 public:
@@ -78,7 +60,7 @@ protected:
         bool eaten = false;
         Application().Guard([&] {
             unsigned short key = VirtualKey(ke->key());
-            FForm->cbZoomKeyDown(key, ShiftOf(ke->modifiers()));
+            FForm->cbZoomKeyDown(key, ShiftStateOf(ke->modifiers()));
             if (key == 0) {
                 eaten = true;
                 return;

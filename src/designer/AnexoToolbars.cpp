@@ -6,6 +6,7 @@
 #include "designer/AnexoForm.h"
 #include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
+#include "designer/ToolbarParts.h"
 #include "engine/KVBands.h"
 #include "engine/KVBarcode.h"
 #include "engine/KVColuna.h"
@@ -366,19 +367,7 @@ bool TfmAnexo::RunColorDialog(TColor& color)
 
 void TfmAnexo::BuildCustomBandToolbar()
 {
-    auto* strip = new QWidget(CustomBandToolbar);
-    strip->setObjectName(QStringLiteral("BandStrip"));
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(2, 0, 2, 0);
-    row->setSpacing(2);
-    const auto place = [strip, row](QWidget* widget, const char* name, const QString& hint, int width) {
-        widget->setObjectName(QString::fromLatin1(name));
-        widget->setToolTip(hint);
-        if (width > 0)
-            widget->setFixedWidth(width);
-        row->addWidget(widget);
-        return widget;
-    };
+    QWidget* strip = NewPanel(CustomBandToolbar, "BandStrip");
 
     cbTipoBanda = new QComboBox(strip);
     cbTipoBanda->setEditable(false);
@@ -386,25 +375,19 @@ void TfmAnexo::BuildCustomBandToolbar()
                            QString::fromUtf8("Cabeçalho de coluna"), QStringLiteral("Detalhe"),
                            QString::fromUtf8("Sumário"), QString::fromUtf8("Rodapé da página"),
                            QStringLiteral("Sub-Detalhe")});
-    place(cbTipoBanda, "cbTipoBanda", QStringLiteral("Tipo da Banda"), 140);
+    Place(strip, cbTipoBanda, "cbTipoBanda", QStringLiteral("Tipo da Banda"), 140);
 
-    const auto upDown = [strip, &place](QLineEdit*& box, TUpDown*& arrows, const char* boxName, const char* name,
-                                        const QString& hint, int min) {
-        box = new QLineEdit(strip);
-        place(box, boxName, hint, 36);
-        arrows = new TUpDown(strip);
-        place(arrows, name, hint, 0);
-        arrows->Min = min;
-        arrows->Max = 999;
-        arrows->SetAssociate(box);
-        arrows->SetPosition(2);
+    const auto upDown = [strip](QLineEdit*& box, TUpDown*& arrows, const char* boxName, const char* name,
+                                const QString& hint, int min) {
+        box = Place(strip, new QLineEdit(strip), boxName, hint, 36);
+        arrows = PlaceUpDown(strip, box, name, hint, min, 999, 1, 2);
     };
     upDown(edLinhasItens, udLinhas, "edLinhasItens", "udLinhas", QString::fromUtf8("Número de itens"), 2);
     upDown(edColunas, udColunas, "edColunas", "udColunas", QString::fromUtf8("Número de Colunas"), 1);
 
     cbObs_ListField = new QComboBox(strip);
-    place(cbObs_ListField, "cbObs_ListField", QString(), 120);
-    row->addStretch(1);
+    Place(strip, cbObs_ListField, "cbObs_ListField", QString(), 120);
+    RowOf(strip)->addStretch(1);
     CustomBandToolbar->addWidget(strip);
 
     udLinhas->OnClick = [this](TUpDown::TUDBtnType) { udLinhasClick(); };

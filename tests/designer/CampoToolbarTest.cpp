@@ -37,7 +37,7 @@ using namespace designertest;
 
 namespace {
 
-class CampoToolbarTest : public UndoFixture {
+class CampoToolbarTest : public PropertyBarTest<UndoFixture> {
 protected:
     void SetUp() override
     {
@@ -86,30 +86,14 @@ protected:
         sys->SetData(kind);
         return sys;
     }
-    TKVBand* AddBand(TKVBandType type)
-    {
-        auto* band = new TKVBand(Root());
-        band->SetName(Form->UniqueComponentName(Root(), QStringLiteral("Banda")));
-        band->SetBandType(type);
-        band->SetParent(Form->Report);
-        return band;
-    }
-    // Selects the control as a click on the surface does; the field bar takes it. The document
-    // starts unmodified so that a test sees what the bar itself changed.
+    // Selected as a click on the surface selects it, the field bar takes it.
     void Select(TControl* control)
     {
-        Form->Designer->Attach(Form->Report);
-        Form->Designer->SetSelected(control);
+        SelectForBar(control);
         ASSERT_EQ(Form->CampoToolBar->Component(), control);
-        Form->SetModified(false);
-        StepsBefore = Steps();
     }
-    int Steps() const { return Form->CurrentUndoForm()->StepCount(); }
-    int NewSteps() const { return Steps() - StepsBefore; }
-    static bool Shown(const QWidget* w) { return !w->isHidden(); }
 
     TTable* Table = nullptr;
-    int StepsBefore = 0;
 };
 
 TEST_F(CampoToolbarTest, TheSymbologyListIsAlphabeticalAndEachItemSetsItsOwnSymbology)

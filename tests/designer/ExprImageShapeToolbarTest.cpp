@@ -57,7 +57,7 @@ bool IsNadaText(const char* text)
     return t.isEmpty() || t == Nada;
 }
 
-class ExprImageShapeToolbarTest : public UndoFixture {
+class ExprImageShapeToolbarTest : public PropertyBarTest<UndoFixture> {
 protected:
     void SetUp() override
     {
@@ -73,25 +73,9 @@ protected:
 
     template <class T> T* Place(TWinControl* parent = nullptr)
     {
-        auto* control = new T(Root());
-        control->SetParent(parent ? parent : Detail());
-        Form->EnsureComponentName(control);
-        control->SetBounds(10, 10, 80, 30);
-        return control;
+        return PlaceControl<T>(parent ? parent : Detail(), 10, 10, 80, 30);
     }
-    // The bar takes the control as the selection notification hands it over; the document then
-    // starts unmodified, so that a test sees what the bar itself changed.
-    void Load(TAnexoToolBar* bar, TControl* control)
-    {
-        Form->Designer->Attach(Form->Report);
-        Form->Designer->SetSelected(control);
-        bar->SetComponent(control);
-        Form->SetModified(false);
-        StepsBefore = Steps();
-    }
-    int Steps() const { return Form->CurrentUndoForm()->StepCount(); }
-    int NewSteps() const { return Steps() - StepsBefore; }
-    static bool Shown(const QWidget* w) { return !w->isHidden(); }
+    void Load(TAnexoToolBar* bar, TControl* control) { SelectForBar(control, bar); }
     // A key typed into the expression box, through the box's own key handling.
     void Key(int key)
     {
@@ -151,7 +135,6 @@ protected:
         return dynamic_cast<T*>(Root()->FindComponent(control->Name()));
     }
 
-    int StepsBefore = 0;
     int DialogsShown = 0;
     QString DialogFilter, DialogInitialDir, DialogFileName;
 };

@@ -36,7 +36,7 @@ using namespace designertest;
 
 namespace {
 
-class LabelToolbarTest : public UndoFixture {
+class LabelToolbarTest : public PropertyBarTest<UndoFixture> {
 protected:
     void SetUp() override
     {
@@ -66,44 +66,21 @@ protected:
         bar->SetBounds(10 + 70 * Placed++, 4, 69, 66);
         return bar;
     }
-    TKVBand* AddBand(TKVBandType type)
-    {
-        auto* band = new TKVBand(Root());
-        band->SetName(Form->UniqueComponentName(Root(), QStringLiteral("Banda")));
-        band->SetBandType(type);
-        band->SetParent(Form->Report);
-        return band;
-    }
-    // Selects the control as a click on the surface does; the label bar shows it. The document
-    // starts unmodified so that a test sees what the bar itself changed.
+    // Selected alone, the label bar shows it.
     void Select(TControl* control)
     {
         Form->MultiDesigner->Clear();
-        Form->Designer->Attach(Form->Report);
-        Form->Designer->SetSelected(control);
-        Form->CustomLabelToolbar->SetComponent(control);
-        Reset();
+        SelectForBar(control, Form->CustomLabelToolbar);
     }
     // The controls toggled into the multi-selection, the bar given nil as the selection does.
     void MultiSelect(std::initializer_list<TControl*> controls)
     {
         Form->MultiDesigner->Clear();
-        Form->ReleaseDesigner();
-        Form->MultiDesigner->SetSurface(Form->Report);
-        for (TControl* c : controls)
-            Form->MultiDesigner->Toggle(c);
+        MultiSelectControls(controls);
         Form->CustomLabelToolbar->SetComponent(nullptr);
         Reset();
     }
-    void Reset()
-    {
-        Form->SetModified(false);
-        StepsBefore = Steps();
-    }
-    int Steps() const { return Form->CurrentUndoForm()->StepCount(); }
-    int NewSteps() const { return Steps() - StepsBefore; }
     template <class T> T* Named(const QString& name) const { return dynamic_cast<T*>(Root()->FindComponent(name)); }
-    static bool Shown(const QWidget* w) { return !w->isHidden(); }
     // A key typed into a box of the bar, through the box's own event handling.
     static void Type(QWidget* box, Qt::Key key, const QString& text = {})
     {
@@ -133,7 +110,6 @@ protected:
         });
     }
 
-    int StepsBefore = 0;
     int Placed = 0;
     int ColorDialogs = 0;
     TColor PresetColor = clNone;

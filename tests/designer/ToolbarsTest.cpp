@@ -45,7 +45,7 @@ using namespace designertest;
 
 namespace {
 
-class ToolbarsTest : public DocumentSurfaceTest {
+class ToolbarsTest : public PropertyBarTest<DocumentSurfaceTest> {
 protected:
     void SetUp() override
     {
@@ -61,11 +61,7 @@ protected:
 
     template <class T> T* Place(TWinControl* parent, int left, int top, int width = 40, int height = 16)
     {
-        auto* c = new T(Report->Owner());
-        c->SetParent(parent);
-        Form->EnsureComponentName(c);
-        c->SetBounds(left, top, width, height);
-        return c;
+        return PlaceControl<T>(parent, left, top, width, height);
     }
     void Select(TControl* c)
     {
@@ -73,13 +69,7 @@ protected:
             Form->Designer->Attach(Report);
         Form->Designer->SetSelected(c);
     }
-    void MultiSelect(std::initializer_list<TControl*> controls)
-    {
-        Form->ReleaseDesigner();
-        Form->MultiDesigner->SetSurface(Report);
-        for (TControl* c : controls)
-            Form->MultiDesigner->Toggle(c);
-    }
+    void MultiSelect(std::initializer_list<TControl*> controls) { MultiSelectControls(controls); }
     // The object names of the property bars that are not hidden.
     std::set<std::string> Shown() const
     {
@@ -89,7 +79,6 @@ protected:
                 names.insert(bar->objectName().toStdString());
         return names;
     }
-    int Steps() const { return Form->CurrentUndoForm() ? Form->CurrentUndoForm()->StepCount() : 0; }
     QString SettingsFile() const { return Form->Settings()->FileName(); }
 };
 

@@ -12,7 +12,14 @@ namespace tessiv {
 
 namespace {
 
-TShiftState Shift(Qt::KeyboardModifiers m)
+TMouseButton Button(Qt::MouseButton b)
+{
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+
+} // namespace
+
+TShiftState ShiftStateOf(Qt::KeyboardModifiers m)
 {
     TShiftState s;
     if (m & Qt::ShiftModifier)
@@ -23,13 +30,6 @@ TShiftState Shift(Qt::KeyboardModifiers m)
         s += ssAlt;
     return s;
 }
-
-TMouseButton Button(Qt::MouseButton b)
-{
-    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
-}
-
-} // namespace
 
 unsigned short VirtualKey(int k)
 {
@@ -96,19 +96,20 @@ protected:
     void mousePressEvent(QMouseEvent* e) override
     {
         const QPoint p = e->position().toPoint();
-        Application().Guard([&] { FHost->MousePress(Button(e->button()), p.x(), p.y(), Shift(e->modifiers())); });
+        Application().Guard(
+            [&] { FHost->MousePress(Button(e->button()), p.x(), p.y(), ShiftStateOf(e->modifiers())); });
         FHost->CursorChanged();
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override
     {
         const QPoint p = e->position().toPoint();
         Application().Guard(
-            [&] { FHost->MouseDoubleClick(Button(e->button()), p.x(), p.y(), Shift(e->modifiers())); });
+            [&] { FHost->MouseDoubleClick(Button(e->button()), p.x(), p.y(), ShiftStateOf(e->modifiers())); });
     }
     void mouseMoveEvent(QMouseEvent* e) override
     {
         const QPoint p = e->position().toPoint();
-        Application().Guard([&] { FHost->MouseMove(p.x(), p.y(), Shift(e->modifiers())); });
+        Application().Guard([&] { FHost->MouseMove(p.x(), p.y(), ShiftStateOf(e->modifiers())); });
         FHost->CursorChanged();
     }
     void leaveEvent(QEvent* e) override
@@ -121,18 +122,18 @@ protected:
     {
         const QPoint p = e->position().toPoint();
         Application().Guard(
-            [&] { FHost->MouseRelease(Button(e->button()), p.x(), p.y(), Shift(e->modifiers())); });
+            [&] { FHost->MouseRelease(Button(e->button()), p.x(), p.y(), ShiftStateOf(e->modifiers())); });
         FHost->CursorChanged();
     }
     void keyPressEvent(QKeyEvent* e) override
     {
         const QString text = e->text();
         const QChar ch = text.size() == 1 ? text[0] : QChar();
-        Application().Guard([&] { FHost->KeyPress(VirtualKey(e->key()), ch, Shift(e->modifiers())); });
+        Application().Guard([&] { FHost->KeyPress(VirtualKey(e->key()), ch, ShiftStateOf(e->modifiers())); });
     }
     void keyReleaseEvent(QKeyEvent* e) override
     {
-        Application().Guard([&] { FHost->KeyRelease(VirtualKey(e->key()), Shift(e->modifiers())); });
+        Application().Guard([&] { FHost->KeyRelease(VirtualKey(e->key()), ShiftStateOf(e->modifiers())); });
     }
     bool focusNextPrevChild(bool) override { return false; } // Tab is a key like the others
 

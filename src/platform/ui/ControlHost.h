@@ -46,5 +46,7 @@ private:
 Qt::CursorShape CursorShape(TCursor cursor);
 // Qt's key code as the program's virtual key (letters and digits as their upper-case codes).
 unsigned short VirtualKey(int qtKey);
+// Qt's keyboard modifiers as the program's shift state (Shift, Ctrl and Alt).
+TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers);
 
 } // namespace tessiv

@@ -1,23 +1,40 @@
 #pragma once
-// What the checks on a real X server share: letting the server map and paint, the failures
-// counted and the program's exit code, and the designer's main form started as the program
-// starts it.
+// What the checks on a real X server share: the application started as the program starts it,
+// letting the server map and paint, the failures counted and the program's exit code, the
+// designer's main form started as the program starts it with its document window, the bundled
+// product label to open, and the ink of a screenshot.
 
+#include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
 #include "designer/DesignerClasses.h"
 #include "engine/DesignColours.h"
 #include "platform/ui/Application.h"
 
+#include <QColor>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QMdiSubWindow>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
 #include <memory>
 
 namespace windowcheck {
+
+// The application of a check whose tests share one, started as the program is.
+inline std::unique_ptr<tessiv::TQtApplication> StartApplication()
+{
+    static int argc = 1;
+    static char arg0[] = "tessiv";
+    static char* argv[] = {arg0, nullptr};
+    return std::make_unique<tessiv::TQtApplication>(argc, argv);
+}
 
 inline int Failures = 0;
 
@@ -59,6 +76,49 @@ inline std::unique_ptr<tessiv::TfmAnexo, tessiv::TComponentDeleter> ShowMainForm
     form->Show();
     form->Window()->move(0, 0);
     return form;
+}
+
+// The files given to ShowMainForm opened as the program opens its command line, and painted.
+inline void OpenCommandLine(tessiv::TfmAnexo& form)
+{
+    form.HandleCommandLine();
+    form.FormPaint();
+    Settle(1200);
+}
+
+// The active document window at the size given; nil when no document is open.
+inline tessiv::TfmAnexo_MDIChild* SizedDocumentWindow(tessiv::TfmAnexo& form, int width = 900, int height = 560)
+{
+    tessiv::TfmAnexo_MDIChild* child = form.ActiveMDIChild();
+    if (!child || !child->Report)
+        return nullptr;
+    child->SubWindow()->resize(width, height);
+    return child;
+}
+
+#ifdef TESSIV_SOURCE_DIR
+// A copy of the bundled product label in the folder, since opening it writes it back; the current
+// folder becomes the source folder, against which the label's table names its database. Empty
+// when the copy failed.
+inline QString CopyProductLabel(const QTemporaryDir& folder)
+{
+    const QString copy = folder.filePath(QStringLiteral("produtos.KVR"));
+    if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), copy))
+        return {};
+    QDir::setCurrent(QStringLiteral(TESSIV_SOURCE_DIR));
+    return copy;
+}
+#endif
+
+// The dark pixels of an image, those of a lightness below the limit: a bar with its boxes and
+// glyphs painted has plenty.
+inline int Ink(const QImage& image, int lightnessBelow = 100)
+{
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += QColor(image.pixel(x, y)).lightness() < lightnessBelow;
+    return ink;
 }
 
 } // namespace windowcheck

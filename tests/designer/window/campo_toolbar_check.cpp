@@ -38,25 +38,9 @@ using namespace windowcheck;
 
 namespace {
 
-// Dark pixels of an image: a bar with its boxes and captions painted has plenty.
-int Ink(const QImage& image)
-{
-    int ink = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ink += QColor(image.pixel(x, y)).lightness() < 100;
-    return ink;
-}
-
 class CampoToolbarWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char arg0[] = "tessiv-campo-toolbar";
-        static char* argv[] = {arg0, nullptr};
-        App = std::make_unique<TQtApplication>(argc, argv);
-    }
+    static void SetUpTestSuite() { App = StartApplication(); }
     static void TearDownTestSuite() { App.reset(); }
 
     void SetUp() override
@@ -64,11 +48,8 @@ protected:
         ASSERT_TRUE(Config.isValid());
         ASSERT_TRUE(Scratch.isValid());
         qputenv("XDG_CONFIG_HOME", Config.path().toUtf8());
-        // The example's table names its database relative to the source folder; the example itself
-        // is opened from a copy (opening writes the file back).
-        Copy = Scratch.filePath(QStringLiteral("produtos.KVR"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), Copy));
-        QDir::setCurrent(QStringLiteral(TESSIV_SOURCE_DIR));
+        Copy = CopyProductLabel(Scratch);
+        ASSERT_FALSE(Copy.isEmpty());
     }
 
     static std::unique_ptr<TQtApplication> App;
@@ -89,12 +70,9 @@ struct TExpect {
 TEST_F(CampoToolbarWindow, EachDataBoundControlShowsItsPanelsAndATypedBarcodeValueIsApplied)
 {
     const auto form = ShowMainForm({Copy});
-    form->HandleCommandLine();
-    form->FormPaint();
-    Settle(1200);
-    TfmAnexo_MDIChild* child = form->ActiveMDIChild();
-    ASSERT_TRUE(child && child->Report) << "the example opened no window";
-    child->SubWindow()->resize(900, 560);
+    OpenCommandLine(*form);
+    TfmAnexo_MDIChild* child = SizedDocumentWindow(*form);
+    ASSERT_NE(child, nullptr) << "the example opened no window";
     TVardoRep* report = child->Report;
     TComponent* root = report->Owner();
     auto* nome = dynamic_cast<TKVDBText*>(root->FindComponent(QStringLiteral("Nome")));

@@ -59,13 +59,7 @@ QString RunTool(const QString& program, const QStringList& args)
 
 class EndToEnd : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char arg0[] = "tessiv-end-to-end";
-        static char* argv[] = {arg0, nullptr};
-        App = std::make_unique<TQtApplication>(argc, argv);
-    }
+    static void SetUpTestSuite() { App = StartApplication(); }
     static void TearDownTestSuite() { App.reset(); }
 
     void SetUp() override
@@ -148,9 +142,8 @@ TEST_F(EndToEnd, NewInsertPreviewPrintSaveCloseAndReopen)
 
     // A new document with a label and a barcode, each put where the user clicks.
     ASSERT_NO_FATAL_FAILURE(Trigger(*form, "ArquivoNovo"));
-    TfmAnexo_MDIChild* child = form->ActiveMDIChild();
-    ASSERT_TRUE(child && child->Report && !child->Report->BandList().empty());
-    child->SubWindow()->resize(760, 520);
+    TfmAnexo_MDIChild* child = SizedDocumentWindow(*form, 760, 520);
+    ASSERT_TRUE(child && !child->Report->BandList().empty());
     TVardoRep* report = child->Report;
     TKVCustomBand* band = report->BandList().front();
     Settle(400);

@@ -36,16 +36,6 @@ using namespace windowcheck;
 
 namespace {
 
-// Dark pixels of an image: a bar with its glyphs and boxes painted has some.
-int Ink(const QImage& image)
-{
-    int ink = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ink += QColor(image.pixel(x, y)).lightness() < 110;
-    return ink;
-}
-
 struct TBarShot {
     const char* Name;
     TAnexoToolBar* Bar;
@@ -66,21 +56,16 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     TQtApplication app(argc, argv);
     QTemporaryDir scratch;
-    const QString copy = scratch.filePath(QStringLiteral("produtos.KVR"));
-    QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), copy);
-    QDir::setCurrent(QStringLiteral(TESSIV_SOURCE_DIR));
+    const QString copy = CopyProductLabel(scratch);
 
     {
         const auto form = ShowMainForm({copy});
-        form->HandleCommandLine();
-        form->FormPaint();
-        Settle(1200);
-        TfmAnexo_MDIChild* child = form->ActiveMDIChild();
-        if (!child || !child->Report) {
+        OpenCommandLine(*form);
+        TfmAnexo_MDIChild* child = SizedDocumentWindow(*form);
+        if (!child) {
             std::fprintf(stderr, "the example opened no window\n");
             return 1;
         }
-        child->SubWindow()->resize(900, 560);
         TVardoRep* report = child->Report;
         TComponent* root = report->Owner();
         auto* nome = dynamic_cast<TControl*>(root->FindComponent(QStringLiteral("Nome")));
@@ -149,7 +134,7 @@ int main(int argc, char** argv)
                 const QImage bar = shot.Bar->grab().toImage();
                 bar.save(QStringLiteral(TESSIV_SHOT_DIR "/expr_image_shape_") + barName + QStringLiteral("_") + name +
                          QStringLiteral(".png"));
-                if (Ink(bar) < 20)
+                if (Ink(bar, 110) < 20)
                     Fail(name + QStringLiteral(": the ") + barName + QStringLiteral(" bar looks unpainted"));
             }
             for (const auto& [widget, shown] : c.Shows)

@@ -33,16 +33,6 @@ using namespace windowcheck;
 
 namespace {
 
-// Dark pixels of an image: a bar with its boxes and glyphs painted has plenty.
-int Ink(const QImage& image)
-{
-    int ink = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ink += QColor(image.pixel(x, y)).lightness() < 100;
-    return ink;
-}
-
 void Expect(bool condition, const QString& what)
 {
     if (!condition)
@@ -63,12 +53,11 @@ int main(int argc, char** argv)
         Settle(800);
         form->ArquivoNovoExecute();
         Settle(800);
-        TfmAnexo_MDIChild* child = form->ActiveMDIChild();
-        if (!child || !child->Report) {
+        TfmAnexo_MDIChild* child = SizedDocumentWindow(*form);
+        if (!child) {
             std::fprintf(stderr, "the new document opened no window\n");
             return 1;
         }
-        child->SubWindow()->resize(900, 560);
         TVardoRep* report = child->Report;
         TKVCustomBand* detail = nullptr;
         for (TKVCustomBand* band : report->BandList())
