@@ -319,16 +319,7 @@ void TfmAnexo::ComandosSql2Click()
     form->SetCaption(grid ? QStringLiteral("Editor do Sql dos itens coluna")
                           : QString::fromUtf8("Editor do Sql da observação dos itens"));
     SetHelpContext(form->Window(), 560);
-    form->Settings = Settings();
-    form->SaveUndoStep = [this](TKVCustomBand* b) { SaveUndoStep(1, b); };
-    form->DropUndoStep = [this] {
-        TfmVoltar* undo = CurrentUndoForm();
-        if (!undo || undo->StepIndex < 0 || undo->StepIndex >= undo->StepCount())
-            return;
-        FreeUndoStep(undo->Steps(undo->StepIndex));
-        --undo->StepIndex;
-        UpdateUndoRedoActions();
-    };
+    form->UseMainForm(this);
     if (grid)
         form->SetColunaSql(grid);
     else

@@ -70,6 +70,20 @@ TfmObs_Sql::~TfmObs_Sql()
         FSource->Free();
 }
 
+void TfmObs_Sql::UseMainForm(TfmAnexo* main)
+{
+    Settings = main->Settings();
+    SaveUndoStep = [main](TKVCustomBand* b) { main->SaveUndoStep(1, b); };
+    DropUndoStep = [main] {
+        TfmVoltar* undo = main->CurrentUndoForm();
+        if (!undo || undo->StepIndex < 0 || undo->StepIndex >= undo->StepCount())
+            return;
+        main->FreeUndoStep(undo->Steps(undo->StepIndex));
+        --undo->StepIndex;
+        main->UpdateUndoRedoActions();
+    };
+}
+
 int TfmObs_Sql::Execute(TfmAnexo* main, TKVCustomBand* band)
 {
     auto* itensObs = dynamic_cast<TKVItensObs*>(band);
@@ -77,18 +91,8 @@ int TfmObs_Sql::Execute(TfmAnexo* main, TKVCustomBand* band)
     if (!itensObs && !colunaSql)
         return mrCancel;
     const std::unique_ptr<TfmObs_Sql, TComponentDeleter> form(new TfmObs_Sql(nullptr));
-    if (main) {
-        form->Settings = main->Settings();
-        form->SaveUndoStep = [main](TKVCustomBand* b) { main->SaveUndoStep(1, b); };
-        form->DropUndoStep = [main] {
-            TfmVoltar* undo = main->CurrentUndoForm();
-            if (!undo || undo->StepIndex < 0 || undo->StepIndex >= undo->StepCount())
-                return;
-            main->FreeUndoStep(undo->Steps(undo->StepIndex));
-            --undo->StepIndex;
-            main->UpdateUndoRedoActions();
-        };
-    }
+    if (main)
+        form->UseMainForm(main);
     if (itensObs)
         form->SetItensObs(itensObs);
     else

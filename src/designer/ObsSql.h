@@ -44,6 +44,8 @@ public:
     // Records the undo step of kind 1 for the band before it changes, and takes it back.
     std::function<void(TKVCustomBand* band)> SaveUndoStep;
     std::function<void()> DropUndoStep;
+    // The settings, the undo step and its taking back become the main form's.
+    void UseMainForm(TfmAnexo* main);
 
     void SetItensObs(TKVItensObs* band);
     void SetColunaSql(TKVColunaSql* band);
