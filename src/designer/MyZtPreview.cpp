@@ -11,7 +11,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 namespace tessiv {
@@ -41,26 +40,14 @@ void TMyZtPreview::ShowPreview()
 {
     showMaximized();
     UpdateStatus();
-    // The window comes up as its run begins: until the run has recorded its pages there is
-    // nothing to save, and loading or changing the printer would pull the pages from under it.
-    if (Printer()->Status() == kvpsFinished)
-        return;
-    for (const char* name : {"Save", "Load", "PrintSetup"})
-        Button(QLatin1String(name))->setEnabled(false);
-    // The buttons follow the run from the moment it records, even a run that ends without
-    // announcing a page.
-    auto* watch = new QTimer(this);
-    watch->setInterval(250);
-    connect(watch, &QTimer::timeout, this, [this, watch] {
-        const TKVPrinterStatus status = Printer()->Status();
-        FRunSeen = FRunSeen || status == kvpsBusy;
-        if (!FRunSeen && status != kvpsFinished)
-            return;
-        UpdateButtons();
-        if (status != kvpsBusy)
-            watch->deleteLater();
-    });
-    watch->start();
+    UpdateButtons();
+}
+
+bool TMyZtPreview::Recording() const
+{
+    const TKVPrinterStatus status = Printer()->Status();
+    FRunSeen = FRunSeen || status == kvpsBusy;
+    return status == kvpsBusy || (!FRunSeen && status != kvpsFinished);
 }
 
 void TMyZtPreview::UpdateStatus()

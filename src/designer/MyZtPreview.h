@@ -36,13 +36,17 @@ public:
 protected:
     QString SavedPreviewEntry() const override;
     void ReportMissingFile(const QString& fileName) override;
+    // The window comes up as its run begins: until the run has been seen recording and has
+    // finished, its pages are not there to save, and loading or changing the printer would pull
+    // them from under it.
+    bool Recording() const override;
     bool event(QEvent* e) override;
 
 private:
     TMyZtPreview(QWidget* owner, TAnexoRelatorio* document, TKVPrinter& printer);
     TAnexoRelatorio* FDocument;
     int FAnnounced = 0;
-    bool FRunSeen = false; // the run was seen recording
+    mutable bool FRunSeen = false; // the run was seen recording
 };
 
 } // namespace tessiv

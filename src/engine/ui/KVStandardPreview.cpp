@@ -168,9 +168,11 @@ void TKVStandardPreview::UpdateStatus()
                      QString::number(FPrinter->PageCount()));
 }
 
+bool TKVStandardPreview::Recording() const { return FPrinter->Status() == kvpsBusy; }
+
 void TKVStandardPreview::UpdateButtons()
 {
-    const bool recording = FPrinter->Status() == kvpsBusy;
+    const bool recording = Recording();
     Button(QStringLiteral("Save"))->setEnabled(!recording && FPrinter->Status() == kvpsFinished && FPrinter->PageStream());
     Button(QStringLiteral("Load"))->setEnabled(!recording);
     Button(QStringLiteral("PrintSetup"))->setEnabled(!recording);

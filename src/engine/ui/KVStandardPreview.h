@@ -58,6 +58,8 @@ protected:
     virtual QString SavedPreviewEntry() const;
     // Load was asked for a file that is not there.
     virtual void ReportMissingFile(const QString& fileName);
+    // Whether the pages are still being recorded (the buttons wait, and are checked again while so).
+    virtual bool Recording() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
