@@ -2,7 +2,7 @@
 // design colours, the classes report files may hold, the main form, the command line, the loop.
 #include "designer/AnexoForm.h"
 #include "designer/DesignerClasses.h"
-#include "engine/DesignColours.h"
+#include "engine/design/DesignColours.h"
 #include "engine/ui/EngineWindows.h"
 #include "platform/ui/Application.h"
 

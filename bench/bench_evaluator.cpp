@@ -1,6 +1,6 @@
 // Expression evaluation over a dataset scan: an expression of ten operators and three field
 // references evaluated on each of 100,000 records of a SQLite table (items/s = evaluations/s).
-#include "engine/KVEvaluator.h"
+#include "engine/expressions/KVEvaluator.h"
 #include "platform/data/DBTables.h"
 
 #include <QSqlDatabase>

@@ -4,8 +4,8 @@
 
 #include "BenchMemory.h"
 
-#include "engine/KVCompress.h"
-#include "engine/KVPageList.h"
+#include "engine/run/KVCompress.h"
+#include "engine/run/KVPageList.h"
 
 #include <QFile>
 #include <QTemporaryDir>

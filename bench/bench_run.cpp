@@ -5,11 +5,11 @@
 
 #include "BenchMemory.h"
 
-#include "engine/EngineClasses.h"
-#include "engine/KVBands.h"
-#include "engine/KVPrintableHooks.h"
-#include "engine/KVPrinter.h"
-#include "engine/VardoRep.h"
+#include "engine/model/EngineClasses.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/KVPrintableHooks.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/model/VardoRep.h"
 #include "platform/controls/Controls.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

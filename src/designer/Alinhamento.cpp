@@ -1,8 +1,8 @@
 #include "designer/Alinhamento.h"
 
 #include "designer/DialogSupport.h"
-#include "engine/KVBands.h"
-#include "engine/KVPrintable.h"
+#include "engine/model/KVBands.h"
+#include "engine/printables/KVPrintable.h"
 #include "platform/ui/Application.h"
 
 #include <QButtonGroup>

@@ -12,7 +12,7 @@
 #include "designer/KVEtiqUtil.h"
 #include "designer/MyZTDataSetup.h"
 #include "designer/WaitCursor.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"

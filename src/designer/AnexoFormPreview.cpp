@@ -6,8 +6,8 @@
 #include "designer/KVDesigner.h"
 #include "designer/MyZtPreview.h"
 
-#include "engine/KVPrinter.h"
-#include "engine/VardoRep.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/model/VardoRep.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 

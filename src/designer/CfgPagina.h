@@ -18,7 +18,7 @@
 // SetHeaderOptionsEnabled, SetReport, ShowModal, free. The report must outlive the dialog.
 
 #include "designer/ModalForm.h"
-#include "engine/KVTypes.h"
+#include "engine/model/KVTypes.h"
 #include "platform/graphics/Color.h"
 
 #include <QHash>

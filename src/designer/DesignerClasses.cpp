@@ -1,7 +1,7 @@
 #include "designer/DesignerClasses.h"
 
 #include "designer/Hidden.h"
-#include "engine/EngineClasses.h"
+#include "engine/model/EngineClasses.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"

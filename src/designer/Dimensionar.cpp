@@ -1,9 +1,9 @@
 #include "designer/Dimensionar.h"
 
 #include "designer/DialogSupport.h"
-#include "engine/KVCustomLabel.h"
-#include "engine/KVImage.h"
-#include "engine/KVPrintable.h"
+#include "engine/printables/KVCustomLabel.h"
+#include "engine/printables/KVImage.h"
+#include "engine/printables/KVPrintable.h"
 #include "platform/ui/Application.h"
 #include "uisupport/ValEdit.h"
 

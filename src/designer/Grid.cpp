@@ -2,7 +2,7 @@
 
 #include "designer/AnexoRelatorio.h"
 #include "designer/DataGridModel.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Field.h"

@@ -14,8 +14,8 @@
 // - The designer only works with the report on a host (the document window's surface, or a
 //   headless host in tests): outlines go to the host's exclusive-or rectangles.
 
-#include "engine/KVDesignLink.h"
-#include "engine/KVUnits.h"
+#include "engine/design/KVDesignLink.h"
+#include "engine/model/KVUnits.h"
 #include "platform/controls/Controls.h"
 
 #include <functional>

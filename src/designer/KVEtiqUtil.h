@@ -7,7 +7,7 @@
 // the coordinates of the report's window and drawn there. The host's surface stands for the
 // screen; a scroll moves the host's view over the surface and the mouse with it.
 
-#include "engine/KVUnits.h"
+#include "engine/model/KVUnits.h"
 #include "platform/controls/Controls.h"
 #include "platform/controls/ScrollBox.h"
 #include "platform/graphics/Types.h"

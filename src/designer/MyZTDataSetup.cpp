@@ -4,7 +4,7 @@
 #include "designer/Grid.h"
 #include "designer/Hidden.h"
 #include "designer/WaitCursor.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/IniFiles.h"
 #include "platform/core/TypInfo.h"
 #include "platform/data/DBTables.h"

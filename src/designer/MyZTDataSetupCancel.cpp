@@ -4,7 +4,7 @@
 
 #include "designer/AnexoRelatorio.h"
 #include "designer/Hidden.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/TypInfo.h"
 #include "platform/data/DBTables.h"

@@ -1,9 +1,9 @@
 #include "designer/MyZTExprBuilder.h"
 
 #include "designer/AnexoForm.h"
-#include "engine/KVFunctionLibrary.h"
-#include "engine/StringTable.h"
-#include "engine/VardoRep.h"
+#include "engine/expressions/KVFunctionLibrary.h"
+#include "engine/model/StringTable.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/IniFiles.h"
 #include "platform/core/Strings.h"
 #include "platform/core/SysUtils.h"

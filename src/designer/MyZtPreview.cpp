@@ -1,8 +1,8 @@
 #include "designer/MyZtPreview.h"
 
 #include "designer/AnexoRelatorio.h"
-#include "engine/KVPrinter.h"
-#include "engine/VardoRep.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/model/VardoRep.h"
 #include "engine/ui/KVPreview.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Help.h"

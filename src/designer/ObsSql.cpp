@@ -2,9 +2,9 @@
 
 #include "designer/AnexoForm.h"
 #include "designer/Voltar.h"
-#include "engine/KVColuna.h"
-#include "engine/KVItemsObs.h"
-#include "engine/VardoRep.h"
+#include "engine/printables/KVColuna.h"
+#include "engine/printables/KVItemsObs.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"

@@ -1,6 +1,6 @@
 #include "designer/ToolbarParts.h"
 
-#include "engine/KVFrame.h"
+#include "engine/model/KVFrame.h"
 #include "platform/ui/Application.h"
 #include "uisupport/SpeedButton.h"
 #include "uisupport/UpDown.h"

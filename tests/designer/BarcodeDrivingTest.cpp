@@ -3,9 +3,9 @@
 #include "DesignerFixture.h"
 
 #include "designer/Hidden.h"
-#include "engine/KVBands.h"
-#include "engine/KVBarcode.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/printables/KVBarcode.h"
+#include "engine/model/VardoRep.h"
 #include "platform/data/DBTables.h"
 
 #include <memory>

@@ -2,11 +2,11 @@
 // and zoom, the guides of a three-column A4 page, the colour scheme by the display's colour count,
 // and what a report and a band put on an image.
 #include "designer/Hidden.h"
-#include "engine/DesignColours.h"
-#include "engine/EngineClasses.h"
-#include "engine/KVBands.h"
-#include "engine/KVDesignPaint.h"
-#include "engine/VardoRep.h"
+#include "engine/design/DesignColours.h"
+#include "engine/model/EngineClasses.h"
+#include "engine/model/KVBands.h"
+#include "engine/design/KVDesignPaint.h"
+#include "engine/model/VardoRep.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/ui/ControlHost.h"
 

@@ -6,7 +6,7 @@
 
 #include "ScratchSession.h"
 #include "designer/AnexoRelatorio.h"
-#include "engine/KVBands.h"
+#include "engine/model/KVBands.h"
 #include "platform/ui/Application.h"
 #include "uisupport/MyToolBar.h"
 

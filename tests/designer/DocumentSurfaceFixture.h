@@ -10,8 +10,8 @@
 #include "designer/AnexoForm.h"
 #include "designer/DesignerClasses.h"
 #include "designer/KVDesigner.h"
-#include "engine/KVBands.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/VardoRep.h"
 #include "platform/ui/ControlHost.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 
 #include "DesignerFixture.h"
 
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/ObjectText.h"
 #include "platform/core/Streams.h"
 #include "platform/printing/Printer.h"

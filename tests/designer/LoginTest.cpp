@@ -6,7 +6,7 @@
 
 #include "PgServer.h"
 
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBError.h"
 #include "platform/data/Database.h"

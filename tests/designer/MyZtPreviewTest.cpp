@@ -5,9 +5,9 @@
 #include "DesignerFixture.h"
 
 #include "designer/MyZtPreview.h"
-#include "engine/KVPrinter.h"
-#include "engine/KVUnits.h"
-#include "engine/VardoRep.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/model/KVUnits.h"
+#include "engine/model/VardoRep.h"
 #include "engine/ui/KVPreview.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Dialogs.h"

@@ -1,6 +1,6 @@
 #include "SurfaceDriver.h"
 
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/controls/ScrollBox.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "designer/Alinhamento.h"
 #include "designer/KVDesigner.h"
 #include "designer/KVEtiqUtil.h"
-#include "engine/KVShape.h"
+#include "engine/printables/KVShape.h"
 #include "platform/core/IniFiles.h"
 
 #include <QButtonGroup>

@@ -4,9 +4,9 @@
 #include "PageDialogsFixture.h"
 
 #include "designer/CfgPagina.h"
-#include "engine/KVRunWindows.h"
+#include "engine/run/KVRunWindows.h"
 #include "platform/printing/Printer.h"
-#include "engine/KVUtils.h"
+#include "engine/model/KVUtils.h"
 #include "platform/core/IniFiles.h"
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Dialogs.h"

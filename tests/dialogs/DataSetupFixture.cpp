@@ -1,8 +1,8 @@
 #include "DataSetupFixture.h"
 
 #include "designer/Hidden.h"
-#include "engine/KVBands.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

@@ -6,7 +6,7 @@
 #include "PgServer.h"
 #include "designer/Hidden.h"
 #include "designer/MyZTDataSetup.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 

@@ -5,9 +5,9 @@
 
 #include "designer/MyZTDataSetup.h"
 #include "designer/Hidden.h"
-#include "engine/KVBands.h"
-#include "engine/KVDBText.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/printables/KVDBText.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/IniFiles.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

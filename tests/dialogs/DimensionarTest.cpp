@@ -3,9 +3,9 @@
 #include "PageDialogsFixture.h"
 
 #include "designer/Dimensionar.h"
-#include "engine/KVImage.h"
-#include "engine/KVLabel.h"
-#include "engine/KVShape.h"
+#include "engine/printables/KVImage.h"
+#include "engine/printables/KVLabel.h"
+#include "engine/printables/KVShape.h"
 #include "platform/core/IniFiles.h"
 #include "uisupport/ValEdit.h"
 

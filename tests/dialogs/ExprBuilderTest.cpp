@@ -3,9 +3,9 @@
 #include "ExprDialogsFixture.h"
 
 #include "designer/MyZTExprBuilder.h"
-#include "engine/KVEvaluator.h"
-#include "engine/KVFunctionLibrary.h"
-#include "engine/VardoRep.h"
+#include "engine/expressions/KVEvaluator.h"
+#include "engine/expressions/KVFunctionLibrary.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "designer/Hidden.h"

@@ -2,7 +2,7 @@
 
 #include "designer/Hidden.h"
 #include "designer/ModalForm.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 #include "platform/ui/Dialogs.h"

@@ -5,7 +5,7 @@
 
 #include "designer/DataGridModel.h"
 #include "designer/Grid.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/IniFiles.h"
 #include "platform/data/DBTables.h"

@@ -5,8 +5,8 @@
 
 #include "designer/DesignSelection.h"
 #include "designer/Hidden.h"
-#include "engine/KVBands.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/VardoRep.h"
 #include "platform/ui/Application.h"
 
 #include <QByteArray>

@@ -7,8 +7,8 @@
 #include "RunFixture.h"
 #include "TextFixture.h"
 
-#include "engine/KVBarcode.h"
-#include "engine/KVPrinter.h"
+#include "engine/printables/KVBarcode.h"
+#include "engine/run/KVPrinter.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DBTables.h"

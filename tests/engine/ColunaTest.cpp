@@ -4,8 +4,8 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVColuna.h"
-#include "engine/KVItemsObs.h"
+#include "engine/printables/KVColuna.h"
+#include "engine/printables/KVItemsObs.h"
 #include "platform/core/Exceptions.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Field.h"

@@ -2,8 +2,8 @@
 // references, the 255-character limit of texts, and the aggregates judged by SQLite's own SUM,
 // AVG, COUNT, MIN and MAX over the same table.
 
-#include "engine/KVEvaluator.h"
-#include "engine/KVFunctionLibrary.h"
+#include "engine/expressions/KVEvaluator.h"
+#include "engine/expressions/KVFunctionLibrary.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DBTables.h"

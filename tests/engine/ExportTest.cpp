@@ -4,9 +4,9 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVAsciiExportFilter.h"
-#include "engine/KVBands.h"
-#include "engine/KVExportFilterLibrary.h"
+#include "engine/export/KVAsciiExportFilter.h"
+#include "engine/model/KVBands.h"
+#include "engine/export/KVExportFilterLibrary.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"

@@ -5,9 +5,9 @@
 #include "RunFixture.h"
 #include "TextFixture.h"
 
-#include "engine/KVColuna.h"
-#include "engine/KVDBText.h"
-#include "engine/KVItemsObs.h"
+#include "engine/printables/KVColuna.h"
+#include "engine/printables/KVDBText.h"
+#include "engine/printables/KVItemsObs.h"
 #include "platform/core/Exceptions.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Field.h"

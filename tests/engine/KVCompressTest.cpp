@@ -1,6 +1,6 @@
 #include "EmfBuilder.h"
 
-#include "engine/KVCompress.h"
+#include "engine/run/KVCompress.h"
 #include "platform/core/Streams.h"
 
 #include <gtest/gtest.h>

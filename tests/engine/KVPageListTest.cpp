@@ -1,7 +1,7 @@
 #include "EmfBuilder.h"
 
-#include "engine/KVError.h"
-#include "engine/KVPageList.h"
+#include "engine/run/KVError.h"
+#include "engine/run/KVPageList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 

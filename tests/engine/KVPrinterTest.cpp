@@ -2,9 +2,9 @@
 // coordinates, recorded pages played back onto images, PDF files read back with poppler's
 // pdftotext, saved-preview files loaded again, and the messages a client window receives.
 
-#include "engine/KVError.h"
-#include "engine/KVPrinter.h"
-#include "engine/PrinterSettings.h"
+#include "engine/run/KVError.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/run/PrinterSettings.h"
 #include "platform/controls/Controls.h"
 #include "platform/controls/Messages.h"
 #include "platform/core/Component.h"

@@ -1,4 +1,4 @@
-#include "engine/KVStream.h"
+#include "engine/run/KVStream.h"
 #include "platform/core/Exceptions.h"
 
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "RunFixture.h"
 #include "TextFixture.h"
 
-#include "engine/KVExprMemo.h"
+#include "engine/printables/KVExprMemo.h"
 #include "platform/data/DBTables.h"
 
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 #include "ReportFixture.h"
 #include "RunFixture.h"
 
-#include "engine/KVPrintable.h"
-#include "engine/KVPrinter.h"
-#include "engine/KVResourceManager.h"
+#include "engine/printables/KVPrintable.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/run/KVResourceManager.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/Reader.h"
 #include "platform/core/Streams.h"

@@ -4,7 +4,7 @@
 
 #include "ReportFixture.h"
 
-#include "engine/KVEvaluator.h"
+#include "engine/expressions/KVEvaluator.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

@@ -2,9 +2,9 @@
 // A root form for report tests: it writes its controls as children, then the components it owns
 // that have no parent, as the document's root form does.
 
-#include "engine/EngineClasses.h"
-#include "engine/KVBands.h"
-#include "engine/VardoRep.h"
+#include "engine/model/EngineClasses.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/VardoRep.h"
 #include "platform/controls/Controls.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVBands.h"
+#include "engine/model/KVBands.h"
 #include "platform/core/SysUtils.h"
 
 #include <gtest/gtest.h>

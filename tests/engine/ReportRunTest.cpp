@@ -4,8 +4,8 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVBands.h"
-#include "engine/KVExportFilter.h"
+#include "engine/model/KVBands.h"
+#include "engine/export/KVExportFilter.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"

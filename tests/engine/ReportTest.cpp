@@ -2,7 +2,7 @@
 // name, and the old property names.
 #include "ReportFixture.h"
 
-#include "engine/KVUnits.h"
+#include "engine/model/KVUnits.h"
 #include "platform/core/Extended.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Filer.h"

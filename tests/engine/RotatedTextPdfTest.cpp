@@ -4,7 +4,7 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVBands.h"
+#include "engine/model/KVBands.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/GraphicsObjects.h"
 #include "platform/printing/Printer.h"

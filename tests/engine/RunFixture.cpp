@@ -1,6 +1,6 @@
 #include "RunFixture.h"
 
-#include "engine/KVBands.h"
+#include "engine/model/KVBands.h"
 #include "platform/controls/Messages.h"
 #include "platform/data/Database.h"
 #include "platform/graphics/Canvas.h"

@@ -5,8 +5,8 @@
 
 #include "ReportFixture.h"
 
-#include "engine/KVPrintableHooks.h"
-#include "engine/KVPrinter.h"
+#include "engine/model/KVPrintableHooks.h"
+#include "engine/run/KVPrinter.h"
 #include "platform/controls/Controls.h"
 
 #include <QString>

@@ -5,7 +5,7 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVBands.h"
+#include "engine/model/KVBands.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 #include "platform/data/Field.h"

@@ -1,6 +1,6 @@
-#include "engine/KVError.h"
-#include "engine/KVUtils.h"
-#include "engine/StringTable.h"
+#include "engine/run/KVError.h"
+#include "engine/model/KVUtils.h"
+#include "engine/model/StringTable.h"
 
 #include <QStringList>
 

@@ -5,7 +5,7 @@
 
 #include "RunFixture.h"
 
-#include "engine/KVExportFilter.h"
+#include "engine/export/KVExportFilter.h"
 
 #include <QImage>
 #include <QRect>

@@ -5,7 +5,7 @@
 #include "RunFixture.h"
 #include "TextFixture.h"
 
-#include "engine/KVLabel.h"
+#include "engine/printables/KVLabel.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // Units of measure, the paper table, the locale defaults and the frame.
 #include "ReportFixture.h"
 
-#include "engine/KVFrame.h"
-#include "engine/KVUnits.h"
+#include "engine/model/KVFrame.h"
+#include "engine/model/KVUnits.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Canvas.h"
 

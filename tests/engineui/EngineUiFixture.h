@@ -3,7 +3,7 @@
 // large text on each page where a test can look for it, and a way to drive the event loop until
 // a condition holds.
 
-#include "engine/KVPrinter.h"
+#include "engine/run/KVPrinter.h"
 
 #include <QString>
 

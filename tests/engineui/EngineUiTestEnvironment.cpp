@@ -1,7 +1,7 @@
 // One application object for every test of the engine's windows: the widgets need it, and posted
 // messages its event loop. Windows are made but, off a display, never reach a screen.
 
-#include "engine/EngineClasses.h"
+#include "engine/model/EngineClasses.h"
 #include "platform/ui/Application.h"
 
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 #include "EngineUiFixture.h"
 #include "RunFixture.h"
 
-#include "engine/KVAsciiExportFilter.h"
-#include "engine/KVExportFilterLibrary.h"
-#include "engine/KVRunWindows.h"
+#include "engine/export/KVAsciiExportFilter.h"
+#include "engine/export/KVExportFilterLibrary.h"
+#include "engine/run/KVRunWindows.h"
 #include "engine/ui/EngineWindows.h"
 #include "engine/ui/KVPreview.h"
 #include "engine/ui/KVProgressForm.h"

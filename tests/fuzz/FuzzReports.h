@@ -7,8 +7,8 @@
 
 #include "designer/Hidden.h"
 
-#include "engine/KVBands.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Reader.h"
 #include "platform/core/ResFile.h"
 #include "platform/core/Streams.h"

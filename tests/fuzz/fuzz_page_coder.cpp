@@ -2,7 +2,7 @@
 // What decodes must code back to a coding of the same length.
 #include "FuzzTarget.h"
 
-#include "engine/KVCompress.h"
+#include "engine/run/KVCompress.h"
 #include "platform/core/Streams.h"
 
 #include <QtEndian>

@@ -3,8 +3,8 @@
 // the preview paints it.
 #include "FuzzPictures.h"
 
-#include "engine/KVPageList.h"
-#include "engine/KVPrinter.h"
+#include "engine/run/KVPageList.h"
+#include "engine/run/KVPrinter.h"
 
 #include <QFile>
 

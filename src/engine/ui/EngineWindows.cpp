@@ -1,7 +1,7 @@
 #include "engine/ui/EngineWindows.h"
 
-#include "engine/KVPrinter.h"
-#include "engine/KVRunWindows.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/run/KVRunWindows.h"
 #include "engine/ui/KVPrintDialog.h"
 #include "engine/ui/KVProgressForm.h"
 #include "engine/ui/KVStandardPreview.h"

@@ -1,6 +1,6 @@
 #include "engine/ui/KVPreview.h"
 
-#include "engine/KVPrinter.h"
+#include "engine/run/KVPrinter.h"
 #include "platform/graphics/Canvas.h"
 
 #include <QPainter>

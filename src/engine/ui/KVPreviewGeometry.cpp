@@ -1,6 +1,6 @@
 #include "engine/ui/KVPreviewGeometry.h"
 
-#include "engine/KVPrinter.h"
+#include "engine/run/KVPrinter.h"
 #include "platform/core/SysUtils.h"
 
 #include <algorithm>

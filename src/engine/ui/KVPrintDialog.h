@@ -5,7 +5,7 @@
 // translation both ways is made of plain functions, so every rule of it is checked without a
 // window. A presenter can stand in for the platform dialog (tests answer for the user there).
 
-#include "engine/KVRunWindows.h"
+#include "engine/run/KVRunWindows.h"
 #include "platform/core/Component.h"
 #include "platform/graphics/Types.h"
 #include "platform/printing/DeviceMode.h"

@@ -1,7 +1,7 @@
 #include "engine/ui/KVProgressForm.h"
 
-#include "engine/KVPrinter.h"
-#include "engine/StringTable.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/model/StringTable.h"
 #include "platform/ui/Application.h"
 
 #include <QApplication>

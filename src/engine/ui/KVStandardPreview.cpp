@@ -1,8 +1,8 @@
 #include "engine/ui/KVStandardPreview.h"
 
-#include "engine/KVExportFilterLibrary.h"
-#include "engine/KVPrinter.h"
-#include "engine/StringTable.h"
+#include "engine/export/KVExportFilterLibrary.h"
+#include "engine/run/KVPrinter.h"
+#include "engine/model/StringTable.h"
 #include "engine/ui/KVGlyphs.h"
 #include "engine/ui/KVPreview.h"
 #include "engine/ui/KVProgressForm.h"

@@ -7,7 +7,7 @@
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
 #include "designer/DesignerClasses.h"
-#include "engine/DesignColours.h"
+#include "engine/design/DesignColours.h"
 #include "platform/ui/Application.h"
 
 #include <QColor>

@@ -5,9 +5,9 @@
 
 #include "designer/AnexoChild.h"
 #include "designer/AnexoForm.h"
-#include "engine/DesignColours.h"
-#include "engine/KVBands.h"
-#include "engine/VardoRep.h"
+#include "engine/design/DesignColours.h"
+#include "engine/model/KVBands.h"
+#include "engine/model/VardoRep.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 

@@ -7,7 +7,7 @@
 
 #include "designer/AnexoRelatorio.h"
 #include "designer/Hidden.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

@@ -4,7 +4,7 @@
 // session that keeps its aliases in the scratch folder, and a report reading a query over it.
 
 #include "designer/Hidden.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

@@ -6,9 +6,9 @@
 #include "designer/Alinhamento.h"
 #include "designer/DesignerClasses.h"
 #include "designer/Hidden.h"
-#include "engine/KVBands.h"
-#include "engine/KVShape.h"
-#include "engine/VardoRep.h"
+#include "engine/model/KVBands.h"
+#include "engine/printables/KVShape.h"
+#include "engine/model/VardoRep.h"
 #include "platform/ui/Application.h"
 
 #include <QButtonGroup>

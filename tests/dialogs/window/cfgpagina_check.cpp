@@ -6,7 +6,7 @@
 #include "designer/CfgPagina.h"
 #include "designer/DesignerClasses.h"
 #include "designer/Hidden.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"
 

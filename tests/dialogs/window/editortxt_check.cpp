@@ -5,8 +5,8 @@
 
 #include "designer/EditorTxt.h"
 #include "designer/Hidden.h"
-#include "engine/KVExprMemo.h"
-#include "engine/VardoRep.h"
+#include "engine/printables/KVExprMemo.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/ui/Application.h"
 

@@ -6,7 +6,7 @@
 
 #include "designer/Hidden.h"
 #include "designer/MyZTExprBuilder.h"
-#include "engine/VardoRep.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/ui/Application.h"

@@ -6,8 +6,8 @@
 
 #include "designer/Hidden.h"
 #include "designer/ObsSql.h"
-#include "engine/KVItemsObs.h"
-#include "engine/VardoRep.h"
+#include "engine/printables/KVItemsObs.h"
+#include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/ui/Application.h"
