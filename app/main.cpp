@@ -1,7 +1,7 @@
 // The program's main block: the application's title and product strings, the engine's windows and
 // design colours, the classes report files may hold, the main form, the command line, the loop.
-#include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/DesignerClasses.h"
 #include "engine/design/DesignColours.h"
 #include "engine/ui/EngineWindows.h"
 #include "platform/ui/Application.h"

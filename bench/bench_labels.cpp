@@ -5,8 +5,8 @@
 
 #include "BenchMemory.h"
 
-#include "designer/AnexoRelatorio.h"
-#include "designer/Hidden.h"
+#include "designer/document/AnexoRelatorio.h"
+#include "designer/document/Hidden.h"
 #include "barcode/LLBarcode.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"

@@ -2,7 +2,7 @@
 
 #include "DesignerFixture.h"
 
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/model/VardoRep.h"

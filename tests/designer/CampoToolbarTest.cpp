@@ -3,9 +3,9 @@
 // the barcode settings, and a barcode set up on the bar printed on the PDF printer and decoded.
 #include "UndoFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/KVDesigner.h"
-#include "designer/Voltar.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/Voltar.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVColuna.h"

@@ -3,11 +3,11 @@
 // stream on the system clipboard, pasting into another document, and the drawing order.
 #include "UndoFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/KVDesigner.h"
-#include "designer/KVEtiqUtil.h"
-#include "designer/Transf.h"
-#include "designer/Voltar.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
+#include "designer/document/Transf.h"
+#include "designer/surface/Voltar.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVDBText.h"
 #include "engine/printables/KVItemsObs.h"

@@ -5,11 +5,11 @@
 // of a focused box of the form, and the window commands.
 #include "DocumentSurfaceFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/Hidden.h"
-#include "designer/KVDesigner.h"
-#include "designer/Voltar.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/Hidden.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/Voltar.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVColuna.h"

@@ -4,12 +4,12 @@
 // handle resizes and the release rules.
 #include "DocumentSurfaceFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
-#include "designer/KVDesigner.h"
-#include "designer/KVEtiqUtil.h"
-#include "designer/Voltar.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
+#include "designer/surface/Voltar.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVExprMemo.h"

@@ -1,7 +1,7 @@
 // The design surface's grid, margins, frame and column guides: the lines worked out for each unit
 // and zoom, the guides of a three-column A4 page, the colour scheme by the display's colour count,
 // and what a report and a band put on an image.
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 #include "engine/design/DesignColours.h"
 #include "engine/model/EngineClasses.h"
 #include "engine/model/KVBands.h"

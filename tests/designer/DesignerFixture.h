@@ -5,7 +5,7 @@
 // holds the main form with a document open.
 
 #include "ScratchSession.h"
-#include "designer/AnexoRelatorio.h"
+#include "designer/document/AnexoRelatorio.h"
 #include "engine/model/KVBands.h"
 #include "platform/ui/Application.h"
 #include "uisupport/MyToolBar.h"

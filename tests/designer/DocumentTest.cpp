@@ -2,8 +2,8 @@
 
 #include "DesignerFixture.h"
 
-#include "designer/Hidden.h"
-#include "designer/ReportFile.h"
+#include "designer/document/Hidden.h"
+#include "designer/document/ReportFile.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVDBText.h"
 #include "engine/printables/KVLabel.h"

@@ -1,10 +1,10 @@
 // The design-surface tools: rounding to the unit grid, the report offset, corner marks, the kind of
 // a multi-selection, the group drag with its exclusive-or outlines, the auto-scroll of a drag that
 // leaves the scroll box, and selection marks kept out of every stream.
-#include "designer/AnexoChild.h"
-#include "designer/Hidden.h"
-#include "designer/KVDesigner.h"
-#include "designer/KVEtiqUtil.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/document/Hidden.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
 #include "engine/model/EngineClasses.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"

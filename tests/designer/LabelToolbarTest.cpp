@@ -5,10 +5,10 @@
 // nothing, a font scale meant for another barcode.
 #include "UndoFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/KVDesigner.h"
-#include "designer/KVEtiqUtil.h"
-#include "designer/Voltar.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
+#include "designer/surface/Voltar.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVDBImage.h"

@@ -3,9 +3,9 @@
 // what the settings file holds afterwards.
 #include "DesignerFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/DesignerClasses.h"
 #include "engine/model/KVBands.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/IniFiles.h"

@@ -4,7 +4,7 @@
 
 #include "DesignerFixture.h"
 
-#include "designer/MyZtPreview.h"
+#include "designer/mainform/MyZtPreview.h"
 #include "engine/run/KVPrinter.h"
 #include "engine/model/KVUnits.h"
 #include "engine/model/VardoRep.h"

@@ -3,7 +3,7 @@
 
 #include "DesignerFixture.h"
 
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVDBText.h"
 #include "engine/printables/KVLabel.h"

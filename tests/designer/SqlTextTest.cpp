@@ -2,7 +2,7 @@
 
 #include "DesignerFixture.h"
 
-#include "designer/SqlText.h"
+#include "designer/document/SqlText.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"

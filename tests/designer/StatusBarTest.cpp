@@ -4,10 +4,10 @@
 // navigation operations.
 #include "DesignerFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
-#include "designer/KVEtiqUtil.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/surface/KVEtiqUtil.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVLabel.h"
 #include "engine/model/VardoRep.h"

@@ -1,9 +1,9 @@
 #include "UndoFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/DesignerClasses.h"
-#include "designer/Hidden.h"
-#include "designer/Transf.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/document/Hidden.h"
+#include "designer/document/Transf.h"
 #include "engine/model/KVBands.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/ObjectText.h"

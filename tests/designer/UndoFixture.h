@@ -4,8 +4,8 @@
 
 #include "DesignerFixture.h"
 
-#include "designer/AnexoForm.h"
-#include "designer/Hidden.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/Hidden.h"
 #include "platform/core/Component.h"
 
 #include <QByteArray>

@@ -4,9 +4,9 @@
 #include "DesignerFixture.h"
 #include "UndoFixture.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/Voltar.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/surface/Voltar.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVDBText.h"
@@ -16,8 +16,8 @@
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"
-#include "designer/KVEtiqUtil.h"
-#include "designer/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
+#include "designer/surface/KVDesigner.h"
 #include "platform/ui/Application.h"
 
 #include <QAction>

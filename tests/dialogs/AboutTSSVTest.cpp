@@ -1,7 +1,7 @@
 // The about form: its caption and labels from the program's name and version.
 #include "PageDialogsFixture.h"
 
-#include "designer/AboutTSSV.h"
+#include "designer/mainform/AboutTSSV.h"
 
 #include <QGuiApplication>
 #include <QLabel>

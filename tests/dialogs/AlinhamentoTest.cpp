@@ -3,9 +3,9 @@
 // selected control gets.
 #include "PageDialogsFixture.h"
 
-#include "designer/Alinhamento.h"
-#include "designer/KVDesigner.h"
-#include "designer/KVEtiqUtil.h"
+#include "designer/dialogs/Alinhamento.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
 #include "engine/printables/KVShape.h"
 #include "platform/core/IniFiles.h"
 

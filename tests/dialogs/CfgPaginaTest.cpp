@@ -3,7 +3,7 @@
 // and texts typed in each unit under the Brazilian decimal comma.
 #include "PageDialogsFixture.h"
 
-#include "designer/CfgPagina.h"
+#include "designer/dialogs/CfgPagina.h"
 #include "engine/run/KVRunWindows.h"
 #include "platform/printing/Printer.h"
 #include "engine/model/KVUtils.h"

@@ -1,6 +1,6 @@
 #include "DataSetupFixture.h"
 
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"

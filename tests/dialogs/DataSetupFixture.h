@@ -4,7 +4,7 @@
 // and new documents whose report reads a table.
 
 #include "ScratchSession.h"
-#include "designer/AnexoRelatorio.h"
+#include "designer/document/AnexoRelatorio.h"
 #include "platform/ui/Application.h"
 
 #include <QString>

@@ -4,8 +4,8 @@
 #include "DataSetupFixture.h"
 
 #include "PgServer.h"
-#include "designer/Hidden.h"
-#include "designer/MyZTDataSetup.h"
+#include "designer/document/Hidden.h"
+#include "designer/dialogs/MyZTDataSetup.h"
 #include "engine/model/VardoRep.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

@@ -3,8 +3,8 @@
 
 #include "DataSetupFixture.h"
 
-#include "designer/MyZTDataSetup.h"
-#include "designer/Hidden.h"
+#include "designer/dialogs/MyZTDataSetup.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVDBText.h"
 #include "engine/model/VardoRep.h"
@@ -12,8 +12,8 @@
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"
 
-#include "designer/DataGridModel.h"
-#include "designer/Grid.h"
+#include "designer/dialogs/DataGridModel.h"
+#include "designer/dialogs/Grid.h"
 
 #include <QApplication>
 #include <QComboBox>

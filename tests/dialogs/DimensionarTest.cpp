@@ -2,7 +2,7 @@
 // typed in the report's unit, automatic sizes switched off, and typed sizes that are refused.
 #include "PageDialogsFixture.h"
 
-#include "designer/Dimensionar.h"
+#include "designer/dialogs/Dimensionar.h"
 #include "engine/printables/KVImage.h"
 #include "engine/printables/KVLabel.h"
 #include "engine/printables/KVShape.h"

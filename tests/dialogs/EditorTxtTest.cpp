@@ -2,10 +2,10 @@
 // exporting, an expression field put in at the caret, and the memo given the text at once.
 #include "ExprDialogsFixture.h"
 
-#include "designer/AboutTSSV.h"
-#include "designer/EditorTxt.h"
-#include "designer/MyZTExprBuilder.h"
-#include "designer/Hidden.h"
+#include "designer/mainform/AboutTSSV.h"
+#include "designer/dialogs/EditorTxt.h"
+#include "designer/dialogs/MyZTExprBuilder.h"
+#include "designer/document/Hidden.h"
 #include "engine/printables/KVExprMemo.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"

@@ -2,13 +2,13 @@
 // argument in nested builders, and every piece it can make read by the evaluator without an error.
 #include "ExprDialogsFixture.h"
 
-#include "designer/MyZTExprBuilder.h"
+#include "designer/dialogs/MyZTExprBuilder.h"
 #include "engine/expressions/KVEvaluator.h"
 #include "engine/expressions/KVFunctionLibrary.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 
 #include <QComboBox>
 #include <QLabel>

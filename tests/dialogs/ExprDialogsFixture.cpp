@@ -1,7 +1,7 @@
 #include "ExprDialogsFixture.h"
 
-#include "designer/Hidden.h"
-#include "designer/ModalForm.h"
+#include "designer/document/Hidden.h"
+#include "designer/dialogs/ModalForm.h"
 #include "engine/model/VardoRep.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/Database.h"

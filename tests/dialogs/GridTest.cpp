@@ -3,8 +3,8 @@
 
 #include "DataSetupFixture.h"
 
-#include "designer/DataGridModel.h"
-#include "designer/Grid.h"
+#include "designer/dialogs/DataGridModel.h"
+#include "designer/dialogs/Grid.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/IniFiles.h"

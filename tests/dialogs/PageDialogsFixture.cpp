@@ -1,6 +1,6 @@
 #include "PageDialogsFixture.h"
 
-#include "designer/DesignerClasses.h"
+#include "designer/document/DesignerClasses.h"
 #include "platform/core/ResFile.h"
 #include "platform/core/Streams.h"
 #include "platform/core/SysUtils.h"

@@ -3,8 +3,8 @@
 // detail band, printables placed on it in pixels, the message boxes answered and noted, and the
 // report's bytes as its file would hold them (to tell that nothing at all changed).
 
-#include "designer/DesignSelection.h"
-#include "designer/Hidden.h"
+#include "designer/surface/DesignSelection.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/model/VardoRep.h"
 #include "platform/ui/Application.h"

@@ -5,7 +5,7 @@
 
 #include "FuzzTarget.h"
 
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 
 #include "engine/model/KVBands.h"
 #include "engine/model/VardoRep.h"

@@ -1,6 +1,6 @@
 #include "FuzzTarget.h"
 
-#include "designer/DesignerClasses.h"
+#include "designer/document/DesignerClasses.h"
 #include "platform/graphics/Graphics.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // and read as the program opens a document, written back, and the written file read again.
 #include "FuzzReports.h"
 
-#include "designer/ReportFile.h"
+#include "designer/document/ReportFile.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // designer's main form started as the program starts it with its document window, the bundled
 // product label to open, and the ink of a screenshot.
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/DesignerClasses.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/document/DesignerClasses.h"
 #include "engine/design/DesignColours.h"
 #include "platform/ui/Application.h"
 

@@ -4,9 +4,9 @@
 // A value typed into the barcode's field box with real keys is applied when Tab leaves the box.
 #include "WindowCheck.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/KVDesigner.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/surface/KVDesigner.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVDBImage.h"

@@ -4,10 +4,10 @@
 // empty. The window is saved as a PNG beside the test binary for a person to look at.
 #include "WindowCheck.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/KVDesigner.h"
-#include "designer/KVEtiqUtil.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/surface/KVEtiqUtil.h"
 #include "engine/design/DesignColours.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVLabel.h"

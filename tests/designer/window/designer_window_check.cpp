@@ -3,8 +3,8 @@
 // the page and a band's caption. TESSIV_SCREENSHOT names a PNG to keep for a person to look at.
 #include "WindowCheck.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
 #include "engine/design/DesignColours.h"
 #include "engine/model/KVBands.h"
 #include "engine/model/VardoRep.h"

@@ -6,10 +6,10 @@
 // of the main window and of the preview stay in the build folder for a person to look at.
 #include "WindowCheck.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/KVDesigner.h"
-#include "designer/MyZtPreview.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/surface/KVDesigner.h"
+#include "designer/mainform/MyZtPreview.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVLabel.h"

@@ -5,9 +5,9 @@
 // leaving the box, and Escape shows the stored one again.
 #include "WindowCheck.h"
 
-#include "designer/AnexoChild.h"
-#include "designer/AnexoForm.h"
-#include "designer/KVDesigner.h"
+#include "designer/surface/AnexoChild.h"
+#include "designer/mainform/AnexoForm.h"
+#include "designer/surface/KVDesigner.h"
 #include "engine/printables/KVExpr.h"
 #include "engine/printables/KVExprMemo.h"
 #include "engine/printables/KVImage.h"

@@ -5,8 +5,8 @@
 #include "ExprDialogsCheck.h"
 #include "PageDialogsCheck.h"
 
-#include "designer/AnexoRelatorio.h"
-#include "designer/Hidden.h"
+#include "designer/document/AnexoRelatorio.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"

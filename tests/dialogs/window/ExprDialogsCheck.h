@@ -3,7 +3,7 @@
 // the page dialogs' helpers: an SQLite file made by statements, with an alias over it, in a
 // session that keeps its aliases in the scratch folder, and a report reading a query over it.
 
-#include "designer/Hidden.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"

@@ -5,9 +5,9 @@
 
 #include "WindowCheck.h"
 
-#include "designer/DesignSelection.h"
-#include "designer/DesignerClasses.h"
-#include "designer/Hidden.h"
+#include "designer/surface/DesignSelection.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVShape.h"
 #include "engine/model/KVUnits.h"

@@ -2,7 +2,7 @@
 // by Enter; a screenshot in the build folder. It keeps no placement.
 #include "PageDialogsCheck.h"
 
-#include "designer/AboutTSSV.h"
+#include "designer/mainform/AboutTSSV.h"
 #include "platform/ui/Application.h"
 
 #include <QLabel>

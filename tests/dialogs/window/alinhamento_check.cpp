@@ -3,9 +3,9 @@
 // screenshot in the build folder.
 #include "PageDialogsCheck.h"
 
-#include "designer/Alinhamento.h"
-#include "designer/DesignerClasses.h"
-#include "designer/Hidden.h"
+#include "designer/dialogs/Alinhamento.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVShape.h"
 #include "engine/model/VardoRep.h"

@@ -3,9 +3,9 @@
 // and a screenshot in the build folder for a person to look at.
 #include "PageDialogsCheck.h"
 
-#include "designer/CfgPagina.h"
-#include "designer/DesignerClasses.h"
-#include "designer/Hidden.h"
+#include "designer/dialogs/CfgPagina.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"

@@ -5,7 +5,7 @@
 #include "DataCheck.h"
 #include "PageDialogsCheck.h"
 
-#include "designer/MyZTDataSetup.h"
+#include "designer/dialogs/MyZTDataSetup.h"
 #include "platform/ui/Application.h"
 
 #include <QComboBox>

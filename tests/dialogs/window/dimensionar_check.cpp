@@ -3,9 +3,9 @@
 // "&Largura" by itself), and a screenshot in the build folder.
 #include "PageDialogsCheck.h"
 
-#include "designer/DesignerClasses.h"
-#include "designer/Dimensionar.h"
-#include "designer/Hidden.h"
+#include "designer/document/DesignerClasses.h"
+#include "designer/dialogs/Dimensionar.h"
+#include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVShape.h"
 #include "engine/model/VardoRep.h"

@@ -3,8 +3,8 @@
 // restored the next time, and a screenshot in the build folder.
 #include "PageDialogsCheck.h"
 
-#include "designer/EditorTxt.h"
-#include "designer/Hidden.h"
+#include "designer/dialogs/EditorTxt.h"
+#include "designer/document/Hidden.h"
 #include "engine/printables/KVExprMemo.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"

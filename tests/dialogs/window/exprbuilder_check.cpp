@@ -4,8 +4,8 @@
 #include "ExprDialogsCheck.h"
 #include "PageDialogsCheck.h"
 
-#include "designer/Hidden.h"
-#include "designer/MyZTExprBuilder.h"
+#include "designer/document/Hidden.h"
+#include "designer/dialogs/MyZTExprBuilder.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"

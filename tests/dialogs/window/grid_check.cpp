@@ -4,8 +4,8 @@
 #include "DataCheck.h"
 #include "PageDialogsCheck.h"
 
-#include "designer/DataGridModel.h"
-#include "designer/Grid.h"
+#include "designer/dialogs/DataGridModel.h"
+#include "designer/dialogs/Grid.h"
 #include "platform/ui/Application.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "ExprDialogsCheck.h"
 #include "PageDialogsCheck.h"
 
-#include "designer/Hidden.h"
-#include "designer/ObsSql.h"
+#include "designer/document/Hidden.h"
+#include "designer/dialogs/ObsSql.h"
 #include "engine/printables/KVItemsObs.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Strings.h"
