@@ -277,6 +277,9 @@ public:
     // Before a run: the expression is prepared over the run's datasets (not owned; they must
     // outlive the preparation) and the last value is forgotten, so the first check opens a group.
     void Prepare(const std::vector<TDataSet*>* dataSets);
+    // Forgets the last value: the next check opens a group. A nested level starts its groups
+    // afresh at each of its runs, whatever value they closed the previous master record with.
+    void Restart();
     // After a run: the prepared expression lets go of the datasets' fields.
     void Unprepare();
     // Once per record: evaluates the expression and tells whether its value opened a new group.

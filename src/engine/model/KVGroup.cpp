@@ -158,6 +158,11 @@ void TKVGroup::Prepare(const std::vector<TDataSet*>* dataSets)
 {
     FEvaluator->SetDataSets(dataSets);
     FEvaluator->Prepare(FExpression);
+    Restart();
+}
+
+void TKVGroup::Restart()
+{
     FHasLastValue = false;
     FLastValue = TKVEvResult::Error();
 }

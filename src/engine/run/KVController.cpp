@@ -299,6 +299,10 @@ void TKVController::Execute()
     const int quantity = report->Quantidade();
     int count = 1;
     bool moreData = true;
+    // A level that runs once per master record opens its groups again each time: a value left
+    // from the previous master record must not hide the first header.
+    for (TKVGroup* g : FGroups)
+        g->Restart();
 
     if (!active && quantity <= 0 && !hasHandler) {
         if (FPrintIfEmpty)

@@ -517,6 +517,56 @@ TEST_F(RunOnPdfTest, AGroupedReportPrintsEveryBandOnItsPageInOrder)
     }
 }
 
+TEST_F(RunPdfTest, AGroupOfASubDetailOpensAgainForEveryMasterRecord)
+{
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    // Customers A and B; A's orders fall into groups 1 and 2, B's single order into group 2, the
+    // group A closed with.
+    MakeTable({"(1, 'A', '')", "(2, 'B', '')"}, QStringLiteral("CLIENTES"));
+    MakeTable({"(1, 'A', '1')", "(2, 'A', '1')", "(3, 'A', '2')", "(4, 'B', '2')"}, QStringLiteral("PEDIDOS"));
+    TRunDoc doc;
+    TTable* customers = AddTable(doc, QStringLiteral("CLIENTES"));
+    auto* link = new TDataSource(doc.Form.get());
+    link->SetName(QStringLiteral("dsClientes"));
+    link->SetDataSet(customers);
+    auto* orders = new TQuery(doc.Form.get());
+    orders->SetName(QStringLiteral("Pedidos"));
+    orders->SetDatabaseName(QStringLiteral("RUN"));
+    orders->SQL()->SetText(QStringLiteral("SELECT * FROM PEDIDOS WHERE LETRA = :LETRA ORDER BY DIGITO, ID"));
+    orders->SetDataSource(link);
+    orders->Open();
+    const auto field = [](TDataSet* data, const char* name) { return data->FieldByName(QLatin1String(name))->AsString(); };
+
+    TKVBand* master = doc.Band(QStringLiteral("Cliente"), rbDetail);
+    auto* sub = doc.Add<TKVSubDetail>(QStringLiteral("Itens"));
+    sub->SetMaster(doc.Report);
+    sub->SetDataSet(orders);
+    sub->Size()->SetHeight(100);
+    TKVGroup* group = doc.Group(QStringLiteral("Grupo"), QStringLiteral("[Pedidos.DIGITO]"));
+    group->SetMaster(sub);
+    group->SetFooterBand(doc.Band(QStringLiteral("Fim"), rbGroupFooter));
+    doc.ProbeOn(sub, QStringLiteral("Pedido"));
+    for (int i = 0; i < doc.Form->ComponentCount(); ++i)
+        if (auto* probe = dynamic_cast<TProbe*>(doc.Form->Components(i))) {
+            probe->DrawText = true;
+            const QString name = probe->Text;
+            if (probe->Parent() == master)
+                probe->TextAtPrint = [name, customers, field] { return name + QLatin1Char(' ') + field(customers, "LETRA"); };
+            else if (name == QLatin1String("Pedido"))
+                probe->TextAtPrint = [name, orders, field] { return name + QLatin1Char(' ') + field(orders, "ID"); };
+            else
+                probe->TextAtPrint = [name, orders, field] { return name + QLatin1Char(' ') + field(orders, "DIGITO"); };
+        }
+    const QString file = FDir.filePath(QStringLiteral("sub.pdf"));
+    UsePdf(doc, file);
+    doc.Report->Print();
+    ASSERT_TRUE(QFile::exists(file));
+    EXPECT_EQ(PdfPageLines(file, 1).join(QLatin1Char('|')).toStdString(),
+              "Cliente A|Grupo 1|Pedido 1|Pedido 2|Fim 1|Grupo 2|Pedido 3|Fim 2|"
+              "Cliente B|Grupo 2|Pedido 4|Fim 2");
+}
+
 TEST_F(RunOnPdfTest, PrintingFromAnOpenPreviewLeavesItsPagesAlone)
 {
     TGroupedPdf grouped([this](TRunDoc& d) { return AddTable(d, QStringLiteral("GRUPOS")); });
