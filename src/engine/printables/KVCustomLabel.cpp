@@ -114,9 +114,9 @@ void TKVCustomLabel::FormatLines()
                 SetExtents(LengthExtent(), lh);
             }
         }
-    } else if (FAutoSize) {
-        FFormattedLines->Assign(FLines.get());
     } else {
+        // With AutoSize too: a line break inside a line (a merged value typed on two lines)
+        // starts a line of its own, as it does in a caption; AutoSize only never wraps.
         for (int i = 0; i < FLines->Count(); ++i)
             FormatLine(FLines->Strings(i));
     }

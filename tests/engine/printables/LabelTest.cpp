@@ -103,6 +103,21 @@ TEST_F(LabelTest, FormatterCases)
         {"AutoSize splits at CR only", QStringLiteral("aaa") + crlf + QStringLiteral("b b"), true, true, 20,
          {QStringLiteral("aaa"), QStringLiteral("b b")}},
     };
+    // A memo's line holding a line break (a merged value) splits with AutoSize as without it.
+    const Case memoCases[] = {
+        {"an AutoSize memo splits a line at CR", QStringLiteral("aaa") + crlf + QStringLiteral("b b"), true, true, 20,
+         {QStringLiteral("aaa"), QStringLiteral("b b")}},
+        {"an AutoSize memo never wraps", QStringLiteral("aaa bbb ccc"), true, true, 20, {QStringLiteral("aaa bbb ccc")}},
+    };
+    for (const Case& c : memoCases) {
+        SCOPED_TRACE(c.Name);
+        auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
+        TStringList lines;
+        lines.Add(c.Text);
+        memo->SetLines(&lines);
+        EXPECT_EQ(Formatted(memo), c.Lines);
+        memo->Free();
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         TKVCustomLabel* label = nullptr;

@@ -1,12 +1,15 @@
 // The merge memo over a real SQLite table: placeholders replaced by their values where they stood,
-// lines left empty removed, braces that open no placeholder kept as text without stalling, and the
-// designed lines back after the run.
+// lines left empty removed, braces that open no placeholder kept as text without stalling, a value
+// holding a line break printed on two lines, and the designed lines back after the run.
 
 #include "RunFixture.h"
 #include "TextFixture.h"
 
+#include "engine/printables/KVDBText.h"
 #include "engine/printables/KVExprMemo.h"
 #include "platform/data/DBTables.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,8 +24,10 @@ protected:
     {
         ASSERT_TRUE(Db.Make({
             QStringLiteral("CREATE TABLE CLIENTES (ID INTEGER PRIMARY KEY, NOME VARCHAR(20), SALDO FLOAT, "
-                           "VAZIO VARCHAR(10), ATIVO BOOLEAN)"),
-            QStringLiteral("INSERT INTO CLIENTES VALUES (1, 'Ana', 10.5, '', 1)"),
+                           "VAZIO VARCHAR(10), ATIVO BOOLEAN, ENDERECO VARCHAR(60))"),
+            // An address typed on two lines.
+            QStringLiteral("INSERT INTO CLIENTES VALUES (1, 'Ana', 10.5, '', 1, "
+                           "'Rua Sete, 12' || char(13) || char(10) || 'Centro')"),
         })) << Db.Error.toStdString();
         Table = Db.AddTable(Doc, QStringLiteral("CLIENTES"));
         Band = Doc.Add<TKVBand>(QStringLiteral("Detalhe"), rbDetail);
@@ -84,6 +89,71 @@ TEST_F(MergeMemoTest, MergeCases)
         designed.SetText(text);
         EXPECT_EQ(Memo->Lines()->Text(), designed.Text());
         EXPECT_EQ(Memo->Merger(), nullptr);
+    }
+}
+
+TEST_F(MergeMemoTest, AValueHoldingALineBreakPrintsOnTwoLinesInEveryTextControl)
+{
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    struct Case {
+        const char* Name;
+        bool MergeMemo;
+        bool AutoSize;
+    };
+    const Case cases[] = {
+        {"merge memo as inserted", true, true},
+        {"merge memo without AutoSize", true, false},
+        {"stretching data text", false, true},
+        {"stretching data text without AutoSize", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRunDoc doc;
+        Db.AddTable(doc, QStringLiteral("CLIENTES"));
+        TKVBand* band = doc.Add<TKVBand>(QStringLiteral("Detalhe"), rbDetail);
+        band->Size()->SetHeight(300);
+        TKVCustomLabel* text = nullptr;
+        if (c.MergeMemo) {
+            auto* memo = new TKVExprMemo(doc.Form.get());
+            memo->SetName(QStringLiteral("Carta"));
+            memo->SetParent(band);
+            TStringList lines;
+            lines.SetText(QStringLiteral("{ENDERECO}"));
+            memo->SetLines(&lines);
+            text = memo;
+        } else {
+            auto* field = new TKVDBText(doc.Form.get());
+            field->SetName(QStringLiteral("Endereco"));
+            field->SetParent(band);
+            field->SetDataSet(doc.Report->DataSet());
+            field->SetDataField(QStringLiteral("ENDERECO"));
+            field->SetAutoStretch(true);
+            text = field;
+        }
+        text->Font()->SetName(QStringLiteral("Arial"));
+        text->Font()->SetSize(10);
+        text->SetAutoSize(c.AutoSize);
+        text->Size()->SetLeft(100);
+        text->Size()->SetTop(20);
+        text->Size()->SetWidth(800);
+        const QString file = dir.filePath(QStringLiteral("%1.pdf").arg(c.MergeMemo * 2 + c.AutoSize));
+        PrintToPdf(doc, file);
+        QStringList printed;
+        for (const TWordBox& w : PdfWords(file))
+            printed << w.Word;
+        // Nothing but the words: no box for the line break's characters.
+        EXPECT_EQ(printed.join(QLatin1Char(' ')).toStdString(), "Rua Sete, 12 Centro");
+        const std::vector<TWordBox> words = PdfWords(file);
+        const TWordBox* first = FindWord(words, QStringLiteral("Rua"));
+        const TWordBox* second = FindWord(words, QStringLiteral("Centro"));
+        ASSERT_TRUE(first && second);
+        // The second line starts under the first, a line lower.
+        EXPECT_NEAR(second->XMin, first->XMin, 0.5);
+        EXPECT_GT(second->YMin - first->YMin, 8.0);
+        EXPECT_LT(second->YMin - first->YMin, 16.0);
     }
 }
 
