@@ -79,6 +79,10 @@ public:
     // goes on in the next column or page: the result is true, newTop is where the new part
     // starts and shift how far it moved across.
     bool Expand(int& newTop, int& shift, int amount);
+    // True when the band cannot go on in another column or page while it prints: page headers and
+    // footers, column headers and whatever prints while a page starts or ends. Such a band grows
+    // where it is.
+    bool GrowsInPlace() const;
     // The band's area on the page being printed, in device units.
     const TRect& PrintRect() const { return FPrintRect; }
     // The band's height in the report's unit; while it prints, with what stretching added.

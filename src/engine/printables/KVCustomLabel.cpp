@@ -632,6 +632,12 @@ void TKVCustomLabel::PrintToCanvas(TKVPrinter& p, long double x, long double y)
             // text, it prints what fits.
             if (!FAutoStretch || !band)
                 break;
+            // A band that cannot go on in another page (a page footer, say) grows where it is;
+            // a line that would pass the bottom of the page's printable area, inside its margin,
+            // is not printed there, nor sent to an export, and no later line is.
+            if (FRotacao == rotacao_000 && band->GrowsInPlace() &&
+                y0 + lh > Round(report->Extent() - report->Page()->BottomMargin()))
+                break;
             const bool broke = !band->Fits(lh);
             int dx = 0;
             int newTop = 0;

@@ -211,6 +211,15 @@ void TKVCustomBand::PrintGridChild(TKVCustomBand* gridBand)
     }
 }
 
+bool TKVCustomBand::GrowsInPlace() const
+{
+    // Bands that the page and column changes print cannot start such a change themselves: they
+    // grow where they are, so a stretching text there cannot recurse without end.
+    const TKVBandType kind = PrintKind();
+    return !FParentReport || FParentReport->InPageChange() || kind == rbPageHeader || kind == rbPageFooter ||
+           kind == rbColumnHeader;
+}
+
 bool TKVCustomBand::Expand(int& newTop, int& shift, int amount)
 {
     shift = 0;
@@ -220,11 +229,7 @@ bool TKVCustomBand::Expand(int& newTop, int& shift, int amount)
     TKVPrinter& printer = *report->RunPrinter();
     if (FPrintHeight < 0)
         FPrintHeight = FSize->Height();
-    // Bands that the page and column changes print cannot start such a change themselves: they
-    // grow where they are, so a stretching text there cannot recurse without end.
-    const TKVBandType kind = PrintKind();
-    const bool mayBreak = !report->InPageChange() && kind != rbPageHeader && kind != rbPageFooter &&
-                          kind != rbColumnHeader;
+    const bool mayBreak = !GrowsInPlace();
     bool broke = false;
     if (mayBreak && !Fits(amount) && report->Graphics())
         Frame()->PaintIt(*printer.Canvas(), RectAt(report->CurrentX(), report->CurrentY(), FPrintHeight),

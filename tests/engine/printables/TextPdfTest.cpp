@@ -1,6 +1,6 @@
 // Text printables on the PDF printer, read back with pdftotext -bbox: a stretching text grows its
-// band by whole lines and goes on at the top of the next page, and each rotation and alignment
-// puts the text where the control says.
+// band by whole lines and goes on at the top of the next page, a stretching page footer keeps to
+// its page, and each rotation and alignment puts the text where the control says.
 
 #include "RunFixture.h"
 #include "TextFixture.h"
@@ -128,6 +128,40 @@ TEST_F(TextPdfTest, AStretchingTextGoesOnAtTheTopOfTheNextPage)
     // The first page ends with what fits above the bottom margin.
     const double bottom = NativeToPoints(2970 - Doc.Report->Page()->BottomMargin());
     EXPECT_LE(found[firstOnNext - 1]->YMax, bottom + 1);
+}
+
+TEST_F(TextPdfTest, AStretchingPageFooterPrintsOnlyTheLinesThatFitAboveTheBottomMargin)
+{
+    // A footer of 100 (0.1 mm) at the bottom of the page's printable area, its text one line high
+    // at its top: two lines of 10 points fit in it, the other four would run into the margin and
+    // off the sheet. A page footer cannot go on on another page: it keeps to its page.
+    auto* footer = Doc.Add<TKVBand>(QStringLiteral("Rodape"), rbPageFooter);
+    footer->Size()->SetHeight(100);
+    Doc.Add<TKVBand>(QStringLiteral("Detalhe"), rbDetail)->Size()->SetHeight(100);
+    Doc.Report->SetQuantidade(1);
+    QStringList lines;
+    for (int i = 1; i <= 6; ++i)
+        lines << QStringLiteral("Linha%1").arg(i);
+    auto* memo = Memo(footer, QStringLiteral("Texto"), lines);
+    memo->Size()->SetTop(0);
+    memo->Size()->SetLeft(0);
+    const long double bottomMargin = Doc.Report->Page()->BottomMargin();
+    ASSERT_GT(bottomMargin, 80);
+    const std::vector<TWordBox> words = Print();
+    const double bottom = NativeToPoints(Doc.Report->Page()->Length() - bottomMargin);
+    for (const TWordBox& w : words)
+        EXPECT_LE(w.YMax, bottom + 0.5) << w.Word.toStdString();
+    const TWordBox* first = FindWord(words, QStringLiteral("Linha1"));
+    const TWordBox* second = FindWord(words, QStringLiteral("Linha2"));
+    ASSERT_TRUE(first && second);
+    EXPECT_NEAR(first->YMin, bottom - NativeToPoints(100), 2.0);
+    EXPECT_GT(second->YMin, first->YMax - 1);
+    for (int i = 3; i <= 6; ++i)
+        EXPECT_EQ(FindWord(words, QStringLiteral("Linha%1").arg(i)), nullptr) << i;
+    // An export gets what the page shows.
+    TCaptureFilter filter;
+    Doc.Report->ExportToFilter(&filter);
+    EXPECT_EQ(filter.Strings(), (QStringList{QStringLiteral("Linha1"), QStringLiteral("Linha2")}));
 }
 
 // Turned text is drawn as glyph outlines, which pdftotext does not read as words: the boxes
