@@ -221,9 +221,7 @@ void TKVCustomLabel::AddWord(QString word)
     if (FLine.isEmpty()) {
         // A word wider than the line keeps the characters that fit and loses the rest; they are
         // the line being built, so a word alone makes one line, not one and an empty one.
-        qsizetype n = 0;
-        while (n < word.size() && TW(FLine + word[n]) < FMaxWidth)
-            FLine += word[n++];
+        FLine = word.left(FittingLength(word, true));
         return;
     }
     FFormattedLines->Add(FLine);
@@ -234,8 +232,7 @@ void TKVCustomLabel::AddWord(QString word)
         if (FMaxWidth == 0)
             word.clear();
         else
-            while (!word.isEmpty() && TW(word) > FMaxWidth)
-                word.chop(1);
+            word.truncate(FittingLength(word, false));
     }
     if (!FWordWrap) {
         if (cut)
@@ -245,6 +242,39 @@ void TKVCustomLabel::AddWord(QString word)
     }
     // The word begins the next line.
     FLine = word;
+}
+
+qsizetype TKVCustomLabel::FittingLength(const QString& text, bool belowMax)
+{
+    const auto fits = [&](qsizetype n) {
+        const int w = TW(text.left(n));
+        return belowMax ? w < FMaxWidth : w <= FMaxWidth;
+    };
+    // A beginning is never narrower than a shorter one, so the longest that fits is found by
+    // halving. The search first doubles from the front: a word of any length costs only measures
+    // of beginnings about as long as a line, never one character less at a time.
+    qsizetype fitting = 0;
+    qsizetype tooLong = text.size() + 1;
+    for (qsizetype n = 1; n <= text.size(); n *= 2) {
+        if (!fits(n)) {
+            tooLong = n;
+            break;
+        }
+        fitting = n;
+    }
+    if (tooLong > text.size() && fitting < text.size()) {
+        if (fits(text.size()))
+            return text.size();
+        tooLong = text.size();
+    }
+    while (tooLong - fitting > 1) {
+        const qsizetype mid = fitting + (tooLong - fitting) / 2;
+        if (fits(mid))
+            fitting = mid;
+        else
+            tooLong = mid;
+    }
+    return fitting;
 }
 
 // ---- setters ----------------------------------------------------------------------------------

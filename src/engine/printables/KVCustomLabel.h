@@ -97,6 +97,9 @@ protected:
 private:
     void FormatLine(const QString& text);
     void AddWord(QString word);
+    // The number of characters at the front of text that measure at most the line's room, or
+    // less than it when belowMax is set; 0 when not even one does.
+    qsizetype FittingLength(const QString& text, bool belowMax);
     void SetExtents(int length, int line);
     // The footer fill holds: this text is on the footer of the item area's group, on a page of
     // the area that is not its last.

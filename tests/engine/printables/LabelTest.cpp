@@ -141,6 +141,50 @@ TEST_F(LabelTest, FormatterCases)
     }
 }
 
+TEST_F(LabelTest, AWordOfThousandsOfCharactersKeepsWhatFitsOfItsBeginning)
+{
+    // 32,000 characters, none repeating within ten, so a prefix of the wrong length shows.
+    QString word;
+    while (word.size() < 32000)
+        word += QStringLiteral("abcdefghij");
+    struct Case {
+        const char* Name;
+        QString Text;
+        int Width;
+        bool WordWrap;
+        QStringList Lines;
+    };
+    const Case cases[] = {
+        // Alone, characters are taken while the next still measures less than the line.
+        {"alone, five characters' room", word, Measure(5), true, {word.left(4)}},
+        {"alone, three hundred characters' room", word, Measure(300), true, {word.left(299)}},
+        {"alone, a little more room", word, Measure(300) + 3, true, {word.left(300)}},
+        // After a word it is cut on its own line to what measures at most the line.
+        {"after a word", QStringLiteral("ab ") + word, Measure(300), true, {QStringLiteral("ab "), word.left(300)}},
+        {"after a word, then another", QStringLiteral("ab ") + word + QStringLiteral(" xyz"), Measure(5), true,
+         {QStringLiteral("ab "), word.left(5), QStringLiteral("xyz")}},
+        {"after a word without word wrap", QStringLiteral("ab ") + word, Measure(300) + 3, false,
+         {QStringLiteral("ab "), word.left(300)}},
+        {"room for no character", word, Measure(0), true, {QString()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
+        memo->SetAutoSize(false);
+        memo->SetWordWrap(c.WordWrap);
+        memo->SetBounds(0, 0, c.Width, 100);
+        TStringList lines;
+        lines.Add(c.Text);
+        memo->SetLines(&lines);
+        const QStringList formatted = Formatted(memo);
+        ASSERT_EQ(formatted.size(), c.Lines.size());
+        for (int i = 0; i < formatted.size(); ++i)
+            EXPECT_EQ(formatted[i].size(), c.Lines[i].size()) << i;
+        EXPECT_TRUE(formatted == c.Lines);
+        memo->Free();
+    }
+}
+
 TEST_F(LabelTest, AutoSizeKeepsTheAnchoredEdgeAtEveryRotationAndAlignment)
 {
     struct Case {
