@@ -106,7 +106,8 @@ private:
                 if (Byte() != 1)
                     Bad();
                 out += char(1);
-                Properties(depth + 1, false, QByteArray());
+                // The item's properties belong to this value, after its own bytes so far.
+                Properties(depth + 1, false, QByteArray(), out);
             }
             out += Take(1);
             break;
@@ -116,8 +117,8 @@ private:
         return out;
     }
 
-    // Properties up to and including the end byte.
-    void Properties(int depth, bool isRoot, const QByteArray& componentName)
+    // Properties up to and including the end byte, appended to out.
+    void Properties(int depth, bool isRoot, const QByteArray& componentName, QByteArray& out)
     {
         while (Peek() != 0) {
             const QByteArray nameBytes = ShortString();
@@ -144,10 +145,10 @@ private:
                     }
                 }
             }
-            FOut += Short(name);
-            FOut += value;
+            out += Short(name);
+            out += value;
         }
-        FOut += Take(1);
+        out += Take(1);
     }
 
     void Component(int depth)
@@ -163,7 +164,7 @@ private:
         FOut += ShortString();                 // class name
         const QByteArray name = ShortString(); // component name
         FOut += name;
-        Properties(depth, depth == 0, name.size() > 1 ? name.mid(1) : QByteArray(" "));
+        Properties(depth, depth == 0, name.size() > 1 ? name.mid(1) : QByteArray(" "), FOut);
         while (Peek() != 0)
             Component(depth + 1);
         FOut += Take(1);
