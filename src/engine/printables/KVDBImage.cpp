@@ -164,19 +164,16 @@ void TKVDBImage::Print(int ofsX, int ofsY)
                                     .arg(Name(), blob->FieldName(), e.Message()));
         }
     }
-    TGraphic* graphic = picture.Graphic();
-    if (FStretch && picture.Empty())
+    // Without a mode, as the image control: the picture goes into the whole rectangle.
+    TKVPictureFit fit = TKVPictureFit::Stretch;
+    if (FProporcional)
+        fit = TKVPictureFit::Proporcional;
+    else if (FCenter)
+        fit = TKVPictureFit::Center;
+    if (fit == TKVPictureFit::Stretch && picture.Empty())
         canvas.FillRect(area.R);
-    else {
-        TKVPictureFit fit = TKVPictureFit::Natural;
-        if (FStretch)
-            fit = TKVPictureFit::Stretch;
-        else if (FProporcional)
-            fit = TKVPictureFit::Proporcional;
-        else if (FCenter)
-            fit = TKVPictureFit::Center;
-        KVPrintPicture(*p, area, graphic, fit, false);
-    }
+    else
+        KVPrintPicture(*p, area, picture.Graphic(), fit, false);
     TKVPrintable::Print(ofsX, ofsY);
 }
 

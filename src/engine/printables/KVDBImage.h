@@ -2,7 +2,7 @@
 // The picture held in a blob field of the current record. The field is bound when the run
 // prepares the control; each print reads the record's blob afresh into a picture that lives only
 // for that print, recognised by its bytes (bitmap, JPEG, icon, metafile). With no fitting mode
-// the picture prints as the image control shows one: natural size from the top left, clipped.
+// the picture prints as the image control prints one: drawn into the whole rectangle.
 
 #include "engine/printables/KVPrintable.h"
 #include "platform/graphics/Picture.h"

@@ -113,16 +113,13 @@ void KVPrintPicture(TKVPrinter& printer, const TKVPrintArea& area, TGraphic* gra
         DrawInto(printer, KVProportionalRect(TPoint{r.Left, r.Top}, w, h, natural.cx, natural.cy), graphic,
                  bitmapsAsDib);
         break;
-    case TKVPictureFit::Center:
-    case TKVPictureFit::Natural: {
+    case TKVPictureFit::Center: {
         canvas.FillRect(r);
         if (empty)
             break;
         TClipTo clip(canvas, r);
-        const bool centre = fit == TKVPictureFit::Center;
-        const int dx = centre ? (w - natural.cx) / 2 : 0;
-        const int dy = centre ? (h - natural.cy) / 2 : 0;
-        DrawInto(printer, Bounds(r.Left + dx, r.Top + dy, natural.cx, natural.cy), graphic, bitmapsAsDib);
+        DrawInto(printer, Bounds(r.Left + (w - natural.cx) / 2, r.Top + (h - natural.cy) / 2, natural.cx, natural.cy),
+                 graphic, bitmapsAsDib);
         break;
     }
     }
@@ -215,10 +212,9 @@ void TKVImage::Print(int ofsX, int ofsY)
     TCanvas& canvas = *p->Canvas();
     canvas.Brush()->SetColor(Color());
     canvas.Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
-    TKVPictureFit fit = TKVPictureFit::Natural;
-    if (FStretch)
-        fit = TKVPictureFit::Stretch;
-    else if (FCenter)
+    // Without a mode (AutoSize included) the picture goes into the whole rectangle.
+    TKVPictureFit fit = TKVPictureFit::Stretch;
+    if (FCenter)
         fit = TKVPictureFit::Center;
     else if (FProporcional)
         fit = TKVPictureFit::Proporcional;
@@ -242,17 +238,15 @@ void TKVImage::Paint(TCanvas& canvas)
     const int gw = graphic->Width();
     const int gh = graphic->Height();
     const int z = GetZoom();
-    TRect r;
+    // What prints: without a mode, the whole rectangle as with Stretch.
+    TRect r = ClientRect();
     if (FProporcional || (FCenter && dynamic_cast<TMetafile*>(graphic)))
         r = KVProportionalRect(TPoint{0, 0}, w, h, gw, gh);
-    else if (FStretch)
-        r = ClientRect();
     else if (FCenter) {
         const int cw = gw * z / 100;
         const int ch = gh * z / 100;
         r = Bounds((w - cw) / 2, (h - ch) / 2, cw, ch);
-    } else
-        r = TRect{0, 0, gw * z / 100, gh * z / 100};
+    }
     canvas.StretchDraw(r, graphic);
 }
 

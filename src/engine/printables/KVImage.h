@@ -1,8 +1,9 @@
 #pragma once
 // A picture stored in the report file (bitmap, icon, metafile or JPEG), printed in one of four
 // fitting modes: stretched over the control, centred at its natural size, fitted keeping its
-// proportions, or sized to the picture (AutoSize). With none of them the page shows what the
-// designer shows: the picture at its natural size from the top left, cut at the control's edges.
+// proportions, or sized to the picture (AutoSize). With none of them, and with AutoSize, the
+// picture is drawn into the control's whole rectangle, on the page as in the designer, as report
+// files made elsewhere expect.
 // The drawing routines here are shared with the data image, which prints a blob's picture.
 
 #include "engine/printables/KVPrintable.h"
@@ -46,14 +47,15 @@ bool SetExclusiveMode(C& control, bool C::*mode, bool value, bool C::*const (&mo
     return true;
 }
 
-// How a picture fills its control on the page.
-enum class TKVPictureFit { Natural, Stretch, Center, Proporcional };
+// How a picture fills its control on the page. A control with no mode draws it over its whole
+// rectangle, as Stretch does.
+enum class TKVPictureFit { Stretch, Center, Proporcional };
 
 // Prints graphic (may be nil or empty) in a control's area, with the canvas's brush already
-// chosen: Stretch draws over the area's rectangle r; Center and Natural fill r with the brush and draw the picture at the size it has on the screen
-// at zoom 100, centred or from the top left, clipped to r (a metafile centred is fitted instead);
-// Proporcional fills r and draws the largest rectangle of the picture's proportions, centred
-// across. bitmapsAsDib: bitmaps on recorded pages go through PrintBitmap.
+// chosen: Stretch draws over the area's rectangle r; Center fills r with the brush and draws the
+// picture at the size it has on the screen at zoom 100, centred and clipped to r (a metafile is
+// fitted instead); Proporcional fills r and draws the largest rectangle of the picture's
+// proportions, centred across. bitmapsAsDib: bitmaps on recorded pages go through PrintBitmap.
 void KVPrintPicture(TKVPrinter& printer, const TKVPrintArea& area, TGraphic* graphic, TKVPictureFit fit,
                     bool bitmapsAsDib);
 

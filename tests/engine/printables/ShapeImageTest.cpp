@@ -551,8 +551,9 @@ TEST(Image, TheDesignViewDrawsThePictureByItsMode)
         {"Stretch", &TKVImage::SetStretch, 100, QRect(0, 0, 100, 100)},
         // Natural size at the zoom, centred: 100 x 50 at zoom 50.
         {"Center", &TKVImage::SetCenter, 50, QRect(0, 25, 100, 50)},
-        // No mode: from the top left at the zoom, cut at the control's edge.
-        {"None", nullptr, 50, QRect(0, 0, 100, 50)},
+        // No mode: what prints, the picture over the whole control.
+        {"None", nullptr, 50, QRect(0, 0, 100, 100)},
+        {"None at zoom 100", nullptr, 100, QRect(0, 0, 100, 100)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -592,7 +593,8 @@ TEST(ImagePrint, EachModePlacesThePictureInTheControlOnThePage)
         {"Stretch", &TKVImage::SetStretch, 30, 20, QRect(0, 0, 100, 100)},
         {"Center", &TKVImage::SetCenter, 60, 40, QRect(20, 30, 60, 40)},
         {"Center, larger than the control", &TKVImage::SetCenter, 160, 40, QRect(0, 30, 100, 40)},
-        {"None", nullptr, 60, 40, QRect(0, 0, 60, 40)},
+        // No mode: the picture drawn into the whole rectangle, smaller or larger.
+        {"None", nullptr, 60, 40, QRect(0, 0, 100, 100)},
         {"None, larger than the control", nullptr, 150, 130, QRect(0, 0, 100, 100)},
     };
     for (const Case& c : cases) {
@@ -966,8 +968,8 @@ TEST_F(DBImageTest, EachModePlacesTheRecordsPicture)
         // rx = 1.25 < ry = 1.5: the full width, 50 high, 5 from the top.
         {"Proporcional", &TKVDBImage::SetProporcional, true, QRect(0, 5, 100, 50), true},
         {"Center", &TKVDBImage::SetCenter, true, QRect(10, 10, 80, 40), true},
-        // None of them: as the image control without a mode, from the top left.
-        {"None", &TKVDBImage::SetCenter, false, QRect(0, 0, 80, 40), true},
+        // None of them: as the image control without a mode, into the whole rectangle.
+        {"None", &TKVDBImage::SetCenter, false, QRect(0, 0, 100, 60), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
