@@ -17,6 +17,27 @@ bool IsCodabarStartStop(char C) { return C >= 'A' && C <= 'D'; }
 
 [[noreturn]] void Code128Error() { throw EOverflow(QStringLiteral("BarcoLL: Code128 error")); }
 
+// A character the symbology has no symbol for: the text is refused. Put in as another character,
+// or left out, it would make a valid code of something nobody typed.
+[[noreturn]] void InvalidCharacter(btCodeTypes CodeType)
+{
+    const char* Name = "Code128";
+    switch (CodeType) {
+    case EAN_8: Name = "EAN8"; break;
+    case EAN_13: Name = "EAN13"; break;
+    case UPC_A: Name = "UPCA"; break;
+    case UPC_E: Name = "UPCE"; break;
+    case CODE39: Name = "Code39"; break;
+    case CODE25i:
+    case CODE25iP: Name = "Code25"; break;
+    case MSI_Plessey: Name = "MSI"; break;
+    case Codabar: Name = "Codabar"; break;
+    case Postnet: Name = "Postnet"; break;
+    default: break;
+    }
+    throw EOverflow(QStringLiteral("BarcoLL: %1 error").arg(QLatin1String(Name)));
+}
+
 char Ch(unsigned char Code) { return static_cast<char>(Code); }
 
 } // namespace
@@ -29,9 +50,12 @@ std::string TransfervalidChars(std::string_view Text, btCodeTypes CodeType)
     case CODE39:
         Out += '*';
         for (const char C : Text) {
+            // Letters are the same in either case; a '*' inside the data would read as the stop
+            // character.
             const char U = AsciiUpper(C);
-            // A '*' inside the data would read as the stop character.
-            Out += U != '*' && BarCode39.IndexOf(U) >= 0 ? U : '0';
+            if (U == '*' || BarCode39.IndexOf(U) < 0)
+                InvalidCharacter(CodeType);
+            Out += U;
         }
         Out += '*';
         return Out;
@@ -48,12 +72,16 @@ std::string TransfervalidChars(std::string_view Text, btCodeTypes CodeType)
     case Codabar:
         return FilterCodabarText(Text);
     case Postnet_FIM:
+        // The text only chooses the mark: any text chooses one.
         for (const char C : Text)
             Out += std::string_view("ABCabc").find(C) != std::string_view::npos ? C : '0';
         return Out;
     default:
-        for (const char C : Text)
-            Out += IsDigit(C) ? C : '0';
+        for (const char C : Text) {
+            if (!IsDigit(C))
+                InvalidCharacter(CodeType);
+            Out += C;
+        }
         return Out;
     }
 }
@@ -64,19 +92,19 @@ std::string FilterCodabarText(std::string_view Text)
     for (char& C : Upper)
         C = AsciiUpper(C);
 
+    // Every character has a symbol, and the letters A to D stand only first or last, where they
+    // are the start and stop characters.
+    for (std::size_t I = 0; I < Upper.size(); ++I)
+        if (BarCodabar.IndexOf(Upper[I]) < 0 || (IsCodabarStartStop(Upper[I]) && I > 0 && I + 1 < Upper.size()))
+            InvalidCharacter(Codabar);
     std::string Out;
     if (!Upper.empty() && !IsCodabarStartStop(Upper.front()))
         Out += 'A';
-    for (const char C : Upper)
-        if (BarCodabar.IndexOf(C) >= 0)
-            Out += C;
+    Out += Upper;
     if (!Upper.empty() && !IsCodabarStartStop(Upper.back()))
         Out += 'A';
     while (Out.size() < 2)
         Out += 'A';
-    for (std::size_t I = 1; I + 1 < Out.size(); ++I)
-        if (IsCodabarStartStop(Out[I]))
-            Out[I] = '0';
 
     // Start, stop and 50 data characters is what a symbol holds.
     if (Out.size() > TBarcodeParams::MaxTextLength)
@@ -143,13 +171,15 @@ std::string ConvertCode128Text(std::string_view Text, bool DisplayMode)
             if (Held == 0 && Code == code128::FNC1) {
                 Emit(C);
                 Show(' ');
+            } else if (!IsDigit(C)) {
+                // Set C holds digit pairs only: anything else would go in as a 0.
+                Code128Error();
             } else if (Held == 0) {
-                Held = IsDigit(C) ? C : '0';
+                Held = C;
             } else {
-                const char Second = IsDigit(C) ? C : '0';
-                Emit(Ch(static_cast<unsigned char>(32 + 10 * DigitValue(Held) + DigitValue(Second))));
+                Emit(Ch(static_cast<unsigned char>(32 + 10 * DigitValue(Held) + DigitValue(C))));
                 Show(Held);
-                Show(Second);
+                Show(C);
                 Held = 0;
             }
         } else if (Set == TSet::A) {

@@ -5,6 +5,12 @@
 //
 // Errors are raised as EOverflow with these messages:
 //   "BarcoLL: Code128 error"            a Code 128 text holds a character that is no data symbol
+//                                       (in set C, anything but a digit, FNC1 and the set changes)
+//   "BarcoLL: EAN8 error", "BarcoLL: EAN13 error", "BarcoLL: UPCA error", "BarcoLL: UPCE error",
+//   "BarcoLL: Code39 error", "BarcoLL: Code25 error" (both interleaved 2 of 5), "BarcoLL: MSI
+//   error", "BarcoLL: Codabar error", "BarcoLL: Postnet error"
+//                                       the text holds a character the symbology has no symbol
+//                                       for; it is refused rather than encoded as another code
 //   "Barcode: Unknown Type of Barcode"  a code type outside btCodeTypes
 //   "String exceeds maximum length"     a Codabar text of more than 52 characters with its start
 //                                       and stop characters
@@ -16,13 +22,15 @@
 
 namespace tessiv {
 
-// Text with only the characters CodeType can encode: the others become '0' (Codabar drops them).
-// Code 39 comes back between its '*' start and stop characters, Codabar with its start and stop
-// letters, Code 128 as symbol characters from its start character to STOP.
+// The text as CodeType lays it out; a character it cannot encode raises the symbology's error
+// (a FIM text only chooses its mark: any character does). Code 39 comes back upper-cased between
+// its '*' start and stop characters, Codabar with its start and stop letters, Code 128 as symbol
+// characters from its start character to STOP.
 std::string TransfervalidChars(std::string_view Text, btCodeTypes CodeType);
 
-// Upper-cased Codabar text with a start and a stop letter (A when Text has none), the letters
-// A to D between them turned into '0'.
+// Upper-cased Codabar text with a start and a stop letter (A when Text has none). A character
+// outside the Codabar set, or a letter A to D between the first and the last character, raises
+// "BarcoLL: Codabar error".
 std::string FilterCodabarText(std::string_view Text);
 
 // Follows the code-set characters (#131 to #137) of a Code 128 text that starts with its start

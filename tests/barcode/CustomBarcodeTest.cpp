@@ -166,7 +166,7 @@ TEST(CustomBarcode, DrawsOnAnotherCanvasAndReportsTheSize)
 }
 
 // A character the code page lacks is no Code 128 symbol: the caption is refused as a Code 128
-// error when drawn, not encoded as the '?' that stands for it; other symbologies keep their rule.
+// error when drawn, not encoded as the '?' that stands for it; Code 39 refuses it with its own.
 TEST(CustomBarcode, CharactersOutsideTheCodePageAreACode128Error)
 {
     TCustomBarcode Barcode(nullptr);
@@ -183,11 +183,16 @@ TEST(CustomBarcode, CharactersOutsideTheCodePageAreACode128Error)
         EXPECT_TRUE(Canvas.Fills.empty());
         EXPECT_TRUE(Canvas.Texts.empty());
     }
-    // Code 39 turns what it cannot encode into '0', as ever.
+    // Code 39 refuses it as well, with its own error.
     Barcode.SetBar_CodeType(CODE39);
     bartest::TRecordingCanvas Canvas(300);
-    EXPECT_NO_THROW(Barcode.DrawBarcode(Canvas, 0, 0));
-    EXPECT_EQ(Barcode.Barcode().Prepared(), "*A0B*");
+    try {
+        Barcode.DrawBarcode(Canvas, 0, 0);
+        ADD_FAILURE() << "CODE39";
+    } catch (const EOverflow& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("BarcoLL: Code39 error"));
+    }
+    EXPECT_TRUE(Canvas.Fills.empty());
     // A caption of the code page draws again; '?' typed as such is a Code 128 character.
     Barcode.SetBar_CodeType(CODE128_B);
     Barcode.SetBar_Caption(QStringLiteral("A?B"));

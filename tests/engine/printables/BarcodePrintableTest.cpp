@@ -409,6 +409,52 @@ TEST_F(BarcodeValueTest, ALongValueIsRefusedInPrintAndMarkedInTheDesignView)
     EXPECT_EQ(Code->GetBarcodeValue(), sixty.left(10));
 }
 
+TEST_F(BarcodeValueTest, AValueItsSymbologyCannotHoldIsRefusedInPrintAndMarkedInTheDesignView)
+{
+    struct Case {
+        btCodeTypes Type;
+        const char* Text;
+        const char* Message;
+    };
+    // Encoded with the letter as a 0 it would be another product's valid code.
+    const Case cases[] = {
+        {EAN_13, "'12A4'", "BarcoLL: EAN13 error"},
+        {EAN_8, "'12 4'", "BarcoLL: EAN8 error"},
+        {CODE39, "'A#1'", "BarcoLL: Code39 error"},
+    };
+    Code->SetDataField(QString());
+    Doc.Doc.Report->SetQuantidade(1);
+    const auto paint = [this] {
+        // A drawn barcode takes its own height: each paint starts from the same box.
+        Code->SetBounds(0, 0, 160, 80);
+        QImage img = White(160, 80);
+        QPainter painter(&img);
+        TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 160, 80});
+        EXPECT_NO_THROW(Code->Paint(canvas));
+        painter.end();
+        return img;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text);
+        Code->SetBar_CodeType(c.Type);
+        // A value it can hold prints, and the design view shows its bars.
+        Code->SetBar_Text(QStringLiteral("'1234'"));
+        EXPECT_NO_THROW(Doc.Doc.RunPreview());
+        EXPECT_TRUE(BoxOf(paint(), IsRed).isEmpty());
+        Code->SetBar_Text(QString::fromLatin1(c.Text));
+        try {
+            Doc.Doc.RunPreview();
+            ADD_FAILURE() << "the print went on";
+        } catch (const EOverflow& e) {
+            EXPECT_EQ(e.Message(), QLatin1String(c.Message));
+        }
+        EXPECT_TRUE(Doc.Doc.Report->Available());
+        // The design view marks it as an error rather than show the code of another value.
+        const QImage img = paint();
+        EXPECT_TRUE(IsRed(img.pixel(80, 40)));
+    }
+}
+
 TEST(BarcodeRun, AnAggregatingExpressionTakesEachRecordAndTheDesignViewKeepsTheLastValue)
 {
     TTextDatabase db;
