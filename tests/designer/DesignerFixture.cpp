@@ -4,6 +4,7 @@
 #include "platform/core/Streams.h"
 
 #include <QFile>
+#include <QProcess>
 
 namespace designertest {
 
@@ -58,6 +59,19 @@ QByteArray DesignerTest::TextFromResource(const QByteArray& resource)
     TMemoryStream out;
     ObjectResourceToText(in, out);
     return out.Bytes();
+}
+
+QStringList DesignerTest::PdfLines(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished())
+        return {};
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (!line.trimmed().isEmpty())
+            lines << line.simplified();
+    return lines;
 }
 
 } // namespace designertest

@@ -44,6 +44,8 @@ protected:
     // A report file from its text form.
     static QByteArray ResourceFromText(const QByteArray& text);
     static QByteArray TextFromResource(const QByteArray& resource);
+    // The lines of a PDF as pdftotext lays them out, blanks simplified, empty lines left out.
+    static QStringList PdfLines(const QString& pdf);
 
     QTemporaryDir FDir;
     std::vector<TNotedBox> Boxes;

@@ -27,19 +27,6 @@ QString SourceRoot()
     return QDir(QStringLiteral(TESSIV_TEST_DIR "/../..")).canonicalPath();
 }
 
-QStringList PdfLines(const QString& pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished())
-        return {};
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
-        if (!line.trimmed().isEmpty())
-            lines << line.simplified();
-    return lines;
-}
-
 } // namespace
 
 class ExamplesTest : public DesignerTest {

@@ -13,7 +13,6 @@
 #include "platform/data/DBTables.h"
 #include "platform/printing/Printer.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <functional>
@@ -26,19 +25,6 @@ using namespace tessiv;
 namespace {
 
 using TDocPtr = std::unique_ptr<TAnexoRelatorio>;
-
-QStringList PdfLines(const QString& pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished())
-        return {};
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
-        if (!line.trimmed().isEmpty())
-            lines << line.simplified();
-    return lines;
-}
 
 TQuery* ReportQuery(TAnexoRelatorio& doc, const QString& name, const QString& sql)
 {
@@ -63,20 +49,12 @@ TKVDBText* DataText(TAnexoRelatorio& doc, const QString& name, TWinControl* band
     return text;
 }
 
-TKVBand* DetailOf(TVardoRep* report)
-{
-    for (TKVCustomBand* band : report->BandList())
-        if (auto* b = dynamic_cast<TKVBand*>(band); b && b->BandType() == rbDetail)
-            return b;
-    return nullptr;
-}
-
 // Orders grouped by number, each with its items in an area of four lines and the order's
 // observations, read by a query whose parameter :PEDIDO is the current record's.
 void ItemArea(TAnexoRelatorio& doc)
 {
     TQuery* items = ReportQuery(doc, QStringLiteral("Itens"), QStringLiteral("SELECT * FROM ITENS ORDER BY PEDIDO, ITEM"));
-    if (TKVBand* detail = DetailOf(doc.Report()))
+    if (TKVCustomBand* detail = doc.Report()->FirstBandOfKind(rbDetail))
         detail->Free();
     auto* group = new TKVGroup(doc.Root());
     group->SetName(QStringLiteral("Grupo"));
@@ -101,7 +79,7 @@ void ItemArea(TAnexoRelatorio& doc)
 void ColumnGrid(TAnexoRelatorio& doc)
 {
     TQuery* orders = ReportQuery(doc, QStringLiteral("Pedidos"), QStringLiteral("SELECT ID FROM PEDIDOS ORDER BY ID"));
-    TKVBand* detail = DetailOf(doc.Report());
+    TKVCustomBand* detail = doc.Report()->FirstBandOfKind(rbDetail);
     DataText(doc, QStringLiteral("Pedido"), detail, orders, QStringLiteral("ID"), 0);
     auto* grid = new TKVColunaSql(doc.Root());
     grid->SetName(QStringLiteral("Grade"));

@@ -335,6 +335,19 @@ protected:
         Code = Doc.Place();
     }
 
+    // The design view of the barcode in a box of w x h pixels at the screen's resolution; a
+    // drawn barcode takes its own height, so each paint starts from the same box.
+    QImage PaintDesignView(int w, int h)
+    {
+        Code->SetBounds(0, 0, w, h);
+        QImage img = White(w, h);
+        QPainter painter(&img);
+        TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, w, h});
+        EXPECT_NO_THROW(Code->Paint(canvas));
+        painter.end();
+        return img;
+    }
+
     TTextDatabase Db;
     TBarcodeDoc Doc;
     TTable* Table = nullptr;
@@ -397,13 +410,7 @@ TEST_F(BarcodeValueTest, ALongValueIsRefusedInPrintAndMarkedInTheDesignView)
         EXPECT_EQ(e.Message(), QStringLiteral("String exceeds maximum length"));
     }
     // The design view marks it as an error rather than show a code of its beginning.
-    Code->SetBounds(0, 0, 120, 80);
-    QImage img = White(120, 80);
-    QPainter painter(&img);
-    TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 120, 80});
-    EXPECT_NO_THROW(Code->Paint(canvas));
-    painter.end();
-    EXPECT_TRUE(IsRed(img.pixel(60, 40)));
+    EXPECT_TRUE(IsRed(PaintDesignView(120, 80).pixel(60, 40)));
     // TamanhoMaximo still cuts as documented.
     Code->SetTamanhoMaximo(10);
     EXPECT_EQ(Code->GetBarcodeValue(), sixty.left(10));
@@ -424,23 +431,13 @@ TEST_F(BarcodeValueTest, AValueItsSymbologyCannotHoldIsRefusedInPrintAndMarkedIn
     };
     Code->SetDataField(QString());
     Doc.Doc.Report->SetQuantidade(1);
-    const auto paint = [this] {
-        // A drawn barcode takes its own height: each paint starts from the same box.
-        Code->SetBounds(0, 0, 160, 80);
-        QImage img = White(160, 80);
-        QPainter painter(&img);
-        TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 160, 80});
-        EXPECT_NO_THROW(Code->Paint(canvas));
-        painter.end();
-        return img;
-    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text);
         Code->SetBar_CodeType(c.Type);
         // A value it can hold prints, and the design view shows its bars.
         Code->SetBar_Text(QStringLiteral("'1234'"));
         EXPECT_NO_THROW(Doc.Doc.RunPreview());
-        EXPECT_TRUE(BoxOf(paint(), IsRed).isEmpty());
+        EXPECT_TRUE(BoxOf(PaintDesignView(160, 80), IsRed).isEmpty());
         Code->SetBar_Text(QString::fromLatin1(c.Text));
         try {
             Doc.Doc.RunPreview();
@@ -450,8 +447,7 @@ TEST_F(BarcodeValueTest, AValueItsSymbologyCannotHoldIsRefusedInPrintAndMarkedIn
         }
         EXPECT_TRUE(Doc.Doc.Report->Available());
         // The design view marks it as an error rather than show the code of another value.
-        const QImage img = paint();
-        EXPECT_TRUE(IsRed(img.pixel(80, 40)));
+        EXPECT_TRUE(IsRed(PaintDesignView(160, 80).pixel(80, 40)));
     }
 }
 

@@ -56,6 +56,21 @@ protected:
         return label;
     }
 
+    // A memo of one line of text; without AutoSize, width pixels wide and wrapping as asked.
+    TKVMemo* MemoOf(const QString& text, bool autoSize, bool wordWrap = true, int width = 0)
+    {
+        auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
+        if (!autoSize) {
+            memo->SetAutoSize(false);
+            memo->SetWordWrap(wordWrap);
+            memo->SetBounds(0, 0, width, 100);
+        }
+        TStringList lines;
+        lines.Add(text);
+        memo->SetLines(&lines);
+        return memo;
+    }
+
     TTextMetricsGuard Fake;
     TRunDoc Doc;
     TKVBand* Band;
@@ -111,10 +126,7 @@ TEST_F(LabelTest, FormatterCases)
     };
     for (const Case& c : memoCases) {
         SCOPED_TRACE(c.Name);
-        auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
-        TStringList lines;
-        lines.Add(c.Text);
-        memo->SetLines(&lines);
+        TKVMemo* memo = MemoOf(c.Text, true);
         EXPECT_EQ(Formatted(memo), c.Lines);
         memo->Free();
     }
@@ -122,19 +134,12 @@ TEST_F(LabelTest, FormatterCases)
         SCOPED_TRACE(c.Name);
         TKVCustomLabel* label = nullptr;
         if (c.AutoSize) {
-            // A caption formats line by line; a memo's lines are taken as they are.
+            // With AutoSize a label's caption; without it a memo's one line.
             auto* l = Make<TKVLabel>(QStringLiteral("Rotulo"));
             l->SetCaption(c.Text);
             label = l;
         } else {
-            auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
-            memo->SetAutoSize(false);
-            memo->SetWordWrap(c.WordWrap);
-            memo->SetBounds(0, 0, c.Width, 100);
-            TStringList lines;
-            lines.Add(c.Text);
-            memo->SetLines(&lines);
-            label = memo;
+            label = MemoOf(c.Text, false, c.WordWrap, c.Width);
         }
         EXPECT_EQ(Formatted(label), c.Lines);
         label->Free();
@@ -169,13 +174,7 @@ TEST_F(LabelTest, AWordOfThousandsOfCharactersKeepsWhatFitsOfItsBeginning)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
-        memo->SetAutoSize(false);
-        memo->SetWordWrap(c.WordWrap);
-        memo->SetBounds(0, 0, c.Width, 100);
-        TStringList lines;
-        lines.Add(c.Text);
-        memo->SetLines(&lines);
+        TKVMemo* memo = MemoOf(c.Text, false, c.WordWrap, c.Width);
         const QStringList formatted = Formatted(memo);
         ASSERT_EQ(formatted.size(), c.Lines.size());
         for (int i = 0; i < formatted.size(); ++i)
