@@ -625,6 +625,130 @@ TEST(PrintJob, PdfPrinterNeedsAFileName)
     EXPECT_FALSE(p.Printing());
 }
 
+// ---- one document from several jobs -------------------------------------------------------------
+
+namespace {
+
+void WriteOlderFile(const QString& name)
+{
+    QFile old(name);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("older file");
+}
+
+QByteArray FileBytes(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A job of one page per text, on the gathered document.
+void Job(TPrinter& p, const QStringList& pages)
+{
+    p.BeginDoc();
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0)
+            p.NewPage();
+        p.Canvas()->TextOut(600, 600, pages[i]);
+    }
+    p.EndDoc();
+}
+
+} // namespace
+
+TEST(GatheredJobs, TheJobsOfOnePrintMakeOneFileInTheirOrder)
+{
+    PdfFixture f;
+    f.SetPaper(11, DMORIENT_PORTRAIT); // A5
+    WriteOlderFile(f.File);
+    f.Printer.BeginGather();
+    EXPECT_TRUE(f.Printer.Gathering());
+    Job(f.Printer, {"Primeira"});
+    // Between the jobs nothing is written, and the settings may be put again, as each run does.
+    EXPECT_FALSE(f.Printer.Printing());
+    EXPECT_EQ(FileBytes(f.File), QByteArray("older file"));
+    f.Printer.SetDeviceMode(f.Printer.DeviceMode());
+    Job(f.Printer, {"Segunda", "Terceira"});
+    Job(f.Printer, {"Quarta"});
+    EXPECT_EQ(FileBytes(f.File), QByteArray("older file"));
+    f.Printer.EndGather(true);
+    EXPECT_FALSE(f.Printer.Gathering());
+
+    const auto pages = PdfPageSizes(f.File);
+    ASSERT_EQ(pages.size(), 4u);
+    for (const PdfPage& page : pages) {
+        EXPECT_NEAR(page.Width, 148 / 25.4 * 72, 0.6);
+        EXPECT_NEAR(page.Height, 210 / 25.4 * 72, 0.6);
+    }
+    const auto words = PdfWords(f.File);
+    const QStringList expected{"Primeira", "Segunda", "Terceira", "Quarta"};
+    for (int i = 0; i < expected.size(); ++i) {
+        const PdfWord* word = FindWord(words, expected[i]);
+        ASSERT_NE(word, nullptr) << expected[i].toStdString();
+        EXPECT_EQ(word->Page, i + 1) << expected[i].toStdString();
+    }
+    EXPECT_EQ(f.Entries(), QStringList{"out.pdf"});
+
+    // Once the gathering is over, each job is a file of its own again.
+    Job(f.Printer, {"Sozinha"});
+    ASSERT_EQ(PdfPageSizes(f.File).size(), 1u);
+    EXPECT_NE(FindWord(PdfWords(f.File), "Sozinha"), nullptr);
+}
+
+// A gathering that does not end well leaves the older file as it was, and nothing beside it.
+TEST(GatheredJobs, AGatheringThatFailsWritesNothing)
+{
+    struct Case {
+        const char* What;
+        std::function<void(TPrinter&)> Action;
+    };
+    const Case cases[] = {
+        {"a job aborted, and the jobs after it refused",
+         [](TPrinter& p) {
+             p.BeginDoc();
+             p.Canvas()->TextOut(600, 600, "Perdida");
+             p.Abort();
+             EXPECT_TRUE(p.Aborted());
+             ExpectMessage([&] { p.BeginDoc(); }, "Printing was aborted");
+             EXPECT_FALSE(p.Printing());
+             p.EndGather(true);
+         }},
+        {"ended without keeping it", [](TPrinter& p) { p.EndGather(false); }},
+        {"ended while a job runs",
+         [](TPrinter& p) {
+             p.BeginDoc();
+             p.EndGather(true);
+             EXPECT_FALSE(p.Printing());
+             EXPECT_TRUE(p.Aborted());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        PdfFixture f;
+        WriteOlderFile(f.File);
+        f.Printer.BeginGather();
+        Job(f.Printer, {"Primeira"});
+        c.Action(f.Printer);
+        EXPECT_FALSE(f.Printer.Gathering());
+        EXPECT_EQ(FileBytes(f.File), QByteArray("older file"));
+        EXPECT_EQ(f.Entries(), QStringList{"out.pdf"});
+        // The printer then prints normally.
+        Job(f.Printer, {"Depois"});
+        EXPECT_NE(FindWord(PdfWords(f.File), "Depois"), nullptr);
+    }
+
+    // A printer that goes half-way through a gathering writes nothing either.
+    QTemporaryDir dir;
+    {
+        TPrinter p;
+        p.SetPrinter(TPrinter::PdfPrinterName);
+        p.SetPdfFileName(dir.filePath("out.pdf"));
+        p.BeginGather();
+        Job(p, {"Nada"});
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
 // ---- bad input ----------------------------------------------------------------------------------
 
 TEST(BadInput, OutsideAJob)

@@ -246,7 +246,7 @@ TPrinter::TPrinter()
 
 TPrinter::~TPrinter()
 {
-    if (FPrinting) {
+    if (FPainter) {
         FQPrinter->abort();
         FCanvas.reset();
         FPainter->end();
@@ -285,8 +285,12 @@ void TPrinter::SetPrinterIndex(int index)
         index = FDefaultIndex;
     if (index < 0 || index >= FPrinters.Count())
         throw EPrinter(SPrinterIndexError);
-    if (index != FPrinterIndex)
+    if (index != FPrinterIndex) {
+        // A gathered document stays on its printer until it is written.
+        if (FPainter)
+            throw EPrinter(SPrinting);
         SelectPrinter(index);
+    }
 }
 
 void TPrinter::SelectPrinter(int index)
@@ -554,8 +558,20 @@ TCanvas* TPrinter::Canvas() const
 void TPrinter::BeginDoc()
 {
     CheckNotPrinting();
+    if (FGatherStopped)
+        throw EPrinter(QStringLiteral("Printing was aborted"));
     const bool pdf = IsPdfPrinter();
     const QString device = FPrinters[FPrinterIndex];
+    if (FGathered) {
+        // The next job of a gathered document: its pages follow those of the jobs before.
+        if (!FQPrinter->newPage())
+            throw EPrinter(Format("Cannot start a new page on \"%s\"", {device}));
+        FCanvas = std::make_unique<TPainterCanvas>(FPainter.get(), Caps());
+        FPrinting = true;
+        FAborted = false;
+        FPageNumber = 1;
+        return;
+    }
     QString target;
     std::unique_ptr<QTemporaryFile> part;
     if (pdf) {
@@ -587,6 +603,7 @@ void TPrinter::BeginDoc()
     FPrinting = true;
     FAborted = false;
     FPageNumber = 1;
+    FGathered = FGathering && pdf;
 }
 
 void TPrinter::NewPage()
@@ -604,11 +621,24 @@ void TPrinter::EndJob()
     FPainter.reset();
     FPrinting = false;
     FPageNumber = 0;
+    FGathered = false;
 }
 
 void TPrinter::EndDoc()
 {
     CheckPrinting();
+    if (FGathered) {
+        // The document stays open for the next job of the print.
+        FCanvas.reset();
+        FPrinting = false;
+        FPageNumber = 0;
+        return;
+    }
+    FinishDocument();
+}
+
+void TPrinter::FinishDocument()
+{
     EndJob();
     const bool failed = FQPrinter->printerState() == QPrinter::Error;
     std::unique_ptr<QTemporaryFile> part = std::move(FPdfPart);
@@ -626,9 +656,37 @@ void TPrinter::EndDoc()
 void TPrinter::Abort()
 {
     CheckPrinting();
+    DropDocument();
+    FAborted = true;
+    // The jobs after it would make a document that lacks this one.
+    FGatherStopped = FGathering;
+}
+
+void TPrinter::DropDocument()
+{
     FQPrinter->abort();
     EndJob();
     FPdfPart.reset();
+}
+
+void TPrinter::BeginGather()
+{
+    CheckNotPrinting();
+    FGathering = true;
+    FGatherStopped = false;
+}
+
+void TPrinter::EndGather(bool keep)
+{
+    FGathering = false;
+    FGatherStopped = false;
+    if (!FGathered)
+        return;
+    if (keep && !FPrinting) {
+        FinishDocument();
+        return;
+    }
+    DropDocument();
     FAborted = true;
 }
 

@@ -111,6 +111,20 @@ public:
     void Abort();
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
+
+    // ---- one document from several jobs ----
+    // From BeginGather to EndGather the jobs on the PDF printer make one document: the first job
+    // begins it, each later one goes on with a new page of it, and only EndGather writes the
+    // file. A print made of several jobs (thermal rows, a copy being a repeated job) so leaves one
+    // file holding them all, in order. A queue keeps a job of its own per BeginDoc. Abort drops
+    // the whole document, and the later jobs of the gathering are refused; another printer cannot
+    // be selected while the document is open.
+    void BeginGather();
+    // Ends the gathering. With keep, and no job running, the gathered document's file appears
+    // (replacing an older one; the errors of EndDoc); otherwise the document is dropped and an
+    // older file stays as it was.
+    void EndGather(bool keep);
+    bool Gathering() const { return FGathering; }
     int PageNumber() const { return FPageNumber; }
     // The canvas of the current page; "Printer is not currently printing" outside a job.
     TCanvas* Canvas() const;
@@ -127,6 +141,10 @@ private:
     void CheckNotPrinting() const;
     void CheckPrinting() const;
     void EndJob();
+    // Writes the document's file, or hands the job to the queue.
+    void FinishDocument();
+    // Drops the document: nothing reaches the queue, an older file stays.
+    void DropDocument();
     TDeviceCaps Caps() const;
 
     TStringList FPrinters;
@@ -144,6 +162,10 @@ private:
     QString FTitle;
     bool FPrinting = false;
     bool FAborted = false;
+    bool FGathering = false;
+    // The open document gathers the jobs until EndGather; an abort stopped the gathering.
+    bool FGathered = false;
+    bool FGatherStopped = false;
     int FPageNumber = 0;
     std::unique_ptr<QPainter> FPainter;
     std::unique_ptr<TCanvas> FCanvas;
