@@ -465,6 +465,28 @@ void TAnexoRelatorio::RunReportPrint()
 
 void TAnexoRelatorio::PrintThermal()
 {
+    // Each row is a job: a queue prints it with its copies; the printer that writes a file
+    // gathers the rows, a copy being a repeated row, into one file written when the print ends.
+    TPrinter* printer = FReport->PrivatePrinter();
+    printer->BeginGather();
+    struct TDrop {
+        TPrinter* Printer;
+        ~TDrop()
+        {
+            try {
+                if (Printer->Gathering())
+                    Printer->EndGather(false);
+            } catch (...) {
+            }
+        }
+    } drop{printer};
+    PrintThermalRows();
+    // A print stopped half-way leaves no file that looks whole.
+    printer->EndGather(!FThermalCancelled);
+}
+
+void TAnexoRelatorio::PrintThermalRows()
+{
     // Each thermal print starts from an empty row, whatever the last one left.
     FSlot = 0;
     FRowOffset = 0;

@@ -142,6 +142,7 @@ private:
     void SkipRecordsWithoutLabels();
     void AdvanceProgress();
     void RunReportPrint();
+    void PrintThermalRows();
     bool ThermalPrint() const;
     bool DriverMakesCopies() const;
     // The running value or shifted value of a numbered data text, formatted by its field's class.

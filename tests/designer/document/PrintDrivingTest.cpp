@@ -15,7 +15,9 @@
 #include "platform/data/Field.h"
 #include "platform/printing/Printer.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <memory>
@@ -218,6 +220,88 @@ TEST_F(PrintDrivingTest, CancellingARowStopsTheWholeThermalPrint)
     ASSERT_EQ(d.Runs.size(), 1u);
     EXPECT_EQ(report->PrinterSettings()->Copies(), 1);
     EXPECT_TRUE(report->Available());
+}
+
+namespace {
+
+// The text of a PDF in reading order, a string per page.
+QStringList PdfPagesText(const QString& file)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {QStringLiteral("pdftotext failed: ") + QString::fromUtf8(p.readAllStandardError())};
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    pages.removeLast(); // every page ends with a form feed
+    return pages;
+}
+
+QStringList Repeated(const QString& word, int times)
+{
+    QStringList list;
+    for (int i = 0; i < times; ++i)
+        list << word;
+    return list;
+}
+
+} // namespace
+
+// On the printer that writes a file, a thermal print leaves one file holding every row and every
+// copy in the order the rows are made; a print cancelled half-way leaves the older file.
+TEST_F(PrintDrivingTest, ThermalRowsOnThePdfPrinterMakeOneFile)
+{
+    MakeItems({"7", "2", "2", "0", "4"}, QStringLiteral("UPDATE ITENS SET NOME = 'ROLO' || ID"));
+    struct TCase {
+        const char* Name;
+        TKVTipoImpressaoTermica Kind;
+        int CancelAtLabel; // 0: none
+        QStringList Labels; // empty: the older file stays
+        int Pages;
+    };
+    const std::vector<TCase> cases = {
+        {"exact", kvtiQtdExata, 0,
+         Repeated("ROLO1", 7) + Repeated("ROLO2", 2) + Repeated("ROLO3", 2) + Repeated("ROLO5", 4), 5},
+        {"multiple", kvtiMultiplo, 0,
+         Repeated("ROLO1", 9) + Repeated("ROLO2", 3) + Repeated("ROLO3", 3) + Repeated("ROLO5", 6), 7},
+        {"cancelled in the third row", kvtiQtdExata, 8, {}, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString pdf = Path(QStringLiteral("rolo-%1.pdf").arg(c.Kind * 10 + c.CancelAtLabel));
+        {
+            QFile older(pdf);
+            ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+            older.write("older file");
+        }
+        TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, pdf);
+        TVardoRep* report = d.Doc->Report();
+        report->Page()->SetColumns(3);
+        report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+        report->SetTipoImpressaoTermica(c.Kind);
+        int labels = 0;
+        d.OnLabel = [&] {
+            if (++labels == c.CancelAtLabel)
+                report->RunPrinter()->Cancel();
+        };
+        d.Doc->Print();
+        EXPECT_TRUE(Boxes.empty());
+        EXPECT_EQ(report->PrinterSettings()->Copies(), 1);
+        if (c.Labels.isEmpty()) {
+            QFile older(pdf);
+            ASSERT_TRUE(older.open(QIODevice::ReadOnly));
+            EXPECT_EQ(older.readAll().toStdString(), "older file");
+        } else {
+            // A page per row; the names in reading order (the quantities beside them left out).
+            const QStringList pages = PdfPagesText(pdf);
+            EXPECT_EQ(pages.size(), c.Pages);
+            const QStringList names = pages.join(QLatin1Char(' '))
+                                          .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)
+                                          .filter(QRegularExpression(QStringLiteral("^ROLO")));
+            EXPECT_EQ(names.join(QLatin1Char(' ')).toStdString(), c.Labels.join(QLatin1Char(' ')).toStdString());
+        }
+        // Nothing is left beside the file.
+        EXPECT_EQ(QDir(Path(QString())).entryList({QStringLiteral(".rolo*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
 }
 
 TEST_F(PrintDrivingTest, ProgressStaysWithinAHundred)
