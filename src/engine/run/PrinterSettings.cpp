@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 namespace tessiv {
@@ -27,6 +29,14 @@ constexpr int MaxDriverName = 63;
 int TablePaperTenths(long double millimetres)
 {
     return static_cast<int>(Round(millimetres * 10));
+}
+
+// A listed paper is the paper of a size when both sides agree to the tenth of a millimetre: sizes
+// kept in whole points or rounded from a table's hundredths land within that.
+bool SameSize(const TPaperInfo& paper, TKVPaperSize size)
+{
+    return std::abs(paper.Width - TablePaperTenths(PaperWidthMM(size))) <= 1 &&
+           std::abs(paper.Length - TablePaperTenths(PaperLengthMM(size))) <= 1;
 }
 
 } // namespace
@@ -118,12 +128,31 @@ void TPrinterSettings::ReadDeviceMode(const TDeviceMode& mode)
 void TPrinterSettings::ReadPaperList(const std::vector<TPaperInfo>& papers)
 {
     FSupportedPapers.fill(false);
-    for (const TPaperInfo& paper : papers) {
-        const TKVPaperSize size = PaperSizeOfCode(paper.Number);
-        // Codes no size stands for read as Default, which is no paper of the list.
-        if (size != TKVPaperSize::Default)
-            FSupportedPapers[static_cast<std::size_t>(size)] = true;
+    FPaperCodes.fill(0);
+    const bool anySize = std::any_of(papers.begin(), papers.end(),
+                                     [](const TPaperInfo& paper) { return paper.Number == DMPAPER_USER; });
+    for (int s = static_cast<int>(TKVPaperSize::Letter); s <= static_cast<int>(TKVPaperSize::ESheet); ++s) {
+        const auto size = static_cast<TKVPaperSize>(s);
+        int code = 0;
+        for (const TPaperInfo& paper : papers)
+            if (!code && paper.Number == PaperCode(size) &&
+                (SameSize(paper, size) || paper.Width <= 0 || paper.Length <= 0))
+                code = paper.Number;
+        for (const TPaperInfo& paper : papers)
+            if (!code && paper.Number != DMPAPER_USER && SameSize(paper, size))
+                code = paper.Number;
+        if (!code && anySize)
+            code = DMPAPER_USER;
+        FPaperCodes[static_cast<std::size_t>(s)] = code;
+        FSupportedPapers[static_cast<std::size_t>(s)] = code != 0;
     }
+    FSupportedPapers[static_cast<std::size_t>(TKVPaperSize::Custom)] = anySize;
+}
+
+int TPrinterSettings::PrinterPaperCode(TKVPaperSize size) const
+{
+    const int code = FPaperCodes[static_cast<std::size_t>(size)];
+    return code ? code : PaperCode(size);
 }
 
 void TPrinterSettings::ApplySettings()
@@ -141,10 +170,12 @@ void TPrinterSettings::WriteDeviceMode(TDeviceMode& mode) const
 {
     // Only what is written here is flagged, so the printer takes exactly these fields.
     mode.Fields = 0;
-    if (FPaperSize == TKVPaperSize::Custom) {
+    const int paperCode = PrinterPaperCode(FPaperSize);
+    if (paperCode == DMPAPER_USER) {
+        // A standard size the printer has no paper of is made at the size the report lays out.
         mode.Fields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
-        mode.PaperLength = FPaperLength;
-        mode.PaperWidth = FPaperWidth;
+        mode.PaperLength = PaperLength();
+        mode.PaperWidth = PaperWidth();
     }
     if (FieldSupported(DM_DUPLEX) && FDuplex) {
         mode.Fields |= DM_DUPLEX;
@@ -152,7 +183,7 @@ void TPrinterSettings::WriteDeviceMode(TDeviceMode& mode) const
     }
     if (FieldSupported(DM_PAPERSIZE) && FPaperSize != TKVPaperSize::Default) {
         mode.Fields |= DM_PAPERSIZE;
-        mode.PaperSize = PaperCode(FPaperSize);
+        mode.PaperSize = paperCode;
     }
     if (FieldSupported(DM_COPIES)) {
         mode.Fields |= DM_COPIES;

@@ -42,12 +42,18 @@ public:
     // ApplySettings do with the printer's record.
     void ReadDeviceMode(const TDeviceMode& mode);
     void WriteDeviceMode(TDeviceMode& mode) const;
-    // The driver's paper list, by paper code.
+    // The driver's paper list. A paper size is supported when the printer has a paper of the size
+    // the report lays out: its paper of the same number when that one has the size, else another
+    // of that size, else, on a printer that takes any size, that size as a custom one. A listed
+    // paper without a size is taken by its number.
     void ReadPaperList(const std::vector<TPaperInfo>& papers);
 
     // A device-mode field (DM_COPIES ...) the printer honours, as last read.
     bool FieldSupported(unsigned flag) const;
     bool PaperSupported(TKVPaperSize size) const;
+    // The device-mode paper code that gives the size on this printer (DMPAPER_USER: made as a
+    // custom size); the size's own code until a paper list is read.
+    int PrinterPaperCode(TKVPaperSize size) const;
 
     const QString& Device() const { return FDevice; }
     const QString& Driver() const { return FDriver; }
@@ -91,6 +97,8 @@ private:
     TKVPaperSize FPaperSize = TKVPaperSize::A4;
     // One flag per size Letter .. Custom; Default is always available.
     std::array<bool, static_cast<int>(TKVPaperSize::Custom) + 1> FSupportedPapers{};
+    // Beside it: the printer's paper code for each size; 0 for the size's own code.
+    std::array<int, static_cast<int>(TKVPaperSize::Custom) + 1> FPaperCodes{};
     int FPaperWidth = 0;
     int FPaperLength = 0;
     int FPixelsPerInchX = 0;

@@ -7,6 +7,7 @@
 #include "engine/run/KVDataAccess.h"
 #include "engine/export/KVExportFilter.h"
 #include "engine/model/KVPrintableHooks.h"
+#include "engine/run/KVError.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DataSet.h"
 #include "platform/printing/Printer.h"
@@ -246,6 +247,13 @@ void TVardoRep::SetPrinterValues(TKVPrinter& printer) const
 {
     printer.SetPrinterIndex(FPrinterSettings->PrinterIndex());
     printer.SetPaperSize(FPage->PaperSize());
+    // On another paper the pages would be cut or stacked as they were never laid out.
+    if (printer.Destination() == kvpdPrinter && printer.PaperSize() != FPage->PaperSize()) {
+        const auto millimetres = [](long double tenths) { return QString::number(RoundToInt(tenths) / 10.0); };
+        throw EKVError(Format("The printer \"%s\" has no paper of %s x %s mm",
+                              {printer.PrinterSettings().Device(), millimetres(FPage->Width()),
+                               millimetres(FPage->Length())}));
+    }
     const bool landscape = FPage->Orientation() == TPrinterOrientation::poLandscape;
     if (printer.PaperSize() == TKVPaperSize::Custom) {
         // The page's width and length are as printed; the printer keeps the sheet as it is fed,

@@ -2,6 +2,7 @@
 // coordinates, recorded pages played back onto images, PDF files read back with poppler's
 // pdftotext, saved-preview files loaded again, and the messages a client window receives.
 
+#include "engine/model/KVUnits.h"
 #include "engine/run/KVError.h"
 #include "engine/run/KVPrinter.h"
 #include "engine/run/PrinterSettings.h"
@@ -316,13 +317,28 @@ TEST(KVPrinterSettings, PaperListIsReadWhateverItsLength)
         papers.push_back({DMPAPER_USER + 1 + n, QStringLiteral("Form %1").arg(n), 1000, 1000});
     papers.push_back({static_cast<int>(TKVPaperSize::ESheet), QStringLiteral("E"), 0, 0});
     papers.push_back({DMPAPER_LETTER, QStringLiteral("Letter"), 2159, 2794});
-    papers.push_back({DMPAPER_USER, QStringLiteral("Custom"), 0, 0});
     s.ReadPaperList(papers);
+    // The small letter is the letter paper.
+    const auto codeOf = [](TKVPaperSize paper) {
+        switch (paper) {
+        case TKVPaperSize::Letter: case TKVPaperSize::LetterSmall: return DMPAPER_LETTER;
+        case TKVPaperSize::ESheet: return static_cast<int>(TKVPaperSize::ESheet);
+        default: return 0;
+        }
+    };
     for (int size = 0; size <= static_cast<int>(TKVPaperSize::Custom); ++size) {
         const auto paper = static_cast<TKVPaperSize>(size);
-        const bool listed =
-            paper == TKVPaperSize::Letter || paper == TKVPaperSize::ESheet || paper == TKVPaperSize::Custom;
-        EXPECT_EQ(s.PaperSupported(paper), listed) << size;
+        EXPECT_EQ(s.PaperSupported(paper), codeOf(paper) != 0) << size;
+        if (codeOf(paper))
+            EXPECT_EQ(s.PrinterPaperCode(paper), codeOf(paper)) << size;
+    }
+    // A printer that also takes any size makes every other paper at its size.
+    papers.push_back({DMPAPER_USER, QStringLiteral("Custom"), 0, 0});
+    s.ReadPaperList(papers);
+    for (int size = 1; size <= static_cast<int>(TKVPaperSize::Custom); ++size) {
+        const auto paper = static_cast<TKVPaperSize>(size);
+        EXPECT_TRUE(s.PaperSupported(paper)) << size;
+        EXPECT_EQ(s.PrinterPaperCode(paper), codeOf(paper) ? codeOf(paper) : DMPAPER_USER) << size;
     }
     // A new list replaces the old one.
     s.ReadPaperList({{DMPAPER_A4, QStringLiteral("A4"), 2100, 2970}});
@@ -331,17 +347,72 @@ TEST(KVPrinterSettings, PaperListIsReadWhateverItsLength)
     EXPECT_FALSE(s.PaperSupported(TKVPaperSize::Custom));
 }
 
-TEST_F(KVPrinterTest, SettingsListExactlyThePrinterPapers)
+// A paper of the list is taken for a size by its size: the same number with another size is
+// another paper, and another number with the same size is the same one.
+TEST(KVPrinterSettings, PapersAreKnownByTheirSize)
 {
+    struct Case {
+        const char* Name;
+        std::vector<TPaperInfo> Papers;
+        TKVPaperSize Size;
+        int Code; // 0: not supported
+    };
+    const TPaperInfo archC{24, QStringLiteral("Architect C"), 4572, 6096};
+    const TPaperInfo tabloid{3, QStringLiteral("Tabloid"), 2794, 4318};
+    const TPaperInfo any{DMPAPER_USER, QStringLiteral("Custom"), 0, 0};
+    const Case cases[] = {
+        {"C sheet on a printer with the architectural C only", {archC}, TKVPaperSize::CSheet, 0},
+        {"C sheet made at its size", {archC, any}, TKVPaperSize::CSheet, DMPAPER_USER},
+        {"11 x 17 in on the tabloid paper", {tabloid}, TKVPaperSize::zt11X17, 3},
+        {"the same number and size", {tabloid, any}, TKVPaperSize::Tabloid, 3},
+        {"a size kept in whole points", {{9, QStringLiteral("A4"), 2101, 2969}}, TKVPaperSize::A4, 9},
+        {"hundredths of the table", {{22, QStringLiteral("Env12"), 1207, 2794}}, TKVPaperSize::Env12, 22},
+        {"note is not letter", {{1, QStringLiteral("Letter"), 2159, 2794}}, TKVPaperSize::Note, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPrinterSettings s;
+        TDeviceMode read;
+        read.Fields = DM_PAPERSIZE | DM_ORIENTATION;
+        s.ReadDeviceMode(read);
+        s.ReadPaperList(c.Papers);
+        EXPECT_EQ(s.PaperSupported(c.Size), c.Code != 0);
+        if (!c.Code)
+            continue;
+        EXPECT_EQ(s.PrinterPaperCode(c.Size), c.Code);
+        s.SetPaperSize(c.Size);
+        TDeviceMode written;
+        s.WriteDeviceMode(written);
+        EXPECT_EQ(written.PaperSize, c.Code);
+        // A custom paper goes with the size the report lays out, as it is fed.
+        EXPECT_EQ((written.Fields & (DM_PAPERWIDTH | DM_PAPERLENGTH)) != 0, c.Code == DMPAPER_USER);
+        if (c.Code == DMPAPER_USER) {
+            EXPECT_EQ(written.PaperWidth, 4318);
+            EXPECT_EQ(written.PaperLength, 5588);
+        }
+    }
+}
+
+TEST_F(KVPrinterTest, ThePdfPrinterTakesEveryPaper)
+{
+    // The PDF printer makes any size: every paper is supported, through its own paper of the
+    // number where that has the size, else as a custom size.
     auto p = Make();
     const TPrinterSettings& s = p->PrinterSettings();
     for (int size = 1; size <= static_cast<int>(TKVPaperSize::Custom); ++size) {
-        const int code = PaperCode(static_cast<TKVPaperSize>(size));
+        const auto paper = static_cast<TKVPaperSize>(size);
+        EXPECT_TRUE(s.PaperSupported(paper)) << size;
+        const int code = s.PrinterPaperCode(paper);
+        if (code == DMPAPER_USER)
+            continue;
         bool listed = false;
-        for (const TPaperInfo& paper : FPlatform->Papers())
-            listed = listed || paper.Number == code;
-        EXPECT_EQ(s.PaperSupported(static_cast<TKVPaperSize>(size)), listed) << code;
+        for (const TPaperInfo& info : FPlatform->Papers())
+            listed = listed || (info.Number == code && std::abs(info.Width - PaperWidthMM(paper) * 10) <= 1 &&
+                                std::abs(info.Length - PaperLengthMM(paper) * 10) <= 1);
+        EXPECT_TRUE(listed) << size;
     }
+    EXPECT_EQ(s.PrinterPaperCode(TKVPaperSize::A4), DMPAPER_A4);
+    EXPECT_EQ(s.PrinterPaperCode(TKVPaperSize::CSheet), DMPAPER_USER);
     EXPECT_GT(s.PixelsPerInchX(), 0);
     EXPECT_EQ(s.Device(), TPrinter::PdfPrinterName);
 }
