@@ -1,281 +1,23 @@
-// The printer object on real CUPS queues: the run starts a scheduler of its own in a scratch folder
-// (a Unix socket, no network, nothing of the machine's own configuration or spool), adds a label
-// printer described by a PPD and a raw queue, and points this process at it through CUPS_SERVER
-// before Qt first asks for printers. The label printer's filter records the options each job
-// arrives with and passes the PDF on to a file, so the job is judged by what CUPS received.
+// The printer object on real CUPS queues, those of the tests' own scheduler (CupsServer.h): the
+// jobs are judged by what CUPS received.
+
+#include "CupsServer.h"
 
 #include "platform/printing/Printer.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <sys/prctl.h>
-#include <csignal>
-#include <cstdlib>
-#include <algorithm>
 #include <functional>
 #include <map>
 
 using namespace tessiv;
-
-namespace {
-
-const QString LabelQueue = QStringLiteral("Etiquetadora");
-const QString RawQueue = QStringLiteral("Bruta");
-
-QString Fixture(const QString& name)
-{
-    return QStringLiteral(TESSIV_TEST_DIR "/fixtures/") + name;
-}
-
-struct RunResult {
-    int ExitCode = -1;
-    QString Out, Err;
-};
-
-RunResult RunProgram(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    RunResult r;
-    if (!p.waitForStarted(30000)) {
-        r.Err = program + QStringLiteral(": cannot start");
-        return r;
-    }
-    p.waitForFinished(60000);
-    r.ExitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.Out = QString::fromUtf8(p.readAllStandardOutput());
-    r.Err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-bool WriteFile(const QString& name, const QByteArray& text, QFileDevice::Permissions perms)
-{
-    QFile f(name);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size() &&
-           f.setPermissions(perms);
-}
-
-constexpr QFileDevice::Permissions ReadAll = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ReadGroup | QFileDevice::ReadOther;
-constexpr QFileDevice::Permissions ExecAll = ReadAll | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
-                                             QFileDevice::ExeOther;
-
-// One scheduler for the whole run, and the Qt application, made after CUPS_SERVER is set.
-class CupsEnvironment : public ::testing::Environment {
-public:
-    static inline QString SkipReason;
-    static inline QString Root;   // the scratch folder
-    static inline QString Socket; // where the scheduler listens
-
-    void SetUp() override
-    {
-        SkipReason = Start();
-        // Qt reads the server through libcups on its first question about printers: the
-        // application is made only now, whether or not the scheduler runs.
-        static int argc = 1;
-        static char arg0[] = "test_printing_cups";
-        static char* argv[] = {arg0, nullptr};
-        FApp = std::make_unique<QGuiApplication>(argc, argv);
-    }
-
-    void TearDown() override
-    {
-        FApp.reset();
-        Stop();
-    }
-
-    // The job files the capture filter wrote: "copies", "options" and "title" of each job.
-    static std::map<QString, QString> CapturedJob(int job)
-    {
-        std::map<QString, QString> values;
-        QFile f(Root + QStringLiteral("/out/job-%1.txt").arg(job));
-        if (!f.open(QIODevice::ReadOnly))
-            return values;
-        for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
-            const qsizetype eq = line.indexOf('=');
-            if (eq > 0)
-                values[line.left(eq)] = line.mid(eq + 1);
-        }
-        return values;
-    }
-
-    static RunResult Lp(const QString& program, QStringList args)
-    {
-        args.prepend(Socket);
-        args.prepend(QStringLiteral("-h"));
-        return RunProgram(program, args);
-    }
-
-private:
-    QString Start()
-    {
-        const QString cupsd = QStandardPaths::findExecutable(QStringLiteral("cupsd"), {"/usr/sbin", "/sbin"});
-        const QString lpadmin = QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/sbin"});
-        if (cupsd.isEmpty() || lpadmin.isEmpty() || QStandardPaths::findExecutable("lpstat").isEmpty())
-            return QStringLiteral("cupsd, lpadmin or lpstat is not installed (scripts/install-deps)");
-        const QString serverBin = QStringLiteral("/usr/lib/cups");
-        if (!QFileInfo(serverBin + QStringLiteral("/daemon/cups-exec")).isExecutable())
-            return QStringLiteral("the scheduler's helpers are missing from /usr/lib/cups");
-
-        // A short path: the socket's name must fit a Unix socket address.
-        FDir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/tessiv-cups-XXXXXX"));
-        if (!FDir->isValid())
-            return QStringLiteral("cannot make a scratch folder");
-        Root = FDir->path();
-        Socket = Root + QStringLiteral("/cups.sock");
-        // Filters run as the scheduler's unprivileged user: it must reach its files and write its
-        // output here.
-        QFile::setPermissions(Root, ExecAll);
-        const QDir root(Root);
-        for (const char* d : {"spool", "cache", "state", "log", "tmp", "etc", "bin", "bin/filter", "out"})
-            root.mkpath(QString::fromLatin1(d));
-        QFile::setPermissions(Root + "/tmp", ExecAll | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-        QFile::setPermissions(Root + "/out", ExecAll | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-        // Our own filter folder; the scheduler's helpers and backends are the installed ones.
-        for (const char* d : {"daemon", "backend", "notifier"})
-            QFile::link(serverBin + "/" + d, Root + "/bin/" + d);
-        const QByteArray filter = "#!/bin/sh\n"
-                                  "# job user title copies options [file]\n"
-                                  "printf 'copies=%s\\noptions=%s\\ntitle=%s\\n' \"$4\" \"$5\" \"$3\" > \"" +
-                                  QFile::encodeName(Root) +
-                                  "/out/job-$1.txt\"\n"
-                                  "if [ -n \"$6\" ]; then exec cat \"$6\"; else exec cat; fi\n";
-        const QByteArray conf = "Listen " + QFile::encodeName(Socket) +
-                                "\nLogLevel info\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
-                                "<Location />\nOrder allow,deny\nAllow all\n</Location>\n"
-                                "<Policy default>\n<Limit All>\nOrder allow,deny\nAllow all\n</Limit>\n</Policy>\n";
-        const QByteArray r = QFile::encodeName(Root);
-        // As root the scheduler runs its filters as "lp"; it never runs them as root.
-        const QByteArray files = "ServerRoot " + r + "/etc\nServerBin " + r + "/bin\nRequestRoot " + r +
-                                 "/spool\nTempDir " + r + "/tmp\nCacheDir " + r + "/cache\nStateDir " + r +
-                                 "/state\nAccessLog " + r + "/log/access_log\nErrorLog " + r +
-                                 "/log/error_log\nPageLog " + r + "/log/page_log\nPrintcap " + r +
-                                 "/etc/printcap\nFileDevice Yes\nUser lp\nGroup lp\nSystemGroup root\n";
-        if (!WriteFile(Root + "/bin/filter/tessiv-capture", filter, ExecAll) ||
-            !WriteFile(Root + "/cupsd.conf", conf, ReadAll) || !WriteFile(Root + "/cups-files.conf", files, ReadAll))
-            return QStringLiteral("cannot write the scheduler's configuration");
-
-        FCupsd = std::make_unique<QProcess>();
-        FCupsd->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        // The scheduler goes with this process, even when a test crashes it.
-        FCupsd->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        FCupsd->start(cupsd, {"-f", "-c", Root + "/cupsd.conf", "-s", Root + "/cups-files.conf"});
-        if (!FCupsd->waitForStarted(10000))
-            return QStringLiteral("cupsd does not start");
-
-        // Clients of this process (Qt through libcups, and the programs it runs) ask only this
-        // scheduler, with none of the machine's or the user's client settings.
-        qputenv("CUPS_SERVER", QFile::encodeName(Socket));
-        qputenv("CUPS_SERVERROOT", QFile::encodeName(Root + "/etc"));
-        qputenv("HOME", QFile::encodeName(Root));
-        qunsetenv("LPDEST");
-        qunsetenv("PRINTER");
-
-        QElapsedTimer waited;
-        waited.start();
-        while (Lp("lpstat", {"-r"}).Out.trimmed() != QStringLiteral("scheduler is running")) {
-            if (FCupsd->state() != QProcess::Running || waited.elapsed() > 20000)
-                return QStringLiteral("cupsd did not come up: ") + ErrorLog();
-            QThread::msleep(50);
-        }
-        const RunResult label =
-            Lp(lpadmin, {"-p", LabelQueue, "-E", "-v", "file://" + Root + "/out/label.out", "-P",
-                         Fixture("LabelPrinter.ppd")});
-        const RunResult raw = Lp(lpadmin, {"-p", RawQueue, "-E", "-v", "file://" + Root + "/out/raw.out", "-m", "raw"});
-        const RunResult def = Lp(lpadmin, {"-d", LabelQueue});
-        for (const RunResult* res : {&label, &raw, &def})
-            if (res->ExitCode != 0)
-                return QStringLiteral("lpadmin failed: ") + res->Err + ErrorLog();
-        return {};
-    }
-
-    static QString ErrorLog()
-    {
-        QFile f(Root + QStringLiteral("/log/error_log"));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-
-    void Stop()
-    {
-        if (FCupsd && FCupsd->state() != QProcess::NotRunning) {
-            FCupsd->terminate();
-            if (!FCupsd->waitForFinished(20000)) {
-                FCupsd->kill();
-                FCupsd->waitForFinished(5000);
-            }
-        }
-        FCupsd.reset();
-        FDir.reset();
-    }
-
-    std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<QProcess> FCupsd;
-    std::unique_ptr<QGuiApplication> FApp;
-};
-
-class Cups : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!CupsEnvironment::SkipReason.isEmpty())
-            GTEST_SKIP() << CupsEnvironment::SkipReason.toStdString();
-    }
-};
-
-} // namespace
+using namespace tessiv::test;
 
 // ---- helpers ------------------------------------------------------------------------------------
 
 namespace {
-
-// Waits until the scheduler has no job left, then gives the newest job's number.
-int LastFinishedJob()
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!CupsEnvironment::Lp("lpstat", {"-o"}).Out.trimmed().isEmpty() && waited.elapsed() < 60000)
-        QThread::msleep(50);
-    int last = 0;
-    static const QRegularExpression re(R"(^\S+-(\d+)\s)", QRegularExpression::MultilineOption);
-    const QString done = CupsEnvironment::Lp("lpstat", {"-W", "completed", "-o"}).Out;
-    for (auto it = re.globalMatch(done); it.hasNext();)
-        last = std::max(last, it.next().captured(1).toInt());
-    return last;
-}
-
-QString Output(const QString& queue)
-{
-    return CupsEnvironment::Root + (queue == LabelQueue ? "/out/label.out" : "/out/raw.out");
-}
-
-struct PdfPage {
-    double Width = 0, Height = 0; // points
-};
-
-std::vector<PdfPage> PdfPages(const QString& file)
-{
-    const RunResult r = RunProgram("pdfinfo", {"-f", "1", "-l", "9999", file});
-    EXPECT_EQ(r.ExitCode, 0) << r.Err.toStdString();
-    std::vector<PdfPage> pages;
-    static const QRegularExpression re(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)");
-    for (auto it = re.globalMatch(r.Out); it.hasNext();) {
-        const auto m = it.next();
-        pages.push_back({m.captured(1).toDouble(), m.captured(2).toDouble()});
-    }
-    return pages;
-}
 
 QStringList PdfText(const QString& file)
 {
@@ -324,9 +66,10 @@ TEST_F(Cups, QueuesAreListedBesidePdfAndTheDefaultIsSelected)
 {
     TPrinter p;
     const TStrings& list = *p.Printers();
-    ASSERT_EQ(list.Count(), 3);
+    ASSERT_EQ(list.Count(), 4);
     EXPECT_GE(list.IndexOf(TPrinter::PdfPrinterName), 0);
     EXPECT_GE(list.IndexOf(RawQueue), 0);
+    EXPECT_GE(list.IndexOf(ThermalQueue), 0);
     const int label = list.IndexOf(LabelQueue);
     ASSERT_GE(label, 0);
     EXPECT_EQ(p.DefaultPrinterIndex(), label);
@@ -376,7 +119,7 @@ TEST_F(Cups, PrinterObjectsShareOneListAndOneDescriptionPerPrinter)
 
     // A queue added now appears once the list is asked again.
     const QString added = QStringLiteral("Nova");
-    ASSERT_EQ(CupsEnvironment::Lp(QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/sbin"}),
+    ASSERT_EQ(CupsEnvironment::Lp(CupsEnvironment::Lpadmin(),
                                   {"-p", added, "-E", "-v", "file:///dev/null", "-m", "raw"})
                   .ExitCode,
               0);
@@ -389,7 +132,7 @@ TEST_F(Cups, PrinterObjectsShareOneListAndOneDescriptionPerPrinter)
 
     // Removed, it is found gone the next time the driver is asked for it, and the list after
     // that no longer has it.
-    ASSERT_EQ(CupsEnvironment::Lp(QStandardPaths::findExecutable(QStringLiteral("lpadmin"), {"/usr/sbin", "/sbin"}), {"-x", added}).ExitCode, 0);
+    ASSERT_EQ(CupsEnvironment::Lp(CupsEnvironment::Lpadmin(), {"-x", added}).ExitCode, 0);
     TPrinter stale; // the list still fresh: it names the queue
     const int staleIndex = stale.Printers()->IndexOf(added);
     ASSERT_GE(staleIndex, 0);
@@ -517,7 +260,7 @@ TEST_F(Cups, DeviceModeReachesTheJobAndBothPagesPrint)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        QFile::remove(Output(LabelQueue));
+        QFile::remove(CupsEnvironment::Output(LabelQueue));
         TPrinter p;
         p.SetPrinter(LabelQueue);
         TDeviceMode m;
@@ -541,43 +284,85 @@ TEST_F(Cups, DeviceModeReachesTheJobAndBothPagesPrint)
         p.Canvas()->TextOut(10, 10, "Segunda");
         p.EndDoc();
 
-        const int job = LastFinishedJob();
+        const int job = CupsEnvironment::LastFinishedJob();
         ASSERT_GT(job, 0);
         const auto got = CupsEnvironment::CapturedJob(job);
         ASSERT_FALSE(got.empty()) << "job " << job << " never reached the filter";
         EXPECT_EQ(got.at("title"), "Etiquetas");
         EXPECT_EQ(got.at("copies"), QString::number(c.Copies));
-        std::map<QString, QString> options;
-        for (const QString& o : got.at("options").split(' ', Qt::SkipEmptyParts)) {
-            const qsizetype eq = o.indexOf('=');
-            options[eq < 0 ? o : o.left(eq)] = eq < 0 ? QString() : o.mid(eq + 1);
-        }
+        std::map<QString, QString> options = CupsEnvironment::JobOptions(job);
         const QString all = got.at("options");
         EXPECT_EQ(options["PageSize"], c.PageSize) << all.toStdString();
         EXPECT_EQ(options["sides"], c.Sides) << all.toStdString();
 
-        const auto pages = PdfPages(Output(LabelQueue));
+        const auto pages = PdfPages(CupsEnvironment::Output(LabelQueue));
         ASSERT_EQ(pages.size(), 2u);
         for (const PdfPage& page : pages) {
             EXPECT_NEAR(page.Width, c.PtWidth, 1);
             EXPECT_NEAR(page.Height, c.PtLength, 1);
         }
-        const QStringList text = PdfText(Output(LabelQueue));
+        const QStringList text = PdfText(CupsEnvironment::Output(LabelQueue));
         ASSERT_GE(text.size(), 2);
         EXPECT_TRUE(text[0].contains("Primeira")) << text[0].toStdString();
         EXPECT_TRUE(text[1].contains("Segunda")) << text[1].toStdString();
     }
 }
 
-// libcups keeps some of a PPD's cached strings for the life of the process.
-extern "C" const char* __lsan_default_suppressions()
+// A queue that takes any size gets the size asked for as the job's media: the thermal printer's
+// PPD takes any size on its roll, and a raw queue, without a driver, takes the pages as they come.
+TEST_F(Cups, AQueueThatTakesAnySizeGetsItAsTheJobsMedia)
 {
-    return "leak:_ppdCacheCreateWithPPD\n";
+    for (const QString& queue : {ThermalQueue, RawQueue}) {
+        SCOPED_TRACE(queue.toStdString());
+        QFile::remove(CupsEnvironment::Output(queue));
+        TPrinter p;
+        p.SetPrinter(queue);
+        ASSERT_TRUE(p.DeviceMode().Fields & DM_PAPERWIDTH);
+        EXPECT_EQ(p.Papers().back().Number, DMPAPER_USER);
+        TDeviceMode m;
+        m.Fields = DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_ORIENTATION;
+        m.PaperSize = DMPAPER_USER;
+        m.PaperWidth = 500; // a label of 50 x 25 mm
+        m.PaperLength = 250;
+        m.Orientation = DMORIENT_PORTRAIT;
+        p.SetDeviceMode(m);
+        p.BeginDoc();
+        p.Canvas()->TextOut(10, 10, "Rotulo");
+        p.EndDoc();
+
+        const int job = CupsEnvironment::LastFinishedJob();
+        ASSERT_GT(job, 0);
+        EXPECT_EQ(CupsEnvironment::JobAttribute(job, QStringLiteral("media")), QStringLiteral("Custom.50x25mm"));
+        if (queue != ThermalQueue)
+            continue;
+        // What the thermal printer's filter gets: the PPD's custom size in points, and the pages.
+        EXPECT_EQ(CupsEnvironment::JobOptions(job)[QStringLiteral("PageSize")], QStringLiteral("Custom.141x70"));
+        const auto pages = PdfPages(CupsEnvironment::Output(queue));
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_NEAR(pages[0].Width, 50 / 25.4 * 72, 1);
+        EXPECT_NEAR(pages[0].Height, 25 / 25.4 * 72, 1);
+    }
 }
 
-int main(int argc, char** argv)
+// Gathering is the PDF printer's: on a queue each job of a print stays a job of its own.
+TEST_F(Cups, AQueueKeepsAJobPerJobOfAGatheredPrint)
 {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new CupsEnvironment);
-    return RUN_ALL_TESTS();
+    TPrinter p;
+    p.SetPrinter(LabelQueue);
+    const int before = CupsEnvironment::LastFinishedJob();
+    p.BeginGather();
+    for (const char* row : {"Primeira", "Segunda"}) {
+        QFile::remove(CupsEnvironment::Output(LabelQueue));
+        p.BeginDoc();
+        p.Canvas()->TextOut(10, 10, row);
+        p.EndDoc();
+        EXPECT_FALSE(p.Printing());
+        const int job = CupsEnvironment::LastFinishedJob();
+        EXPECT_GT(job, before);
+        const QStringList text = PdfText(CupsEnvironment::Output(LabelQueue));
+        ASSERT_FALSE(text.isEmpty());
+        EXPECT_TRUE(text[0].contains(QString::fromLatin1(row))) << text[0].toStdString();
+    }
+    p.EndGather(true);
+    EXPECT_EQ(CupsEnvironment::LastFinishedJob(), before + 2);
 }

@@ -176,12 +176,16 @@ std::shared_ptr<const TPrinterDescription> DescribePrinter(const QString& name)
         // No tray: Qt does not hand the paper source on to CUPS, and a field that never reaches
         // the job must not be claimed.
         mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
-        if (info.supportsCustomPageSizes()) {
+        // A queue without a driver to describe it (a raw queue) lists no paper: it takes the pages
+        // as they come, whatever their size, which the job names as its media.
+        if (info.supportsCustomPageSizes() || info.supportedPageSizes().isEmpty()) {
             papers.push_back({DMPAPER_USER, QStringLiteral("Custom"), 0, 0});
             sizes.emplace_back();
             mode.Fields |= DM_PAPERLENGTH | DM_PAPERWIDTH;
-            minCustom = info.minimumPhysicalPageSize();
-            maxCustom = info.maximumPhysicalPageSize();
+            if (info.supportsCustomPageSizes()) {
+                minCustom = info.minimumPhysicalPageSize();
+                maxCustom = info.maximumPhysicalPageSize();
+            }
         }
         for (QPrinter::DuplexMode d : info.supportedDuplexModes())
             if (d != QPrinter::DuplexNone)
