@@ -304,6 +304,50 @@ TEST_F(PrintDrivingTest, ThermalRowsOnThePdfPrinterMakeOneFile)
     }
 }
 
+// A thermal label of 50 x 25 mm (Personalizada, no margins, one column) prints on pages of its
+// own size, a label to a page, every copy of every row in the one file.
+TEST_F(PrintDrivingTest, APersonalizadaThermalLabelPrintsOnItsOwnPaper)
+{
+    MakeItems({"3", "1"});
+    const QString pdf = Pdf();
+    TLabelDoc d(&Host, QStringLiteral("ETIQ"), true, true, pdf);
+    TVardoRep* report = d.Doc->Report();
+    report->SetUnits(kvunMM);
+    TKVPage* page = report->Page();
+    page->SetPaperSize(TKVPaperSize::Custom);
+    page->SetWidth(50);
+    page->SetLength(25);
+    page->SetTopMargin(0);
+    page->SetBottomMargin(0);
+    page->SetLeftMargin(0);
+    page->SetRightMargin(0);
+    page->SetColumns(1);
+    d.Detail->Size()->SetHeight(20);
+    report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+    d.Doc->Print();
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(d.Printed(), (QStringList{"A", "A", "A", "B"}));
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                           QStringLiteral("99"), pdf});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    static const QRegularExpression sizeRe(QStringLiteral(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)"));
+    int pages = 0;
+    for (auto it = sizeRe.globalMatch(out); it.hasNext(); ++pages) {
+        const auto m = it.next();
+        EXPECT_NEAR(m.captured(1).toDouble(), 50 / 25.4 * 72, 1.0);
+        EXPECT_NEAR(m.captured(2).toDouble(), 25 / 25.4 * 72, 1.0);
+    }
+    EXPECT_EQ(pages, 4) << out.toStdString();
+    EXPECT_EQ(PdfPagesText(pdf).join(QLatin1Char(' ')).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)
+                  .filter(QRegularExpression(QStringLiteral("^[AB]$")))
+                  .join(QLatin1Char(' '))
+                  .toStdString(),
+              "A A A B");
+}
+
 TEST_F(PrintDrivingTest, ProgressStaysWithinAHundred)
 {
     // A thermal print counts each row's labels ahead and one more per call: the percentage is
