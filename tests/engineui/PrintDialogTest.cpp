@@ -1,17 +1,25 @@
 // The print dialog: its flags, the choice it gives back and the centring as plain functions; the
-// printer exchange on a real printer object; Qt's dialog set up from the record and read back;
-// and a report's printer setup through it.
+// printer exchange on a real printer object; its window set up from the record and read back,
+// with the PDF printer's file; and a report's printer setup through it.
 
 #include "RunFixture.h"
 
 #include "engine/ui/EngineWindows.h"
 #include "engine/ui/KVPrintDialog.h"
+#include "engine/ui/KVPrintDialogForm.h"
 #include "platform/printing/Printer.h"
+#include "platform/ui/Dialogs.h"
 
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace tessiv;
 
@@ -86,45 +94,64 @@ TEST(PrintDialogRules, TheDialogIsCentredAcrossAndAThirdDown)
     EXPECT_EQ(KVCenterDialog({800, 600}, {801, 600}), (TPoint{0, 0}));
 }
 
-TEST(PrintDialogRules, TheQtDialogShowsTheRecordAndGivesTheChoiceBack)
+// A record as a printer gives it: "PDF" and a queue, the device mode of the device shown.
+TKVPrintDlgRecord RecordOn(const QString& device, const QString& pdfFile)
 {
-    TPrinter printer;
-    printer.SetPrinterIndex(printer.Printers()->IndexOf(TPrinter::PdfPrinterName));
-    printer.SetPdfFileName(QStringLiteral("/tmp/saida.pdf"));
     TKVPrintDlgRecord record;
+    record.HasDevNames = true;
+    record.Printers = {TPrinter::PdfPrinterName, QStringLiteral("Fila")};
+    record.Device = device;
+    record.Port = device == TPrinter::PdfPrinterName ? pdfFile : device;
+    record.PdfFile = pdfFile;
+    TDeviceMode mode;
+    mode.Fields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+    mode.PaperSize = DMPAPER_A4;
+    mode.Orientation = DMORIENT_PORTRAIT;
+    record.DevMode = mode;
+    return record;
+}
+
+struct TDialogPresenterScope {
+    explicit TDialogPresenterScope(TDialogPresenter presenter) { SetDialogPresenter(std::move(presenter)); }
+    ~TDialogPresenterScope() { SetDialogPresenter(nullptr); }
+};
+
+TEST(PrintDialogForm, ShowsTheRecordAndGivesTheChoiceBack)
+{
+    TKVPrintDlgRecord record = RecordOn(TPrinter::PdfPrinterName, QStringLiteral("/tmp/saida.pdf"));
     record.Flags = KVPrintDialogFlags(kvprPageNums, true, false, {poPageNums, poWarning});
     record.MinPage = 1;
     record.MaxPage = 9;
     record.FromPage = 2;
     record.ToPage = 4;
-    KVGetPrinterExchange(printer, record);
     record.Copies = 3;
-    ASSERT_TRUE(record.HasDevNames);
-    EXPECT_EQ(record.Device, TPrinter::PdfPrinterName);
-    EXPECT_EQ(record.Port, QStringLiteral("/tmp/saida.pdf"));
+    TKVPrintDialogForm form(record);
+    ASSERT_EQ(form.PrinterBox()->count(), 2);
+    EXPECT_EQ(form.PrinterBox()->itemText(0), TPrinter::PdfPrinterName);
+    EXPECT_EQ(form.PrinterBox()->itemText(1), QStringLiteral("Fila"));
+    EXPECT_EQ(form.PrinterBox()->currentText(), TPrinter::PdfPrinterName);
+    EXPECT_EQ(form.FileEdit()->text(), QStringLiteral("/tmp/saida.pdf"));
+    EXPECT_TRUE(form.FileEdit()->isEnabled());
+    EXPECT_TRUE(form.BrowseButton()->isEnabled());
+    EXPECT_TRUE(form.Selection()->isHidden());
+    EXPECT_TRUE(form.PageRange()->isChecked());
+    EXPECT_EQ(form.FromPage()->minimum(), 1);
+    EXPECT_EQ(form.ToPage()->maximum(), 9);
+    EXPECT_EQ(form.FromPage()->value(), 2);
+    EXPECT_EQ(form.ToPage()->value(), 4);
+    EXPECT_EQ(form.Copies()->value(), 3);
+    EXPECT_TRUE(form.Collate()->isChecked());
+    EXPECT_TRUE(form.Portrait()->isChecked());
 
-    QPrinter qtPrinter;
-    QPrintDialog dialog(&qtPrinter);
-    KVSetupQtPrintDialog(record, dialog, qtPrinter);
-    EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
-    EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintSelection));
-    EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintToFile));
-    EXPECT_EQ(dialog.minPage(), 1);
-    EXPECT_EQ(dialog.maxPage(), 9);
-    EXPECT_EQ(qtPrinter.fromPage(), 2);
-    EXPECT_EQ(qtPrinter.toPage(), 4);
-    EXPECT_EQ(qtPrinter.printRange(), QPrinter::PageRange);
-    EXPECT_TRUE(qtPrinter.collateCopies());
-    EXPECT_EQ(qtPrinter.copyCount(), 3);
-    EXPECT_EQ(qtPrinter.outputFileName(), QStringLiteral("/tmp/saida.pdf"));
-
-    // The user picks pages 3 to 5, four copies, not collated, landscape.
-    qtPrinter.setFromTo(3, 5);
-    qtPrinter.setCopyCount(4);
-    qtPrinter.setCollateCopies(false);
-    qtPrinter.setPageOrientation(QPageLayout::Landscape);
+    // The user picks pages 3 to 5, four copies, not collated, landscape, and another file.
+    form.FromPage()->setValue(3);
+    form.ToPage()->setValue(5);
+    form.Copies()->setValue(4);
+    form.Collate()->setChecked(false);
+    form.Landscape()->setChecked(true);
+    form.FileEdit()->setText(QStringLiteral(" /tmp/outra.pdf "));
     TKVPrintDlgRecord back = record;
-    KVReadQtPrintDialog(dialog, qtPrinter, back);
+    form.ReadChoice(back);
     const TKVPrintDialogChoice choice = KVPrintDialogChoice(back, 1);
     EXPECT_EQ(choice.PrintRange, kvprPageNums);
     EXPECT_EQ(choice.FromPage, 3);
@@ -132,10 +159,93 @@ TEST(PrintDialogRules, TheQtDialogShowsTheRecordAndGivesTheChoiceBack)
     EXPECT_EQ(choice.Copies, 4);
     EXPECT_FALSE(choice.Collate);
     EXPECT_TRUE(choice.PrintToFile);
+    EXPECT_EQ(back.Device, TPrinter::PdfPrinterName);
+    EXPECT_EQ(back.PdfFile, QStringLiteral("/tmp/outra.pdf"));
     ASSERT_TRUE(back.DevMode);
     EXPECT_EQ(back.DevMode->Orientation, DMORIENT_LANDSCAPE);
+    // The same printer keeps the rest of its device mode.
+    EXPECT_TRUE(back.DevMode->Fields & DM_PAPERSIZE);
+    EXPECT_EQ(back.DevMode->PaperSize, DMPAPER_A4);
+}
+
+TEST(PrintDialogForm, TheRangeFollowsTheFlags)
+{
+    const struct {
+        const char* Name;
+        unsigned Flags;
+        bool SelectionShown, PagesEnabled;
+        bool All, Selection, Pages;
+    } cases[] = {
+        {"a report's setup, all pages", KVPrintDialogFlags(kvprAllPages, false, false, {poPageNums, poSelection, poWarning}),
+         true, true, true, false, false},
+        {"a report's setup, the selection", KVPrintDialogFlags(kvprSelection, false, false, {poPageNums, poSelection}),
+         true, true, false, true, false},
+        {"no options: all pages only", KVPrintDialogFlags(kvprPageNums, false, false, {}), false, false, true, false,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TKVPrintDlgRecord record = RecordOn(QStringLiteral("Fila"), QString());
+        record.Flags = c.Flags;
+        TKVPrintDialogForm form(record);
+        EXPECT_EQ(!form.Selection()->isHidden(), c.SelectionShown);
+        EXPECT_EQ(form.PageRange()->isEnabled(), c.PagesEnabled);
+        EXPECT_EQ(form.AllPages()->isChecked(), c.All);
+        EXPECT_EQ(form.Selection()->isChecked(), c.Selection);
+        EXPECT_EQ(form.PageRange()->isChecked(), c.Pages);
+    }
+}
+
+TEST(PrintDialogForm, TheFileIsThePdfPrintersAndTheBrowseButtonAsksForIt)
+{
+    const TKVPrintDlgRecord record = RecordOn(QStringLiteral("Fila"), QStringLiteral("/tmp/oferecido.pdf"));
+    TKVPrintDialogForm form(record);
+    EXPECT_EQ(form.FileEdit()->text(), QStringLiteral("/tmp/oferecido.pdf"));
+    EXPECT_FALSE(form.FileEdit()->isEnabled());
+    EXPECT_FALSE(form.BrowseButton()->isEnabled());
+    form.PrinterBox()->setCurrentText(TPrinter::PdfPrinterName);
+    EXPECT_TRUE(form.FileEdit()->isEnabled());
+    EXPECT_TRUE(form.BrowseButton()->isEnabled());
+
+    // The save dialog starts at the field's file; cancelled, the field stays.
+    QString answer;
+    QStringList offered;
+    TDialogPresenterScope presenter([&](TCommonDialog& d) {
+        auto* save = dynamic_cast<TSaveDialog*>(&d);
+        EXPECT_NE(save, nullptr);
+        if (!save)
+            return false;
+        offered << save->FileName;
+        EXPECT_EQ(save->InitialDir, QStringLiteral("/tmp"));
+        EXPECT_EQ(TOpenDialog::QtFilters(save->Filter), QStringList{QStringLiteral("Arquivo PDF (*.PDF *.pdf)")});
+        if (answer.isEmpty())
+            return false;
+        save->FileName = answer;
+        return true;
+    });
+    form.BrowseButton()->click();
+    EXPECT_EQ(form.FileEdit()->text(), QStringLiteral("/tmp/oferecido.pdf"));
+    answer = QStringLiteral("/tmp/procurado.pdf");
+    form.BrowseButton()->click();
+    EXPECT_EQ(form.FileEdit()->text(), answer);
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("/tmp/oferecido.pdf"), QStringLiteral("/tmp/oferecido.pdf")}));
+
+    // Another printer than the record's starts from its own device mode.
+    TKVPrintDlgRecord back = record;
+    form.ReadChoice(back);
     EXPECT_EQ(back.Device, TPrinter::PdfPrinterName);
-    EXPECT_EQ(back.Port, QStringLiteral("/tmp/saida.pdf"));
+    EXPECT_EQ(back.PdfFile, answer);
+    EXPECT_TRUE(back.Flags & PD_PRINTTOFILE);
+    ASSERT_TRUE(back.DevMode);
+    EXPECT_EQ(back.DevMode->Fields, DM_ORIENTATION | DM_COPIES);
+
+    // A queue prints to no file.
+    form.PrinterBox()->setCurrentText(QStringLiteral("Fila"));
+    back = record;
+    form.ReadChoice(back);
+    EXPECT_EQ(back.Device, QStringLiteral("Fila"));
+    EXPECT_FALSE(back.Flags & PD_PRINTTOFILE);
+    EXPECT_EQ(back.PdfFile, record.PdfFile);
 }
 
 TEST(PrintDialog, ConfirmedTheChoiceReachesThePrinterAndTheProperties)
@@ -159,7 +269,7 @@ TEST(PrintDialog, ConfirmedTheChoiceReachesThePrinterAndTheProperties)
     TPresenterScope presenter([&](TKVPrintDlgRecord& r) {
         seen = r;
         r.Device = TPrinter::PdfPrinterName;
-        r.Port = QStringLiteral("/tmp/escolhido.pdf");
+        r.PdfFile = QStringLiteral("/tmp/escolhido.pdf");
         r.Copies = 4;
         r.Flags = (r.Flags & ~(PD_SELECTION | PD_PAGENUMS)) | PD_PAGENUMS | PD_COLLATE;
         r.FromPage = 2;
@@ -196,7 +306,7 @@ TEST(PrintDialog, CancelLeavesThePrinterAndThePropertiesAsTheyWere)
     dialog.SetPrintRange(kvprPageNums);
     TPresenterScope presenter([&](TKVPrintDlgRecord& r) {
         r.Device = TPrinter::PdfPrinterName;
-        r.Port = QStringLiteral("/tmp/outro.pdf");
+        r.PdfFile = QStringLiteral("/tmp/outro.pdf");
         r.DevMode->Copies = 9;
         r.Copies = 9;
         r.Flags |= PD_SELECTION | PD_COLLATE | PD_PRINTTOFILE;
@@ -253,6 +363,50 @@ TEST(PrintDialog, AReportsPrinterSetupGoesThroughItOnTheReportsOwnPrinter)
     EXPECT_EQ(doc.Report->Tag(), 1);
     EXPECT_EQ(doc.Report->PrinterSettings()->Copies(), 4);
     EXPECT_EQ(doc.Report->PrinterSettings()->FirstPage(), 2);
+    SetPrintDialogProc(nullptr);
+    SetStandardPreviewProc(nullptr);
+    SetProgressFormProc(nullptr);
+}
+
+TEST(PrintDialog, AReportsSetupOffersTheFileToThePdfPrinterAndKeepsTheOneConfirmed)
+{
+    InstallEngineWindows();
+    enginetest::TRunDoc doc;
+    const TPrinter* own = doc.Report->PrivatePrinter();
+    const QString offer = QStringLiteral("/tmp/relatorio.pdf");
+    doc.Report->SetPdfFileOffer(offer);
+    const struct {
+        const char* Name;
+        bool Confirm;
+        std::optional<QString> Typed; // none: the field left as shown
+        QString Shown;
+        QString Kept;
+    } steps[] = {
+        {"the offer while it has none, confirmed", true, std::nullopt, offer, offer},
+        {"its own shown, another typed, cancelled", false, QStringLiteral("/tmp/outro.pdf"), offer, offer},
+        {"another typed and confirmed", true, QStringLiteral("/tmp/escolhido.pdf"), offer, QStringLiteral("/tmp/escolhido.pdf")},
+        {"cleared and confirmed: a print asks then", true, QString(), QStringLiteral("/tmp/escolhido.pdf"), QString()},
+        {"the offer again", false, std::nullopt, offer, QString()},
+    };
+    QString shown;
+    bool confirm = false;
+    std::optional<QString> typed;
+    TPresenterScope presenter([&](TKVPrintDlgRecord& r) {
+        shown = r.PdfFile;
+        r.Device = TPrinter::PdfPrinterName;
+        if (typed)
+            r.PdfFile = *typed;
+        return confirm;
+    });
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Name);
+        confirm = step.Confirm;
+        typed = step.Typed;
+        doc.Report->PrinterSetup();
+        EXPECT_EQ(shown, step.Shown);
+        EXPECT_EQ(own->PdfFileName(), step.Kept);
+    }
+    EXPECT_TRUE(own->IsPdfPrinter());
     SetPrintDialogProc(nullptr);
     SetStandardPreviewProc(nullptr);
     SetProgressFormProc(nullptr);

@@ -17,6 +17,12 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tessiv;
 
@@ -139,6 +145,24 @@ struct PdfFixture {
 double PixelsToPoints(int pixels, int dpi)
 {
     return pixels * 72.0 / dpi;
+}
+
+// The message of the printer's exception; empty (and a failure) when there was none.
+QString MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+        ADD_FAILURE() << "no exception";
+    } catch (const EPrinter& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+// How the PDF printer's refusal to write a file begins; the reason follows.
+QString CannotWrite(const QString& file)
+{
+    return QString("Não foi possível gravar o arquivo \"%1\".").arg(file);
 }
 
 void ExpectMessage(const std::function<void()>& action, const QString& message)
@@ -578,7 +602,7 @@ TEST(PrintJob, JobThatCannotStartLeavesNoState)
     PdfFixture f;
     const QString missing = f.Dir.filePath("no-such-folder/out.pdf");
     f.Printer.SetPdfFileName(missing);
-    ExpectMessage([&] { f.Printer.BeginDoc(); }, QString("Cannot create file \"%1\"").arg(missing));
+    EXPECT_TRUE(MessageOf([&] { f.Printer.BeginDoc(); }).startsWith(CannotWrite(missing)));
     EXPECT_FALSE(f.Printer.Printing());
     EXPECT_FALSE(f.Printer.Aborted());
     EXPECT_EQ(f.Printer.PageNumber(), 0);
@@ -592,16 +616,32 @@ TEST(PrintJob, JobThatCannotStartLeavesNoState)
     EXPECT_EQ(PdfPageSizes(f.File).size(), 1u);
 }
 
-TEST(PrintJob, FileThatCannotTakeItsNameFailsAtEndDoc)
+TEST(PrintJob, AFolderInTheFilesPlaceIsRefusedBeforeTheJob)
 {
     PdfFixture f;
-    ASSERT_TRUE(QDir(f.Dir.path()).mkdir("out.pdf")); // a folder where the file should go
-    f.Printer.BeginDoc();
-    f.Printer.Canvas()->TextOut(10, 10, "Nada");
-    ExpectMessage([&] { f.Printer.EndDoc(); }, QString("Cannot create file \"%1\"").arg(f.File));
+    ASSERT_TRUE(QDir(f.Dir.path()).mkdir("out.pdf"));
+    EXPECT_TRUE(MessageOf([&] { f.Printer.BeginDoc(); }).startsWith(CannotWrite(f.File)));
     EXPECT_FALSE(f.Printer.Printing());
-    EXPECT_TRUE(f.Entries().isEmpty()); // the partial file is gone
     EXPECT_TRUE(QFileInfo(f.File).isDir());
+    EXPECT_TRUE(f.Entries().isEmpty());
+}
+
+TEST(PrintJob, AFileThatCannotTakeItsPlaceFailsAtEndDoc)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("pasta");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString file = folder + "/out.pdf";
+    TPrinter p;
+    p.SetPrinter(TPrinter::PdfPrinterName);
+    p.SetPdfFileName(file);
+    p.BeginDoc();
+    p.Canvas()->TextOut(10, 10, "Nada");
+    // The folder goes while the job runs: the file has nowhere to appear.
+    ASSERT_TRUE(QDir().rmdir(folder));
+    EXPECT_TRUE(MessageOf([&] { p.EndDoc(); }).startsWith(CannotWrite(file)));
+    EXPECT_FALSE(p.Printing());
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 TEST(PrintJob, PrinterDestroyedDuringAJobWritesNothing)
@@ -621,8 +661,185 @@ TEST(PrintJob, PdfPrinterNeedsAFileName)
 {
     TPrinter p;
     p.SetPrinter(TPrinter::PdfPrinterName);
-    ExpectMessage([&] { p.BeginDoc(); }, "No file name given for the PDF printer");
+    ExpectMessage([&] { p.BeginDoc(); }, "Nenhum nome de arquivo foi informado para a impressora PDF.");
     EXPECT_FALSE(p.Printing());
+}
+
+// ---- the PDF printer saves as every file of the program is saved ------------------------------
+
+namespace {
+
+unsigned ModeOf(const QString& file)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? (st.st_mode & 07777u) : 0u;
+}
+
+QByteArray Bytes(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+void WriteBytes(const QString& file, const QByteArray& bytes)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+struct TUmaskScope {
+    explicit TUmaskScope(mode_t mask) : Old(::umask(mask)) {}
+    ~TUmaskScope() { ::umask(Old); }
+    mode_t Old;
+};
+
+// Every entry of the folder, hidden ones too.
+QStringList Everything(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// The print of pdf_print_child, started with the arguments; as the user given when not -1.
+std::unique_ptr<QProcess> StartChild(const QStringList& args, uid_t uid = static_cast<uid_t>(-1),
+                                     gid_t gid = static_cast<gid_t>(-1))
+{
+    auto child = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    // The child ends however its test wants it to; what it leaks then is not the question.
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    child->setProcessEnvironment(env);
+    if (uid != static_cast<uid_t>(-1))
+        child->setChildProcessModifier([uid, gid] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+                ::_exit(126);
+        });
+    child->start(QStringLiteral(PDF_PRINT_CHILD), args);
+    EXPECT_TRUE(child->waitForStarted(60000));
+    return child;
+}
+
+} // namespace
+
+TEST(PdfSafeSave, ANewFileTakesTheUmasksModeAndAnOlderFileKeepsItsOwn)
+{
+    const struct {
+        const char* What;
+        mode_t Umask;
+        unsigned Older; // 0: no older file
+        unsigned Expected;
+    } cases[] = {
+        {"a new file under umask 022", 022, 0, 0644},
+        {"a new file under umask 077", 077, 0, 0600},
+        {"a new file under umask 002", 002, 0, 0664},
+        {"an older file of mode 0640", 022, 0640, 0640},
+        {"an older file of mode 0606", 077, 0606, 0606},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        PdfFixture f;
+        if (c.Older) {
+            WriteBytes(f.File, "older");
+            ASSERT_EQ(::chmod(QFile::encodeName(f.File).constData(), c.Older), 0);
+        }
+        const TUmaskScope mask(c.Umask);
+        f.Printer.BeginDoc();
+        f.Printer.Canvas()->TextOut(600, 600, "Modo");
+        f.Printer.EndDoc();
+        EXPECT_EQ(ModeOf(f.File), c.Expected) << std::oct << ModeOf(f.File);
+        EXPECT_NE(FindWord(PdfWords(f.File), "Modo"), nullptr);
+        EXPECT_EQ(f.Entries(), QStringList{"out.pdf"});
+    }
+}
+
+TEST(PdfSafeSave, ALinkIsFollowedToItsTargetAndStaysALink)
+{
+    PdfFixture f;
+    const QString target = f.Dir.filePath("alvo.pdf");
+    WriteBytes(target, "older");
+    ASSERT_TRUE(QFile::link(target, f.File));
+    f.Printer.BeginDoc();
+    f.Printer.Canvas()->TextOut(600, 600, "Ligado");
+    f.Printer.EndDoc();
+    EXPECT_TRUE(QFileInfo(f.File).isSymLink());
+    EXPECT_EQ(QFileInfo(f.File).symLinkTarget(), target);
+    EXPECT_NE(FindWord(PdfWords(target), "Ligado"), nullptr);
+    EXPECT_EQ(Everything(f.Dir.path()), (QStringList{"alvo.pdf", "out.pdf"}));
+}
+
+// The refusal is the user's, not the folder's: the folder is open to everyone, the file is not
+// the user's to write. As root, who may write every file, the print runs as "nobody".
+TEST(PdfSafeSave, AFileTheUserMayNotWriteIsRefusedByNameAndLeftAsItWas)
+{
+    const bool root = ::geteuid() == 0;
+    uid_t uid = static_cast<uid_t>(-1);
+    gid_t gid = static_cast<gid_t>(-1);
+    if (root) {
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+    }
+    const struct {
+        const char* What;
+        unsigned Mode;
+        bool OthersFile; // owned by root, not by the printing user
+    } cases[] = {
+        {"the user's own file of mode 0444", 0444, false},
+        {"another user's file of mode 0644", 0644, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        if (c.OthersFile && !root)
+            continue; // a file of another user cannot be made without root
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        const QString file = dir.filePath("out.pdf");
+        WriteBytes(file, "older file");
+        if (root && !c.OthersFile) {
+            ASSERT_EQ(::chown(QFile::encodeName(file).constData(), uid, gid), 0);
+        }
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), c.Mode), 0);
+
+        const std::unique_ptr<QProcess> child = StartChild({file}, uid, gid);
+        ASSERT_TRUE(child->waitForFinished(120000));
+        // The printer's message is the child's last word; Qt may have warned before it.
+        const QString message = QString::fromUtf8(child->readAllStandardError()).trimmed().split('\n').last();
+        EXPECT_EQ(child->exitCode(), 3) << message.toStdString();
+        EXPECT_TRUE(message.startsWith(CannotWrite(file))) << message.toStdString();
+        EXPECT_EQ(Bytes(file), QByteArray("older file"));
+        EXPECT_EQ(ModeOf(file), c.Mode);
+        EXPECT_EQ(Everything(dir.path()), QStringList{"out.pdf"});
+    }
+}
+
+TEST(PdfSafeSave, APrintKilledMidRunLeavesOnlyTheOlderFile)
+{
+    PdfFixture f;
+    WriteBytes(f.File, "older file");
+    const std::unique_ptr<QProcess> child = StartChild({f.File, "hold"});
+    // The child says when its first page is drawn and the job goes on; it then waits.
+    while (!child->canReadLine() && child->state() == QProcess::Running)
+        child->waitForReadyRead(120000);
+    ASSERT_EQ(child->readLine().trimmed(), QByteArray("ready")) << child->readAllStandardError().toStdString();
+    // Half a PDF is being written, under no name: nothing lies beside the older file.
+    EXPECT_EQ(Everything(f.Dir.path()), QStringList{"out.pdf"});
+    child->kill();
+    ASSERT_TRUE(child->waitForFinished(60000));
+    EXPECT_EQ(child->exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(Everything(f.Dir.path()), QStringList{"out.pdf"});
+    EXPECT_EQ(Bytes(f.File), QByteArray("older file"));
+
+    // The same print let go to its end replaces the file.
+    const std::unique_ptr<QProcess> whole = StartChild({f.File, "hold"});
+    whole->closeWriteChannel();
+    ASSERT_TRUE(whole->waitForFinished(120000));
+    EXPECT_EQ(whole->exitCode(), 0) << whole->readAllStandardError().toStdString();
+    const std::vector<PdfWord> words = PdfWords(f.File);
+    EXPECT_NE(FindWord(words, "Primeira"), nullptr);
+    EXPECT_NE(FindWord(words, "Segunda"), nullptr);
 }
 
 // ---- one document from several jobs -------------------------------------------------------------

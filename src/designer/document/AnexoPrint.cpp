@@ -9,6 +9,7 @@
 #include "engine/printables/KVDBText.h"
 #include "engine/run/KVPrinter.h"
 #include "engine/model/VardoRep.h"
+#include "engine/ui/KVPrintDialog.h"
 #include "platform/core/SysUtils.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
@@ -99,6 +100,26 @@ TField* FieldOf(const TKVDBText* text)
         return nullptr;
     return text->DataSet()->FieldByName(text->DataField());
 }
+
+// The file the PDF printer writes for one print, named by the user for that print only.
+class TPrintFileGuard {
+public:
+    TPrintFileGuard(TPrinter* printer, const QString& fileName) : FPrinter(fileName.isEmpty() ? nullptr : printer)
+    {
+        if (FPrinter)
+            FPrinter->SetPdfFileName(fileName);
+    }
+    ~TPrintFileGuard()
+    {
+        if (FPrinter)
+            FPrinter->SetPdfFileName(QString());
+    }
+    TPrintFileGuard(const TPrintFileGuard&) = delete;
+    TPrintFileGuard& operator=(const TPrintFileGuard&) = delete;
+
+private:
+    TPrinter* FPrinter;
+};
 
 class TVisibleGuard {
 public:
@@ -195,6 +216,10 @@ void TAnexoRelatorio::Print()
         return;
     if (!IsQuantityOnly() && !OpenDataSet(true))
         return;
+    QString printFile;
+    if (!AskPrintFile(printFile))
+        return;
+    const TPrintFileGuard file(FReport->PrivatePrinter(), printFile);
     FLabelCount = 0;
     TVisibleGuard hidden(FReport, !FReport->Previewing());
     if (FReport->Options().Contains(kvoImpressoraTermica)) {
@@ -209,6 +234,24 @@ void TAnexoRelatorio::Print()
         CalcTotalLabels();
         FReport->Print();
     }
+}
+
+bool TAnexoRelatorio::AskPrintFile(QString& fileName)
+{
+    TPrinter* printer = FReport->PrivatePrinter();
+    try {
+        printer->SetPrinterIndex(FReport->PrinterSettings()->PrinterIndex());
+    } catch (const Exception&) {
+        return true; // the print itself tells what is wrong with the printer
+    }
+    if (!printer->IsPdfPrinter() || !printer->PdfFileName().isEmpty())
+        return true;
+    fileName = FReport->PdfFileOffer();
+    BringToFrontIfHidden();
+    const bool chosen = KVAskPdfFileName(fileName);
+    if (FOwnerForm)
+        FOwnerForm->BringApplicationToFront();
+    return chosen;
 }
 
 void TAnexoRelatorio::Preview()

@@ -204,6 +204,10 @@ void TAnexoRelatorio::SetFileName(const QString& fileName)
         if (TDatabase* db = FindDatabase(); db && db->DatabaseName() != bare)
             FReport->SetDatabaseName(bare);
         FReport->SetReportTitle(bare);
+        // The PDF printer is offered the document's name, beside it.
+        const QFileInfo file(FFileName);
+        FReport->SetPdfFileOffer(file.absolutePath() + QLatin1Char('/') + file.completeBaseName() +
+                                 QStringLiteral(".pdf"));
     }
 }
 

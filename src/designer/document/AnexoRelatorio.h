@@ -143,6 +143,10 @@ private:
     void AdvanceProgress();
     void RunReportPrint();
     void PrintThermalRows();
+    // A print on the PDF printer without a file of its own asks for one in a save dialog, the
+    // document's name offered; false when the user cancelled. The name asked is for that print
+    // only.
+    bool AskPrintFile(QString& fileName);
     bool ThermalPrint() const;
     bool DriverMakesCopies() const;
     // The running value or shifted value of a numbered data text, formatted by its field's class.

@@ -109,8 +109,13 @@ public:
     // A run whose texts go through the filter (not owned); its pages are recorded and dropped.
     void ExportToFilter(TKVExportFilter* filter);
     // The print dialog for the report's printer settings; Tag tells the outcome: 0 confirmed,
-    // 1 cancelled, unchanged when no dialog ran.
+    // 1 cancelled, unchanged when no dialog ran. The chosen printer, and the PDF printer's file,
+    // stay with the report's own printer.
     void PrinterSetup();
+    // The file the printer setup offers the PDF printer while it has none: the document's name
+    // with ".pdf", set by the document. Not stored.
+    const QString& PdfFileOffer() const { return FPdfFileOffer; }
+    void SetPdfFileOffer(const QString& fileName) { FPdfFileOffer = fileName; }
     // The run common to the three, on the printer object they made.
     void CreateReport();
     // The page and printer settings into the printer object.
@@ -250,6 +255,7 @@ private:
     TVardoReportOptions FOptions{kvoFirstPageHeader, kvoLastPageFooter};
     int FQuantidade = 1;
     QString FReportTitle;
+    QString FPdfFileOffer;
     bool FShowProgress = true;
     bool FSnapToGrid = true;
     TKVTipoImpressaoTermica FTipoImpressaoTermica = kvtiQtdExata;

@@ -6,6 +6,8 @@
 #include "platform/core/Persistent.h"
 #include "platform/core/Sets.h"
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -37,6 +39,8 @@ struct TKVPrintDialogValues {
     bool Collate = false;
     bool PrintToFile = false;
     TKVPrintDialogOptions Options{poPageNums, poSelection, poWarning};
+    // The PDF printer's file to offer while it has none.
+    QString PdfFileOffer;
 };
 // Runs the print dialog on the given printer; true when the user confirmed. Installed by the
 // print dialog's layer; without one, printer setup shows nothing.

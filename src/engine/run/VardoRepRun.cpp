@@ -226,6 +226,7 @@ void TVardoRep::PrinterSetup()
         return;
     FPrinter->SetOrientation(FPage->Orientation());
     values.Copies = FPrinterSettings->Copies();
+    values.PdfFileOffer = FPdfFileOffer;
     if (!PrintDialogProc()(*FPrinter, values)) {
         SetTag(1);
         return;

@@ -1,12 +1,13 @@
 #include "engine/ui/KVPrintDialog.h"
 
+#include "engine/ui/KVPrintDialogForm.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QScreen>
 
 namespace tessiv {
@@ -24,9 +25,7 @@ const QString NoPrinterText = QStringLiteral("Nenhuma impressora está instalada
 
 bool RunQtDialog(TKVPrintDlgRecord& record, QWidget* parent)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, parent ? parent : QApplication::activeWindow());
-    KVSetupQtPrintDialog(record, dialog, printer);
+    TKVPrintDialogForm dialog(record, parent ? parent : QApplication::activeWindow());
     dialog.adjustSize();
     if (const QScreen* screen = QApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -35,7 +34,7 @@ bool RunQtDialog(TKVPrintDlgRecord& record, QWidget* parent)
     }
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    KVReadQtPrintDialog(dialog, printer, record);
+    dialog.ReadChoice(record);
     return true;
 }
 
@@ -89,11 +88,15 @@ void KVGetPrinterExchange(const TPrinter& printer, TKVPrintDlgRecord& record)
 {
     record.HasDevNames = false;
     record.DevMode.reset();
+    record.Printers.clear();
     // A printer without a device mode gives the dialog nothing: it shows its default printer.
     if (printer.Printers()->Count() == 0)
         return;
+    for (int i = 0; i < printer.Printers()->Count(); ++i)
+        record.Printers.push_back(printer.Printers()->Strings(i));
     printer.GetPrinter(record.Device, record.Driver, record.Port);
     record.DevMode = printer.DeviceMode();
+    record.PdfFile = printer.PdfFileName();
     record.HasDevNames = true;
 }
 
@@ -102,92 +105,24 @@ void KVSetPrinterExchange(TPrinter& printer, const TKVPrintDlgRecord& record)
     if (!record.HasDevNames)
         return;
     printer.SetPrinter(record.Device, record.DevMode ? &*record.DevMode : nullptr);
-    // The PDF printer's port is the file it writes.
-    if (printer.IsPdfPrinter() && !record.Port.isEmpty())
-        printer.SetPdfFileName(record.Port);
+    if (printer.IsPdfPrinter())
+        printer.SetPdfFileName(record.PdfFile.trimmed());
 }
 
-void KVSetupQtPrintDialog(const TKVPrintDlgRecord& record, QPrintDialog& dialog, QPrinter& printer)
+bool KVAskPdfFileName(QString& fileName, QWidget* parent)
 {
-    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintCollateCopies |
-                                                       QAbstractPrintDialog::PrintShowPageSize;
-    // The platform dialog cannot show print-to-file disabled: it is not offered then.
-    if (!(record.Flags & (PD_HIDEPRINTTOFILE | PD_DISABLEPRINTTOFILE)))
-        options |= QAbstractPrintDialog::PrintToFile;
-    if (!(record.Flags & PD_NOSELECTION))
-        options |= QAbstractPrintDialog::PrintSelection;
-    if (!(record.Flags & PD_NOPAGENUMS))
-        options |= QAbstractPrintDialog::PrintPageRange;
-    dialog.setOptions(options);
-
-    if (record.HasDevNames) {
-        if (record.Device == TPrinter::PdfPrinterName) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(record.Port);
-        } else {
-            printer.setOutputFormat(QPrinter::NativeFormat);
-            printer.setPrinterName(record.Device);
-        }
-    }
-    if (record.DevMode) {
-        printer.setPageOrientation(record.DevMode->Orientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape
-                                                                                     : QPageLayout::Portrait);
-        const QPageSize size(QPageSize::id(record.DevMode->PaperSize));
-        if (size.isValid() && record.DevMode->PaperSize != DMPAPER_USER)
-            printer.setPageSize(size);
-    }
-    printer.setCopyCount(std::max(1, record.Copies));
-    printer.setCollateCopies((record.Flags & PD_COLLATE) != 0);
-    dialog.setMinMax(record.MinPage, std::max(record.MinPage, record.MaxPage));
-    if (record.FromPage > 0 && record.FromPage <= record.ToPage)
-        printer.setFromTo(record.FromPage, record.ToPage);
-    printer.setPrintRange((record.Flags & PD_SELECTION)  ? QPrinter::Selection
-                          : (record.Flags & PD_PAGENUMS) ? QPrinter::PageRange
-                                                         : QPrinter::AllPages);
-}
-
-void KVReadQtPrintDialog(const QPrintDialog& dialog, const QPrinter& printer, TKVPrintDlgRecord& record)
-{
-    record.Flags &= ~(PD_SELECTION | PD_PAGENUMS | PD_COLLATE | PD_PRINTTOFILE);
-    switch (printer.printRange()) {
-    case QPrinter::Selection:
-        record.Flags |= PD_SELECTION;
-        break;
-    case QPrinter::PageRange:
-        record.Flags |= PD_PAGENUMS;
-        break;
-    default:
-        break;
-    }
-    record.FromPage = printer.fromPage();
-    record.ToPage = printer.toPage();
-    if (printer.collateCopies())
-        record.Flags |= PD_COLLATE;
-    record.Copies = printer.copyCount();
-
-    // Printing to a file is our PDF printer writing that file.
-    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    if (toFile) {
-        record.Flags |= PD_PRINTTOFILE;
-        record.Device = TPrinter::PdfPrinterName;
-        record.Driver = TPrinter::PdfPrinterName;
-        record.Port = printer.outputFileName();
-    } else {
-        record.Device = printer.printerName();
-        record.Port = printer.printerName();
-    }
-    record.HasDevNames = true;
-    TDeviceMode mode = record.DevMode.value_or(TDeviceMode{});
-    mode.Fields |= DM_ORIENTATION | DM_COPIES;
-    mode.Orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? DMORIENT_LANDSCAPE
-                                                                                     : DMORIENT_PORTRAIT;
-    mode.Copies = record.Copies;
-    if (const int paper = printer.pageLayout().pageSize().windowsId(); paper > 0 && paper != DMPAPER_USER) {
-        mode.Fields |= DM_PAPERSIZE;
-        mode.PaperSize = paper;
-    }
-    record.DevMode = mode;
-    (void)dialog;
+    TSaveDialog dialog(nullptr);
+    dialog.Title = QStringLiteral("Imprimir em PDF");
+    dialog.Filter = QStringLiteral("Arquivo PDF (*.PDF)|*.PDF");
+    dialog.DefaultExt = QStringLiteral("pdf");
+    dialog.FileName = fileName;
+    if (!fileName.isEmpty())
+        dialog.InitialDir = QFileInfo(fileName).absolutePath();
+    dialog.Options += ofOverwritePrompt;
+    if (!dialog.Execute(parent) || dialog.FileName.isEmpty())
+        return false;
+    fileName = dialog.FileName;
+    return true;
 }
 
 void SetPrintDialogPresenter(TKVPrintDialogPresenter presenter)
@@ -258,6 +193,8 @@ bool TKVPrintDialog::Execute(QWidget* parent)
         return false;
     }
     KVGetPrinterExchange(*printer, record);
+    if (record.PdfFile.isEmpty())
+        record.PdfFile = FPdfFileOffer;
     // The copies asked for, even of a printer whose driver keeps no copies of its own (the PDF
     // printer): the dialog shows them, and a confirmed 1 falls back to the driver's.
     record.Copies = FCopies > 0 ? FCopies : record.DevMode ? record.DevMode->Copies : 1;
@@ -299,6 +236,7 @@ bool KVRunPrintDialog(TPrinter& printer, TKVPrintDialogValues& values)
     dialog.SetPrintToFile(values.PrintToFile);
     dialog.SetOptions(values.Options);
     dialog.SetCopies(values.Copies);
+    dialog.SetPdfFileOffer(values.PdfFileOffer);
     if (!dialog.Execute()) {
         printer.SetCopies(printerCopies);
         return false;

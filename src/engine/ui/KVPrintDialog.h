@@ -1,9 +1,10 @@
 #pragma once
 // The print dialog of a report's printer setup. It works on the platform printer object it is
-// given, not on the program's, so a report keeps its own printer choice. The dialog is the
-// platform's (Qt's print dialog); what goes in and comes out is a print-dialog record, and the
-// translation both ways is made of plain functions, so every rule of it is checked without a
-// window. A presenter can stand in for the platform dialog (tests answer for the user there).
+// given, not on the program's, so a report keeps its own printer choice. What goes in and comes
+// out is a print-dialog record, and the translation both ways is made of plain functions, so
+// every rule of it is checked without a window. The window is our own (TKVPrintDialogForm): it
+// lists the printer "PDF" with its file beside the machine's queues. A presenter can stand in
+// for the window (tests answer for the user there).
 
 #include "engine/run/KVRunWindows.h"
 #include "platform/core/Component.h"
@@ -11,12 +12,11 @@
 #include "platform/printing/DeviceMode.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
 
-class QPrintDialog;
-class QPrinter;
 class QWidget;
 
 namespace tessiv {
@@ -42,6 +42,11 @@ struct TKVPrintDlgRecord {
     QString Device;
     QString Driver;
     QString Port;
+    // The printers to choose from, as the printer lists them: "PDF" and the machine's queues.
+    QStringList Printers;
+    // The PDF printer's file: its own, else the one offered; what the user leaves there is the
+    // file when "PDF" is chosen (empty: a print asks for one).
+    QString PdfFile;
     // A copy of the printer's device mode; none when the printer has none.
     std::optional<TDeviceMode> DevMode;
 };
@@ -64,12 +69,13 @@ struct TKVPrintDialogChoice {
 TKVPrintDialogChoice KVPrintDialogChoice(const TKVPrintDlgRecord& record, int printerCopies);
 // The dialog centred across and a third down the screen.
 TPoint KVCenterDialog(TSize screen, TSize window);
-// The printer's device and settings into the record, and back out of it.
+// The printer's list, device, settings and PDF file into the record, and back out of it.
 void KVGetPrinterExchange(const TPrinter& printer, TKVPrintDlgRecord& record);
 void KVSetPrinterExchange(TPrinter& printer, const TKVPrintDlgRecord& record);
-// The record into Qt's print dialog and its printer, and what the user chose back into the record.
-void KVSetupQtPrintDialog(const TKVPrintDlgRecord& record, QPrintDialog& dialog, QPrinter& printer);
-void KVReadQtPrintDialog(const QPrintDialog& dialog, const QPrinter& printer, TKVPrintDlgRecord& record);
+
+// Asks for the PDF printer's file in a save dialog (through the dialog presenter), starting at
+// the name given; true with the chosen name in it, false when the user cancelled.
+bool KVAskPdfFileName(QString& fileName, QWidget* parent = nullptr);
 
 // Stands in for the platform dialog; answers whether the user confirmed.
 using TKVPrintDialogPresenter = std::function<bool(TKVPrintDlgRecord& record)>;
@@ -135,6 +141,9 @@ public:
     int Copies() const { return FCopies; }
     // Also the printer's number of copies.
     void SetCopies(int value);
+    // The file shown for the PDF printer while it has none of its own.
+    const QString& PdfFileOffer() const { return FPdfFileOffer; }
+    void SetPdfFileOffer(const QString& fileName) { FPdfFileOffer = fileName; }
 
     // True when the user confirmed: the printer takes the chosen device and settings, the
     // properties the choice. Cancelled, both stay as they were. Without any printer installed
@@ -151,6 +160,7 @@ private:
     int FMinPage = 0;
     int FMaxPage = 0;
     int FCopies = 0;
+    QString FPdfFileOffer;
 };
 
 // The dialog of a report's printer setup, as the report asks for it.

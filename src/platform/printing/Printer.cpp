@@ -7,13 +7,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTemporaryFile>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -30,6 +30,9 @@ const QString SPrinterIndexError = QStringLiteral("Printer index out of range");
 const QString SPrinting = QStringLiteral("Printing in progress");
 const QString SNotPrinting = QStringLiteral("Printer is not currently printing");
 const QString SInvalidPrinter = QStringLiteral("Printer selected is not valid");
+// The PDF printer's own messages speak the program's language.
+const QString SNoPdfFile = QStringLiteral("Nenhum nome de arquivo foi informado para a impressora PDF.");
+const QString SCannotWritePdf = QStringLiteral("Não foi possível gravar o arquivo \"%s\". %s");
 
 // Puts the device mode on the Qt printer. The printable area is the largest the device allows:
 // its minimum margins, none for a PDF file.
@@ -251,7 +254,8 @@ TPrinter::TPrinter()
 TPrinter::~TPrinter()
 {
     if (FPainter) {
-        FQPrinter->abort();
+        if (!FPdfFile)
+            FQPrinter->abort();
         FCanvas.reset();
         FPainter->end();
     }
@@ -568,7 +572,7 @@ void TPrinter::BeginDoc()
     const QString device = FPrinters[FPrinterIndex];
     if (FGathered) {
         // The next job of a gathered document: its pages follow those of the jobs before.
-        if (!FQPrinter->newPage())
+        if (!(FPdfWriter ? FPdfWriter->newPage() : FQPrinter->newPage()))
             throw EPrinter(Format("Cannot start a new page on \"%s\"", {device}));
         FCanvas = std::make_unique<TPainterCanvas>(FPainter.get(), Caps());
         FPrinting = true;
@@ -576,34 +580,39 @@ void TPrinter::BeginDoc()
         FPageNumber = 1;
         return;
     }
-    QString target;
-    std::unique_ptr<QTemporaryFile> part;
+    std::unique_ptr<QSaveFile> file;
+    std::unique_ptr<QPdfWriter> writer;
+    QPaintDevice* target = nullptr;
     if (pdf) {
         if (FPdfFileName.isEmpty())
-            throw EPrinter(QStringLiteral("No file name given for the PDF printer"));
-        // The file is written beside its final name and takes that name at EndDoc, so an
-        // aborted or failed job leaves an older file as it was.
-        const QFileInfo fi(FPdfFileName);
-        target = fi.absoluteFilePath();
-        part = std::make_unique<QTemporaryFile>(fi.absolutePath() + QStringLiteral("/.") + fi.fileName() +
-                                                QStringLiteral(".XXXXXX"));
-        if (!part->open())
-            throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(target)}));
-        part->close();
-        QtPrinter().setOutputFileName(part->fileName());
+            throw EPrinter(SNoPdfFile);
+        // Saved as the program saves every file: written into a file without a name that takes
+        // the target's name only at EndDoc, so a job that fails, is aborted or is killed leaves
+        // an older file as it was and nothing beside it.
+        file = std::make_unique<QSaveFile>(QFileInfo(FPdfFileName).absoluteFilePath());
+        if (!file->open(QIODevice::WriteOnly))
+            throw EPrinter(Format(SCannotWritePdf, {QDir::toNativeSeparators(file->fileName()), file->errorString()}));
+        // The page layout and resolution are those the device's measures come from.
+        writer = std::make_unique<QPdfWriter>(file.get());
+        writer->setResolution(PdfResolution);
+        writer->setPageLayout(QtPrinter().pageLayout());
+        writer->setTitle(FTitle);
+        target = writer.get();
+    } else {
+        QtPrinter().setDocName(FTitle);
+        target = &QtPrinter();
     }
-    QtPrinter().setDocName(FTitle);
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(&QtPrinter())) {
+    if (!painter->begin(target)) {
         if (pdf)
-            throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(target)}));
+            throw EPrinter(Format(SCannotWritePdf, {QDir::toNativeSeparators(file->fileName()), file->errorString()}));
         throw EPrinter(Format("Cannot start printing on \"%s\"", {device}));
     }
     auto canvas = std::make_unique<TPainterCanvas>(painter.get(), Caps());
+    FPdfFile = std::move(file);
+    FPdfWriter = std::move(writer);
     FPainter = std::move(painter);
     FCanvas = std::move(canvas);
-    FPdfPart = std::move(part);
-    FPdfTarget = target;
     FPrinting = true;
     FAborted = false;
     FPageNumber = 1;
@@ -613,7 +622,7 @@ void TPrinter::BeginDoc()
 void TPrinter::NewPage()
 {
     CheckPrinting();
-    if (!FQPrinter->newPage())
+    if (!(FPdfWriter ? FPdfWriter->newPage() : FQPrinter->newPage()))
         throw EPrinter(Format("Cannot start a new page on \"%s\"", {FPrinters[FPrinterIndex]}));
     ++FPageNumber;
 }
@@ -644,16 +653,14 @@ void TPrinter::EndDoc()
 void TPrinter::FinishDocument()
 {
     EndJob();
-    const bool failed = FQPrinter->printerState() == QPrinter::Error;
-    std::unique_ptr<QTemporaryFile> part = std::move(FPdfPart);
-    if (part) {
-        if (failed || std::rename(QFile::encodeName(part->fileName()).constData(),
-                                  QFile::encodeName(FPdfTarget).constData()) != 0)
-            throw EPrinter(Format("Cannot create file \"%s\"", {QDir::toNativeSeparators(FPdfTarget)}));
-        part->setAutoRemove(false);
+    if (FPdfFile) {
+        FPdfWriter.reset();
+        const std::unique_ptr<QSaveFile> file = std::move(FPdfFile);
+        if (!file->commit())
+            throw EPrinter(Format(SCannotWritePdf, {QDir::toNativeSeparators(file->fileName()), file->errorString()}));
         return;
     }
-    if (failed)
+    if (FQPrinter->printerState() == QPrinter::Error)
         throw EPrinter(Format("Printing on \"%s\" failed", {FPrinters[FPrinterIndex]}));
 }
 
@@ -668,9 +675,12 @@ void TPrinter::Abort()
 
 void TPrinter::DropDocument()
 {
-    FQPrinter->abort();
+    if (!FPdfFile)
+        FQPrinter->abort();
     EndJob();
-    FPdfPart.reset();
+    // A save file that is not committed leaves the target as it was.
+    FPdfWriter.reset();
+    FPdfFile.reset();
 }
 
 void TPrinter::BeginGather()

@@ -18,8 +18,9 @@
 #include <vector>
 
 class QPainter;
+class QPdfWriter;
 class QPrinter;
-class QTemporaryFile;
+class QSaveFile;
 
 namespace tessiv {
 
@@ -68,7 +69,9 @@ public:
     void SetPrinter(const QString& device, const TDeviceMode* mode = nullptr);
 
     // The file the PDF printer writes; a relative name is taken from the current folder when the
-    // job begins.
+    // job begins. The file is saved as every file of the program is: it takes its name whole at
+    // EndDoc, a link is followed to its target, an older file keeps its mode, a file the user may
+    // not write is refused.
     const QString& PdfFileName() const { return FPdfFileName; }
     void SetPdfFileName(const QString& fileName);
 
@@ -101,13 +104,14 @@ public:
     const QString& Title() const { return FTitle; }
     void SetTitle(const QString& title) { FTitle = title; }
     // Starts a job with its first page. "Printing in progress" when one runs; a job that cannot
-    // start raises EPrinter and leaves the printer as it was.
+    // start (the PDF printer: no file name, a file or folder it may not write) raises EPrinter and
+    // leaves the printer, and any older file, as they were.
     void BeginDoc();
     // "Printer is not currently printing" outside a job.
     void NewPage();
     // Ends the job; the PDF printer's file appears (replacing an older one) only now.
     void EndDoc();
-    // Stops the job; the PDF printer leaves any older file as it was.
+    // Stops the job; the PDF printer leaves any older file as it was, and nothing beside it.
     void Abort();
     bool Printing() const { return FPrinting; }
     bool Aborted() const { return FAborted; }
@@ -169,8 +173,9 @@ private:
     int FPageNumber = 0;
     std::unique_ptr<QPainter> FPainter;
     std::unique_ptr<TCanvas> FCanvas;
-    std::unique_ptr<QTemporaryFile> FPdfPart; // the PDF being written, renamed at EndDoc
-    QString FPdfTarget;
+    // The PDF printer's job: the file being saved and the writer on it (which goes first).
+    std::unique_ptr<QSaveFile> FPdfFile;
+    std::unique_ptr<QPdfWriter> FPdfWriter;
 };
 
 // The program's printer, made on first use.
