@@ -87,6 +87,8 @@ public:
     // Where a 12-digit CODE25iP text is split when shown; nothing changes it.
     std::int32_t IdentSplit = 7;
 
+    bool operator==(const TBarcodeParams&) const = default;
+
 private:
     static std::string Bounded(std::string_view Value, std::size_t Capacity)
     {

@@ -465,19 +465,21 @@ void TfmAnexo::DesignerMouseUp(TObject* sender, TKVControlHandle*, TMouseButton,
     }
     TControl* sel = Designer->Selected();
     TVardoRep* report = Designer->Report();
-    if (!report->Options().Contains(kvoAlinharTamanho))
-        return;
-    const TKVUnit units = report->Units();
-    if (auto* p = dynamic_cast<TKVPrintable*>(sel)) {
-        p->Size()->SetWidth(RoundToUnit(units, p->Size()->Width()));
-        p->Size()->SetHeight(RoundToUnit(units, p->Size()->Height()));
-    } else if (auto* b = dynamic_cast<TKVCustomBand*>(sel)) {
-        b->Size()->SetWidth(RoundToUnit(units, b->Size()->Width()));
-        b->Size()->SetHeight(RoundToUnit(units, b->Size()->Height()));
-    } else {
-        return;
+    if (report->Options().Contains(kvoAlinharTamanho)) {
+        const TKVUnit units = report->Units();
+        if (auto* p = dynamic_cast<TKVPrintable*>(sel)) {
+            p->Size()->SetWidth(RoundToUnit(units, p->Size()->Width()));
+            p->Size()->SetHeight(RoundToUnit(units, p->Size()->Height()));
+        } else if (auto* b = dynamic_cast<TKVCustomBand*>(sel)) {
+            b->Size()->SetWidth(RoundToUnit(units, b->Size()->Width()));
+            b->Size()->SetHeight(RoundToUnit(units, b->Size()->Height()));
+        } else {
+            return;
+        }
+        Designer->RefreshHandles();
     }
-    Designer->RefreshHandles();
+    // The size the control took, which a barcode chooses itself, not the one dragged.
+    UpdateStatusBar(sel, QStringLiteral("PT"), 0, 0);
 }
 
 // ---- the message hook ----

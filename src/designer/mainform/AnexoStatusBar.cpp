@@ -6,6 +6,7 @@
 #include "designer/toolbars/HintParts.h"
 #include "designer/surface/KVEtiqUtil.h"
 #include "engine/model/KVBands.h"
+#include "engine/printables/KVBarcode.h"
 #include "engine/printables/KVPrintable.h"
 #include "engine/model/VardoRep.h"
 #include "platform/controls/Messages.h"
@@ -151,7 +152,9 @@ void TfmAnexo::UpdateStatusBar(TControl* control, const QString& letters, int x,
     if (Report) {
         const TKVUnit units = Report->Units();
         const bool snap = Report->SnapToGrid();
-        const bool alignSize = Report->Options().Contains(kvoAlinharTamanho);
+        // A barcode's size is its barcode's, never rounded to the grid.
+        auto* barcode = dynamic_cast<TKVBarcode*>(printable);
+        const bool alignSize = Report->Options().Contains(kvoAlinharTamanho) && !barcode;
         const auto sizeText = [&](long double w, long double h) {
             if (alignSize) {
                 w = std::fabs(RoundToUnit(units, w));
@@ -178,6 +181,11 @@ void TfmAnexo::UpdateStatusBar(TControl* control, const QString& letters, int x,
                     } else if (band && band->Size()) {
                         size.X += band->Size()->Width();
                         size.Y += band->Size()->Height();
+                    }
+                    if (barcode) {
+                        // A barcode takes its own size whatever is dragged: shown as it will be.
+                        const TBarcodeLengths fitted = barcode->FittedSize(size.X, size.Y);
+                        size = SetUnitPair(fitted.Width, fitted.Height);
                     }
                     SetStatusText(1, sizeText(size.X, size.Y));
                 }

@@ -75,11 +75,14 @@ protected:
     void ReadList(TReader& reader, long double* values, int count);
     void WriteList(TWriter& writer, const long double* values, int count) const;
 
-    // Sets Updating for a scope, and clears it also when the scope fails.
+    // Sets Updating for a scope and gives back what it was, also when the scope fails: a control
+    // may change its own size while the size applies (a barcode fits itself), and the outer
+    // application is still applying when the inner one ends.
     struct TUpdatingScope {
-        explicit TUpdatingScope(TKVUnitBase& u) : Unit(u) { Unit.FUpdating = true; }
-        ~TUpdatingScope() { Unit.FUpdating = false; }
+        explicit TUpdatingScope(TKVUnitBase& u) : Unit(u), Was(u.FUpdating) { Unit.FUpdating = true; }
+        ~TUpdatingScope() { Unit.FUpdating = Was; }
         TKVUnitBase& Unit;
+        bool Was;
     };
 
     int FPPI;

@@ -9,6 +9,9 @@
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/printing/Printer.h"
+
+#include <QPainter>
 
 #include <algorithm>
 
@@ -30,32 +33,34 @@ int FixedLength(btCodeTypes type)
 
 QString TooLong() { return QStringLiteral("String exceeds maximum length"); }
 
-// The design view draws at the screen's resolution, scaled by the zoom through the mapping mode;
-// the canvas's mapping comes back whatever happens.
-class TZoomMapping {
+// Holds the fit off for a scope, and gives back what it was.
+class TFitHold {
 public:
-    TZoomMapping(TCanvas& canvas, int zoom)
-        : FCanvas(canvas), FMode(canvas.MapMode()), FWindow(canvas.WindowExt()), FViewport(canvas.ViewportExt())
-    {
-        canvas.SetMapMode(MM_ANISOTROPIC);
-        canvas.SetWindowExt(96, 96);
-        const int v = MulDiv(96, zoom, 100);
-        canvas.SetViewportExt(v, v);
-    }
-    ~TZoomMapping()
-    {
-        FCanvas.SetWindowExt(FWindow.cx, FWindow.cy);
-        FCanvas.SetViewportExt(FViewport.cx, FViewport.cy);
-        FCanvas.SetMapMode(FMode);
-    }
-    TZoomMapping(const TZoomMapping&) = delete;
-    TZoomMapping& operator=(const TZoomMapping&) = delete;
+    explicit TFitHold(bool& fitting) : FFitting(fitting), FWas(fitting) { fitting = true; }
+    ~TFitHold() { FFitting = FWas; }
+    TFitHold(const TFitHold&) = delete;
+    TFitHold& operator=(const TFitHold&) = delete;
 
 private:
-    TCanvas& FCanvas;
-    int FMode;
-    TSize FWindow;
-    TSize FViewport;
+    bool& FFitting;
+    bool FWas;
+};
+
+// Dots and tenths of a millimetre at a resolution.
+long double DotsToNative(int dots, int dpi) { return dots * 254.0L / dpi; }
+int NativeToDots(long double native, int dpi) { return static_cast<int>(Round(native * dpi / 254.0L)); }
+
+// The size's own unit for a scope: the fitted lengths are set in tenths of a millimetre.
+class TNativeScope {
+public:
+    explicit TNativeScope(TKVPrintableSize& size) : FSize(size), FSaved(size.GetUnits()) { size.SetUnits(kvunNative); }
+    ~TNativeScope() { FSize.SetUnits(FSaved); }
+    TNativeScope(const TNativeScope&) = delete;
+    TNativeScope& operator=(const TNativeScope&) = delete;
+
+private:
+    TKVPrintableSize& FSize;
+    TKVUnit FSaved;
 };
 
 bool Vertical(btCodeRotate rotation) { return rotation == rotate_090 || rotation == rotate_270; }
@@ -198,7 +203,7 @@ QString TKVBarcode::GetBarcodeValue() { return Fitted(SourceValue()); }
 void TKVBarcode::SetBarcodeText(const QString& value)
 {
     FBarcode->SetBar_Caption(value.left(TCustomBarcode::MaxCaptionLength));
-    Invalidate();
+    BarcodeChanged();
 }
 
 // ---- properties -----------------------------------------------------------------------------------
@@ -206,7 +211,7 @@ void TKVBarcode::SetBarcodeText(const QString& value)
 void TKVBarcode::SetAutoSize(bool value)
 {
     TKVCustomLabel::SetAutoSize(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_Text(const QString& value)
@@ -227,7 +232,7 @@ void TKVBarcode::SetBar_Text(const QString& value)
 void TKVBarcode::SetBar_CodeAddon(const QString& value)
 {
     FBarcode->SetBar_CodeAddon(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_CodeType(btCodeTypes value)
@@ -241,49 +246,49 @@ void TKVBarcode::SetBar_CodeType(btCodeTypes value)
         FTamanhoMaximo = 0;
         FPreenchimento = QLatin1Char('0');
     }
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_HeightPercent(int value)
 {
     FBarcode->SetBar_HeightPercent(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_HumanReadable(bool value)
 {
     FBarcode->SetBar_HumanReadable(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_ModuleWidth(btCodeSizes value)
 {
     FBarcode->SetBar_ModuleWidth(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_Ratio(btCodeRatio value)
 {
     FBarcode->SetBar_Ratio(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_Rotation(btCodeRotate value)
 {
     FBarcode->SetBar_Rotation(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_Fontname(const QString& value)
 {
     FBarcode->SetBar_Fontname(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetBar_FontScaling(int value)
 {
     FBarcode->SetBar_Fontscaling(value);
-    Invalidate();
+    BarcodeChanged();
 }
 
 void TKVBarcode::SetTamanhoMaximo(int value)
@@ -375,17 +380,19 @@ void TKVBarcode::Print(int ofsX, int ofsY)
     canvas.Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
     canvas.FillRect(TRect{l, t, r, b});
 
-    if (AutoSize()) {
-        FBarcode->DrawBarcode(canvas, l, t);
-        return;
-    }
     // Measured at the page's resolution without a mark on the page.
-    const TSize size = FBarcode->MeasureBarcode(canvas);
-    const int w = size.cx;
-    const int h = size.cy;
-    const TPoint centred{printer->XPos(left + width / 2) - w / 2, printer->YPos(top + height / 2) - h / 2};
-    const TPoint at = Placement(FBarcode->Bar_Rotation(), Alignment(), TRect{l, t, r, b}, w, h, centred);
+    const TSize size = AutoSize() ? TSize{} : FBarcode->MeasureBarcode(canvas);
+    const TPoint centre{printer->XPos(left + width / 2), printer->YPos(top + height / 2)};
+    const TPoint at = PlaceInBox(TRect{l, t, r, b}, size, centre);
     FBarcode->DrawBarcode(canvas, at.X, at.Y);
+}
+
+TPoint TKVBarcode::PlaceInBox(const TRect& box, TSize size, TPoint centre) const
+{
+    if (AutoSize())
+        return {box.Left, box.Top};
+    const TPoint centred{centre.X - size.cx / 2, centre.Y - size.cy / 2};
+    return Placement(FBarcode->Bar_Rotation(), Alignment(), box, size.cx, size.cy, centred);
 }
 
 void TKVBarcode::Unprepare()
@@ -409,6 +416,102 @@ void TKVBarcode::Resize()
     TKVPrintable::Resize();
 }
 
+// ---- the size -------------------------------------------------------------------------------------
+
+TBarcodeResolution TKVBarcode::LayoutResolution() const
+{
+    const TBarcodeResolution pdf{TPrinter::PdfResolution, TPrinter::PdfResolution};
+    TVardoRep* const report = ParentReport();
+    TPrinter* const printer = report ? report->PrivatePrinter() : nullptr;
+    if (!printer || printer->Printers()->Count() == 0)
+        return pdf;
+    try {
+        const TBarcodeResolution dpi{printer->GetDeviceCaps(LOGPIXELSX), printer->GetDeviceCaps(LOGPIXELSY)};
+        return dpi.X > 0 && dpi.Y > 0 ? dpi : pdf;
+    } catch (const Exception&) {
+        // A printer gone since it was chosen: its print fails on its own.
+        return pdf;
+    }
+}
+
+TSize TKVBarcode::MeasureAt(TBarcodeResolution dpi)
+{
+    TPainterCanvas measuring(nullptr, TDeviceCaps{dpi.X, dpi.Y, 1, 1});
+    return FBarcode->MeasureBarcode(measuring);
+}
+
+TBarcodeLengths TKVBarcode::FittedSize(long double width, long double height)
+{
+    TKVPrintableSize& size = *Size();
+    const TKVUnit units = size.GetUnits();
+    const TBarcodeResolution dpi = LayoutResolution();
+    TSize dots;
+    try {
+        dots = MeasureAt(dpi);
+    } catch (const Exception&) {
+        // The design view marks the value; the size stays as asked until it can be drawn.
+        return {width, height};
+    }
+    const long double w = size.FromNative(units, true, DotsToNative(dots.cx, dpi.X));
+    const long double h = size.FromNative(units, false, DotsToNative(dots.cy, dpi.Y));
+    if (Vertical(FBarcode->Bar_Rotation()))
+        return {w, AutoSize() ? h : std::max(height, h)};
+    return {AutoSize() ? w : std::max(width, w), h};
+}
+
+void TKVBarcode::FitSize()
+{
+    const TComponentState state = ComponentState();
+    if (FFitting || !ParentReport() || Printing() || state.Contains(csReading) || state.Contains(csLoading) ||
+        state.Contains(csDestroying))
+        return;
+    TKVPrintableSize& size = *Size();
+    TNativeScope native(size);
+    const long double width = size.Width();
+    const long double height = size.Height();
+    const TBarcodeLengths fitted = FittedSize(width, height);
+    if (fitted.Width == width && fitted.Height == height)
+        return;
+    const TFitHold hold(FFitting);
+    size.SetWidth(fitted.Width);
+    size.SetHeight(fitted.Height);
+}
+
+void TKVBarcode::BarcodeChanged()
+{
+    FitSize();
+    Invalidate();
+}
+
+void TKVBarcode::SetBounds(int left, int top, int width, int height)
+{
+    if (Size()->Updating()) {
+        // The size applies its lengths: the fit, when they are not the barcode's, applies again.
+        TKVDBText::SetBounds(left, top, width, height);
+    } else {
+        // The asked bounds go into the size and onto the control whole before the fit: a fit in
+        // between would be overwritten by the rest of them.
+        const TFitHold hold(FFitting);
+        TKVDBText::SetBounds(left, top, width, height);
+    }
+    FitSize();
+}
+
+void TKVBarcode::Loaded()
+{
+    TKVDBText::Loaded();
+    FitSize();
+}
+
+void TKVBarcode::CopyFrom(const TKVPrintable* source)
+{
+    {
+        const TFitHold hold(FFitting);
+        TKVDBText::CopyFrom(source);
+    }
+    FitSize();
+}
+
 void TKVBarcode::Paint(TCanvas& canvas)
 {
     canvas.Brush()->SetColor(Color());
@@ -430,42 +533,35 @@ void TKVBarcode::Paint(TCanvas& canvas)
 
 void TKVBarcode::PaintBarcode(TCanvas& canvas)
 {
-    const int zoom = GetZoom();
-    const btCodeRotate rotation = FBarcode->Bar_Rotation();
-    int width = Width();
-    int height = Height();
-    TSize size;
-    {
-        TZoomMapping mapping(canvas, zoom);
-        if (AutoSize()) {
-            FBarcode->DrawBarcode(canvas, 0, 0, &size);
-            if (Vertical(rotation))
-                height = MulDiv(size.cy, zoom, 100);
-            else
-                width = MulDiv(size.cx, zoom, 100);
-        } else {
-            size = FBarcode->MeasureBarcode(canvas);
-            const int w = size.cx;
-            const int h = size.cy;
-            const int wl = MulDiv(width, 100, zoom);
-            const int hl = MulDiv(height, 100, zoom);
-            const TPoint at =
-                Placement(rotation, Alignment(), TRect{0, 0, wl, hl}, w, h, TPoint{(wl - w) / 2, (hl - h) / 2});
-            FBarcode->DrawBarcode(canvas, at.X, at.Y);
+    // The control always fits its barcode; a value that changed its length is taken here.
+    FitSize();
+    // The box and the barcode in the printer's dots, placed as a print places them, then shown at
+    // the control's pixels: what the view shows is what the paper gets.
+    const TBarcodeResolution dpi = LayoutResolution();
+    const TSize size = MeasureAt(dpi);
+    const long double width = Size()->NativeValue(TKVPrintableSize::kvWidth);
+    const long double height = Size()->NativeValue(TKVPrintableSize::kvHeight);
+    const TRect box{0, 0, std::max(1, NativeToDots(width, dpi.X)), std::max(1, NativeToDots(height, dpi.Y))};
+    const TPoint at = PlaceInBox(box, size, TPoint{NativeToDots(width / 2, dpi.X), NativeToDots(height / 2, dpi.Y)});
+    const long double sx = static_cast<long double>(Width()) / box.Right;
+    const long double sy = static_cast<long double>(Height()) / box.Bottom;
+    const auto px = [](long double v) { return static_cast<int>(Round(v)); };
+    const TRect shown{px(at.X * sx), px(at.Y * sy), px((at.X + size.cx) * sx), px((at.Y + size.cy) * sy)};
+    if (shown.Width() < 1 || shown.Height() < 1 || size.cx < 1 || size.cy < 1)
+        return;
+    const TDesignPicture key{FBarcode->Barcode().Params(), dpi, Color(), shown.Width(), shown.Height()};
+    if (FPicture.isNull() || !(key == FPictureKey)) {
+        QImage dots(size.cx, size.cy, QImage::Format_RGB32);
+        dots.fill(ColorToQColor(Color()));
+        {
+            QPainter painter(&dots);
+            TPainterCanvas drawn(&painter, TDeviceCaps{dpi.X, dpi.Y, size.cx, size.cy});
+            FBarcode->DrawBarcode(drawn, 0, 0);
         }
+        FPicture = dots.scaled(shown.Width(), shown.Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        FPictureKey = key;
     }
-    // The control's thickness fits the barcode and its length is never shorter than it.
-    const int zw = MulDiv(size.cx, zoom, 100);
-    const int zh = MulDiv(size.cy, zoom, 100);
-    if (Vertical(rotation)) {
-        width = zw;
-        height = std::max(height, zh);
-    } else {
-        height = zh;
-        width = std::max(width, zw);
-    }
-    if (width != Width() || height != Height())
-        SetBounds(Left(), Top(), width, height);
+    canvas.StretchDIBits(shown, TRect{0, 0, shown.Width(), shown.Height()}, FPicture);
 }
 
 void TKVBarcode::PaintErrorMark(TCanvas& canvas)

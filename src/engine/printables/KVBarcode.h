@@ -10,15 +10,35 @@
 // be, or not encodable) stops a print with the library's error, while the design view draws an
 // error mark on the control and goes on. Measuring never draws: a recorded page holds only the
 // barcode that prints.
+//
+// One size: the control is always as thick as its barcode prints on its report's printer (digits
+// included), and as long with AutoSize (never shorter without). Whatever sets its bounds or its
+// settings (a drag, a dialog, undo, a file) leaves that size, so the designer, the status bar,
+// the file and the paper agree; the design view draws the barcode as it prints, scaled.
 
 #include "engine/printables/KVDBText.h"
 #include "engine/expressions/KVEvaluator.h"
 
 #include "barcode/CustomBarcode.h"
 
+#include <QImage>
+
 #include <memory>
 
 namespace tessiv {
+
+// Dots per inch across and down.
+struct TBarcodeResolution {
+    int X = 0;
+    int Y = 0;
+    bool operator==(const TBarcodeResolution&) const = default;
+};
+
+// Lengths of a control, in the unit asked for.
+struct TBarcodeLengths {
+    long double Width = 0;
+    long double Height = 0;
+};
 
 // Fill put in front of Text, whole each time, until Text reaches Length; a fill of several
 // characters can overshoot Length. It never cuts.
@@ -41,6 +61,15 @@ public:
     // The embedded barcode (owned, never stored, never shown by itself).
     TCustomBarcode* Barcode() const { return FBarcode; }
     TKVEvaluator* Evaluator() const { return FEvaluator.get(); }
+
+    // ---- the size ----
+    // The resolution the barcode is laid out for: its report's printer's, where it prints; the
+    // PDF printer's off a report or when the printer cannot tell.
+    TBarcodeResolution LayoutResolution() const;
+    // The lengths the control takes when asked for width and height (both in its size's unit):
+    // its thickness is the barcode's as it prints, its length the barcode's with AutoSize and
+    // never shorter than it without. The asked lengths when the value cannot be drawn.
+    TBarcodeLengths FittedSize(long double width, long double height);
 
     // ---- properties ----
     void SetAutoSize(bool value);
@@ -88,6 +117,13 @@ public:
 
     void Paint(TCanvas& canvas) override;
 
+    // The bounds asked for, then the size the barcode takes (FittedSize).
+    void SetBounds(int left, int top, int width, int height) override;
+    // The stored size is fitted once every setting is read.
+    void Loaded() override;
+    // The copy's settings first, then one fit: its intermediate mixes never leave a length.
+    void CopyFrom(const TKVPrintable* source) override;
+
 protected:
     void Resize() override;
     bool SizesLengthToText() const override { return false; }
@@ -100,10 +136,33 @@ private:
     // (Re)prepares the expression over the report's datasets; for a run it also registers for
     // the records when it aggregates.
     void PrepareExpression(bool forRun);
+    // The size in dots the barcode covers at a resolution, without drawing.
+    TSize MeasureAt(TBarcodeResolution dpi);
+    // Where a print puts a barcode of size in box: AutoSize at the box's top left, else by
+    // alignment and rotation, centre being the box's centre.
+    TPoint PlaceInBox(const TRect& box, TSize size, TPoint centre) const;
+    // Gives the stored size the fitted lengths; nothing off a report, while the control is read or
+    // prints, or inside CopyFrom.
+    void FitSize();
+    // Settings changed: the size follows the barcode and the view repaints.
+    void BarcodeChanged();
     void PaintBarcode(TCanvas& canvas);
     void PaintErrorMark(TCanvas& canvas);
 
     TCustomBarcode* FBarcode = nullptr;
+    bool FFitting = false;
+    // The design view's picture: the barcode drawn at the layout resolution and scaled to the
+    // control, kept while nothing it shows changes.
+    struct TDesignPicture {
+        TBarcodeParams Params;
+        TBarcodeResolution Resolution;
+        TColor Color = clWhite;
+        int Width = 0;
+        int Height = 0;
+        bool operator==(const TDesignPicture&) const = default;
+    };
+    TDesignPicture FPictureKey;
+    QImage FPicture;
     std::unique_ptr<TKVEvaluator> FEvaluator;
     QString FBarText;
     int FTamanhoMaximo = 7;

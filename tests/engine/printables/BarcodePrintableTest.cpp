@@ -337,9 +337,12 @@ protected:
 
     // The design view of the barcode in a box of w x h pixels at the screen's resolution; a
     // drawn barcode takes its own height, so each paint starts from the same box.
-    QImage PaintDesignView(int w, int h)
+    // The design view of the code placed at the size asked; a code sized to its symbol keeps the
+    // symbol's size, and the picture is the control's.
+    QImage PaintDesignView(int width, int height)
     {
-        Code->SetBounds(0, 0, w, h);
+        Code->SetBounds(0, 0, width, height);
+        const int w = Code->Width(), h = Code->Height();
         QImage img = White(w, h);
         QPainter painter(&img);
         TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, w, h});
@@ -410,7 +413,9 @@ TEST_F(BarcodeValueTest, ALongValueIsRefusedInPrintAndMarkedInTheDesignView)
         EXPECT_EQ(e.Message(), QStringLiteral("String exceeds maximum length"));
     }
     // The design view marks it as an error rather than show a code of its beginning.
-    EXPECT_TRUE(IsRed(PaintDesignView(120, 80).pixel(60, 40)));
+    // The control keeps the size of the code of the caption's 50 characters; the mark crosses it.
+    const QImage img = PaintDesignView(120, 80);
+    EXPECT_FALSE(BoxOf(img, IsRed, QRect(img.width() / 2 - 1, img.height() / 2 - 1, 3, 3)).isEmpty());
     // TamanhoMaximo still cuts as documented.
     Code->SetTamanhoMaximo(10);
     EXPECT_EQ(Code->GetBarcodeValue(), sixty.left(10));
@@ -447,7 +452,8 @@ TEST_F(BarcodeValueTest, AValueItsSymbologyCannotHoldIsRefusedInPrintAndMarkedIn
         }
         EXPECT_TRUE(Doc.Doc.Report->Available());
         // The design view marks it as an error rather than show the code of another value.
-        EXPECT_TRUE(IsRed(PaintDesignView(160, 80).pixel(80, 40)));
+        const QImage img = PaintDesignView(160, 80);
+        EXPECT_TRUE(IsRed(img.pixel(img.width() / 2, img.height() / 2)));
     }
 }
 
@@ -497,69 +503,157 @@ TEST(BarcodeDesign, AnEncodingErrorDrawsAnErrorMarkInsteadOfRaising)
     EXPECT_THROW(doc.Doc.RunPreview(), Exception);
 }
 
-TEST(BarcodeDesign, EachRotationAndAlignmentPlacesTheBarcodeInItsBox)
+// Where the design view's ink is: the reference ink at the printer's dots, placed in the box as
+// a print places it, scaled to the control's pixels.
+QRect ShownInk(const QRect& inkDots, QPoint atDots, double pxPerDotX, double pxPerDotY)
+{
+    const QRect r = inkDots.translated(atDots);
+    const int left = qRound(r.left() * pxPerDotX), top = qRound(r.top() * pxPerDotY);
+    const int right = qRound((r.right() + 1) * pxPerDotX), bottom = qRound((r.bottom() + 1) * pxPerDotY);
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+// Each edge within one pixel: the scaled-down picture greys the edge bars.
+void ExpectNear(const QRect& actual, const QRect& expected)
+{
+    EXPECT_NEAR(actual.left(), expected.left(), 1) << actual << " / " << expected;
+    EXPECT_NEAR(actual.top(), expected.top(), 1) << actual << " / " << expected;
+    EXPECT_NEAR(actual.right(), expected.right(), 1) << actual << " / " << expected;
+    EXPECT_NEAR(actual.bottom(), expected.bottom(), 1) << actual << " / " << expected;
+}
+
+TEST(BarcodeDesign, EachRotationAndAlignmentShowsTheBarcodeWhereAndAsLargeAsItPrints)
 {
     const TAlignment aligns[] = {taLeftJustify, taRightJustify, taCenter};
     const btCodeRotate rotations[] = {rotate_000, rotate_090, rotate_180, rotate_270};
     for (const btCodeRotate rot : rotations)
         for (const TAlignment align : aligns) {
             SCOPED_TRACE(std::to_string(rot) + "/" + std::to_string(align));
-            TKVBarcode b(nullptr);
-            b.SetAutoSize(false);
-            b.SetBar_HumanReadable(false);
-            b.SetBar_Rotation(rot);
-            b.SetAlignment(align);
-            const int W = 200, H = 170;
-            b.SetBounds(0, 0, W, H);
-            const TReference ref = Reference(b, TDeviceCaps{96, 96, 1200, 1200});
+            TBarcodeDoc doc;
+            TKVBarcode* b = doc.Place();
+            b->SetAutoSize(false);
+            b->SetBar_CodeType(EAN_13);
+            b->SetBar_Text(QStringLiteral("789100010010"));
+            b->SetBar_Rotation(rot);
+            b->SetAlignment(align);
+            // A long box: 50 by 50 mm asked, the length stays, the thickness is the barcode's.
+            b->Size()->SetWidth(500);
+            b->Size()->SetHeight(500);
+            const TBarcodeResolution dpi = b->LayoutResolution();
+            const TReference ref = Reference(*b, TDeviceCaps{dpi.X, dpi.Y, 4000, 4000});
             const int w = ref.Size.cx, h = ref.Size.cy;
-            const QPoint at = Expected(rot, align, 0, 0, W, H, w, h, (W - w) / 2, (H - h) / 2);
-            QImage img = White(W, H);
+            const bool upright = rot == rotate_000 || rot == rotate_180;
+            const long double width = b->Size()->NativeValue(TKVPrintableSize::kvWidth);
+            const long double height = b->Size()->NativeValue(TKVPrintableSize::kvHeight);
+            EXPECT_NEAR(double(upright ? height : width), (upright ? h : w) * 254.0 / (upright ? dpi.Y : dpi.X), 1e-6);
+            EXPECT_EQ(double(upright ? width : height), 500.0);
+            // The box in the printer's dots, as Print lays it out.
+            const int W = int(Round(width * dpi.X / 254)), H = int(Round(height * dpi.Y / 254));
+            const QPoint at = Expected(rot, align, 0, 0, W, H, w, h, int(Round(width / 2 * dpi.X / 254)) - w / 2,
+                                       int(Round(height / 2 * dpi.Y / 254)) - h / 2);
+            QImage img = White(b->Width(), b->Height());
             QPainter painter(&img);
-            TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, W, H});
-            b.Paint(canvas);
+            TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, b->Width(), b->Height()});
+            b->Paint(canvas);
             painter.end();
-            EXPECT_EQ(BoxOf(img, IsInk), ref.Ink.translated(at)) << "size " << w << "x" << h;
-            // The thickness fits the barcode; the length is never cut shorter.
-            if (rot == rotate_000 || rot == rotate_180) {
-                EXPECT_EQ(b.Height(), h);
-                EXPECT_EQ(b.Width(), W);
-            } else {
-                EXPECT_EQ(b.Width(), w);
-                EXPECT_EQ(b.Height(), H);
-            }
+            ExpectNear(BoxOf(img, IsInk), ShownInk(ref.Ink, at, double(b->Width()) / W, double(b->Height()) / H));
         }
 }
 
-TEST(BarcodeDesign, AutoSizeAtZoom150MakesTheControlTheBarcodesLengthAtTheZoom)
+TEST(BarcodeDesign, AutoSizeAtZoom150MakesTheControlTheBarcodeAsItPrintsAtTheZoom)
 {
     for (const btCodeRotate rot : {rotate_000, rotate_090}) {
-        TKVBarcode b(nullptr);
-        b.SetBar_Rotation(rot);
-        b.SetZoom(150);
-        b.SetBounds(0, 0, 10, 10);
+        SCOPED_TRACE(int(rot));
+        TBarcodeDoc doc;
+        doc.Doc.Report->SetZoom(150);
+        TKVBarcode* b = doc.Place();
+        b->SetBar_Rotation(rot);
+        b->SetBounds(0, 0, 10, 10);
+        const TBarcodeResolution dpi = b->LayoutResolution();
+        const TReference ref = Reference(*b, TDeviceCaps{dpi.X, dpi.Y, 4000, 4000});
+        // The lengths as printed, in pixels at the zoom.
+        const double pxPerDotX = 96.0 / dpi.X * 1.5, pxPerDotY = 96.0 / dpi.Y * 1.5;
+        EXPECT_EQ(b->Width(), qRound(ref.Size.cx * pxPerDotX));
+        EXPECT_EQ(b->Height(), qRound(ref.Size.cy * pxPerDotY));
         QImage img = White(600, 600);
         QPainter painter(&img);
         TPainterCanvas canvas(&painter, TDeviceCaps{96, 96, 600, 600});
-        // The size as the barcode measures itself under the design view's mapping.
-        canvas.SetMapMode(MM_ANISOTROPIC);
-        canvas.SetWindowExt(96, 96);
-        canvas.SetViewportExt(144, 144);
-        TCustomBarcode alone(nullptr);
-        CopySettings(b, alone);
-        const TSize size = alone.MeasureBarcode(canvas);
-        canvas.SetMapMode(MM_TEXT);
-        b.Paint(canvas);
+        b->Paint(canvas);
         painter.end();
-        EXPECT_EQ(canvas.MapMode(), MM_TEXT);
-        EXPECT_EQ(b.Width(), MulDiv(size.cx, 150, 100)) << int(rot);
-        EXPECT_EQ(b.Height(), MulDiv(size.cy, 150, 100)) << int(rot);
-        // Drawn at the zoom: the ink spans the control.
-        const QRect ink = BoxOf(img, IsInk);
-        EXPECT_GE(ink.width(), b.Width() * 9 / 10) << ink;
-        EXPECT_LE(ink.right(), b.Width());
-        EXPECT_LE(ink.bottom(), b.Height());
+        ExpectNear(BoxOf(img, IsInk), ShownInk(ref.Ink, {0, 0}, double(b->Width()) / ref.Size.cx,
+                                               double(b->Height()) / ref.Size.cy));
     }
+}
+
+TEST(BarcodeSize, WhateverSetsTheSizeTheBarcodeKeepsItsOwnAsItPrints)
+{
+    TReportDoc doc;
+    auto* b = new TKVBarcode(doc.Form.get());
+    b->SetName(QStringLiteral("Barras"));
+    b->SetParent(doc.Add<TKVBand>(QStringLiteral("Detalhe")));
+    b->Size()->SetUnits(kvunNative);
+    b->SetBar_CodeType(EAN_13);
+    b->SetBar_ModuleWidth(SC4);
+    b->SetBar_Text(QStringLiteral("789100010010"));
+    const auto natural = [b] {
+        const TBarcodeResolution dpi = b->LayoutResolution();
+        TCustomBarcode alone(nullptr);
+        CopySettings(*b, alone);
+        TPainterCanvas measuring(nullptr, TDeviceCaps{dpi.X, dpi.Y, 1, 1});
+        const TSize dots = alone.MeasureBarcode(measuring);
+        return std::pair<double, double>{dots.cx * 254.0 / dpi.X, dots.cy * 254.0 / dpi.Y};
+    };
+    const auto stored = [b] {
+        return std::pair<double, double>{double(b->Size()->NativeValue(TKVPrintableSize::kvWidth)),
+                                         double(b->Size()->NativeValue(TKVPrintableSize::kvHeight))};
+    };
+    const auto expectNatural = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_NEAR(stored().first, natural().first, 1e-6);
+        EXPECT_NEAR(stored().second, natural().second, 1e-6);
+        // The pixels follow the stored lengths.
+        EXPECT_EQ(b->Height(), int(Round(b->Size()->NativeValue(TKVPrintableSize::kvHeight) * 96 / 254)));
+    };
+    expectNatural("placed");
+    b->SetBounds(b->Left(), b->Top(), b->Width(), 40); // a handle dragged up
+    expectNatural("dragged");
+    b->Size()->SetUnits(kvunMM);
+    b->Size()->SetHeight(12.96L); // the size dialog, or the grid's rounding
+    b->Size()->SetUnits(kvunNative);
+    expectNatural("set in millimetres");
+    b->SetBar_HeightPercent(50);
+    expectNatural("a shorter barcode");
+    b->SetBar_Rotation(rotate_090);
+    expectNatural("turned");
+    b->SetBar_Rotation(rotate_000);
+    // Undo: the saved copy's settings and bounds come back together.
+    TKVBarcode saved(nullptr);
+    saved.CopyFrom(b);
+    b->SetBar_ModuleWidth(SC9);
+    b->SetBar_HeightPercent(200);
+    b->CopyFrom(&saved);
+    EXPECT_EQ(b->Bar_ModuleWidth(), SC4);
+    expectNatural("restored by undo");
+    // A file whose height is another (12.96 mm) gives the barcode's once read.
+    QByteArray text = ToText(doc.Form.get());
+    const qsizetype values = text.indexOf("Size.Values = (", text.indexOf("object Barras"));
+    ASSERT_GE(values, 0);
+    const qsizetype first = text.indexOf('\n', values) + 1;
+    text.replace(first, text.indexOf('\n', first) - first, "      129.600000000000000000");
+    ASSERT_TRUE(text.contains("129.6")) << text.constData();
+    TFormPtr read = FromText(text);
+    ASSERT_NE(read, nullptr);
+    auto* back = dynamic_cast<TKVBarcode*>(read->FindComponent(QStringLiteral("Barras")));
+    ASSERT_NE(back, nullptr);
+    EXPECT_NEAR(double(back->Size()->NativeValue(TKVPrintableSize::kvHeight)), natural().second, 1e-6);
+    // Without AutoSize the length may be longer than the barcode, never shorter.
+    b->SetAutoSize(false);
+    b->Size()->SetUnits(kvunNative); // the copy brought the band's unit
+    b->Size()->SetWidth(natural().first + 100);
+    EXPECT_NEAR(stored().first, natural().first + 100, 1e-6);
+    b->Size()->SetWidth(50);
+    EXPECT_NEAR(stored().first, natural().first, 1e-6);
+    EXPECT_NEAR(stored().second, natural().second, 1e-6);
 }
 
 // ---- measuring -------------------------------------------------------------------------------------
@@ -617,7 +711,8 @@ TEST(BarcodePrint, EachRotationAndAlignmentPlacesTheBarcodeOnTheRecordedPage)
                 b->SetBar_Rotation(rot);
                 b->SetAlignment(align);
                 b->SetAutoSize(autoSize);
-                // Placed in native units again: painting is what sizes a control, not a print.
+                // Placed in native units again: the length asked stays, the thickness is the
+                // barcode's.
                 b->Size()->SetWidth(500);
                 b->Size()->SetHeight(400);
                 b->SetColor(clWhite);
