@@ -644,7 +644,8 @@ TEST_F(CfgPaginaTest, ThePositionIsKeptInThePageSetupSection)
     TRect shown;
     TModalForm::SetPresenter([&shown](TModalForm& form) {
         shown = form.BoundsRect();
-        form.SetBounds(120, 90, form.Width(), form.Height());
+        // A place the dialog fits at on the test's screen.
+        form.SetBounds(40, 30, form.Width(), form.Height());
         static_cast<TfmCfgPagina&>(form).Cancel1->click();
     });
     EXPECT_EQ(TfmCfgPagina::Execute(&settings, Report, {}), mrCancel);
@@ -652,11 +653,11 @@ TEST_F(CfgPaginaTest, ThePositionIsKeptInThePageSetupSection)
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(shown.Left, (screen.width() - shown.Width()) / 2);
     EXPECT_EQ(shown.Top, (screen.height() - shown.Height()) / 2);
-    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1), 120);
-    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1), 90);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1), 40);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1), 30);
     EXPECT_EQ(TfmCfgPagina::Execute(&settings, Report, {}), mrCancel);
-    EXPECT_EQ(shown.Left, 120);
-    EXPECT_EQ(shown.Top, 90);
+    EXPECT_EQ(shown.Left, 40);
+    EXPECT_EQ(shown.Top, 30);
     TModalForm::SetPresenter(nullptr);
 }
 

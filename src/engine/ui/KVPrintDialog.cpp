@@ -25,7 +25,7 @@ const QString NoPrinterText = QStringLiteral("Nenhuma impressora está instalada
 bool RunQtDialog(TKVPrintDlgRecord& record, QWidget* parent)
 {
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, parent ? parent : QApplication::activeWindow());
+    QPrintDialog dialog(&printer, parent ? parent : DialogOwnerWindow());
     KVSetupQtPrintDialog(record, dialog, printer);
     dialog.adjustSize();
     if (const QScreen* screen = QApplication::primaryScreen()) {
