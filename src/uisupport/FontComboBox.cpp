@@ -2,8 +2,10 @@
 
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/TextMetrics.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -14,6 +16,16 @@ namespace tessiv {
 namespace {
 
 constexpr int ScalableRole = Qt::UserRole + 1;
+
+// The font names report files made on other desktops carry: that system's core fonts and the
+// printer fonts of PostScript. Listed where fontconfig holds an installed font for metric-compatible
+// with one, so that a text in "Arial", the default font, shows its own name.
+const char* const kReportFontNames[] = {
+    "Arial", "Arial Black", "Arial Narrow", "Book Antiqua", "Bookman Old Style", "Calibri", "Cambria",
+    "Century Gothic", "Comic Sans MS", "Courier", "Courier New", "Garamond", "Georgia", "Helvetica",
+    "Lucida Console", "Palatino Linotype", "Symbol", "Tahoma", "Times", "Times New Roman", "Trebuchet MS",
+    "Verdana",
+};
 
 // A "T" at (x, y), drawn with the canvas's pen (lines end before their last point).
 void DrawT(TCanvas& c, int x, int y)
@@ -77,6 +89,17 @@ TFontComboBox::TFontComboBox(QWidget* parent) : QComboBox(parent)
 void TFontComboBox::Reset()
 {
     QStringList families = QFontDatabase::families();
+    // Whether a name stands for a scalable font: its own, or its substitute's.
+    QHash<QString, bool> scalable;
+    for (const QString& family : families)
+        scalable.insert(family, QFontDatabase::isSmoothlyScalable(family));
+    for (const char* name : kReportFontNames) {
+        const QString alias = QString::fromLatin1(name);
+        if (const QString substitute = MetricCompatibleFamily(alias); !substitute.isEmpty()) {
+            families << alias;
+            scalable.insert(alias, QFontDatabase::isSmoothlyScalable(substitute));
+        }
+    }
     std::sort(families.begin(), families.end(),
               [](const QString& a, const QString& b) { return AnsiCompareText(a, b) < 0; });
     families.erase(std::unique(families.begin(), families.end(),
@@ -85,7 +108,7 @@ void TFontComboBox::Reset()
     clear();
     for (const QString& family : families) {
         addItem(family);
-        setItemData(count() - 1, QFontDatabase::isSmoothlyScalable(family), ScalableRole);
+        setItemData(count() - 1, scalable.value(family), ScalableRole);
     }
     setCurrentIndex(count() > 0 ? 0 : -1);
 }

@@ -5,8 +5,10 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 namespace tessiv {
 
@@ -62,14 +64,35 @@ bool TFormWindow::event(QEvent* event)
     if (FForm) {
         // A spontaneous show is the window manager bringing the window back from an icon, not
         // the program showing the form.
-        if (event->type() == QEvent::Show && !event->spontaneous())
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            // The frame is known only once the window manager has put the window on the screen.
+            FFramePending = true;
+            if (QWindow* handle = windowHandle()) {
+                handle->removeEventFilter(this);
+                handle->installEventFilter(this);
+            }
             FForm->DoShow();
-        else if (event->type() == QEvent::Close && !FForm->CloseQuery()) {
+        } else if (event->type() == QEvent::Close && !FForm->CloseQuery()) {
             event->ignore();
             return true;
         }
     }
     return QMainWindow::event(event);
+}
+
+bool TFormWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (FFramePending && event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        FFramePending = false;
+        // After the exposure has been handled: the window is not moved under its own paint.
+        QMetaObject::invokeMethod(
+            this, [this] {
+                if (FForm)
+                    FForm->KeepOnScreen();
+            },
+            Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- TForm ------------------------------------------------------------------------------------
@@ -226,11 +249,27 @@ void TForm::ApplyWindowFlags()
         if (FBorderIcons.Contains(biMaximize) && FBorderStyle != TFormBorderStyle::bsDialog)
             f |= Qt::WindowMaximizeButtonHint;
     }
+    // Qt makes a window transient for its parent only when it is a dialog or a tool window.
+    if (FOwnerWindow && (f & Qt::WindowType_Mask) == Qt::Window)
+        f = (f & ~Qt::WindowType_Mask) | Qt::Dialog;
     // Qt hides a window whose flags change; it shows again as it was.
     const bool visible = FWindow->isVisible();
-    FWindow->setWindowFlags(f);
+    if (FWindow->parentWidget() != FOwnerWindow.data())
+        FWindow->setParent(FOwnerWindow.data(), f);
+    else
+        FWindow->setWindowFlags(f);
     if (visible)
         FWindow->show();
+}
+
+void TForm::SetOwnerWindow(QWidget* owner)
+{
+    if (owner)
+        owner = owner->window();
+    if (owner == FWindow.data() || owner == FOwnerWindow.data())
+        return;
+    FOwnerWindow = owner;
+    ApplyWindowFlags();
 }
 
 QWidget* TForm::ActiveControl() const { return FWindow ? FWindow->focusWidget() : nullptr; }
@@ -270,13 +309,16 @@ void TForm::SetWindowPlacement(const TWindowPlacement& placement)
         return;
     FMinPosition = placement.MinPosition;
     FMaxPosition = placement.MaxPosition;
-    const TRect r = FitRectToScreens(placement.NormalPosition);
+    const TRect& r = placement.NormalPosition;
     // The normal rectangle is set on a normal window, so that it is what a maximized or minimized
     // window comes back to.
     if (FWindow->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         FWindow->setWindowState(Qt::WindowNoState);
-    if (r.Width() > 0 && r.Height() > 0)
+    if (r.Width() > 0 && r.Height() > 0) {
         SetBounds(r.Left, r.Top, r.Width(), r.Height());
+        // A place kept from a screen that is gone comes back onto one that is there.
+        KeepOnScreen();
+    }
     switch (placement.ShowCmd) {
     case SW_HIDE:
         FWindow->hide();
@@ -304,6 +346,41 @@ void TForm::SetMinMaxPositions(TPoint minPosition, TPoint maxPosition)
     FMaxPosition = maxPosition;
 }
 
+QMargins TForm::FrameMargins() const
+{
+    QWindow* own = FWindow ? FWindow->windowHandle() : nullptr;
+    if (own && !own->frameMargins().isNull())
+        return own->frameMargins();
+    // The window manager frames the program's windows alike; its owner's first.
+    std::vector<QWindow*> others;
+    if (FOwnerWindow && FOwnerWindow->windowHandle())
+        others.push_back(FOwnerWindow->windowHandle());
+    if (g_mainForm && g_mainForm->Window() && g_mainForm->Window()->windowHandle())
+        others.push_back(g_mainForm->Window()->windowHandle());
+    for (QWindow* w : QGuiApplication::topLevelWindows())
+        others.push_back(w);
+    for (QWindow* w : others)
+        if (w != own && w->isVisible() && !w->frameMargins().isNull())
+            return w->frameMargins();
+    return {};
+}
+
+void TForm::KeepOnScreen()
+{
+    if (!FWindow || WindowPositionsFixedByServer())
+        return;
+    if (FWindow->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QMargins frame = FrameMargins();
+    const QRect client = FWindow->geometry();
+    const TRect outer = FromQRect(client.marginsAdded(frame));
+    const TRect fitted = FitRectToScreens(outer);
+    if (fitted == outer)
+        return;
+    const QRect inside = ToQRect(fitted).marginsRemoved(frame);
+    FWindow->setGeometry(inside.x(), inside.y(), std::max(inside.width(), 1), std::max(inside.height(), 1));
+}
+
 void TForm::CentreWindow()
 {
     QScreen* screen = FWindow->screen() ? FWindow->screen() : QGuiApplication::primaryScreen();
@@ -323,6 +400,9 @@ void TForm::DoShow()
     }
     if (OnShow)
         OnShow(this);
+    // A place the program chose (the window manager places the others itself).
+    if (FWindow && FWindow->testAttribute(Qt::WA_Moved))
+        KeepOnScreen();
 }
 
 bool TForm::CloseQuery()

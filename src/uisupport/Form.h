@@ -9,6 +9,7 @@
 #include "platform/graphics/Types.h"
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 
 #include <memory>
@@ -48,10 +49,12 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TForm;
     TForm* FForm;
+    bool FFramePending = false; // shown, and not yet seen framed by the window manager
 };
 
 class TForm : public TComponent {
@@ -88,6 +91,11 @@ public:
     void SetPosition(TPosition position) { FPosition = position; }
     TFormStyle FormStyle() const { return FFormStyle; }
     void SetFormStyle(TFormStyle style) { FFormStyle = style; }
+    // The window this form belongs to (set before it shows; nil: none). The form's window then
+    // stays above it, being transient for it, which window managers that follow the freedesktop
+    // hints keep so, and goes when it goes.
+    QWidget* OwnerWindow() const { return FOwnerWindow.data(); }
+    void SetOwnerWindow(QWidget* owner);
 
     // The widget that has (or gets, when the window is activated) the keyboard focus.
     QWidget* ActiveControl() const;
@@ -99,6 +107,10 @@ public:
     void SetWindowPlacement(const TWindowPlacement& placement);
     // Only the minimized and maximized positions of the placement.
     void SetMinMaxPositions(TPoint minPosition, TPoint maxPosition);
+    // Moves a normal window, its frame included, wholly onto a screen (FitRectToScreens). Every
+    // form does so when it shows at a place the program chose (a stored one, a designed one) and
+    // again once the window manager has framed it, so no dialog opens with its title bar out of reach.
+    void KeepOnScreen();
 
     TNotifyEvent OnShow;
     TCloseQueryEvent OnCloseQuery;
@@ -118,8 +130,12 @@ private:
     friend class TFormWindow;
     void ApplyWindowFlags();
     void CentreWindow();
+    // The frame the window manager puts around the window: this one's once framed, else the one
+    // it put around another of the program's windows.
+    QMargins FrameMargins() const;
 
     QPointer<TFormWindow> FWindow;
+    QPointer<QWidget> FOwnerWindow;
     TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSizeable;
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
     TPosition FPosition = poDesigned;

@@ -348,11 +348,12 @@ TEST_F(CfgPaginaTest, LengthsAreReadInTheOldUnitAndTheUnitChangesLast)
     EXPECT_EQ(form->Topmargin->text(), QStringLiteral("1,00"));
 }
 
-TEST_F(CfgPaginaTest, AFontKnownThroughASubstituteShowsItAndKeepsTheReportsName)
+TEST_F(CfgPaginaTest, AFontKnownThroughASubstituteShowsItsOwnNameAndKeepsIt)
 {
+    // Arial stands in the list for its metric-compatible Liberation Sans.
     Report->Font()->SetName(QStringLiteral("Arial"));
     const TFormPtr form = Open();
-    EXPECT_FALSE(form->FontName->FontName().isEmpty());
+    EXPECT_EQ(form->FontName->FontName(), QStringLiteral("Arial"));
     form->OK1Click();
     EXPECT_EQ(Report->Font()->Name(), QStringLiteral("Arial"));
 }
@@ -643,7 +644,8 @@ TEST_F(CfgPaginaTest, ThePositionIsKeptInThePageSetupSection)
     TRect shown;
     TModalForm::SetPresenter([&shown](TModalForm& form) {
         shown = form.BoundsRect();
-        form.SetBounds(120, 90, form.Width(), form.Height());
+        // A place the dialog fits at on the test's screen.
+        form.SetBounds(40, 30, form.Width(), form.Height());
         static_cast<TfmCfgPagina&>(form).Cancel1->click();
     });
     EXPECT_EQ(TfmCfgPagina::Execute(&settings, Report, {}), mrCancel);
@@ -651,11 +653,11 @@ TEST_F(CfgPaginaTest, ThePositionIsKeptInThePageSetupSection)
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(shown.Left, (screen.width() - shown.Width()) / 2);
     EXPECT_EQ(shown.Top, (screen.height() - shown.Height()) / 2);
-    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1), 120);
-    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1), 90);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Left"), -1), 40);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("PageSetup"), QStringLiteral("Top"), -1), 30);
     EXPECT_EQ(TfmCfgPagina::Execute(&settings, Report, {}), mrCancel);
-    EXPECT_EQ(shown.Left, 120);
-    EXPECT_EQ(shown.Top, 90);
+    EXPECT_EQ(shown.Left, 40);
+    EXPECT_EQ(shown.Top, 30);
     TModalForm::SetPresenter(nullptr);
 }
 

@@ -20,12 +20,16 @@
 #include <QFileDialog>
 #include <QTimer>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QDir>
 #include <QTest>
+
+#include <cstdlib>
 
 namespace datasetuptest {
 
@@ -634,6 +638,50 @@ TEST_F(DataSetup, PlacementIsReadAtShowAndWrittenAtClose)
     dialog->Window()->resize(100, 100);
     EXPECT_GE(dialog->Window()->width(), 538);
     EXPECT_GE(dialog->Window()->height(), 404);
+}
+
+TEST_F(DataSetup, ItOpensCentredWithoutAStoredPlaceAndOnTheScreenFromOneOffIt)
+{
+    auto doc = NewDocument();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    TIniFile ini(Path(QStringLiteral("Tessiv.INI")));
+    const struct {
+        const char* Name;
+        bool Stored;
+        int Left, Top;
+    } cases[] = {
+        {"nothing stored", false, 0, 0},
+        {"left of and above the screen", true, -900, -700},
+        {"right of and below the screen", true, 5000, 4000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ini.EraseSection(QStringLiteral("DataSetup"));
+        if (c.Stored) {
+            ini.WriteInteger(QStringLiteral("DataSetup"), QStringLiteral("Left"), c.Left);
+            ini.WriteInteger(QStringLiteral("DataSetup"), QStringLiteral("Top"), c.Top);
+        }
+        auto dialog = NewDialog();
+        dialog->SetSettings(&ini);
+        dialog->SetAnexo(doc.get());
+        QRect shown;
+        TModalForm::SetPresenter([&](TModalForm& form) {
+            shown = form.Window()->geometry();
+            static_cast<TfmMyZTDataSetup&>(form).bbCancela()->click();
+        });
+        EXPECT_EQ(dialog->ShowModal(), mrCancel);
+        TModalForm::SetPresenter(nullptr);
+        EXPECT_TRUE(screen.contains(shown)) << shown.x() << "," << shown.y();
+        if (!c.Stored) {
+            // Not at the screen's corner, where a window manager's title bar would be out of reach.
+            const QRect whole = QGuiApplication::primaryScreen()->geometry();
+            EXPECT_LE(std::abs(shown.center().x() - whole.center().x()), 1);
+            EXPECT_LE(std::abs(shown.center().y() - whole.center().y()), 1);
+        }
+        // The place it had is kept.
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Left"), -1), shown.x());
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("DataSetup"), QStringLiteral("Top"), -1), shown.y());
+    }
 }
 
 } // namespace datasetuptest

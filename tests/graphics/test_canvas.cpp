@@ -182,6 +182,26 @@ TEST(Canvas, FakeMetricsAreExact)
     EXPECT_EQ(m.InternalLeading, 3);
 }
 
+TEST(Canvas, OnlyMetricCompatibleSubstitutesStandForAMissingName)
+{
+    // fonts-liberation2 holds the metric-compatible faces of the three core fonts.
+    const struct {
+        const char* Name;
+        const char* Substitute;
+    } cases[] = {
+        {"Arial", "Liberation Sans"},
+        {"times new roman", "Liberation Serif"},
+        {"Courier New", "Liberation Mono"},
+        // An installed family stands for itself.
+        {"Liberation Sans", ""},
+        // Any other name gets only fontconfig's generic fallback, which is no stand-in.
+        {"Fonte Que Não Existe", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MetricCompatibleFamily(QString::fromUtf8(c.Name)), QString::fromLatin1(c.Substitute)) << c.Name;
+}
+
 TEST(Canvas, RealFontsResolveAndMeasureAsGdiDoes)
 {
     EXPECT_EQ(ResolveFontFamily(QStringLiteral("Arial")), QStringLiteral("Liberation Sans"));

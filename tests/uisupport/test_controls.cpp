@@ -3,6 +3,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/TextMetrics.h"
 #include "uisupport/FontComboBox.h"
 #include "uisupport/ImageAspect.h"
 #include "uisupport/MyToolBar.h"
@@ -174,6 +175,26 @@ TEST(FontComboBox, NamesAreFoundWithoutCaseAndAnUnknownNameSelectsNothing)
     box.SetFontName(QStringLiteral("No Such Font 123"));
     EXPECT_EQ(box.currentIndex(), -1);
     EXPECT_EQ(box.FontName(), QString());
+}
+
+TEST(FontComboBox, ReportFontNamesWithAMetricCompatibleFontAreListed)
+{
+    App();
+    TFontComboBox box;
+    // Installed as Liberation's faces, listed under the names report files carry.
+    for (const char* name : {"Arial", "Times New Roman", "Courier New"}) {
+        const int i = box.findText(QLatin1String(name));
+        ASSERT_GE(i, 0) << name;
+        EXPECT_TRUE(box.IsScalable(i)) << name;
+    }
+    // The default font of every text is found by its own name.
+    box.SetFontName(QStringLiteral("arial"));
+    EXPECT_EQ(box.FontName(), QStringLiteral("Arial"));
+    // A name that only a generic fallback answers is not offered.
+    EXPECT_LT(box.findText(QStringLiteral("Fonte Que Não Existe")), 0);
+    for (int i = 0; i < box.count(); ++i)
+        if (!QFontDatabase::families().contains(box.itemText(i)))
+            EXPECT_FALSE(MetricCompatibleFamily(box.itemText(i)).isEmpty()) << box.itemText(i).toStdString();
 }
 
 TEST(FontComboBox, TheMarkIsTwoLetterTsGreyBehindBlack)

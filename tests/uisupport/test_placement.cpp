@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,56 @@ TEST_F(PlacementTest, ARectangleOffEveryScreenIsBroughtBack)
     EXPECT_EQ(FitRectToScreens(Rect(-5000, 10, 20000, 30)),
               Rect(avail.left(), 10, avail.left() + avail.width(), 30));
     EXPECT_EQ(FitRectToScreens(Rect(10, 20, 110, 120)), Rect(10, 20, 110, 120));
+}
+
+TEST_F(PlacementTest, AFormShownAtAPlaceOffTheScreensOpensOnOne)
+{
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        const char* Name;
+        int Left, Top;
+        bool Stays;
+    } cases[] = {
+        {"left of and above the screen", -600, -400, false},
+        {"right of the screen", avail.right() + 500, 20, false},
+        {"half below the screen", 30, avail.bottom() - 20, false},
+        {"on the screen", avail.left() + 40, avail.top() + 50, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        FormPtr form(new TForm(nullptr));
+        form->SetBounds(c.Left, c.Top, 200, 150);
+        form->Show();
+        Pump();
+        const TRect r = form->BoundsRect();
+        EXPECT_TRUE(avail.contains(QRect(r.Left, r.Top, r.Width(), r.Height()))) << r.Left << "," << r.Top;
+        EXPECT_EQ(r.Width(), 200);
+        EXPECT_EQ(r.Height(), 150);
+        if (c.Stays)
+            EXPECT_EQ(r, Rect(c.Left, c.Top, c.Left + 200, c.Top + 150));
+    }
+}
+
+TEST_F(PlacementTest, AFormThatBelongsToAWindowIsTransientForIt)
+{
+    FormPtr owner(new TForm(nullptr));
+    owner->SetBounds(20, 20, 300, 200);
+    owner->Show();
+    FormPtr form(new TForm(nullptr));
+    form->SetOwnerWindow(owner->Window());
+    form->SetBounds(60, 60, 200, 150);
+    form->Show();
+    Pump();
+    ASSERT_NE(form->Window()->windowHandle(), nullptr);
+    EXPECT_EQ(form->Window()->windowHandle()->transientParent(), owner->Window()->windowHandle());
+    // Qt marks only dialogs transient for their parent; it keeps its frame's buttons.
+    EXPECT_EQ(form->Window()->windowType(), Qt::Dialog);
+    EXPECT_TRUE(form->Window()->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->Window()->isWindow());
+    EXPECT_EQ(form->BoundsRect(), Rect(60, 60, 260, 210));
+    // The window goes with its owner's; the form is left without one.
+    owner.reset();
+    EXPECT_EQ(form->Window(), nullptr);
 }
 
 TEST_F(PlacementTest, AnOlderVersionIsIgnoredAndOverwritten)

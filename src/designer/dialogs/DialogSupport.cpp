@@ -116,9 +116,8 @@ void RestoreDialogPosition(TForm& form, const TIniFile* settings, const QString&
                        height);
         return;
     }
-    // A corner kept from a larger screen is brought back onto this one.
-    const TRect r = FitRectToScreens(Rect(left, top, left + width, top + height));
-    form.SetBounds(r.Left, r.Top, width, height);
+    // A corner kept from a larger screen is brought back onto this one as the form shows.
+    form.SetBounds(left, top, width, height);
 }
 
 void SaveDialogPosition(const TForm& form, TIniFile* settings, const QString& section)

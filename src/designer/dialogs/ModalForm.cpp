@@ -57,6 +57,9 @@ int TModalForm::ShowModal()
 {
     FModalResult = mrNone;
     FModal = true;
+    // Above the window it is opened from.
+    if (!OwnerWindow())
+        SetOwnerWindow(DialogOwnerWindow());
     FormShow();
     Window()->setWindowModality(Qt::ApplicationModal);
     Show();
@@ -183,6 +186,13 @@ void TModalForm::ReadWindowPlacement(const TIniFile* settings, const QString& se
     }
     // A minimized dialog would be lost to the user: anything else opens normal.
     SetWindowState(wsNormal);
+    ReadWindowPosition(settings, section);
+}
+
+void TModalForm::ReadWindowPosition(const TIniFile* settings, const QString& section)
+{
+    if (!settings)
+        return;
     const int top = settings->ReadInteger(section, QStringLiteral("Top"), -1);
     const int left = settings->ReadInteger(section, QStringLiteral("Left"), -1);
     int height = settings->ReadInteger(section, QStringLiteral("Height"), Height());
@@ -197,9 +207,7 @@ void TModalForm::ReadWindowPlacement(const TIniFile* settings, const QString& se
         CentreOnScreen();
         return;
     }
-    // A position stored on a screen that is gone comes back onto one that is there.
-    const TRect r = FitRectToScreens(Rect(left, top, left + width, top + height));
-    SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    SetBounds(left, top, width, height);
 }
 
 void TModalForm::WriteWindowPlacement(TIniFile* settings, const QString& section) const
@@ -208,7 +216,13 @@ void TModalForm::WriteWindowPlacement(TIniFile* settings, const QString& section
         return;
     const TWindowState state = WindowState() == wsMinimized ? wsNormal : WindowState();
     settings->WriteInteger(section, QStringLiteral("WindowState"), state);
-    if (state != wsNormal)
+    if (state == wsNormal)
+        WriteWindowPosition(settings, section);
+}
+
+void TModalForm::WriteWindowPosition(TIniFile* settings, const QString& section) const
+{
+    if (!settings)
         return;
     const TRect r = GetWindowPlacement().NormalPosition;
     settings->WriteInteger(section, QStringLiteral("Top"), r.Top);

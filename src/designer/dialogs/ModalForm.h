@@ -1,8 +1,9 @@
 #pragma once
-// A form run modally by the designer's dialogs: ShowModal shows it over the other windows and
-// returns the modal result once it closes. A button with a modal result (or a handler that sets
-// one) closes the form after its click, through the close question, which may keep the form open
-// (the result goes back to none) or change the result. Closing the window by its frame is Cancel.
+// A form run modally by the designer's dialogs: ShowModal shows it above the window it is opened
+// from (its owner window) and returns the modal result once it closes. A button with a modal
+// result (or a handler that sets one) closes the form after its click, through the close question,
+// which may keep the form open (the result goes back to none) or change the result. Closing the
+// window by its frame is Cancel.
 //
 // Tests put a presenter in place of the user: it gets the shown form, acts on it as a user would
 // (typing, clicking), and the form ends with what it did; a form still open then is cancelled.
@@ -68,6 +69,10 @@ public:
     void ReadWindowPlacement(const TIniFile* settings, const QString& section);
     // The window state (a minimized window as normal) and, for a normal window, its position and size.
     void WriteWindowPlacement(TIniFile* settings, const QString& section) const;
+    // Only the position and size ("Top", "Left", "Height", "Width"): no stored position (both -1
+    // or missing) centres the form. A place off the screens is brought back when the form shows.
+    void ReadWindowPosition(const TIniFile* settings, const QString& section);
+    void WriteWindowPosition(TIniFile* settings, const QString& section) const;
     // Moves the window so that it is centred on the screen.
     void CentreOnScreen();
 

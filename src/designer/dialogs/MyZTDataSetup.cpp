@@ -890,26 +890,13 @@ void TfmMyZTDataSetup::bbOkClick()
 void TfmMyZTDataSetup::FormShow()
 {
     FOnScreen = true;
-    if (!FSettings)
-        return;
-    const TRect r = BoundsRect();
-    const int top = FSettings->ReadInteger(kSection, QStringLiteral("Top"), r.Top);
-    const int left = FSettings->ReadInteger(kSection, QStringLiteral("Left"), r.Left);
-    const int height = FSettings->ReadInteger(kSection, QStringLiteral("Height"), r.Height());
-    const int width = FSettings->ReadInteger(kSection, QStringLiteral("Width"), r.Width());
-    SetBounds(left, top, width, height);
+    ReadWindowPosition(FSettings, kSection);
 }
 
 void TfmMyZTDataSetup::FormClose()
 {
     FOnScreen = false;
-    if (!FSettings)
-        return;
-    const TRect r = BoundsRect();
-    FSettings->WriteInteger(kSection, QStringLiteral("Top"), r.Top);
-    FSettings->WriteInteger(kSection, QStringLiteral("Left"), r.Left);
-    FSettings->WriteInteger(kSection, QStringLiteral("Height"), r.Height());
-    FSettings->WriteInteger(kSection, QStringLiteral("Width"), r.Width());
+    WriteWindowPosition(FSettings, kSection);
 }
 
 } // namespace tessiv

@@ -285,8 +285,8 @@ void TMyZTExprBuilder::FormShow()
         if (top == -1 && left == -1) {
             CentreOnScreen();
         } else {
-            const TRect r = FitRectToScreens(Rect(left, top, left + Width(), top + Height()));
-            SetBounds(r.Left, r.Top, r.Width(), r.Height());
+            // Brought back onto the screens as the form shows, when the place is off them.
+            SetBounds(left, top, Width(), Height());
         }
     }
     if (DataSetOwner)

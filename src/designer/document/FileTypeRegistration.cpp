@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
@@ -110,9 +111,19 @@ void RegisterReportFileType(const QString& programFile)
     if (!entry.Exists())
         return;
     if (entry.FillIfBlank(QStringLiteral("Desktop Entry"), QStringLiteral("Name"),
-                          QStringLiteral("Relatório Kelvora")))
+                          QStringLiteral("Relatório Kelvora"))) {
         entry.FillIfBlank(QStringLiteral("Desktop Entry"), QStringLiteral("Exec"),
                           ExecArgument(programFile) + QStringLiteral(" %f"));
+        // A key file's value keeps a backslash only escaped.
+        QString icon = ProgramIconFile(programFile);
+        icon.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        entry.FillIfBlank(QStringLiteral("Desktop Entry"), QStringLiteral("Icon"), icon);
+    }
+}
+
+QString ProgramIconFile(const QString& programFile)
+{
+    return QFileInfo(programFile).absoluteDir().filePath(QStringLiteral("Tessiv.svg"));
 }
 
 } // namespace tessiv

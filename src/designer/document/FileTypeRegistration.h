@@ -14,9 +14,12 @@ extern const QString ReportMimeType;
 // Fills in, each only when its entry exists with a blank value:
 //  - "<ReportMimeType>" of [Default Applications] in <XDG config>/mimeapps.list: "KelvoraRelatorio.desktop";
 //  - Name of [Desktop Entry] in <XDG data>/applications/KelvoraRelatorio.desktop: "Relatório Kelvora",
-//    and, only in a start that filled that name, Exec: the program's file name and "%f".
+//    and, only in a start that filled that name, Exec: the program's file name and "%f", and Icon:
+//    the program's icon file (ProgramIconFile).
 // A missing file or entry is skipped; a file that cannot be written raises EInOutError and stops
 // the registration there.
 void RegisterReportFileType(const QString& programFile);
+// The program's icon, the file that lies beside the program: Tessiv.svg in its folder.
+QString ProgramIconFile(const QString& programFile);
 
 } // namespace tessiv

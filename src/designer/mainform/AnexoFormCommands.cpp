@@ -42,7 +42,7 @@
 
 #include <algorithm>
 
-// The icons live in the library's resources; a static library keeps them only when asked for.
+// The icons (the commands' and the program's) live in the library's resources; a static library keeps them only when asked for.
 static void InitCommandIcons() { Q_INIT_RESOURCE(icons); }
 
 namespace tessiv {
@@ -258,6 +258,9 @@ private:
 void TfmAnexo::CreateActions()
 {
     InitCommandIcons();
+    // The program's own icon, which every window it opens takes: the main window, the document
+    // windows, the preview and the dialogs.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/Tessiv.svg")));
     FInsertGroup = new QActionGroup(Window());
     FInsertGroup->setExclusive(true);
     for (const TActionRow& row : kActions) {

@@ -25,7 +25,7 @@ const QString NoPrinterText = QStringLiteral("Nenhuma impressora está instalada
 
 bool RunQtDialog(TKVPrintDlgRecord& record, QWidget* parent)
 {
-    TKVPrintDialogForm dialog(record, parent ? parent : QApplication::activeWindow());
+    TKVPrintDialogForm dialog(record, parent ? parent : DialogOwnerWindow());
     dialog.adjustSize();
     if (const QScreen* screen = QApplication::primaryScreen()) {
         const QRect area = screen->geometry();

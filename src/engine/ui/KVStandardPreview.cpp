@@ -44,8 +44,22 @@ TKVStandardPreview* TKVStandardPreview::CreatePreview(QWidget* owner, TKVPrinter
     return new TKVStandardPreview(owner, printer);
 }
 
+namespace {
+
+// A window of its own; one that belongs to another is a dialog, the kind of window Qt makes
+// transient for its parent, so that the window manager keeps it above that parent.
+Qt::WindowFlags PreviewWindowFlags(const QWidget* owner)
+{
+    if (!owner)
+        return Qt::Window;
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+}
+
+} // namespace
+
 TKVStandardPreview::TKVStandardPreview(QWidget* owner, TKVPrinter& printer)
-    : QWidget(owner, Qt::Window), FPrinter(&printer), FToolbar(new QWidget(this)), FPreview(new TKVPreview(this)),
+    : QWidget(owner, PreviewWindowFlags(owner)), FPrinter(&printer), FToolbar(new QWidget(this)), FPreview(new TKVPreview(this)),
       FStatusPanel(new QWidget(this)), FStatus(new QLabel(FStatusPanel)), FGauge(nullptr),
       FExit(new QPushButton(FToolbar)), FBusyTimer(new QTimer(this))
 {

@@ -19,7 +19,8 @@ class TKVPrinter;
 
 class TKVStandardPreview : public QWidget {
 public:
-    // A new window on the printer object (not owned), not shown yet.
+    // A new window on the printer object (not owned), not shown yet; with an owner it stays above
+    // the owner's window (transient for it).
     static TKVStandardPreview* CreatePreview(QWidget* owner, TKVPrinter& printer);
     ~TKVStandardPreview() override;
 

@@ -11,6 +11,7 @@
 
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <unordered_map>
 
@@ -281,32 +282,89 @@ std::vector<int> TFakeTextMetrics::Advances(const TLogFont& font, const QString&
 
 // ---- fonts --------------------------------------------------------------------------------------
 
-QString ResolveFontFamily(const QString& faceName)
+namespace {
+
+// The pattern fontconfig matches a face name with, its configured substitutions applied (the
+// caller destroys it); the default pattern for an empty name.
+FcPattern* SubstitutedPattern(const QString& faceName)
+{
+    FcPattern* pattern = FcPatternCreate();
+    if (!faceName.trimmed().isEmpty())
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName.trimmed().toUtf8().constData()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+// The family of the installed font fontconfig matches the pattern with, or "".
+QString MatchedFamily(FcPattern* pattern)
+{
+    QString family;
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
+            family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+        FcPatternDestroy(match);
+    }
+    return family;
+}
+
+// What fontconfig answered for a face name, asked once per name (trimmed, without case).
+QString CachedAnswer(QHash<QString, QString>& cache, const QString& faceName,
+                     const std::function<QString(const QString& name)>& ask)
 {
     static std::mutex m;
-    static QHash<QString, QString> cache;
     std::lock_guard lock(m);
     const QString key = faceName.trimmed().toLower();
     if (auto it = cache.find(key); it != cache.end())
         return *it;
-    QString family = QStringLiteral("Liberation Sans");
-    if (FcInit()) {
-        FcPattern* pattern = FcPatternCreate();
-        if (!key.isEmpty())
-            FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName.trimmed().toUtf8().constData()));
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
-            FcChar8* name = nullptr;
-            if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
-                family = QString::fromUtf8(reinterpret_cast<const char*>(name));
-            FcPatternDestroy(match);
+    const QString answer = ask(faceName.trimmed());
+    cache.insert(key, answer);
+    return answer;
+}
+
+} // namespace
+
+QString ResolveFontFamily(const QString& faceName)
+{
+    static QHash<QString, QString> cache;
+    return CachedAnswer(cache, faceName, [](const QString& name) {
+        QString family = QStringLiteral("Liberation Sans");
+        if (FcInit()) {
+            FcPattern* pattern = SubstitutedPattern(name);
+            if (const QString matched = MatchedFamily(pattern); !matched.isEmpty())
+                family = matched;
+            FcPatternDestroy(pattern);
+        }
+        return family;
+    });
+}
+
+QString MetricCompatibleFamily(const QString& faceName)
+{
+    static QHash<QString, QString> cache;
+    return CachedAnswer(cache, faceName, [](const QString& name) {
+        QString family;
+        if (name.isEmpty() || !FcInit())
+            return family;
+        FcPattern* pattern = SubstitutedPattern(name);
+        const QString matched = MatchedFamily(pattern);
+        // Fontconfig binds the metric aliases of a name as strongly as the name itself; the generic
+        // fallbacks any unknown name gets come weakly bound, after them.
+        if (!matched.isEmpty() && matched.compare(name, Qt::CaseInsensitive) != 0) {
+            FcValue value;
+            FcValueBinding binding = FcValueBindingWeak;
+            for (int i = 1; family.isEmpty() &&
+                            FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch;
+                 ++i)
+                if (value.type == FcTypeString && binding != FcValueBindingWeak &&
+                    matched.compare(QString::fromUtf8(reinterpret_cast<const char*>(value.u.s)), Qt::CaseInsensitive) == 0)
+                    family = matched;
         }
         FcPatternDestroy(pattern);
-    }
-    cache.insert(key, family);
-    return family;
+        return family;
+    });
 }
 
 int FontPixelSize(const TLogFont& font)

@@ -76,6 +76,10 @@ public:
 // The installed family fontconfig chooses for a face name ("Arial" -> "Liberation Sans"; a face
 // the machine lacks -> its nearest match). Never fails; cached.
 QString ResolveFontFamily(const QString& faceName);
+// The installed family fontconfig puts in for a face name the machine does not have when it holds
+// it for metric-compatible (bound as strongly as the name: "Arial" -> "Liberation Sans"); "" for an
+// installed name and for one that only a generic fallback stands in for. Cached.
+QString MetricCompatibleFamily(const QString& faceName);
 // The Qt font for a logical font: the resolved family at the whole pixel size GDI would pick
 // (em height |Height| for negative heights; a cell of Height pixels for positive ones).
 QFont MakeQFont(const TLogFont& font);

@@ -12,7 +12,7 @@ namespace {
 
 int ShowWithQt(const TMessageBoxRequest& r)
 {
-    QMessageBox box;
+    QMessageBox box(DialogOwnerWindow());
     box.setWindowTitle(r.Caption);
     box.setText(r.Text);
     switch (r.Type) {
@@ -113,6 +113,15 @@ TApplication& Application()
 {
     static TApplication app;
     return app;
+}
+
+QWidget* DialogOwnerWindow()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
 }
 
 void TApplication::SetTitle(const QString& title)

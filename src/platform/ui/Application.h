@@ -83,6 +83,11 @@ private:
 
 TApplication& Application();
 
+// The window a dialog opened now belongs to, and so stays above: the modal window in front, else
+// the active one; nil when the program has neither (the window manager then keeps the dialog with
+// the program's windows as a group).
+QWidget* DialogOwnerWindow();
+
 // The Qt application: every event goes through the exception boundary, so an error in a handler
 // never leaves the event loop.
 class TQtApplication : public QApplication {

@@ -40,7 +40,7 @@ bool TCommonDialog::Execute(QWidget* parent)
 {
     if (Presenter())
         return Presenter()(*this);
-    return ExecuteQt(parent);
+    return ExecuteQt(parent ? parent : DialogOwnerWindow());
 }
 
 // ---- open and save ----

@@ -28,7 +28,8 @@ class TCommonDialog : public TComponent {
     TESSIV_CLASS(TCommonDialog, TComponent)
 public:
     explicit TCommonDialog(TComponent* owner) : TComponent(owner) {}
-    // True when the user accepted.
+    // True when the user accepted. The dialog stays above the parent, by default the window it is
+    // opened from (DialogOwnerWindow).
     bool Execute(QWidget* parent = nullptr);
     int HelpContext = 0;
     QString Title;

@@ -293,6 +293,20 @@ TEST_F(LabelToolbarTest, TwoDifferentFontsLeaveTheFontBoxEmptyAndAnEmptyBoxAppli
     EXPECT_TRUE(Form->IsModified());
 }
 
+TEST_F(LabelToolbarTest, ALabelInTheDefaultArialShowsArialInTheFontBox)
+{
+    // Arial is no installed family here: fontconfig answers it with Liberation Sans.
+    TKVLabel* label = PlaceLabel();
+    ASSERT_EQ(label->Font()->Name(), QStringLiteral("Arial"));
+    Select(label);
+    EXPECT_EQ(Form->FonteNome->FontName(), QStringLiteral("Arial"));
+    // Leaving the box keeps the name and records nothing.
+    Form->FonteNomeExit();
+    EXPECT_EQ(label->Font()->Name(), QStringLiteral("Arial"));
+    EXPECT_EQ(NewSteps(), 0);
+    EXPECT_FALSE(Form->IsModified());
+}
+
 // ---- the boxes -------------------------------------------------------------------------------------
 
 TEST_F(LabelToolbarTest, ThreeSizesPickedThenLeavingTheBoxAreOneStepBackToTheFirstSize)
