@@ -62,11 +62,21 @@ bool TFormWindow::event(QEvent* event)
     if (FForm) {
         // A spontaneous show is the window manager bringing the window back from an icon, not
         // the program showing the form.
-        if (event->type() == QEvent::Show && !event->spontaneous())
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
             FForm->DoShow();
-        else if (event->type() == QEvent::Close && !FForm->CloseQuery()) {
-            event->ignore();
-            return true;
+        } else if (event->type() == QEvent::Close) {
+            // A close query that fails (a save that could not write) refuses the close, and what
+            // it raised is shown.
+            bool canClose = false;
+            try {
+                canClose = FForm->CloseQuery();
+            } catch (...) {
+                Application().HandleException(std::current_exception());
+            }
+            if (!canClose) {
+                event->ignore();
+                return true;
+            }
         }
     }
     return QMainWindow::event(event);
