@@ -108,10 +108,12 @@ bool LoginDialog(const QString& aliasName, QString& userName, QString& password)
 
 QString DefaultDocumentFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    return WithSeparator(folder);
+    // The desktop's documents folder (its XDG user directory), made when a fresh account does not
+    // have it yet; the home folder when there is none or it cannot be made.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        return WithSeparator(folder);
+    return WithSeparator(QDir::homePath());
 }
 
 // ---- the document ---------------------------------------------------------------------------

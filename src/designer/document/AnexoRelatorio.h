@@ -49,7 +49,8 @@ using TLoginDialogFn = std::function<bool(const QString& aliasName, QString& use
 void SetLoginDialog(TLoginDialogFn dialog);
 bool LoginDialog(const QString& aliasName, QString& userName, QString& password);
 
-// The folder new documents are named in: the user's documents folder.
+// The folder new documents are named in: the user's documents folder, made when missing, else
+// the home folder; with a separator at the end.
 QString DefaultDocumentFolder();
 
 class TAnexoRelatorio : public TPersistent {

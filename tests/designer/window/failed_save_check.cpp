@@ -1,8 +1,8 @@
 // Saving when closing, on a real X server, with real keys and the program's own message boxes
-// answered by real clicks: a changed document whose folder was removed: quitting (Ctrl+R) or
-// closing its window (Ctrl+F4) and answering "Sim" shows why the save failed, and the program, the
-// window, its report and the change all stay, until a Salvar Como to a folder that exists saves
-// them.
+// answered by real clicks: a new document saved with Ctrl+S in an account that has no documents
+// folder yet; and a changed document whose folder was removed: quitting (Ctrl+R) or closing its
+// window (Ctrl+F4) and answering "Sim" shows why the save failed, and the program, the window, its
+// report and the change all stay, until a Salvar Como to a folder that exists saves them.
 #include "WindowCheck.h"
 
 #include "designer/surface/AnexoChild.h"
@@ -121,6 +121,31 @@ protected:
 };
 
 std::unique_ptr<TQtApplication> FailedSave::App;
+
+TEST_F(FailedSave, ANewDocumentSavesWithCtrlSInAnAccountWithoutADocumentsFolder)
+{
+    ASSERT_NO_FATAL_FAILURE(UseAccount(QStringLiteral("nova")));
+    ASSERT_FALSE(QFileInfo::exists(Home + QStringLiteral("/Documents")));
+    TBoxAnswerer boxes;
+    auto form = ShowMainForm({});
+    form->FormPaint();
+    Settle(600);
+    ASSERT_NO_FATAL_FAILURE(Press(*form, Qt::Key_N));
+    TfmAnexo_MDIChild* child = SizedDocumentWindow(*form, 760, 520);
+    ASSERT_NE(child, nullptr) << "Ctrl+N opened no document";
+    ASSERT_NE(InsertLabel(*form, *child), nullptr);
+    ASSERT_TRUE(form->IsModified());
+
+    ASSERT_NO_FATAL_FAILURE(Press(*form, Qt::Key_S));
+    const QString saved = Home + QStringLiteral("/Documents/Tessiv1.KVR");
+    EXPECT_TRUE(boxes.Texts.isEmpty()) << boxes.Texts.join(u'|').toStdString();
+    EXPECT_TRUE(QFileInfo(saved).isFile());
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document->FileName(), saved);
+    EXPECT_EQ(child->Caption(), QStringLiteral("Tessiv1.KVR"));
+    form->AskOnClose = false;
+    form.reset();
+}
 
 TEST_F(FailedSave, QuittingOrClosingWhenTheSaveFailsKeepsTheProgramTheWindowAndTheChange)
 {
