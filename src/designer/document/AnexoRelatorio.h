@@ -52,6 +52,12 @@ bool LoginDialog(const QString& aliasName, QString& userName, QString& password)
 // The folder new documents are named in: the user's documents folder, made when missing, else
 // the home folder; with a separator at the end.
 QString DefaultDocumentFolder();
+// A file's name made absolute against the current folder: the folder canonical, the file's own
+// name kept.
+QString AbsoluteFileName(const QString& name);
+// One name per file, to tell files apart: the canonical path where the file exists, the absolute
+// name otherwise. Case counts, as it does in file names.
+QString FileKey(const QString& name);
 
 class TAnexoRelatorio : public TPersistent {
 public:

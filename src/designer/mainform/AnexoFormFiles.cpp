@@ -26,17 +26,6 @@
 
 namespace tessiv {
 
-namespace {
-// Two names of the same file compare equal: links and "." or ".." resolved where the file
-// exists, the absolute cleaned path otherwise.
-QString FileKey(const QString& name)
-{
-    const QFileInfo info(name);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
-} // namespace
-
 void TfmAnexo::OpenFile(const QString& fileName)
 {
     // ActivateIfOpen: the window that already shows the file comes to the front with its own
@@ -91,7 +80,7 @@ void TfmAnexo::OpenDocumentWindow(TAnexoRelatorio* document, const QString& file
             Designer->RefreshHandles();
     }
     if (!fileName.isEmpty())
-        FRecentList->AddRecent(document->FileName());
+        AddRecentFile(document->FileName());
     UpdateCaptions();
     UpdateActions(true);
 }
@@ -179,7 +168,7 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
     // A cancelled name or a refused overwrite saved nothing: the document stays modified and the
     // list as it was.
     if (saved)
-        FRecentList->AddRecent(document->FileName());
+        AddRecentFile(document->FileName());
 }
 
 int TfmAnexo::QuerySave() { return QuerySaveWindow(ActiveMDIChild()); }
@@ -254,6 +243,8 @@ void TfmAnexo::ArquivoSalvarComoExecute()
 void TfmAnexo::ArquivoSairExecute() { Close(); }
 
 void TfmAnexo::RecentListClick(const QString& fileName) { OpenFile(fileName); }
+
+void TfmAnexo::AddRecentFile(const QString& fileName) { FRecentList->AddRecent(FileKey(fileName)); }
 
 // ---- the command line ------------------------------------------------------------------------
 
