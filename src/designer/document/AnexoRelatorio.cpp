@@ -213,6 +213,8 @@ void TAnexoRelatorio::SetFileName(const QString& fileName)
             break;
         }
     }
+    // The data a report names by a relative path lies beside its file.
+    Session().SetBaseFolder(FRoot.get(), QFileInfo(FFileName).path());
     const QString bare = QFileInfo(FFileName).fileName();
     if (FReport) {
         if (TDatabase* db = FindDatabase(); db && db->DatabaseName() != bare)
@@ -481,12 +483,13 @@ bool TAnexoRelatorio::AliasNeedsDatabase(const QString& alias)
     }
 }
 
-bool TAnexoRelatorio::IsValidAliasOrDirectory(const QString& name)
+bool TAnexoRelatorio::IsValidAliasOrDirectory(const QString& name, const TComponent* owner)
 {
     try {
         // Besides aliases and table folders, a database file is named by its path (the session
         // opens it as an SQLite database).
-        return Session().IsAlias(name) || (!name.isEmpty() && QFileInfo(name).exists());
+        return Session().IsAlias(name) ||
+               (!name.isEmpty() && QFileInfo(Session().DatabasePath(name, owner)).exists());
     } catch (...) {
         return false;
     }
@@ -499,7 +502,7 @@ bool TAnexoRelatorio::IsDataSetDatabaseValid() const
     auto* ds = dynamic_cast<TDBDataSet*>(FReport->DataSet());
     if (!ds || ds->DatabaseName().isEmpty())
         return false;
-    return IsValidAliasOrDirectory(ds->DatabaseName());
+    return IsValidAliasOrDirectory(ds->DatabaseName(), ds->Owner());
 }
 
 QString TAnexoRelatorio::GetAliasName()

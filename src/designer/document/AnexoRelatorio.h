@@ -82,7 +82,9 @@ public:
     void DataSetBeforeOpen(TDataSet* dataSet);
     void DataSetAfterClose(TDataSet* dataSet);
     static bool AliasNeedsDatabase(const QString& alias);
-    static bool IsValidAliasOrDirectory(const QString& name);
+    // An alias, or a file or folder that exists (a relative one found as the owner's components
+    // find it, beside their report file first).
+    static bool IsValidAliasOrDirectory(const QString& name, const TComponent* owner = nullptr);
     bool IsDataSetDatabaseValid() const;
     QString GetAliasName();
     QString GetConnectionName();
