@@ -72,9 +72,19 @@ bool TFormWindow::event(QEvent* event)
                 handle->installEventFilter(this);
             }
             FForm->DoShow();
-        } else if (event->type() == QEvent::Close && !FForm->CloseQuery()) {
-            event->ignore();
-            return true;
+        } else if (event->type() == QEvent::Close) {
+            // A close query that fails (a save that could not write) refuses the close, and what
+            // it raised is shown.
+            bool canClose = false;
+            try {
+                canClose = FForm->CloseQuery();
+            } catch (...) {
+                Application().HandleException(std::current_exception());
+            }
+            if (!canClose) {
+                event->ignore();
+                return true;
+            }
         }
     }
     return QMainWindow::event(event);

@@ -1,7 +1,8 @@
 #pragma once
-// The recent-files list: names kept once each (compared without case), newest first (or last),
-// never more than a maximum; shown as numbered items under a menu, a click reported, and kept in
-// the settings file through a window-placement component.
+// The recent-files list: names kept once each (compared as its list compares: without case unless
+// the list is made case-sensitive), newest first (or last), never more than a maximum; shown as
+// numbered items under a menu, a click reported, and kept in the settings file through a
+// window-placement component.
 
 #include "platform/core/Component.h"
 #include "platform/core/IniFiles.h"

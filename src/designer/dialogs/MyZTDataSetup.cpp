@@ -308,9 +308,9 @@ void TfmMyZTDataSetup::SetAliasText(const QString& text)
     FDataBaseName->setEditText(text);
 }
 
-bool TfmMyZTDataSetup::IsKnownName(const QString& name)
+bool TfmMyZTDataSetup::IsKnownName(const QString& name) const
 {
-    if (TAnexoRelatorio::IsValidAliasOrDirectory(name))
+    if (TAnexoRelatorio::IsValidAliasOrDirectory(name, FAnexo ? FAnexo->Root() : nullptr))
         return true;
     // A document's database component is known to the session by its own name.
     return !name.trimmed().isEmpty() && Session().FindDatabase(name) != nullptr;
@@ -665,7 +665,7 @@ void TfmMyZTDataSetup::FillTableList()
         return;
     TStringList tables;
     try {
-        Session().GetTableNames(name, QString(), true, false, &tables);
+        Session().GetTableNames(name, QString(), true, false, &tables, FAnexo->Root());
     } catch (...) {
         FillComboSorted(FTableName, {});
         throw;

@@ -153,8 +153,9 @@ private:
     void BuildControls();
     QString AliasText() const;
     void SetAliasText(const QString& text);
-    // An alias, a folder, or the name of a database component of the session.
-    static bool IsKnownName(const QString& name);
+    // An alias, a file or folder (a relative one beside the document's file first), or the name of
+    // a database component of the session.
+    bool IsKnownName(const QString& name) const;
     TDatabase* Db() const;
     TDataSet* ReportDataSet() const;
     void SetDataSetDatabase(TDataSet* dataSet, const QString& name);

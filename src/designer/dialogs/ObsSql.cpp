@@ -8,6 +8,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
+#include "platform/data/Database.h"
 #include "platform/ui/Application.h"
 
 #include <QHBoxLayout>
@@ -157,7 +158,9 @@ void TfmObs_Sql::LoadBand(TKVCustomBand* band, TQuery* bandQuery)
     FQuery->Close();
     FQuery->SetFiltered(false);
     FQuery->SetFilter(QString());
-    FQuery->SetDatabaseName(DatabaseNameOf(master));
+    // The trial query belongs to no document: it takes the file or folder the report's data set
+    // names, as that data set's document finds it.
+    FQuery->SetDatabaseName(Session().DatabasePath(DatabaseNameOf(master), master ? master->Owner() : nullptr));
     FQuery->SetDataSource(FSource);
     TStringList sql;
     if (bandQuery)

@@ -53,13 +53,6 @@ QString WithSeparator(const QString& folder)
     return folder + QLatin1Char('/');
 }
 
-QString SameFileKey(const QString& name)
-{
-    const QFileInfo info(name);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
-
 bool DefaultLoginDialog(const QString& aliasName, QString& userName, QString& password)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -108,10 +101,31 @@ bool LoginDialog(const QString& aliasName, QString& userName, QString& password)
 
 QString DefaultDocumentFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The desktop's documents folder (its XDG user directory), made when a fresh account does not
+    // have it yet; the home folder when there is none or it cannot be made.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        return WithSeparator(folder);
+    return WithSeparator(QDir::homePath());
+}
+
+QString AbsoluteFileName(const QString& name)
+{
+    if (name.isEmpty())
+        return name;
+    // The folder as the system finds it (links and ".." taken the way the file system takes
+    // them); the file keeps the name it was given, a link's own name included.
+    const QFileInfo info(QDir::current().absoluteFilePath(name));
+    const QString folder = QDir(info.path()).canonicalPath();
     if (folder.isEmpty())
-        folder = QDir::homePath();
-    return WithSeparator(folder);
+        return QDir::cleanPath(info.filePath());
+    return folder == QLatin1String("/") ? folder + info.fileName() : folder + QLatin1Char('/') + info.fileName();
+}
+
+QString FileKey(const QString& name)
+{
+    const QString canonical = QFileInfo(name).canonicalFilePath();
+    return canonical.isEmpty() ? AbsoluteFileName(name) : canonical;
 }
 
 // ---- the document ---------------------------------------------------------------------------
@@ -177,14 +191,14 @@ void TAnexoRelatorio::HookReportEvents()
 
 void TAnexoRelatorio::SetFileName(const QString& fileName)
 {
-    if (FDirectory.isEmpty())
-        FDirectory = DefaultDocumentFolder();
     if (!fileName.isEmpty()) {
-        const QFileInfo info(fileName);
-        if (fileName.contains(QLatin1Char('/')))
-            FDirectory = WithSeparator(info.path());
-        FFileName = fileName;
+        // Absolute, so that the name still names the file after the program has changed folder
+        // and when it starts again from another one.
+        FFileName = AbsoluteFileName(fileName);
+        FDirectory = WithSeparator(QFileInfo(FFileName).path());
     } else {
+        if (FDirectory.isEmpty())
+            FDirectory = DefaultDocumentFolder();
         const QStringList captions = FOwnerForm ? FOwnerForm->DocumentWindowCaptions() : QStringList();
         for (int n = 1;; ++n) {
             const QString candidate = QStringLiteral("Tessiv%1.KVR").arg(n);
@@ -199,6 +213,8 @@ void TAnexoRelatorio::SetFileName(const QString& fileName)
             break;
         }
     }
+    // The data a report names by a relative path lies beside its file.
+    Session().SetBaseFolder(FRoot.get(), QFileInfo(FFileName).path());
     const QString bare = QFileInfo(FFileName).fileName();
     if (FReport) {
         if (TDatabase* db = FindDatabase(); db && db->DatabaseName() != bare)
@@ -232,7 +248,7 @@ bool TAnexoRelatorio::SaveToFile(const QString& fileName)
             FOwnerForm->BringApplicationToFront();
         return result;
     }
-    if (QFileInfo::exists(fileName) && SameFileKey(fileName) != SameFileKey(FFileName)) {
+    if (QFileInfo::exists(fileName) && FileKey(fileName) != FileKey(FFileName)) {
         const QString text = QStringLiteral("Arquivo ") + QFileInfo(fileName).fileName() +
                              QStringLiteral(" já existente, deseja sobrepor?");
         if (MessageBox(text, MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -471,12 +487,13 @@ bool TAnexoRelatorio::AliasNeedsDatabase(const QString& alias)
     }
 }
 
-bool TAnexoRelatorio::IsValidAliasOrDirectory(const QString& name)
+bool TAnexoRelatorio::IsValidAliasOrDirectory(const QString& name, const TComponent* owner)
 {
     try {
         // Besides aliases and table folders, a database file is named by its path (the session
         // opens it as an SQLite database).
-        return Session().IsAlias(name) || (!name.isEmpty() && QFileInfo(name).exists());
+        return Session().IsAlias(name) ||
+               (!name.isEmpty() && QFileInfo(Session().DatabasePath(name, owner)).exists());
     } catch (...) {
         return false;
     }
@@ -489,7 +506,7 @@ bool TAnexoRelatorio::IsDataSetDatabaseValid() const
     auto* ds = dynamic_cast<TDBDataSet*>(FReport->DataSet());
     if (!ds || ds->DatabaseName().isEmpty())
         return false;
-    return IsValidAliasOrDirectory(ds->DatabaseName());
+    return IsValidAliasOrDirectory(ds->DatabaseName(), ds->Owner());
 }
 
 QString TAnexoRelatorio::GetAliasName()

@@ -49,8 +49,15 @@ using TLoginDialogFn = std::function<bool(const QString& aliasName, QString& use
 void SetLoginDialog(TLoginDialogFn dialog);
 bool LoginDialog(const QString& aliasName, QString& userName, QString& password);
 
-// The folder new documents are named in: the user's documents folder.
+// The folder new documents are named in: the user's documents folder, made when missing, else
+// the home folder; with a separator at the end.
 QString DefaultDocumentFolder();
+// A file's name made absolute against the current folder: the folder canonical, the file's own
+// name kept.
+QString AbsoluteFileName(const QString& name);
+// One name per file, to tell files apart: the canonical path where the file exists, the absolute
+// name otherwise. Case counts, as it does in file names.
+QString FileKey(const QString& name);
 
 class TAnexoRelatorio : public TPersistent {
 public:
@@ -75,7 +82,9 @@ public:
     void DataSetBeforeOpen(TDataSet* dataSet);
     void DataSetAfterClose(TDataSet* dataSet);
     static bool AliasNeedsDatabase(const QString& alias);
-    static bool IsValidAliasOrDirectory(const QString& name);
+    // An alias, or a file or folder that exists (a relative one found as the owner's components
+    // find it, beside their report file first).
+    static bool IsValidAliasOrDirectory(const QString& name, const TComponent* owner = nullptr);
     bool IsDataSetDatabaseValid() const;
     QString GetAliasName();
     QString GetConnectionName();

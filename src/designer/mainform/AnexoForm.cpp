@@ -100,6 +100,8 @@ TfmAnexo::TfmAnexo(TComponent* owner, QStringList parameters) : TForm(owner), FP
     FRecentList->SetName(QStringLiteral("RecentList"));
     FRecentList->SetIniStorage(FPlacement);
     FRecentList->SetAccelDelimiter(adSpace);
+    // The names are files: two that differ in case are two files.
+    FRecentList->Strings()->SetCaseSensitive(true);
     FRecentList->OnClick = [this](TObject*, const QString& name, const QString&, int) { RecentListClick(name); };
 
     FormCreate();
@@ -184,7 +186,7 @@ bool TfmAnexo::CloseQuery()
         delete child;
     }
     if (!lastFile.isEmpty() && QFileInfo::exists(lastFile))
-        FRecentList->AddRecent(lastFile);
+        AddRecentFile(lastFile);
     AskOnClose = false;
     bool result = false;
     try {

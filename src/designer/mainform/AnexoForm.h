@@ -139,6 +139,9 @@ public:
     void ArquivoSalvarComoExecute();
     void ArquivoSairExecute();
     void RecentListClick(const QString& fileName);
+    // Puts the file first in the recent-files list, by its canonical path: one entry per file,
+    // whatever name reached it.
+    void AddRecentFile(const QString& fileName);
 
     // ---- windows ----
     TfmAnexo_MDIChild* ActiveMDIChild() const;

@@ -26,17 +26,6 @@
 
 namespace tessiv {
 
-namespace {
-// Two names of the same file compare equal: links and "." or ".." resolved where the file
-// exists, the absolute cleaned path otherwise.
-QString FileKey(const QString& name)
-{
-    const QFileInfo info(name);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
-} // namespace
-
 void TfmAnexo::OpenFile(const QString& fileName)
 {
     // ActivateIfOpen: the window that already shows the file comes to the front with its own
@@ -91,7 +80,7 @@ void TfmAnexo::OpenDocumentWindow(TAnexoRelatorio* document, const QString& file
             Designer->RefreshHandles();
     }
     if (!fileName.isEmpty())
-        FRecentList->AddRecent(document->FileName());
+        AddRecentFile(document->FileName());
     UpdateCaptions();
     UpdateActions(true);
 }
@@ -113,24 +102,23 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
     TControl* selected = child->SelectedControl;
     TKVCustomBand* band = child->CurrentBand;
     // The designers let go of the report while it is written, and a save from the commands takes
-    // back the selection it had: the group, or the designer's control.
+    // back the selection it had: the group, or the designer's control. So does a save offered by a
+    // close that failed: the window stays, and shows its report as it was.
     const bool designerHere = Designer && Designer->Attached() && Designer->Report() == report;
     const bool groupHere = MultiDesigner && MultiDesigner->Count() > 0 && MultiDesigner->Surface() == report;
     std::vector<TControl*> group;
     TControl* designerSelection = nullptr;
-    if (keepSelection) {
-        if (groupHere)
-            group = MultiDesigner->SelectedControls();
-        if (designerHere)
-            designerSelection = Designer->Selected();
-    }
+    if (groupHere)
+        group = MultiDesigner->SelectedControls();
+    if (designerHere)
+        designerSelection = Designer->Selected();
     if (groupHere)
         MultiDesigner->Clear();
     if (designerHere)
         Designer->Detach();
     bool saved = false;
-    const auto putBack = [&] {
-        if (!keepSelection || !report)
+    const auto putBack = [&](bool failed) {
+        if (!(keepSelection || failed) || !report)
             return;
         // The document parented the report to its root while it wrote.
         report->SetParent(child->Client());
@@ -148,7 +136,7 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
             SetCurrentBand(band);
         if (IsReportActive() && report->CanFocus())
             child->Host()->SetFocusedControl(report);
-        if (child != ActiveMDIChild())
+        if (child != ActiveMDIChild() || !Visible())
             return;
         if (group.empty() && Designer) {
             Designer->Attach(report);
@@ -173,14 +161,14 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
                 SetModified(false);
         }
     } catch (...) {
-        putBack();
+        putBack(true);
         throw;
     }
-    putBack();
+    putBack(!saved);
     // A cancelled name or a refused overwrite saved nothing: the document stays modified and the
     // list as it was.
     if (saved)
-        FRecentList->AddRecent(document->FileName());
+        AddRecentFile(document->FileName());
 }
 
 int TfmAnexo::QuerySave() { return QuerySaveWindow(ActiveMDIChild()); }
@@ -255,6 +243,8 @@ void TfmAnexo::ArquivoSalvarComoExecute()
 void TfmAnexo::ArquivoSairExecute() { Close(); }
 
 void TfmAnexo::RecentListClick(const QString& fileName) { OpenFile(fileName); }
+
+void TfmAnexo::AddRecentFile(const QString& fileName) { FRecentList->AddRecent(FileKey(fileName)); }
 
 // ---- the command line ------------------------------------------------------------------------
 

@@ -186,11 +186,11 @@ TDriverKind TDatabase::ResolveDriver(QStringList& params) const
             if (!k)
                 throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown driver: %1").arg(s.GetAliasDriverName(FAliasName)));
             kind = *k;
-        } else if (QFileInfo(FAliasName).isDir()) {
-            params << QStringLiteral("PATH=") + FAliasName;
+        } else if (const QString path = s.DatabasePath(FAliasName, Owner()); QFileInfo(path).isDir()) {
+            params << QStringLiteral("PATH=") + path;
             kind = TDriverKind::Standard;
-        } else if (QFileInfo(FAliasName).isFile()) {
-            params << QStringLiteral("PATH=") + FAliasName;
+        } else if (QFileInfo(path).isFile()) {
+            params << QStringLiteral("PATH=") + path;
         } else {
             throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown database: %1").arg(FAliasName));
         }
@@ -490,18 +490,64 @@ TDatabase* TSession::FindDatabase(const QString& databaseName, const TComponent*
     return found;
 }
 
+void TSession::SetBaseFolder(TComponent* owner, const QString& folder)
+{
+    if (!owner)
+        return;
+    const auto at = std::find_if(FBaseFolders.begin(), FBaseFolders.end(), [owner](const auto& e) { return e.first == owner; });
+    if (folder.isEmpty()) {
+        if (at != FBaseFolders.end()) {
+            FBaseFolders.erase(at);
+            owner->RemoveFreeNotification(this);
+        }
+        return;
+    }
+    if (at != FBaseFolders.end()) {
+        at->second = folder;
+        return;
+    }
+    FBaseFolders.emplace_back(owner, folder);
+    owner->FreeNotification(this);
+}
+
+void TSession::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove)
+        std::erase_if(FBaseFolders, [component](const auto& e) { return e.first == component; });
+}
+
+QString TSession::DatabasePath(const QString& databaseName, const TComponent* owner) const
+{
+    if (Trim(databaseName).isEmpty() || QDir::isAbsolutePath(databaseName) || FindDatabase(databaseName, owner) ||
+        IsAlias(databaseName))
+        return databaseName;
+    // A report names its data beside itself: the report's folder first, then, as before, the
+    // folder the program runs in.
+    for (const auto& [o, folder] : FBaseFolders)
+        if (o == owner) {
+            const QFileInfo there(QDir(folder).filePath(databaseName));
+            if (there.exists())
+                return there.canonicalFilePath();
+        }
+    const QFileInfo here(databaseName);
+    return here.exists() ? here.canonicalFilePath() : databaseName;
+}
+
 TDatabase* TSession::OpenDatabase(const QString& databaseName, const TComponent* owner)
 {
-    TDatabase* db = FindDatabase(databaseName, owner);
+    // A file or folder is opened, and shared, by its own path, whatever relative name reached it.
+    const QString name = DatabasePath(databaseName, owner);
+    TDatabase* db = FindDatabase(name, owner);
     if (!db) {
-        if (Trim(databaseName).isEmpty())
+        if (Trim(name).isEmpty())
             throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("No database name given"));
-        if (!IsAlias(databaseName) && !QFileInfo(databaseName).exists())
+        if (!IsAlias(name) && !QFileInfo(name).exists())
             throw EDBEngineError(DBIERR_UNKNOWNDB, QStringLiteral("Unknown database: %1").arg(databaseName));
         db = new TDatabase(nullptr);
         db->FTemporary = true;
-        db->FDatabaseName = databaseName;
-        db->FAliasName = databaseName;
+        db->FDatabaseName = name;
+        db->FAliasName = name;
         db->KeepConnection = false;
     }
     try {
@@ -522,17 +568,18 @@ void TSession::CloseDatabase(TDatabase* database)
 }
 
 void TSession::GetTableNames(const QString& databaseName, const QString& pattern, bool extensions,
-                             bool systemTables, TStrings* list)
+                             bool systemTables, TStrings* list, const TComponent* owner)
 {
     if (!list)
         return;
     QStringList names;
-    TDatabase* existing = FindDatabase(databaseName);
-    bool folder = !existing && !IsAlias(databaseName) && QFileInfo(databaseName).isDir();
+    const QString path = DatabasePath(databaseName, owner);
+    TDatabase* existing = FindDatabase(path, owner);
+    bool folder = !existing && !IsAlias(path) && QFileInfo(path).isDir();
     if (folder) {
-        names = FolderTableNames(databaseName);
+        names = FolderTableNames(path);
     } else {
-        TDatabase* db = OpenDatabase(databaseName);
+        TDatabase* db = OpenDatabase(path, owner);
         QStringList params;
         if (db->Kind() == TDriverKind::Standard) {
             folder = true;

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace tessiv {
@@ -112,9 +113,10 @@ public:
     bool IsAlias(const QString& name) const;
     void GetDriverNames(TStrings* list) const;
     void GetDatabaseNames(TStrings* list) const;
-    // The tables of an alias, a TDatabase's name or a folder.
+    // The tables of an alias, a TDatabase's name or a folder (a relative one as the owner's
+    // components name it, see DatabasePath).
     void GetTableNames(const QString& databaseName, const QString& pattern, bool extensions,
-                       bool systemTables, TStrings* list);
+                       bool systemTables, TStrings* list, const TComponent* owner = nullptr);
     void AddAlias(const QString& name, const QString& driver, const TStrings* params);
     void AddStandardAlias(const QString& name, const QString& path, const QString& defaultDriver);
     void DeleteAlias(const QString& name);
@@ -123,6 +125,14 @@ public:
     // each open document uses its own), else a temporary one over the alias or folder of that
     // name. Open connects it; Close frees a temporary one when nothing uses it.
     TDatabase* FindDatabase(const QString& databaseName, const TComponent* owner = nullptr) const;
+    // The folder against which the owner's components name database files and folders by relative
+    // paths (the folder of the report file they came from); empty clears it. The session forgets
+    // it when the owner goes.
+    void SetBaseFolder(TComponent* owner, const QString& folder);
+    // What a database name stands for: the name itself for an alias, a database component's name,
+    // an absolute path or a name nothing stands for; a relative path as the canonical path of the
+    // file or folder it names in the owner's base folder, else in the current folder.
+    QString DatabasePath(const QString& databaseName, const TComponent* owner) const;
     TDatabase* OpenDatabase(const QString& databaseName, const TComponent* owner = nullptr);
     void CloseDatabase(TDatabase* database);
     void RegisterDatabase(TDatabase* database);
@@ -132,10 +142,13 @@ public:
     // interface installs it. Returns false when the user cancels.
     std::function<bool(const QString& databaseName, TStrings* loginParams)> LoginHook;
 
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     void EnsureConfig() const;
     QString FConfigFile, FDataFolder;
     std::vector<TDatabase*> FDatabases;
+    std::vector<std::pair<const TComponent*, QString>> FBaseFolders;
 };
 
 TSession& Session();

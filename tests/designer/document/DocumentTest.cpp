@@ -228,6 +228,38 @@ TEST_F(DocumentTest, NewDocumentsTakeTheNextFreeNameInTheDocumentsFolder)
     EXPECT_EQ(second->Report()->Hint(), QStringLiteral("0"));
 }
 
+TEST_F(DocumentTest, NewDocumentsGoToTheDesktopsDocumentsFolderMadeWhenMissingElseHome)
+{
+    struct Case {
+        const char* Account;
+        QByteArray UserDirs;    // the desktop's user-dirs.dirs; none when empty
+        bool DocumentsIsAFile;  // ~/Documents cannot become a folder
+        QString Folder;         // where the new document is named, relative to the account's home
+    } cases[] = {
+        {"fresca", {}, false, QStringLiteral("Documents/")},
+        {"portugues", "XDG_DOCUMENTS_DIR=\"$HOME/Documentos\"\n", false, QStringLiteral("Documentos/")},
+        {"absoluta", "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"@/pastas/meus docs\"\n", false,
+         QStringLiteral("pastas/meus docs/")},
+        {"bloqueada", {}, true, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Account);
+        const QString home = Path(QLatin1String(c.Account));
+        ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/.config")));
+        qputenv("HOME", home.toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+        if (!c.UserDirs.isEmpty())
+            WriteFile(home + QStringLiteral("/.config/user-dirs.dirs"), QByteArray(c.UserDirs).replace('@', home.toUtf8()));
+        if (c.DocumentsIsAFile)
+            WriteFile(home + QStringLiteral("/Documents"), "x");
+        TDocPtr doc(NewReportDocument(&Host));
+        EXPECT_EQ(doc->FileName(), home + QLatin1Char('/') + c.Folder + QStringLiteral("Tessiv1.KVR"));
+        EXPECT_TRUE(doc->SaveToFile(doc->FileName()));
+        EXPECT_TRUE(QFileInfo(doc->FileName()).isFile());
+    }
+    EXPECT_TRUE(Boxes.empty());
+}
+
 TEST_F(DocumentTest, SavingOverAnotherFileAsksAndNoLeavesBothFiles)
 {
     TDocPtr doc = LabelDocument(&Host, QStringLiteral("LOJA"), QStringLiteral("A"));

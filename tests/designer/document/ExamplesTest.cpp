@@ -1,5 +1,6 @@
-// The examples open and print on the PDF printer from the repository's folder, with the data they
-// bring, and each report file is what its text form builds.
+// The examples open and print on the PDF printer, from the repository's folder (where "make run"
+// starts) and from any other, with the data they bring beside them, and each report file is what
+// its text form builds.
 
 #include "DesignerFixture.h"
 
@@ -67,8 +68,6 @@ protected:
     {
         DesignerTest::SetUp();
         FSavedCurrent = QDir::currentPath();
-        // The examples name their data relative to the repository's folder, where "make run" starts.
-        QDir::setCurrent(SourceRoot());
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             GTEST_SKIP() << "pdftotext is not installed";
     }
@@ -78,12 +77,22 @@ protected:
         DesignerTest::TearDown();
     }
 
-    // Opens the example and prints it on the PDF printer; the text of the pages.
-    QStringList PrintExample(const QString& name)
+    // The example's name relative to the working folder, which becomes the current folder.
+    static QString ExampleFrom(const QString& workingFolder, const QString& name)
     {
-        const QString file = QStringLiteral("examples/") + name + QStringLiteral(".KVR");
+        QDir::setCurrent(workingFolder);
+        return QDir(workingFolder).relativeFilePath(SourceRoot() + QStringLiteral("/examples/") + name +
+                                                    QStringLiteral(".KVR"));
+    }
+
+    // Opens the example from the working folder (by default the repository's, where "make run"
+    // starts) and prints it on the PDF printer; the text of the pages.
+    QStringList PrintExample(const QString& name, const QString& workingFolder = SourceRoot())
+    {
+        const QString file = ExampleFrom(workingFolder, name);
         const QByteArray before = ReadFile(file);
-        EXPECT_EQ(before, ResourceFromText(ReadFile(QStringLiteral("examples/src/") + name + QStringLiteral(".txt"))))
+        EXPECT_EQ(before, ResourceFromText(ReadFile(SourceRoot() + QStringLiteral("/examples/src/") + name +
+                                                    QStringLiteral(".txt"))))
             << "examples/" << name.toStdString() << ".KVR is not what its text form builds: run scripts/make-examples";
         std::unique_ptr<TAnexoRelatorio> doc(OpenReportDocument(&Host, file));
         if (!doc) {
@@ -105,27 +114,42 @@ protected:
 
 TEST_F(ExamplesTest, AnExampleNamingItsDatabaseFileListsTheTablesFields)
 {
-    // The shop's examples name their SQLite file by its path: the field lists offer its columns.
-    std::unique_ptr<TAnexoRelatorio> doc(OpenReportDocument(&Host, QStringLiteral("examples/produtos.KVR")));
-    ASSERT_TRUE(doc);
-    EXPECT_TRUE(doc->IsDataSetDatabaseValid());
-    ASSERT_TRUE(doc->OpenDataSet(false));
-    QStringList fields;
-    doc->BindDataFields(&fields);
-    EXPECT_TRUE(fields.contains(QStringLiteral("NOME"), Qt::CaseInsensitive)) << fields.join(u',').toStdString();
-    EXPECT_TRUE(Boxes.empty());
+    // The shop's examples name their SQLite file by its path beside them: the field lists offer its
+    // columns, whichever folder the program runs in.
+    for (const QString& folder : {SourceRoot(), FDir.path()}) {
+        SCOPED_TRACE(folder.toStdString());
+        std::unique_ptr<TAnexoRelatorio> doc(OpenReportDocument(&Host, ExampleFrom(folder, QStringLiteral("produtos"))));
+        ASSERT_TRUE(doc);
+        EXPECT_TRUE(doc->IsDataSetDatabaseValid());
+        ASSERT_TRUE(doc->OpenDataSet(false));
+        QStringList fields;
+        doc->BindDataFields(&fields);
+        EXPECT_TRUE(fields.contains(QStringLiteral("NOME"), Qt::CaseInsensitive)) << fields.join(u',').toStdString();
+        EXPECT_TRUE(Boxes.empty());
+    }
 }
 
 TEST_F(ExamplesTest, TheGroupedListPrintsEachCategoryWithItsProducts)
 {
-    const QStringList lines = PrintExample(QStringLiteral("lista"));
     const QStringList expected = {
         "Lista de produtos por categoria",
         "Bebidas", "Agua mineral 500 ml 2,50", "Suco de laranja 1 l 8,90", "Cafe torrado 250 g 15,75", "Fim da categoria",
         "Limpeza", "Detergente 500 ml 3,20", "Sabao em po 1 kg 12,40", "Fim da categoria",
         "Mercearia", "Arroz 5 kg 27,90", "Feijao 1 kg 8,45", "Macarrao 500 g 4,99", "Fim da categoria",
         "Fim da lista"};
-    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(PrintExample(QStringLiteral("lista")), expected);
+}
+
+TEST_F(ExamplesTest, TheExamplesPrintFromAnotherWorkingFolder)
+{
+    // Opened from elsewhere (the file manager, Arquivo > Abrir), an example finds its database file
+    // and its folder of CSV files beside itself and prints what it prints from the project's folder.
+    for (const char* name : {"lista", "termica"}) {
+        SCOPED_TRACE(name);
+        const QStringList fromProject = PrintExample(QLatin1String(name));
+        ASSERT_FALSE(fromProject.isEmpty());
+        EXPECT_EQ(PrintExample(QLatin1String(name), FDir.path()), fromProject);
+    }
 }
 
 TEST_F(ExamplesTest, TheThermalLabelNumbersEachLabelOfARecord)

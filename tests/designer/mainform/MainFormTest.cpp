@@ -327,3 +327,61 @@ TEST_F(MainFormTest, UnitsNameAndStatusOfTheCurrentBand)
     EXPECT_EQ(form->Report->Name(), QStringLiteral("KelvoraRelatorio"));
     form->AskOnClose = false;
 }
+
+TEST_F(MainFormTest, TheRecentListHoldsOneEntryPerFileAndARestartFromElsewhereReopensIt)
+{
+    const QString a = MakeReportFile(QStringLiteral("a.KVR"));
+    const QString upper = MakeReportFile(QStringLiteral("A.KVR")); // another file: names differ in case
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("sub"))));
+    ASSERT_TRUE(QFile::link(a, Path(QStringLiteral("link.KVR"))));
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    const QString canonicalUpper = QFileInfo(upper).canonicalFilePath();
+    const QString folder = QFileInfo(a).canonicalPath();
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(FDir.path());
+    struct Case {
+        QString Opened;       // as typed on a command line, relative to the current folder
+        QString FileName;     // the document's name: absolute
+        QStringList Recent;   // the list afterwards, newest first
+    } cases[] = {
+        {QStringLiteral("a.KVR"), folder + QStringLiteral("/a.KVR"), {canonicalA}},
+        {QStringLiteral("sub/../a.KVR"), folder + QStringLiteral("/a.KVR"), {canonicalA}},
+        {QStringLiteral("link.KVR"), folder + QStringLiteral("/link.KVR"), {canonicalA}},
+        {QStringLiteral("A.KVR"), folder + QStringLiteral("/A.KVR"), {canonicalUpper, canonicalA}},
+        {QStringLiteral("./a.KVR"), folder + QStringLiteral("/a.KVR"), {canonicalA, canonicalUpper}},
+    };
+    {
+        TFormPtr form = Start({});
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.Opened.toStdString());
+            form->OpenFile(c.Opened);
+            ASSERT_EQ(form->MDIChildren().size(), 1u);
+            EXPECT_EQ(form->Document->FileName(), c.FileName);
+            EXPECT_EQ(form->RecentList()->Strings()->ToStringList(), c.Recent);
+            if (&c != &cases[std::size(cases) - 1])
+                form->JenelaFecharExecute();
+            QCoreApplication::processEvents();
+        }
+        // Each entry opens its own file (the menu is made anew after each).
+        ASSERT_EQ(form->RecentList()->Items().size(), 2u);
+        form->RecentList()->Items()[1]->trigger();
+        EXPECT_EQ(form->Document->FileName(), canonicalUpper);
+        ASSERT_EQ(form->RecentList()->Items().size(), 2u);
+        form->RecentList()->Items()[1]->trigger();
+        EXPECT_EQ(form->Document->FileName(), folder + QStringLiteral("/a.KVR"));
+        EXPECT_EQ(form->MDIChildren().size(), 2u);
+        form->Close();
+    }
+    // Started again from another folder, without a parameter: the last file opens.
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("outra"))));
+    QDir::setCurrent(Path(QStringLiteral("outra")));
+    Boxes.clear();
+    {
+        TFormPtr form = Start({});
+        ASSERT_EQ(form->MDIChildren().size(), 1u) << testsession::BoxTexts(Boxes).join(u'|').toStdString();
+        EXPECT_EQ(form->Document->FileName(), canonicalA);
+        EXPECT_TRUE(Boxes.empty());
+        form->AskOnClose = false;
+    }
+    QDir::setCurrent(saved);
+}

@@ -1,8 +1,8 @@
 #pragma once
 // What the checks on a real X server share: the application started as the program starts it,
 // letting the server map and paint, the failures counted and the program's exit code, the
-// designer's main form started as the program starts it with its document window, the bundled
-// product label to open, and the ink of a screenshot.
+// designer's main form started as the program starts it with its document window, its commands
+// run by name, the bundled product label to open, and the ink of a screenshot.
 
 #include "designer/surface/AnexoChild.h"
 #include "designer/mainform/AnexoForm.h"
@@ -10,6 +10,7 @@
 #include "engine/design/DesignColours.h"
 #include "platform/ui/Application.h"
 
+#include <QAction>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDir>
@@ -84,6 +85,18 @@ inline void OpenCommandLine(tessiv::TfmAnexo& form)
     form.HandleCommandLine();
     form.FormPaint();
     Settle(1200);
+}
+
+// A command of the program by its name, run as its menu item runs it, and the loop let run after
+// it; false when the form has no such command or it is disabled.
+inline bool RunCommand(tessiv::TfmAnexo& form, const char* name)
+{
+    auto* action = form.Window()->findChild<QAction*>(QLatin1String(name));
+    if (!action || !action->isEnabled())
+        return false;
+    action->trigger();
+    Settle(300);
+    return true;
 }
 
 // The active document window at the size given; nil when no document is open.

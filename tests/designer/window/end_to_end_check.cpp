@@ -95,11 +95,7 @@ protected:
     // A command of the program by its name; it must exist and be enabled.
     static void Trigger(TfmAnexo& form, const char* name)
     {
-        auto* action = form.Window()->findChild<QAction*>(QLatin1String(name));
-        ASSERT_NE(action, nullptr) << name;
-        ASSERT_TRUE(action->isEnabled()) << name << " is disabled";
-        action->trigger();
-        Settle(300);
+        ASSERT_TRUE(RunCommand(form, name)) << name << " is missing or disabled";
     }
     // A real click through the window system on a point of the band.
     static void ClickBand(TfmAnexo_MDIChild& child, TKVCustomBand* band, int x, int y)
