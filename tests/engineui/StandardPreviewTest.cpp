@@ -2,6 +2,7 @@
 // export and load of the pages, and what a running report makes of them.
 
 #include "EngineUiFixture.h"
+#include "EngineWindowsInstalled.h"
 #include "RunFixture.h"
 
 #include "engine/export/KVAsciiExportFilter.h"
@@ -268,16 +269,6 @@ TEST(ProgressForm, OnlyWholeStepsOfFiveMoveItAndCancelReachesThePrinterObject)
 
 // ---- a report with the engine's windows installed -------------------------------------------------
 
-struct TEngineWindows {
-    TEngineWindows() { InstallEngineWindows(); }
-    ~TEngineWindows()
-    {
-        SetStandardPreviewProc(nullptr);
-        SetProgressFormProc(nullptr);
-        SetPrintDialogProc(nullptr);
-    }
-};
-
 TEST(EngineWindows, AReportsPreviewOpensTheStandardPreviewOnItsPages)
 {
     TEngineWindows installed;
@@ -345,9 +336,12 @@ TEST(EngineWindows, AnExportShowsTheProgressFormAsTheReportAsks)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     std::vector<bool> visible;
+    TVardoRep* report = doc.Report;
     for (int i = 0; i < doc.Form->ComponentCount(); ++i)
         if (auto* probe = dynamic_cast<enginetest::TProbe*>(doc.Form->Components(i)))
-            probe->OnPrinted = [&] {
+            probe->OnPrinted = [&, report] {
+                // A text, so that the export has something to write.
+                report->ExportFilter()->TextOut(0, 0, *report->Font(), clWhite, taLeftJustify, QStringLiteral("D"));
                 bool shown = false;
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (dynamic_cast<TKVProgressForm*>(w))

@@ -107,6 +107,11 @@ QString TMyZtPreview::SavedPreviewEntry() const
     return QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR");
 }
 
+QString TMyZtPreview::ExportEntries() const
+{
+    return QStringLiteral("Arquivo Texto(*.TXT)|*.TXT");
+}
+
 void TMyZtPreview::ReportMissingFile(const QString& fileName)
 {
     Application().MessageBox(QStringLiteral("O arquivo ") + fileName + QStringLiteral(" não existe."),

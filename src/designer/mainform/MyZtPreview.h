@@ -35,6 +35,8 @@ public:
 
 protected:
     QString SavedPreviewEntry() const override;
+    // The window's own name for the text export, the export-filter library's first entry.
+    QString ExportEntries() const override;
     void ReportMissingFile(const QString& fileName) override;
     // The window comes up as its run begins: until the run has been seen recording and has
     // finished, its pages are not there to save, and loading or changing the printer would pull

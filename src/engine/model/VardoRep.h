@@ -107,6 +107,7 @@ public:
     // returns when the preview has closed.
     void Preview();
     // A run whose texts go through the filter (not owned); its pages are recorded and dropped.
+    // The filter is finished only when the run went through: cancelled or failed, it is not.
     void ExportToFilter(TKVExportFilter* filter);
     // The print dialog for the report's printer settings; Tag tells the outcome: 0 confirmed,
     // 1 cancelled, unchanged when no dialog ran.

@@ -380,10 +380,13 @@ void TVardoRep::CreateReport()
         FController->Execute();
         FCurrentX = StartColumnX();
         FLastPage = true;
-        if (!printer.Cancelled())
+        // A cancelled export is not finished: its filter drops what it wrote, and a file of that
+        // name stays as it was.
+        if (!printer.Cancelled()) {
             EndPage();
-        if (FExportFilter)
-            FExportFilter->Finish();
+            if (FExportFilter)
+                FExportFilter->Finish();
+        }
     } catch (...) {
         // A run that failed half-way leaves no half document behind.
         try {

@@ -30,13 +30,6 @@ void PumpMessages()
     Application().ProcessMessages();
 }
 
-// The export entries of the library's filter string: everything after its saved-preview entry.
-QString ExportEntries()
-{
-    const QStringList parts = ExportFilterLibrary().GetSaveDialogFilter().split(QLatin1Char('|'));
-    return parts.mid(2).join(QLatin1Char('|'));
-}
-
 } // namespace
 
 TKVStandardPreview* TKVStandardPreview::CreatePreview(QWidget* owner, TKVPrinter& printer)
@@ -295,6 +288,13 @@ void TKVStandardPreview::PrintClick()
 }
 
 // ---- save, export and load -----------------------------------------------------------------------
+
+// Everything after the saved-preview entry of the library's filter string.
+QString TKVStandardPreview::ExportEntries() const
+{
+    const QStringList parts = ExportFilterLibrary().GetSaveDialogFilter().split(QLatin1Char('|'));
+    return parts.mid(2).join(QLatin1Char('|'));
+}
 
 QString TKVStandardPreview::SavedPreviewEntry() const
 {

@@ -56,6 +56,10 @@ protected:
     TKVStandardPreview(QWidget* owner, TKVPrinter& printer);
     // The first entry of the save and load dialogs' filters: description, "|", pattern.
     virtual QString SavedPreviewEntry() const;
+    // The save dialog's entries after the first, one per filter of the export-filter library, in
+    // its order: description, "|", pattern, and so on.
+    virtual QString ExportEntries() const;
+
     // Load was asked for a file that is not there.
     virtual void ReportMissingFile(const QString& fileName);
     // Whether the pages are still being recorded (the buttons wait, and are checked again while so).
