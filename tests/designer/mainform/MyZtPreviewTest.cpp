@@ -5,6 +5,7 @@
 #include "DesignerFixture.h"
 #include "EngineWindowsInstalled.h"
 #include "LabelDocument.h"
+#include "PgServer.h"
 
 #include "designer/mainform/MyZtPreview.h"
 #include "engine/run/KVPrinter.h"
@@ -12,6 +13,7 @@
 #include "engine/model/VardoRep.h"
 #include "engine/ui/KVPreview.h"
 #include "engine/ui/KVProgressForm.h"
+#include "platform/core/Strings.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 
@@ -432,6 +435,76 @@ TEST_F(PreviewWindowTest, AnExportCancelledAtTenPercentLeavesTheOlderFileAsItWas
     EXPECT_EQ(ReadFile(txt), QByteArray("anterior\n"));
     EXPECT_EQ(after, before);
     EXPECT_TRUE(Boxes.empty()) << BoxTexts(Boxes).join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesSaveAndPrint)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    // More records than the server hands over in one batch: the run needs the server again after
+    // it has stopped.
+    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE etiquetas")}, why);
+    ASSERT_TRUE(pg.Exec(QStringLiteral("etiquetas"),
+                        {QStringLiteral("DROP TABLE IF EXISTS \"ITENS\""),
+                         QStringLiteral("CREATE TABLE \"ITENS\" (\"ID\" INTEGER, \"NOME\" VARCHAR(10))"),
+                         QStringLiteral("INSERT INTO \"ITENS\" SELECT g, 'R' || g FROM generate_series(1, 2500) g")},
+                        why))
+        << why.toStdString();
+    TStringList p;
+    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+    p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+    p.Add(QStringLiteral("DATABASE NAME=etiquetas"));
+    p.Add(QStringLiteral("USER NAME=") + test::PgServer::SuperUser());
+    Session().AddAlias(QStringLiteral("PGETIQ"), QStringLiteral("POSTGRESQL"), &p);
+
+    const QString pdf = Path(QStringLiteral("falha.pdf"));
+    TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, pdf);
+    // The server stops at the tenth label, and starts again whatever happens to the test.
+    struct TServerBack {
+        test::PgServer& Server;
+        ~TServerBack()
+        {
+            QString ignored;
+            Server.Resume(ignored);
+        }
+    } back{pg};
+    bool halted = false;
+    int labels = 0;
+    d.OnLabel = [&] {
+        if (++labels == 10)
+            halted = pg.Halt(why);
+    };
+    QString status;
+    QStringList boxesOnArrival, boxesAfter;
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        status = w.Status()->text();
+        boxesOnArrival = BoxTexts(Boxes);
+        Answers = {{Path(QStringLiteral("parcial")), 1}, {Path(QStringLiteral("parcial")), 2}};
+        w.SaveClick();
+        w.PrintClick();
+        boxesAfter = BoxTexts(Boxes);
+    };
+    EXPECT_NO_THROW(d.Doc->Preview());
+    ASSERT_TRUE(halted) << why.toStdString();
+
+    // The error came while the window was open, and the status says the pages are incomplete.
+    ASSERT_EQ(boxesOnArrival.size(), 1);
+    const QRegularExpression incomplete(QStringLiteral("^Página 1 de (\\d+) \\(incompleta\\)$"));
+    const QRegularExpressionMatch match = incomplete.match(status);
+    ASSERT_TRUE(match.hasMatch()) << status.toStdString();
+    EXPECT_GT(match.captured(1).toInt(), 1);
+    // Save and Print are refused with a message: no dialog, no file, no run.
+    const QString refusal = QStringLiteral("A visualização está incompleta: o relatório parou com um erro. Estas "
+                                           "páginas não podem ser salvas, impressas nem exportadas.");
+    EXPECT_EQ(boxesAfter, (QStringList{boxesOnArrival[0], refusal, refusal}));
+    EXPECT_TRUE(Filters.isEmpty());
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("parcial.VKR"))));
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(d.Runs.size(), 1u);
+    // Shown once: the error is not raised again when the window closes.
+    EXPECT_EQ(BoxTexts(Boxes), boxesAfter);
 }
 
 } // namespace designertest
