@@ -132,13 +132,28 @@ bool PgServer::Start(QString& why)
                        .toUtf8());
         hba.write(QStringLiteral("local all %1 trust\nlocal all all scram-sha-256\n").arg(SuperUser()).toUtf8());
     }
-    if (!RunAsServerUser({kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), data, QStringLiteral("-l"),
-                          FDir + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("30"),
-                          QStringLiteral("start")},
-                         out))
+    if (!PgCtlStart(out))
         return fail(QStringLiteral("pg_ctl start failed"));
     FRunning = true;
     return true;
+}
+
+bool PgServer::PgCtl(const QStringList& arguments, QString& output) const
+{
+    const QStringList command{kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), FDir + QStringLiteral("/data")};
+    return RunAsServerUser(command + arguments, output);
+}
+
+bool PgServer::PgCtlStart(QString& output) const
+{
+    return PgCtl({QStringLiteral("-l"), FDir + QStringLiteral("/server.log"), QStringLiteral("-w"),
+                  QStringLiteral("-t"), QStringLiteral("30"), QStringLiteral("start")},
+                 output);
+}
+
+bool PgServer::PgCtlStop(QString& output) const
+{
+    return PgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")}, output);
 }
 
 void PgServer::Stop()
@@ -147,9 +162,7 @@ void PgServer::Stop()
         return;
     QString out;
     if (QFileInfo::exists(FDir + QStringLiteral("/data/postmaster.pid")))
-        RunAsServerUser({kBin + QStringLiteral("/pg_ctl"), QStringLiteral("-D"), FDir + QStringLiteral("/data"), QStringLiteral("-m"),
-                         QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")},
-                        out);
+        PgCtlStop(out);
     FRunning = false;
     if (FWatcher) {
         FWatcher->closeWriteChannel(); // the watcher removes the folder and ends
@@ -159,6 +172,24 @@ void PgServer::Stop()
     }
     QDir(FDir).removeRecursively();
     FDir.clear();
+}
+
+bool PgServer::Switch(bool running, QString& why)
+{
+    if (FDir.isEmpty()) {
+        why = QStringLiteral("there is no server");
+        return false;
+    }
+    if (FRunning == running)
+        return true;
+    QString out;
+    if (!(running ? PgCtlStart(out) : PgCtlStop(out))) {
+        why = QStringLiteral("pg_ctl %1 failed: ").arg(running ? QStringLiteral("start") : QStringLiteral("stop")) +
+              out.trimmed();
+        return false;
+    }
+    FRunning = running;
+    return true;
 }
 
 bool PgServer::Exec(const QString& database, const QStringList& statements, QString& error) const

@@ -18,6 +18,10 @@ public:
     bool Start(QString& why);
     void Stop();
     bool Running() const { return FRunning; }
+    // Shuts the running server down as an administrator would (its sessions end), keeping the
+    // cluster; Resume starts it again. False with the reason.
+    bool Halt(QString& why) { return Switch(false, why); }
+    bool Resume(QString& why) { return Switch(true, why); }
 
     // Where a client connects: the socket folder (libpq takes it as the host) and the port.
     QString SocketDir() const { return FDir; }
@@ -30,6 +34,11 @@ public:
 private:
     PgServer() = default;
     bool RunAsServerUser(const QStringList& command, QString& output) const;
+    // pg_ctl on the cluster with the arguments; starting and a fast stop.
+    bool PgCtl(const QStringList& arguments, QString& output) const;
+    bool PgCtlStart(QString& output) const;
+    bool PgCtlStop(QString& output) const;
+    bool Switch(bool running, QString& why);
     QString FDir;
     bool FRunning = false;
     bool FTried = false;

@@ -2,6 +2,7 @@
 // export and load of the pages, and what a running report makes of them.
 
 #include "EngineUiFixture.h"
+#include "EngineWindowsInstalled.h"
 #include "RunFixture.h"
 
 #include "engine/export/KVAsciiExportFilter.h"
@@ -25,6 +26,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace tessiv;
 using namespace engineuitest;
@@ -268,13 +271,27 @@ TEST(ProgressForm, OnlyWholeStepsOfFiveMoveItAndCancelReachesThePrinterObject)
 
 // ---- a report with the engine's windows installed -------------------------------------------------
 
-struct TEngineWindows {
-    TEngineWindows() { InstallEngineWindows(); }
-    ~TEngineWindows()
+// Acts in the standard preview once its run has ended, then closes it, which lets the report go on.
+// Made before the report's Preview, kept until it returns.
+struct TWhenTheRunHasEnded {
+    std::function<void(TKVStandardPreview&)> Act;
+    explicit TWhenTheRunHasEnded(std::function<void(TKVStandardPreview&)> act) : Act(std::move(act))
     {
-        SetStandardPreviewProc(nullptr);
-        SetProgressFormProc(nullptr);
-        SetPrintDialogProc(nullptr);
+        QTimer::singleShot(0, [this] { Look(); });
+    }
+    void Look()
+    {
+        TKVStandardPreview* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = dynamic_cast<TKVStandardPreview*>(w))
+                window = p;
+        if (!window || window->Printer()->Status() != kvpsFinished) {
+            QTimer::singleShot(10, [this] { Look(); });
+            return;
+        }
+        QCoreApplication::processEvents();
+        Act(*window);
+        window->close();
     }
 };
 
@@ -304,27 +321,15 @@ TEST(EngineWindows, AReportsPreviewOpensTheStandardPreviewOnItsPages)
     int pages = 0;
     bool saveEnabled = false;
     int pagesAfterExport = 0;
-    // Looks at the window once the run has ended, then closes it, which lets the report go on.
-    std::function<void()> look = [&] {
-        TKVStandardPreview* window = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* p = dynamic_cast<TKVStandardPreview*>(w))
-                window = p;
-        if (!window || window->Printer()->Status() != kvpsFinished) {
-            QTimer::singleShot(10, look);
-            return;
-        }
-        QCoreApplication::processEvents();
-        status = window->Status()->text();
-        title = window->windowTitle();
-        pages = window->Printer()->PageCount();
-        saveEnabled = window->Button(QStringLiteral("Save"))->isEnabled();
+    const TWhenTheRunHasEnded look([&](TKVStandardPreview& window) {
+        status = window.Status()->text();
+        title = window.windowTitle();
+        pages = window.Printer()->PageCount();
+        saveEnabled = window.Button(QStringLiteral("Save"))->isEnabled();
         // Exporting from the open preview runs the report again into the text file.
-        window->SaveClick();
-        pagesAfterExport = window->Printer()->PageCount();
-        window->close();
-    };
-    QTimer::singleShot(0, look);
+        window.SaveClick();
+        pagesAfterExport = window.Printer()->PageCount();
+    });
     doc.Report->Preview();
     EXPECT_EQ(pages, 3);
     EXPECT_EQ(status, QStringLiteral("Página 1 de 3"));
@@ -345,9 +350,12 @@ TEST(EngineWindows, AnExportShowsTheProgressFormAsTheReportAsks)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     std::vector<bool> visible;
+    TVardoRep* report = doc.Report;
     for (int i = 0; i < doc.Form->ComponentCount(); ++i)
         if (auto* probe = dynamic_cast<enginetest::TProbe*>(doc.Form->Components(i)))
-            probe->OnPrinted = [&] {
+            probe->OnPrinted = [&, report] {
+                // A text, so that the export has something to write.
+                report->ExportFilter()->TextOut(0, 0, *report->Font(), clWhite, taLeftJustify, QStringLiteral("D"));
                 bool shown = false;
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (dynamic_cast<TKVProgressForm*>(w))
@@ -366,6 +374,44 @@ TEST(EngineWindows, AnExportShowsTheProgressFormAsTheReportAsks)
     // The form goes with the run.
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_EQ(dynamic_cast<TKVProgressForm*>(w), nullptr);
+}
+
+TEST(EngineWindows, ARunThatFailsShowsItsErrorInTheOpenPreviewWhichRefusesItsPages)
+{
+    TEngineWindows installed;
+    enginetest::TRunDoc doc;
+    doc.Band(QStringLiteral("D"), rbDetail, 2000);
+    doc.Report->SetQuantidade(5);
+    int prints = 0;
+    for (int i = 0; i < doc.Form->ComponentCount(); ++i)
+        if (auto* probe = dynamic_cast<enginetest::TProbe*>(doc.Form->Components(i)))
+            probe->OnPrinted = [&] {
+                if (++prints == 3)
+                    throw Exception(QStringLiteral("The data went away"));
+            };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TDialogAnswers dialogs;
+    dialogs.Answers.push_back({true, dir.filePath(QStringLiteral("parcial")), 1});
+    TMessages messages;
+    QString status;
+    QStringList onArrival;
+    const TWhenTheRunHasEnded look([&](TKVStandardPreview& window) {
+        status = window.Status()->text();
+        onArrival = messages.Texts;
+        window.SaveClick();
+        window.PrintClick();
+    });
+    // Shown in the window, the error is not raised again when it closes.
+    EXPECT_NO_THROW(doc.Report->Preview());
+    EXPECT_EQ(status, QStringLiteral("Página 1 de 3 (incompleta)"));
+    EXPECT_EQ(onArrival, QStringList{QStringLiteral("The data went away.")});
+    const QString refusal = QStringLiteral("A visualização está incompleta: o relatório parou com um erro. Estas "
+                                           "páginas não podem ser salvas, impressas nem exportadas.");
+    EXPECT_EQ(messages.Texts, (QStringList{onArrival.value(0), refusal, refusal}));
+    EXPECT_TRUE(dialogs.Filters.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("parcial.KVR"))));
+    EXPECT_TRUE(doc.Report->Available());
 }
 
 } // namespace

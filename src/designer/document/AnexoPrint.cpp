@@ -162,9 +162,12 @@ bool TAnexoRelatorio::IsQuantityOnly() const
     return FReport && !FReport->DataSet() && FReport->Quantidade() > 0;
 }
 
+// Rows are for the printer only: a preview and an export lay every label out as an ordinary run,
+// so that the export holds the labels the preview shows.
 bool TAnexoRelatorio::ThermalPrint() const
 {
-    return FReport && FReport->Options().Contains(kvoImpressoraTermica) && !FReport->Previewing();
+    return FReport && FReport->Options().Contains(kvoImpressoraTermica) && !FReport->Previewing() &&
+           !FReport->Exporting();
 }
 
 long double TAnexoRelatorio::CurrentQuantity() const
@@ -355,8 +358,18 @@ void TAnexoRelatorio::CalcTotalLabels()
 
 // ---- report events ----------------------------------------------------------------------------
 
-void TAnexoRelatorio::ReportBeforePrint(TVardoRep*, bool&)
+void TAnexoRelatorio::ReportBeforePrint(TVardoRep*, bool& printReport)
 {
+    // An export is started from the preview's window, not through Print or Preview: it counts its
+    // labels from the start here, whatever ran before it.
+    if (FReport && FReport->Exporting()) {
+        if (!IsQuantityOnly() && !OpenDataSet(true)) {
+            printReport = false;
+            return;
+        }
+        FLabelCount = 0;
+        CalcTotalLabels();
+    }
     FFirstCall = true;
     PrepareIncrements();
 }
@@ -371,20 +384,20 @@ void TAnexoRelatorio::ReportPreview(TObject* sender)
 void TAnexoRelatorio::ReportNeedData(TObject*, bool& moreData)
 {
     const bool thermalSet = FReport->Options().Contains(kvoImpressoraTermica);
-    const bool previewing = FReport->Previewing();
+    const bool rows = ThermalPrint();
     const bool active = Active();
     const bool noField = QuantityField().isEmpty();
     TDataSet* ds = FReport->DataSet();
     const int columns = FReport->Page()->Columns();
 
-    if ((noField && active) || (IsQuantityOnly() && thermalSet && previewing)) {
+    if ((noField && active) || (IsQuantityOnly() && thermalSet && !rows)) {
         if (FFirstCall)
             FFirstCall = false;
         else if (active) {
             ds->Next();
             ResetIncrementValues();
         }
-    } else if (thermalSet && !previewing) {
+    } else if (rows) {
         if (FRowRemainder == 0) {
             if (FSlot >= columns)
                 moreData = false;
@@ -429,7 +442,7 @@ void TAnexoRelatorio::ReportNeedData(TObject*, bool& moreData)
 
     AdvanceProgress();
     ++FLabelCount;
-    if (!(thermalSet && !previewing))
+    if (!rows)
         moreData = active ? !ds->Eof() : FLabelCount <= FReport->Quantidade();
 }
 

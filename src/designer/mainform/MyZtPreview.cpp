@@ -47,7 +47,8 @@ bool TMyZtPreview::Recording() const
 {
     const TKVPrinterStatus status = Printer()->Status();
     FRunSeen = FRunSeen || status == kvpsBusy;
-    return status == kvpsBusy || (!FRunSeen && status != kvpsFinished);
+    // A run that failed before it began recording is over all the same.
+    return status == kvpsBusy || (!FRunSeen && status != kvpsFinished && !Printer()->Incomplete());
 }
 
 void TMyZtPreview::UpdateStatus()
@@ -56,7 +57,7 @@ void TMyZtPreview::UpdateStatus()
     // is not one of them yet.
     const int count = Printer()->Status() == kvpsBusy ? FAnnounced : Printer()->PageCount();
     Status()->setText(QStringLiteral("Página ") + QString::number(Preview()->PageNumber()) + QStringLiteral(" de ") +
-                      QString::number(count));
+                      QString::number(count) + IncompleteMark());
 }
 
 void TMyZtPreview::PrintSetupClick()
@@ -72,7 +73,7 @@ void TMyZtPreview::PrintSetupClick()
 
 void TMyZtPreview::PrintClick()
 {
-    if (FDocument)
+    if (FDocument && !RefuseIncompletePages())
         FDocument->Print();
 }
 
@@ -105,6 +106,11 @@ bool TMyZtPreview::HandleKey(int qtKey, Qt::KeyboardModifiers modifiers)
 QString TMyZtPreview::SavedPreviewEntry() const
 {
     return QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR");
+}
+
+QString TMyZtPreview::ExportEntries() const
+{
+    return QStringLiteral("Arquivo Texto(*.TXT)|*.TXT");
 }
 
 void TMyZtPreview::ReportMissingFile(const QString& fileName)

@@ -27,7 +27,8 @@ public:
     void UpdateStatus() override;
     // The document's report shows its printer setup; a failure there is dropped.
     void PrintSetupClick() override;
-    // The document prints its report again; this window's pages stay as they are.
+    // The document prints its report again; this window's pages stay as they are. Refused with
+    // a message while the pages are those of a failed run.
     void PrintClick() override;
     // Page Up and Page Down page by one, or go to the first or last page when Ctrl alone is held;
     // Home and End go to the first and last page; F1 shows the window's help topic.
@@ -35,6 +36,8 @@ public:
 
 protected:
     QString SavedPreviewEntry() const override;
+    // The window's own name for the text export, the export-filter library's first entry.
+    QString ExportEntries() const override;
     void ReportMissingFile(const QString& fileName) override;
     // The window comes up as its run begins: until the run has been seen recording and has
     // finished, its pages are not there to save, and loading or changing the printer would pull

@@ -142,6 +142,11 @@ void TKVAsciiExportFilter::Finish()
     if (!FFile)
         return;
     const std::unique_ptr<QSaveFile> file = std::move(FFile);
+    // An empty file would pass for an export: a run whose pages hold no text writes nothing, and a
+    // file of that name stays as it was.
+    if (file->pos() == 0)
+        throw EInOutError(
+            QStringLiteral("Nothing was exported to \"%1\": the report's pages hold no text").arg(FileName()));
     if (!file->commit())
         throw EInOutError(QStringLiteral("Cannot complete \"%1\": %2").arg(FileName(), file->errorString()));
 }

@@ -5,8 +5,8 @@
 //
 // The file is UTF-8 without a byte-order mark, each line ended by a line feed, so that every tool
 // on the desktop reads it as it is. Columns are counted in characters (Unicode code points), not
-// in bytes or UTF-16 units. The file appears whole when the export finishes; an export that fails
-// or is cancelled half-way leaves an existing file of that name as it was.
+// in bytes or UTF-16 units. The file appears whole when the export finishes; an export that fails,
+// is cancelled half-way or has no text leaves an existing file of that name as it was.
 
 #include "engine/export/KVExportFilter.h"
 
@@ -42,7 +42,8 @@ public:
                  const QString& text) override;
     // EInOutError when a line cannot be written.
     void EndPage() override;
-    // EInOutError when the file cannot be completed.
+    // EInOutError when the file cannot be completed, or when the pages held no text (the file is
+    // not written then).
     void Finish() override;
 
     // ---- what a page holds, for the curious ----

@@ -36,6 +36,8 @@ public:
     // The page begun by the last NewPage is complete. The run also calls it once before the first
     // page, when no page is open: a filter must write nothing then.
     virtual void EndPage();
+    // Once, after the last page of a run that went through. A cancelled or failed run never
+    // finishes its filter: freed unfinished, a filter leaves its file as it was.
     virtual void Finish();
     virtual void NewPage();
     // One text on the current page; x and y in 0.1 mm from the page's top-left corner.

@@ -104,9 +104,11 @@ public:
     // no printer is installed.
     void Print();
     // A run into recorded pages, shown by the OnPreview handler (or the standard preview);
-    // returns when the preview has closed.
+    // returns when the preview has closed. A run that fails leaves its pages in the preview,
+    // marked incomplete; its error is raised here only when no preview window showed it.
     void Preview();
     // A run whose texts go through the filter (not owned); its pages are recorded and dropped.
+    // The filter is finished only when the run went through: cancelled or failed, it is not.
     void ExportToFilter(TKVExportFilter* filter);
     // The print dialog for the report's printer settings; Tag tells the outcome: 0 confirmed,
     // 1 cancelled, unchanged when no dialog ran. The chosen printer, and the PDF printer's file,

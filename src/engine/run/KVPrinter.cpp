@@ -181,6 +181,7 @@ void TKVPrinter::BeginDoc()
     }
     FPageNumber = 0;
     FPageCount = 0;
+    FRunError = nullptr;
     FStatus = kvpsBusy;
 }
 
@@ -296,7 +297,14 @@ void TKVPrinter::Cleanup()
     if (std::exchange(FJobRunning, false) && FPrinter->Printing())
         FPrinter->Abort();
     FPageList->Clear();
+    FRunError = nullptr;
     FStatus = kvpsReady;
+}
+
+bool TKVPrinter::Fail(std::exception_ptr error)
+{
+    FRunError = std::move(error);
+    return FRunError && FClient && SendMessage(FClient, WM_USER + 2, 0, 0) != 0;
 }
 
 // ---- recorded pages -----------------------------------------------------------------------------
@@ -380,6 +388,9 @@ void TKVPrinter::Save(const QString& fileName)
     // A run on the printer recorded nothing to save.
     if (FStatus != kvpsFinished || !FPageList->Stream())
         return;
+    // Saved, they would load again as a whole report.
+    if (FRunError)
+        throw EKVError(QStringLiteral("The pages cannot be saved: the run that made them failed, they are incomplete"));
     FPageList->SaveToFile(fileName);
 }
 
@@ -400,6 +411,7 @@ void TKVPrinter::Load(const QString& fileName)
     if (FStatus != kvpsReady)
         Cleanup();
     FPageList = std::move(list);
+    FRunError = nullptr;
     FPageCount = FPageList->PageCount();
     FPageNumber = 0;
     FXFactor = ScreenFactor();

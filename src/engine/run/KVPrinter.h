@@ -77,6 +77,13 @@ public:
     void Cancel() { FCancelled = true; }
     // Drops the pages, back to ready.
     void Cleanup();
+    // The run that made the pages failed (after it was stopped): they stay, marked incomplete
+    // with its error, and the client window is told at once (message WM_USER + 2, sent, not
+    // posted). True when the client showed the error.
+    bool Fail(std::exception_ptr error);
+    // The error of the failed run the pages come from; none for whole pages.
+    std::exception_ptr RunError() const { return FRunError; }
+    bool Incomplete() const { return static_cast<bool>(FRunError); }
 
     // ---- coordinates: 0.1 mm of the page to device units, halves to even ----
     int XPos(long double x) const;
@@ -99,14 +106,16 @@ public:
     void Preview();
     void PrintSetup();
     void ExportToFilter(TKVExportFilter* filter);
-    // Writes the saved-preview file once the run is finished; refused while pages are recorded.
+    // Writes the saved-preview file once the run is finished; refused while pages are recorded
+    // and when they are incomplete.
     void Save(const QString& fileName);
     // Reads a saved-preview file as finished pages. A file that cannot be read leaves the pages
     // as they were; refused while pages are recorded. The paper and orientation become those the
     // first page was made for (KVGuessPaper), both or neither.
     void Load(const QString& fileName);
 
-    // ---- client messages: WM_USER with the percentage done, WM_USER + 1 with the pages finished ----
+    // ---- client messages: WM_USER with the percentage done, WM_USER + 1 with the pages finished,
+    // WM_USER + 2 when the run failed (Fail) ----
     int Progress() const { return FProgress; }
     void SetProgress(int percent);
     int AvailablePages() const { return FAvailablePages; }
@@ -200,6 +209,7 @@ private:
     long double FXFactor = 1.0L;
     long double FYFactor = 1.0L;
     std::unique_ptr<TKVPageList> FPageList;
+    std::exception_ptr FRunError;
 };
 
 } // namespace tessiv

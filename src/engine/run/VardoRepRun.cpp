@@ -148,7 +148,7 @@ void TVardoRep::Preview()
     PumpMessages();
 
     // The preview's window lives on this printer object: it goes only once the window has
-    // closed, also when the run failed (the error follows then).
+    // closed, also when the run failed.
     std::exception_ptr error;
     try {
         CreateReport();
@@ -156,6 +156,10 @@ void TVardoRep::Preview()
         error = std::current_exception();
     }
     FPreviewing = false;
+    // The pages made before a failure stay in the preview, marked incomplete. A preview window
+    // shows the error as it happens; only one that did not hears of it once it has closed.
+    if (error && printer.Fail(error))
+        error = nullptr;
     WaitForPreview(printer);
     if (error)
         std::rethrow_exception(error);
@@ -381,10 +385,13 @@ void TVardoRep::CreateReport()
         FController->Execute();
         FCurrentX = StartColumnX();
         FLastPage = true;
-        if (!printer.Cancelled())
+        // A cancelled export is not finished: its filter drops what it wrote, and a file of that
+        // name stays as it was.
+        if (!printer.Cancelled()) {
             EndPage();
-        if (FExportFilter)
-            FExportFilter->Finish();
+            if (FExportFilter)
+                FExportFilter->Finish();
+        }
     } catch (...) {
         // A run that failed half-way leaves no half document behind.
         try {

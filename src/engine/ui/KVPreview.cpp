@@ -60,7 +60,7 @@ public:
     TClient(TKVPreview* preview) : TWinControl(nullptr), FPreview(preview) {}
     void WndProc(TMessage& message) override
     {
-        if (message.Msg == WM_USER || message.Msg == WM_USER + 1)
+        if (message.Msg == WM_USER || message.Msg == WM_USER + 1 || message.Msg == WM_USER + 2)
             FPreview->HandleMessage(message);
         else
             TWinControl::WndProc(message);
@@ -176,6 +176,13 @@ void TKVPreview::resizeEvent(QResizeEvent* event)
 void TKVPreview::HandleMessage(TMessage& message)
 {
     const int value = static_cast<int>(message.WParam & 0xFFFF);
+    if (message.Msg == WM_USER + 2) {
+        if (OnRunFailed) {
+            OnRunFailed(this);
+            message.Result = 1;
+        }
+        return;
+    }
     if (message.Msg == WM_USER) {
         if (OnProgressUpdate)
             OnProgressUpdate(this, value);

@@ -1,7 +1,7 @@
 #pragma once
 // The preview control: one page of a printer object's recorded pages, shown at a zoom in a scroll
-// box, with the page number, the fit and width modes and the printer object's two messages
-// (progress, pages available). The standard preview and the designer's preview window embed it.
+// box, with the page number, the fit and width modes and the printer object's messages (progress,
+// pages available, the run failed). The standard preview and the designer's preview window embed it.
 //
 // The printer object talks to its client through posted messages to a windowless control; the
 // preview keeps such a control as its client for as long as it is attached, so the messages of a
@@ -52,6 +52,7 @@ private:
 
 using TKVPageAvailableEvent = std::function<void(TKVPreview* sender, int pageNum)>;
 using TKVProgressUpdateEvent = std::function<void(TKVPreview* sender, int progress)>;
+using TKVRunFailedEvent = std::function<void(TKVPreview* sender)>;
 
 class TKVPreview : public QScrollArea {
 public:
@@ -83,6 +84,9 @@ public:
 
     TKVPageAvailableEvent OnPageAvailable;
     TKVProgressUpdateEvent OnProgressUpdate;
+    // The run of the printer object shown failed; its error is the printer object's RunError.
+    // Whoever handles it shows the error.
+    TKVRunFailedEvent OnRunFailed;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -30,13 +30,6 @@ void PumpMessages()
     Application().ProcessMessages();
 }
 
-// The export entries of the library's filter string: everything after its saved-preview entry.
-QString ExportEntries()
-{
-    const QStringList parts = ExportFilterLibrary().GetSaveDialogFilter().split(QLatin1Char('|'));
-    return parts.mid(2).join(QLatin1Char('|'));
-}
-
 } // namespace
 
 TKVStandardPreview* TKVStandardPreview::CreatePreview(QWidget* owner, TKVPrinter& printer)
@@ -130,6 +123,7 @@ TKVStandardPreview::TKVStandardPreview(QWidget* owner, TKVPrinter& printer)
         UpdateStatus();
         UpdateButtons();
     };
+    FPreview->OnRunFailed = [this](TKVPreview*) { RunFailed(); };
     FPreview->SetPrinter(&printer);
     setWindowTitle(printer.Title());
 
@@ -179,7 +173,31 @@ void TKVStandardPreview::UpdateStatus()
 {
     FStatus->setText(LoadStr(SKVPreviewPage) + QLatin1Char(' ') + QString::number(FPreview->PageNumber()) +
                      QLatin1Char(' ') + LoadStr(SKVPreviewOf) + QLatin1Char(' ') +
-                     QString::number(FPrinter->PageCount()));
+                     QString::number(FPrinter->PageCount()) + IncompleteMark());
+}
+
+QString TKVStandardPreview::IncompleteMark() const
+{
+    return FPrinter->Incomplete() ? QStringLiteral(" (incompleta)") : QString();
+}
+
+void TKVStandardPreview::RunFailed()
+{
+    // The window says what it shows before the error is read.
+    FGauge->setVisible(false);
+    UpdateStatus();
+    UpdateButtons();
+    Application().HandleException(FPrinter->RunError());
+}
+
+bool TKVStandardPreview::RefuseIncompletePages()
+{
+    if (!FPrinter->Incomplete())
+        return false;
+    Application().MessageBox(QStringLiteral("A visualização está incompleta: o relatório parou com um erro. Estas "
+                                            "páginas não podem ser salvas, impressas nem exportadas."),
+                             QString(), MB_OK | MB_ICONWARNING);
+    return true;
 }
 
 bool TKVStandardPreview::Recording() const { return FPrinter->Status() == kvpsBusy; }
@@ -305,10 +323,19 @@ void TKVStandardPreview::PrintSetupClick()
 
 void TKVStandardPreview::PrintClick()
 {
+    if (RefuseIncompletePages())
+        return;
     FPrinter->Print();
 }
 
 // ---- save, export and load -----------------------------------------------------------------------
+
+// Everything after the saved-preview entry of the library's filter string.
+QString TKVStandardPreview::ExportEntries() const
+{
+    const QStringList parts = ExportFilterLibrary().GetSaveDialogFilter().split(QLatin1Char('|'));
+    return parts.mid(2).join(QLatin1Char('|'));
+}
 
 QString TKVStandardPreview::SavedPreviewEntry() const
 {
@@ -324,7 +351,7 @@ void TKVStandardPreview::ReportMissingFile(const QString&)
 void TKVStandardPreview::SaveClick()
 {
     UpdateButtons();
-    if (!Button(QStringLiteral("Save"))->isEnabled())
+    if (!Button(QStringLiteral("Save"))->isEnabled() || RefuseIncompletePages())
         return;
     TKVExportFilterLibrary& library = ExportFilterLibrary();
     // Loaded pages have no report behind them to export.

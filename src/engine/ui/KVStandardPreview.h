@@ -32,7 +32,7 @@ public:
     QToolButton* Button(const QString& name) const;
     QPushButton* ExitButton() const { return FExit; }
 
-    // "Página n de m".
+    // "Página n de m", marked when the pages are those of a failed run.
     virtual void UpdateStatus();
     // Save, export, load and printer setup only once the pages are finished: a run still recording
     // keeps its pages and its printer, and there is something to save.
@@ -47,7 +47,9 @@ public:
     void NextPageClick();
     void LastPageClick();
     virtual void PrintSetupClick();
+    // Refused with a message for the pages of a failed run.
     virtual void PrintClick();
+    // Saves or exports; refused with a message for the pages of a failed run.
     void SaveClick();
     void LoadClick();
     // A key of the window: true when it was a paging key.
@@ -57,6 +59,14 @@ protected:
     TKVStandardPreview(QWidget* owner, TKVPrinter& printer);
     // The first entry of the save and load dialogs' filters: description, "|", pattern.
     virtual QString SavedPreviewEntry() const;
+    // The save dialog's entries after the first, one per filter of the export-filter library, in
+    // its order: description, "|", pattern, and so on.
+    virtual QString ExportEntries() const;
+    // After the page status while the pages are those of a failed run; empty otherwise.
+    QString IncompleteMark() const;
+    // True, after a message, when the pages are those of a failed run: they are not to be saved,
+    // printed or exported as if they were the report.
+    bool RefuseIncompletePages();
     // Load was asked for a file that is not there.
     virtual void ReportMissingFile(const QString& fileName);
     // Whether the pages are still being recorded (the buttons wait, and are checked again while so).
@@ -67,6 +77,8 @@ protected:
 private:
     QToolButton* AddButton(const char* name, const char* hint, const char* glyph, void (TKVStandardPreview::*action)());
     void GoToPage(int n);
+    // The run failed: the status says the pages are incomplete, and the error is shown now.
+    void RunFailed();
 
     TKVPrinter* FPrinter;
     QWidget* FToolbar;

@@ -2,6 +2,7 @@
 // PDF printer with a recorder on the detail band that notes which record each label printed.
 
 #include "DesignerFixture.h"
+#include "LabelDocument.h"
 
 #include "designer/document/Hidden.h"
 #include "engine/model/KVBands.h"
@@ -26,100 +27,11 @@ namespace designertest {
 
 using namespace tessiv;
 
-namespace {
-
-using TDocPtr = std::unique_ptr<TAnexoRelatorio>;
-
-struct TRun {
-    QString Labels;
-    int Copies = 1;
-};
-
-// A label document over ITENS: a recorder label and, when asked, the quantity field QTD.
-struct TLabelDoc {
-    TDocPtr Doc;
-    TTable* Table = nullptr;
-    TKVBand* Detail = nullptr;
-    TKVLabel* Recorder = nullptr;
-    std::vector<TRun> Runs;
-    // Called at each label the recorder prints.
-    std::function<void()> OnLabel;
-
-    TLabelDoc(THost* host, const QString& alias, bool withTable, bool quantityField, const QString& pdf)
-        : Doc(NewReportDocument(host))
-    {
-        TfmHidden* root = Doc->Root();
-        TVardoRep* report = Doc->Report();
-        for (TKVCustomBand* band : report->BandList())
-            if (auto* b = dynamic_cast<TKVBand*>(band); b && b->BandType() == rbDetail)
-                Detail = b;
-        if (withTable) {
-            Table = new TTable(root);
-            Table->SetName(QStringLiteral("Itens"));
-            Table->SetDatabaseName(alias);
-            Table->SetTableName(QStringLiteral("ITENS"));
-            report->SetDataSet(Table);
-        }
-        if (quantityField) {
-            auto* quantity = new TKVDBText(root);
-            quantity->SetName(QStringLiteral("Quantidade"));
-            quantity->SetParent(Detail);
-            quantity->SetDataSet(Table);
-            quantity->SetDataField(QStringLiteral("QTD"));
-            quantity->SetCampoQuantidade(true);
-        }
-        Recorder = new TKVLabel(root);
-        Recorder->SetName(QStringLiteral("Gravador"));
-        Recorder->SetParent(Detail);
-        Recorder->SetCaption(QStringLiteral("X"));
-        Recorder->OnPrint = [this](TObject*, QString& value) {
-            const QString name = Table && Table->Active() ? Table->FieldByName(QStringLiteral("NOME"))->AsString()
-                                                          : QStringLiteral("Q");
-            if (!Runs.empty())
-                Runs.back().Labels += name;
-            value = name;
-            if (OnLabel)
-                OnLabel();
-        };
-        report->BeforePrint = [this](TVardoRep* sender, bool& print) {
-            Doc->ReportBeforePrint(sender, print);
-            Runs.push_back({QString(), Doc->Report()->PrinterSettings()->Copies()});
-        };
-        TPrinter* printer = report->PrivatePrinter();
-        report->PrinterSettings()->SetPrinterIndex(printer->Printers()->IndexOf(TPrinter::PdfPrinterName));
-        printer->SetPdfFileName(pdf);
-    }
-
-    // The rows as they come out of the printer: each run as often as its copies, empty runs left out.
-    QStringList Printed() const
-    {
-        QStringList rows;
-        for (const TRun& run : Runs)
-            for (int i = 0; i < run.Copies && !run.Labels.isEmpty(); ++i)
-                rows << run.Labels;
-        return rows;
-    }
-};
-
-} // namespace
-
 class PrintDrivingTest : public DesignerTest {
 protected:
-    // ITENS with one record per quantity, named A, B, C ...
     void MakeItems(const QStringList& quantities, const QString& extra = QString())
     {
-        QStringList statements{QStringLiteral("CREATE TABLE ITENS (ID INTEGER, NOME VARCHAR(10), QTD NUMERIC, "
-                                              "NUM INTEGER, DT DATE, TXT VARCHAR(10), UF CHAR(2))")};
-        for (int i = 0; i < quantities.size(); ++i)
-            statements << QStringLiteral("INSERT INTO ITENS (ID, NOME, QTD, NUM, UF) VALUES (%1, '%2', %3, %4, '%5')")
-                              .arg(i + 1)
-                              .arg(QChar(u'A' + i))
-                              .arg(quantities[i])
-                              .arg(i == 0 ? 10 : 50)
-                              .arg(i % 2 ? QStringLiteral("RJ") : QStringLiteral("SP"));
-        if (!extra.isEmpty())
-            statements << extra;
-        MakeSqlite(QStringLiteral("ETIQ"), statements);
+        MakeSqlite(QStringLiteral("ETIQ"), ItemsTable(quantities, extra));
     }
     QString Pdf() const { return Path(QStringLiteral("saida.pdf")); }
 };

@@ -3,12 +3,17 @@
 // window, and closing it to end the run.
 
 #include "DesignerFixture.h"
+#include "EngineWindowsInstalled.h"
+#include "LabelDocument.h"
+#include "PgServer.h"
 
 #include "designer/mainform/MyZtPreview.h"
 #include "engine/run/KVPrinter.h"
 #include "engine/model/KVUnits.h"
 #include "engine/model/VardoRep.h"
 #include "engine/ui/KVPreview.h"
+#include "engine/ui/KVProgressForm.h"
+#include "platform/core/Strings.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
@@ -19,6 +24,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 
@@ -77,14 +84,13 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 
 } // namespace
 
-class MyZtPreviewTest : public DesignerTest {
+// The file dialogs answered from a list (name and filter index), their filters noted, and the
+// preview window shown as the main form shows it.
+class PreviewWindowTest : public DesignerTest {
 protected:
     void SetUp() override
     {
         DesignerTest::SetUp();
-        FSavedCurrent = QDir::currentPath();
-        // The example names its data relative to the repository's folder.
-        QDir::setCurrent(QDir(QStringLiteral(TESSIV_TEST_DIR "/../..")).canonicalPath());
         SetDialogPresenter([this](TCommonDialog& dialog) {
             auto& open = static_cast<TOpenDialog&>(dialog);
             Filters << open.Filter;
@@ -96,6 +102,27 @@ protected:
             open.FilterIndex = index;
             return true;
         });
+    }
+    void TearDown() override
+    {
+        SetDialogPresenter(nullptr);
+        DesignerTest::TearDown();
+    }
+
+    TPreviewHost PreviewHost;
+    std::vector<std::pair<QString, int>> Answers;
+    QStringList Filters;
+};
+
+// Over the grouped-list example.
+class MyZtPreviewTest : public PreviewWindowTest {
+protected:
+    void SetUp() override
+    {
+        PreviewWindowTest::SetUp();
+        FSavedCurrent = QDir::currentPath();
+        // The example names its data relative to the repository's folder.
+        QDir::setCurrent(QDir(QStringLiteral(TESSIV_TEST_DIR "/../..")).canonicalPath());
         Doc.reset(OpenReportDocument(&PreviewHost, QStringLiteral("examples/lista.KVR")));
         ASSERT_TRUE(Doc);
         // A short page, so that the list runs over several pages.
@@ -105,15 +132,11 @@ protected:
     void TearDown() override
     {
         Doc.reset();
-        SetDialogPresenter(nullptr);
         QDir::setCurrent(FSavedCurrent);
-        DesignerTest::TearDown();
+        PreviewWindowTest::TearDown();
     }
 
-    TPreviewHost PreviewHost;
     std::unique_ptr<TAnexoRelatorio> Doc;
-    std::vector<std::pair<QString, int>> Answers;
-    QStringList Filters;
     QString FSavedCurrent;
 };
 
@@ -181,8 +204,7 @@ TEST_F(MyZtPreviewTest, SavedPagesLoadAgainFromPageOneAndTextIsExportedThroughTh
     ASSERT_GE(pages, 3);
     EXPECT_TRUE(QFile::exists(vkr + QStringLiteral(".VKR")));
     ASSERT_EQ(Filters.size(), 4);
-    EXPECT_TRUE(Filters[0].startsWith(QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR|"))) << Filters[0].toStdString();
-    EXPECT_TRUE(Filters[0].contains(QStringLiteral("*.TXT"))) << Filters[0].toStdString();
+    EXPECT_EQ(Filters[0], QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR|Arquivo Texto(*.TXT)|*.TXT"));
     EXPECT_EQ(Filters[2], QStringLiteral("Vizualização Kelvora Relatório (VKR)|*.VKR"));
     const QByteArray text = ReadFile(txt + QStringLiteral(".TXT"));
     EXPECT_TRUE(text.contains("Lista de produtos por categoria")) << text.constData();
@@ -283,6 +305,206 @@ TEST_F(MyZtPreviewTest, PageByPageTheStatusCountsEachAnnouncedPageAndSavedPagesS
     ASSERT_TRUE(QFile::exists(second));
     EXPECT_EQ(ReadFile(second), ReadFile(first));
     delete window.data();
+}
+
+// ---- exports and failed runs of a label document ------------------------------------------------
+
+namespace {
+
+// The labels of an exported text file: the first word of each line, one line per label.
+QString ExportedLabels(const QByteArray& text)
+{
+    QString labels;
+    for (const QString& line : QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        labels += line.trimmed().section(QLatin1Char(' '), 0, 0);
+    return labels;
+}
+
+} // namespace
+
+TEST_F(PreviewWindowTest, EveryExportHoldsTheLabelsThePreviewShowsWhateverRanBefore)
+{
+    struct TCase {
+        const char* Name;
+        QStringList Quantities; // empty: no table, Quantidade 3
+        QStringList Steps;      // in the open preview: "print" or "export"
+        QString Shown;
+        bool Thermal = false;   // printed in rows; previewed and exported as an ordinary run
+    };
+    const std::vector<TCase> cases = {
+        {"no table, Quantidade 3", {}, {"export"}, "QQQ"},
+        {"quantities 2, 1, 3", {"2", "1", "3"}, {"export"}, "AABCCC"},
+        {"after a print", {"2", "1", "3"}, {"print", "export"}, "AABCCC"},
+        {"twice", {"2", "1", "3"}, {"export", "export"}, "AABCCC"},
+        {"no table, after a print and twice", {}, {"print", "export", "export"}, "QQQ"},
+        {"thermal, after a print", {"2", "1", "3"}, {"print", "export"}, "AABCCC", true},
+    };
+    int n = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const bool table = !c.Quantities.isEmpty();
+        if (table) {
+            Session().DeleteAlias(QStringLiteral("ETIQ"));
+            QFile::remove(Path(QStringLiteral("ETIQ.db")));
+            MakeSqlite(QStringLiteral("ETIQ"), ItemsTable(c.Quantities));
+        }
+        TLabelDoc d(&PreviewHost, QStringLiteral("ETIQ"), table, table, Path(QStringLiteral("caso%1.pdf").arg(++n)));
+        TVardoRep* report = d.Doc->Report();
+        report->SetQuantidade(table ? 1 : 3);
+        if (c.Thermal)
+            report->SetOptions(report->Options() + TVardoReportOptions{kvoImpressoraTermica});
+        // The quantity's own text stands right of the label's name.
+        if (d.Quantity)
+            d.Quantity->SetLeft(d.Recorder->Left() + d.Recorder->Width() + 40);
+        const QString txt = Path(QStringLiteral("caso%1.TXT").arg(n));
+        QString shown;
+        QStringList exported;
+        PreviewHost.Act = [&](TMyZtPreview& w) {
+            shown = d.Runs.front().Labels;
+            for (const QString& step : c.Steps) {
+                if (step == QLatin1String("print")) {
+                    w.PrintClick();
+                    continue;
+                }
+                QFile::remove(txt);
+                Answers = {{txt, 2}};
+                w.SaveClick();
+                exported << ExportedLabels(ReadFile(txt));
+            }
+        };
+        d.Doc->Preview();
+        EXPECT_EQ(shown.toStdString(), c.Shown.toStdString());
+        ASSERT_EQ(exported.size(), c.Steps.count(QStringLiteral("export")));
+        for (const QString& labels : exported)
+            EXPECT_EQ(labels.toStdString(), shown.toStdString());
+        EXPECT_TRUE(Boxes.empty()) << BoxTexts(Boxes).join(QLatin1Char('|')).toStdString();
+    }
+}
+
+TEST_F(PreviewWindowTest, AnExportThatCannotProduceTextSaysSoAndWritesNoFile)
+{
+    MakeSqlite(QStringLiteral("ETIQ"), ItemsTable({"0", "NULL"}));
+    TLabelDoc d(&PreviewHost, QStringLiteral("ETIQ"), true, true, Path(QStringLiteral("vazio.pdf")));
+    const QString txt = Path(QStringLiteral("vazio.TXT"));
+    WriteFile(txt, "anterior\n");
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        Answers = {{txt, 2}};
+        // The error ends at the application's boundary, as a click's would.
+        Application().Guard([&] { w.SaveClick(); });
+    };
+    d.Doc->Preview();
+    EXPECT_EQ(ReadFile(txt), QByteArray("anterior\n"));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_TRUE(Boxes[0].Text.contains(QStringLiteral("no text"))) << Boxes[0].Text.toStdString();
+}
+
+TEST_F(PreviewWindowTest, AnExportCancelledAtTenPercentLeavesTheOlderFileAsItWasAndNothingBesideIt)
+{
+    // The engine's progress form, whose Cancel button the user presses.
+    const engineuitest::TEngineWindows windows;
+    TLabelDoc d(&PreviewHost, QString(), false, false, Path(QStringLiteral("cancelado.pdf")));
+    TVardoRep* report = d.Doc->Report();
+    // Enough labels that a tenth of them fills pages.
+    report->SetQuantidade(1000);
+    const QString txt = Path(QStringLiteral("etiquetas.TXT"));
+    WriteFile(txt, "anterior\n");
+    int cancelledAt = -1;
+    d.OnLabel = [&] {
+        if (!report->Exporting() || cancelledAt >= 0)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* form = dynamic_cast<TKVProgressForm*>(w); form && form->Gauge()->value() >= 10) {
+                cancelledAt = form->Gauge()->value();
+                form->CancelButton()->click();
+            }
+    };
+    const auto files = [this] {
+        return QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    };
+    QStringList before, after;
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        before = files();
+        Answers = {{txt, 2}};
+        w.SaveClick();
+        after = files();
+    };
+    d.Doc->Preview();
+    EXPECT_EQ(cancelledAt, 10);
+    ASSERT_EQ(d.Runs.size(), 2u);
+    EXPECT_LT(d.Runs[1].Labels.size(), 110);
+    EXPECT_EQ(ReadFile(txt), QByteArray("anterior\n"));
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(Boxes.empty()) << BoxTexts(Boxes).join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesSaveAndPrint)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    // More records than the server hands over in one batch: the run needs the server again after
+    // it has stopped.
+    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE etiquetas")}, why);
+    ASSERT_TRUE(pg.Exec(QStringLiteral("etiquetas"),
+                        {QStringLiteral("DROP TABLE IF EXISTS \"ITENS\""),
+                         QStringLiteral("CREATE TABLE \"ITENS\" (\"ID\" INTEGER, \"NOME\" VARCHAR(10))"),
+                         QStringLiteral("INSERT INTO \"ITENS\" SELECT g, 'R' || g FROM generate_series(1, 2500) g")},
+                        why))
+        << why.toStdString();
+    TStringList p;
+    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+    p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+    p.Add(QStringLiteral("DATABASE NAME=etiquetas"));
+    p.Add(QStringLiteral("USER NAME=") + test::PgServer::SuperUser());
+    Session().AddAlias(QStringLiteral("PGETIQ"), QStringLiteral("POSTGRESQL"), &p);
+
+    const QString pdf = Path(QStringLiteral("falha.pdf"));
+    TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, pdf);
+    // The server stops at the tenth label, and starts again whatever happens to the test.
+    struct TServerBack {
+        test::PgServer& Server;
+        ~TServerBack()
+        {
+            QString ignored;
+            Server.Resume(ignored);
+        }
+    } back{pg};
+    bool halted = false;
+    int labels = 0;
+    d.OnLabel = [&] {
+        if (++labels == 10)
+            halted = pg.Halt(why);
+    };
+    QString status;
+    QStringList boxesOnArrival, boxesAfter;
+    PreviewHost.Act = [&](TMyZtPreview& w) {
+        status = w.Status()->text();
+        boxesOnArrival = BoxTexts(Boxes);
+        Answers = {{Path(QStringLiteral("parcial")), 1}, {Path(QStringLiteral("parcial")), 2}};
+        w.SaveClick();
+        w.PrintClick();
+        boxesAfter = BoxTexts(Boxes);
+    };
+    EXPECT_NO_THROW(d.Doc->Preview());
+    ASSERT_TRUE(halted) << why.toStdString();
+
+    // The error came while the window was open, and the status says the pages are incomplete.
+    ASSERT_EQ(boxesOnArrival.size(), 1);
+    const QRegularExpression incomplete(QStringLiteral("^Página 1 de (\\d+) \\(incompleta\\)$"));
+    const QRegularExpressionMatch match = incomplete.match(status);
+    ASSERT_TRUE(match.hasMatch()) << status.toStdString();
+    EXPECT_GT(match.captured(1).toInt(), 1);
+    // Save and Print are refused with a message: no dialog, no file, no run.
+    const QString refusal = QStringLiteral("A visualização está incompleta: o relatório parou com um erro. Estas "
+                                           "páginas não podem ser salvas, impressas nem exportadas.");
+    EXPECT_EQ(boxesAfter, (QStringList{boxesOnArrival[0], refusal, refusal}));
+    EXPECT_TRUE(Filters.isEmpty());
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("parcial.VKR"))));
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(d.Runs.size(), 1u);
+    // Shown once: the error is not raised again when the window closes.
+    EXPECT_EQ(BoxTexts(Boxes), boxesAfter);
 }
 
 } // namespace designertest

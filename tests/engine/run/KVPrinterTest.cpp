@@ -853,6 +853,49 @@ TEST_F(KVPrinterTest, AnAbortedRecordingSavesAFileThatLoadsAsItWas)
     EXPECT_EQ(q->Status(), kvpsFinished);
 }
 
+TEST_F(KVPrinterTest, AFailedRunsPagesStayIncompleteUntilOtherPagesReplaceThem)
+{
+    std::unique_ptr<TComponent, TComponentDeleter> owner(new TComponent(nullptr));
+    auto* client = new TWinControl(owner.get());
+    int told = 0;
+    client->WindowProc = [&](TMessage& m) {
+        if (m.Msg == WM_USER + 2) {
+            ++told;
+            m.Result = 1; // the client showed the error
+        }
+    };
+    const std::exception_ptr error = std::make_exception_ptr(EKVError(QStringLiteral("the data went away")));
+    auto p = Make();
+    p->BeginDoc();
+    p->NewPage();
+    DrawPage(*p, 1);
+    p->Abort();
+    EXPECT_FALSE(p->Incomplete());
+    // Without a client nobody has shown the error.
+    EXPECT_FALSE(p->Fail(error));
+    EXPECT_TRUE(p->Incomplete());
+    EXPECT_EQ(p->RunError(), error);
+    const QString file = Path(QStringLiteral("parcial.VKR"));
+    EXPECT_THROW(p->Save(file), EKVError);
+    EXPECT_FALSE(QFile::exists(file));
+    // The client hears of it at once, not through the queue.
+    p->SetClient(client);
+    EXPECT_TRUE(p->Fail(error));
+    EXPECT_EQ(told, 1);
+    p->SetClient(nullptr);
+
+    // Whole pages loaded in their place are whole; so are the pages of the next run.
+    auto whole = Make();
+    Record(*whole, 2);
+    const QString wholeFile = Path(QStringLiteral("inteiro.VKR"));
+    whole->Save(wholeFile);
+    p->Load(wholeFile);
+    EXPECT_FALSE(p->Incomplete());
+    p->Fail(error);
+    p->Cleanup();
+    EXPECT_FALSE(p->Incomplete());
+}
+
 TEST_F(KVPrinterTest, ALoadedPreviewSavesUnderItsOwnName)
 {
     auto p = Make();
