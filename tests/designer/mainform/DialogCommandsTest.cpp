@@ -199,6 +199,7 @@ TEST_F(DialogCommandsTest, AFailingRunStillTurnsTheToolAreaAndTheMenusBackOn)
 {
     for (bool print : {false, true}) {
         SCOPED_TRACE(print ? "print" : "preview");
+        Boxes.clear();
         TRunState during;
         WatchRun(during);
         Report->OnStartPage = [this, &during](TVardoRep*) {
@@ -215,8 +216,16 @@ TEST_F(DialogCommandsTest, AFailingRunStillTurnsTheToolAreaAndTheMenusBackOn)
         QCoreApplication::processEvents();
         EXPECT_TRUE(during.Seen);
         EXPECT_FALSE(during.TopPanel);
-        // The failure goes on to the application's handler.
-        EXPECT_TRUE(failed);
+        if (print) {
+            // The failure goes on to the application's handler.
+            EXPECT_TRUE(failed);
+        } else {
+            // The preview shows the error as it happens and keeps what it recorded, marked as such.
+            EXPECT_FALSE(failed);
+            ASSERT_EQ(Boxes.size(), 1u);
+            EXPECT_TRUE(Boxes[0].Text.contains(QStringLiteral("a página falhou"))) << Boxes[0].Text.toStdString();
+            EXPECT_TRUE(PreviewStatus.endsWith(QStringLiteral("(incompleta)"))) << PreviewStatus.toStdString();
+        }
         EXPECT_TRUE(TopPanel()->isEnabled());
         EXPECT_TRUE(MenusEnabled());
         EXPECT_FALSE(PreviewLeftOpen());
