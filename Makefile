@@ -30,12 +30,13 @@ build-test: deps
 run: build-release
 	$(RELEASE)/app/tessiv $(EXAMPLE)
 
+# No test may hold the run: one that passes 600 s fails.
 test: build-test
 	cd $(SANITIZE) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	  ctest --output-on-failure --timeout 600 -j $(JOBS)
 
 bench: build-release
 	@for b in $(RELEASE)/bench/bench_*; do echo "== $$b"; $$b; done

@@ -23,14 +23,25 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 namespace windowcheck {
 
 // The application of a check whose tests share one, started as the program is.
 inline std::unique_ptr<tessiv::TQtApplication> StartApplication()
 {
+    // A window the check did not expect (a message box, say) waits for a user who never comes:
+    // the check fails instead of holding the whole test run.
+    std::signal(SIGALRM, [](int) {
+        static const char why[] = "window check: still running after 300 s, a window is waiting for an answer\n";
+        [[maybe_unused]] const auto written = ::write(2, why, sizeof why - 1);
+        ::_exit(1);
+    });
+    ::alarm(300);
     static int argc = 1;
     static char arg0[] = "tessiv";
     static char* argv[] = {arg0, nullptr};
@@ -115,8 +126,10 @@ inline tessiv::TfmAnexo_MDIChild* SizedDocumentWindow(tessiv::TfmAnexo& form, in
 // when the copy failed.
 inline QString CopyProductLabel(const QTemporaryDir& folder)
 {
+    // The label names its database beside itself.
     const QString copy = folder.filePath(QStringLiteral("produtos.KVR"));
-    if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), copy))
+    if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), copy) ||
+        !QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/loja.db"), folder.filePath(QStringLiteral("loja.db"))))
         return {};
     QDir::setCurrent(QStringLiteral(TESSIV_SOURCE_DIR));
     return copy;
