@@ -846,19 +846,6 @@ TEST(PdfSafeSave, APrintKilledMidRunLeavesOnlyTheOlderFile)
 
 namespace {
 
-void WriteOlderFile(const QString& name)
-{
-    QFile old(name);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("older file");
-}
-
-QByteArray FileBytes(const QString& name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A job of one page per text, on the gathered document.
 void Job(TPrinter& p, const QStringList& pages)
 {
@@ -877,17 +864,17 @@ TEST(GatheredJobs, TheJobsOfOnePrintMakeOneFileInTheirOrder)
 {
     PdfFixture f;
     f.SetPaper(11, DMORIENT_PORTRAIT); // A5
-    WriteOlderFile(f.File);
+    WriteBytes(f.File, "older file");
     f.Printer.BeginGather();
     EXPECT_TRUE(f.Printer.Gathering());
     Job(f.Printer, {"Primeira"});
     // Between the jobs nothing is written, and the settings may be put again, as each run does.
     EXPECT_FALSE(f.Printer.Printing());
-    EXPECT_EQ(FileBytes(f.File), QByteArray("older file"));
+    EXPECT_EQ(Bytes(f.File), QByteArray("older file"));
     f.Printer.SetDeviceMode(f.Printer.DeviceMode());
     Job(f.Printer, {"Segunda", "Terceira"});
     Job(f.Printer, {"Quarta"});
-    EXPECT_EQ(FileBytes(f.File), QByteArray("older file"));
+    EXPECT_EQ(Bytes(f.File), QByteArray("older file"));
     f.Printer.EndGather(true);
     EXPECT_FALSE(f.Printer.Gathering());
 
@@ -942,12 +929,12 @@ TEST(GatheredJobs, AGatheringThatFailsWritesNothing)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
         PdfFixture f;
-        WriteOlderFile(f.File);
+        WriteBytes(f.File, "older file");
         f.Printer.BeginGather();
         Job(f.Printer, {"Primeira"});
         c.Action(f.Printer);
         EXPECT_FALSE(f.Printer.Gathering());
-        EXPECT_EQ(FileBytes(f.File), QByteArray("older file"));
+        EXPECT_EQ(Bytes(f.File), QByteArray("older file"));
         EXPECT_EQ(f.Entries(), QStringList{"out.pdf"});
         // The printer then prints normally.
         Job(f.Printer, {"Depois"});

@@ -342,7 +342,7 @@ TEST_F(LabelTest, OlderFilesFontSizeAndVisibleAndTabStopLoad)
     Doc.Messages->Free();
     auto* label = Make<TKVLabel>(QStringLiteral("Rotulo"));
     label->Font()->SetSize(10);
-    auto* memo = Make<TKVMemo>(QStringLiteral("Memo1"));
+    Make<TKVMemo>(QStringLiteral("Memo1"));
     QString text = QString::fromLatin1(ToText(Doc.Form.get()));
     // The file writes the size it has; an older one said 14 and carried the other two.
     ASSERT_EQ(text.count(QStringLiteral("FontSize = 10")), 2);
