@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <atomic>
+#include <cstdlib>
 
 namespace tessiv {
 
@@ -796,8 +797,19 @@ void TSession::CloseDatabase(TDatabase* database)
         return;
     // A folder's connection holds its files read into tables: kept, the next dataset on an
     // unchanged file does not read it again.
-    if (database->Connected() && database->Kind() == TDriverKind::Standard)
+    if (database->Connected() && database->Kind() == TDriverKind::Standard) {
+        // Closed at exit before the SQL layer's own globals go, which the session outlives.
+        static const bool closedAtExit = [] {
+            std::atexit([] {
+                for (TDatabase* d : std::vector<TDatabase*>(Session().FDatabases))
+                    if (d->Temporary() && d->DataSetCount() == 0)
+                        delete d;
+            });
+            return true;
+        }();
+        (void)closedAtExit;
         return;
+    }
     delete database;
 }
 
