@@ -1,6 +1,7 @@
 // The program's main block: the application's title and product strings, the engine's windows and
 // design colours, the classes report files may hold, the main form, the command line, the loop.
 #include "designer/mainform/AnexoForm.h"
+#include "designer/document/AnexoRelatorio.h"
 #include "designer/document/DesignerClasses.h"
 #include "engine/design/DesignColours.h"
 #include "engine/ui/EngineWindows.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     InstallEngineWindows();
     SelectDesignColours();
     RegisterDesignerClasses();
+    InstallLoginPrompt();
 
     QStringList parameters = QCoreApplication::arguments();
     parameters.removeFirst();

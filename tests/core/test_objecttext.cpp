@@ -14,8 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <limits>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tessiv;
 using namespace fixtures;
@@ -380,4 +386,102 @@ TEST(ResFile, AFailedWriteLeavesTheFileAsItWas)
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("previous contents"));
+}
+
+namespace {
+
+// Files this process writes may not grow past a few bytes while it lives: a write beyond fails as
+// on a full disk.
+struct TFileSizeLimit {
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &Old);
+        FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = Old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &Old);
+        std::signal(SIGXFSZ, FOldSignal);
+    }
+    rlimit Old{};
+    void (*FOldSignal)(int) = nullptr;
+};
+
+QByteArray FileBytes(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(ResFile, AWriteThatFailsNamesTheFileAndTheCause)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("cheio.KVR"));
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("previous contents");
+    }
+    RegisterFixtureClasses();
+    auto tree = BuildTree();
+    try {
+        TFileSizeLimit full(32);
+        WriteComponentResFile(name, tree.get());
+        ADD_FAILURE() << "written";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot write \"%1\": %2").arg(name, QString::fromLocal8Bit(std::strerror(EFBIG))));
+    }
+    EXPECT_EQ(FileBytes(name), QByteArray("previous contents"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("cheio.KVR")});
+}
+
+TEST(ResFile, SavingOverAnotherUsersFileKeepsItsOwnerGroupAndMode)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to own files as others";
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    RegisterFixtureClasses();
+    auto tree = BuildTree();
+    const QByteArray expected = [&] {
+        const QString probe = dir.filePath(QStringLiteral("probe.KVR"));
+        WriteComponentResFile(probe, tree.get());
+        return FileBytes(probe);
+    }();
+    struct Case {
+        const char* Name;
+        uid_t Saver; // the effective user who saves
+        mode_t Mode;
+    };
+    // Root may give the new file its owner; another user may not, and writes in place.
+    for (const Case& c : {Case{"root.KVR", 0, 0640}, Case{"outro.KVR", 65534, 0666}}) {
+        const QString name = dir.filePath(QString::fromLatin1(c.Name));
+        {
+            QFile f(name);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            // Longer than the new contents: writing in place must not leave its tail.
+            f.write(QByteArray(expected.size() * 3, 'o'));
+        }
+        const QByteArray path = QFile::encodeName(name);
+        ASSERT_EQ(::chown(path.constData(), 1234, 5678), 0);
+        ASSERT_EQ(::chmod(path.constData(), c.Mode), 0);
+        ASSERT_EQ(::seteuid(c.Saver), 0);
+        try {
+            WriteComponentResFile(name, tree.get());
+        } catch (const Exception& e) {
+            ADD_FAILURE() << c.Name << ": " << e.Message().toStdString();
+        }
+        ASSERT_EQ(::seteuid(0), 0);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 1234u) << c.Name;
+        EXPECT_EQ(st.st_gid, 5678u) << c.Name;
+        EXPECT_EQ(st.st_mode & 07777, c.Mode) << c.Name;
+        EXPECT_EQ(FileBytes(name), expected) << c.Name;
+    }
 }

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace tessiv;
 
 namespace {
@@ -174,6 +176,17 @@ TEST_F(AliasFile, ANewMachineGetsTheTessivAliasOnAnEmptyDatabase)
     EXPECT_EQ(names.ToStringList(), QStringList{QStringLiteral("TESSIV")});
     EXPECT_EQ(Session().GetAliasDriverName(QStringLiteral("TESSIV")), "SQLITE");
     EXPECT_TRUE(QFileInfo::exists(Session().ConfigFile()));
+    // It may hold passwords: its owner's alone, also once an alias with a password is added.
+    const auto mode = [] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(Session().ConfigFile()).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(mode(), 0600u);
+    TStringList secret;
+    secret.Add(QStringLiteral("PASSWORD=segredo"));
+    Session().AddAlias(QStringLiteral("SERVIDOR"), QStringLiteral("POSTGRESQL"), &secret);
+    EXPECT_EQ(mode(), 0600u);
+    Session().DeleteAlias(QStringLiteral("SERVIDOR"));
     const QString db = FDir.filePath(QStringLiteral("dados/Tessiv.db"));
     EXPECT_FALSE(QFileInfo::exists(db)); // made on first use, not before
 

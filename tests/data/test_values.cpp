@@ -4,13 +4,16 @@
 #include "PgServer.h"
 
 #include "platform/core/Streams.h"
+#include "platform/core/Reader.h"
 #include "platform/core/Writer.h"
 #include "platform/data/DBError.h"
 #include "platform/data/DBTables.h"
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -164,7 +167,25 @@ TEST_F(Values, CsvShapesOfFiles)
     WriteFile(folder + QStringLiteral("/utf16.csv"), utf16);
     WriteFile(folder + QStringLiteral("/mixed.csv"), "NOME\nJo\xC3\xA3o\nJos\xE9\n");
     WriteFile(folder + QStringLiteral("/empty.csv"), "");
+    // Line ends of old Macs (CR alone), of Windows and of Unix, also mixed in one file and
+    // inside a quoted cell.
+    WriteFile(folder + QStringLiteral("/mac.csv"), "NOME,OBS\rAna,\"linha\rdois\"\rBia,x\rJos\xE9,y");
+    WriteFile(folder + QStringLiteral("/ends.csv"), "NOME,OBS\r\nAna,\"linha\r\ndois\"\rBia,x\n\rJos\xE9,y\r\n");
+    QByteArray mac16("\xFF\xFE", 2);
+    for (QChar c : QStringLiteral("NOME,OBS\rAna,\"linha\rdois\"\rBia,x\rJosé,y\r"))
+        mac16 += QByteArray(reinterpret_cast<const char*>(&c), 2);
+    WriteFile(folder + QStringLiteral("/mac16.csv"), mac16);
     Alias(QStringLiteral("CSV"), QStringLiteral("STANDARD"), {QStringLiteral("PATH=") + folder});
+    for (const char* name : {"mac", "ends", "mac16"}) {
+        SCOPED_TRACE(name);
+        auto t = Table(QStringLiteral("CSV"), QString::fromLatin1(name));
+        t->Open();
+        ASSERT_EQ(t->FieldCount(), 2);
+        QStringList rows;
+        for (; !t->Eof(); t->Next())
+            rows << t->Fields(0)->AsString() + QLatin1Char('|') + t->Fields(1)->AsString();
+        EXPECT_EQ(rows, (QStringList{QStringLiteral("Ana|linha\ndois"), QStringLiteral("Bia|x"), QStringLiteral("José|y")}));
+    }
 
     auto ragged = Table(QStringLiteral("CSV"), QStringLiteral("ragged"));
     ragged->Open();
@@ -194,7 +215,7 @@ TEST_F(Values, CsvShapesOfFiles)
     // The empty file lists with the others and gives its own error when opened.
     TStringList names;
     Session().GetTableNames(QStringLiteral("CSV"), QString(), false, false, &names);
-    EXPECT_EQ(names.ToStringList(), (QStringList{"empty", "mixed", "quoted", "ragged", "utf16"}));
+    EXPECT_EQ(names.ToStringList(), (QStringList{"empty", "ends", "mac", "mac16", "mixed", "quoted", "ragged", "utf16"}));
     auto empty = Table(QStringLiteral("CSV"), QStringLiteral("empty"));
     try {
         empty->Open();
@@ -206,6 +227,49 @@ TEST_F(Values, CsvShapesOfFiles)
     auto q = Query(QStringLiteral("CSV"), QStringLiteral("SELECT COUNT(*) AS N FROM ragged"));
     q->Open();
     EXPECT_EQ(q->FieldByName(QStringLiteral("N"))->AsInteger(), 2);
+}
+
+TEST_F(Values, ACsvFileIsReadOnceWhileItIsUnchanged)
+{
+    const QString folder = Path("csv");
+    QDir().mkpath(folder);
+    const QString file = folder + QStringLiteral("/precos.csv");
+    WriteFile(file, "NOME,PRECO\nPao,1\n");
+    const QDateTime written(QDate(2024, 5, 1), QTime(10, 0));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+    Alias(QStringLiteral("CSV"), QStringLiteral("STANDARD"), {QStringLiteral("PATH=") + folder});
+    const auto first = [&] {
+        auto t = Table(QStringLiteral("CSV"), QStringLiteral("precos"));
+        t->Open();
+        return t->Fields(0)->AsString() + QLatin1Char('=') + t->Fields(1)->AsString();
+    };
+    EXPECT_EQ(first(), QStringLiteral("Pao=1"));
+    // The same bytes' worth under the same time: taken for the same file, not read again.
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.write("NOME,PRECO\nSal,2\n");
+        f.flush();
+        ASSERT_TRUE(f.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+    EXPECT_EQ(first(), QStringLiteral("Pao=1"));
+    // Changed (a later time): read again, by a query too.
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite | QIODevice::Append));
+        ASSERT_TRUE(f.setFileTime(written.addSecs(5), QFileDevice::FileModificationTime));
+    }
+    EXPECT_EQ(first(), QStringLiteral("Sal=2"));
+    WriteFile(file, "NOME,PRECO\nAcucar,3\nCafe,4\n");
+    auto q = Query(QStringLiteral("CSV"), QStringLiteral("SELECT COUNT(*) AS N FROM precos"));
+    q->Open();
+    EXPECT_EQ(q->FieldByName(QStringLiteral("N"))->AsInteger(), 2);
+    q->Close();
+    EXPECT_EQ(first(), QStringLiteral("Acucar=3"));
 }
 
 TEST_F(Values, CsvRecordsAsWideAsATableCanBe)
@@ -704,6 +768,56 @@ TEST_F(Values, NoPasswordReachesAStream)
         EXPECT_FALSE(bytes.contains(secret)) << secret;
     EXPECT_TRUE(bytes.contains("Database=/x.db"));
     EXPECT_TRUE(bytes.contains("USER NAME=ana"));
+
+    // Every form the client libraries take: each secret is left out whole, the rest of the line
+    // is read back exactly as it was.
+    struct Case {
+        const char* Line;
+        const char* Kept;
+    };
+    const Case cases[] = {
+        {"CONNECTION STRING=DSN=x;UID=ana;PWD={se;cretB1};Server=x", "CONNECTION STRING=DSN=x;UID=ana;Server=x"},
+        {"CONNECTION STRING=DSN=x;PWD={se}};cretB2}", "CONNECTION STRING=DSN=x"},
+        {"CONNECTION STRING=\"DSN=x;UID=ana;PWD=secretB3\"", "CONNECTION STRING=\"DSN=x;UID=ana\""},
+        {"CONNECTION STRING='PWD=secretB4;DSN=x'", "CONNECTION STRING='DSN=x'"},
+        {"CONNECTION STRING=DSN=x; Pwd = secretB5 ;UID=ana", "CONNECTION STRING=DSN=x;UID=ana"},
+        {"CONNECTION STRING=Driver={PostgreSQL Unicode};pAsSwOrD=\"se;cretB6\";Server=h", "CONNECTION STRING=Driver={PostgreSQL Unicode};Server=h"},
+        {"CONNECTION STRING=PASSWD=secretB7", "CONNECTION STRING="},
+        {"CONNECTION STRING=DSN=x;PWD={unclosed;secretB8", "CONNECTION STRING=DSN=x"},
+        {"CONNECTION STRING=host=h password='se cr\\'etB9' dbname=d", "CONNECTION STRING=host=h dbname=d"},
+        {"CONNECTION STRING=password = secretB10   host=h port=5432", "CONNECTION STRING=host=h port=5432"},
+        {"CONNECTION STRING=host=h user=ana PassWord=se;cretB11", "CONNECTION STRING=host=h user=ana"},
+        {"CONNECTION STRING=postgresql://ana:secretB12@h:5432/d?sslmode=off", "CONNECTION STRING=postgresql://ana@h:5432/d?sslmode=off"},
+        {"CONNECTION STRING=postgres://h/d?password=secretB13&user=ana", "CONNECTION STRING=postgres://h/d?user=ana"},
+        {"Pwd =secretB14", nullptr},
+        {"CONNECTION STRING=DRIVER={SQLite3};Database=/a b/c.db", "CONNECTION STRING=DRIVER={SQLite3};Database=/a b/c.db"},
+        {"ODBC DSN=estoque", "ODBC DSN=estoque"},
+    };
+    for (const Case& c : cases) {
+        Owned<TDatabase> out(new TDatabase(nullptr));
+        out->SetDatabaseName(QStringLiteral("D"));
+        out->Params()->Add(QStringLiteral("USER NAME=ana"));
+        out->Params()->Add(QString::fromUtf8(c.Line));
+        TMemoryStream s;
+        {
+            TWriter w(s);
+            w.WriteRootComponent(out.get());
+        }
+        EXPECT_FALSE(s.Bytes().contains("secret")) << c.Line;
+        EXPECT_FALSE(s.Bytes().contains("cretB")) << c.Line;
+        s.SetPosition(0);
+        Owned<TDatabase> in(new TDatabase(nullptr));
+        {
+            TReader r(s);
+            r.ReadRootComponent(in.get());
+        }
+        QStringList expected{QStringLiteral("USER NAME=ana")};
+        if (c.Kept)
+            expected << QString::fromUtf8(c.Kept);
+        EXPECT_EQ(in->Params()->ToStringList(), expected) << c.Line;
+        // The password stays in memory for the connection.
+        EXPECT_EQ(out->Params()->Strings(1), QString::fromUtf8(c.Line));
+    }
 }
 
 } // namespace

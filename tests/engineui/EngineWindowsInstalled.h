@@ -4,6 +4,7 @@
 // after it run without them.
 
 #include "engine/run/KVPrinter.h"
+#include "engine/run/KVRunHooks.h"
 #include "engine/run/KVRunWindows.h"
 #include "engine/ui/EngineWindows.h"
 
@@ -16,6 +17,7 @@ struct TEngineWindows {
         tessiv::SetStandardPreviewProc(nullptr);
         tessiv::SetProgressFormProc(nullptr);
         tessiv::SetPrintDialogProc(nullptr);
+        tessiv::SetAreaMessageProc(nullptr);
     }
     TEngineWindows(const TEngineWindows&) = delete;
     TEngineWindows& operator=(const TEngineWindows&) = delete;

@@ -6,6 +6,7 @@
 #include "RunFixture.h"
 
 #include "engine/export/KVAsciiExportFilter.h"
+#include "engine/printables/KVItemsObs.h"
 #include "engine/export/KVExportFilterLibrary.h"
 #include "engine/run/KVRunWindows.h"
 #include "engine/ui/EngineWindows.h"
@@ -339,6 +340,29 @@ TEST(EngineWindows, AReportsPreviewOpensTheStandardPreviewOnItsPages)
     EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("paginas.TXT"))),
               QByteArray("                Detalhe 1\n                Detalhe 2\n                Detalhe 3\n"));
     EXPECT_EQ(doc.Report->RunPrinter(), nullptr);
+}
+
+TEST(EngineWindows, SqlForAnAreaWithoutTheReportsDataSetIsRefusedInAMessageBox)
+{
+    TEngineWindows installed;
+    enginetest::TRunDoc doc;
+    auto* area = new TKVItensObs(doc.Form.get());
+    area->SetName(QStringLiteral("Area"));
+    area->SetParent(doc.Report);
+    std::vector<TMessageBoxRequest> shown;
+    Application().Presenter = [&shown](const TMessageBoxRequest& r) {
+        shown.push_back(r);
+        return IDOK;
+    };
+    TStringList sql;
+    sql.SetText(QStringLiteral("SELECT 1"));
+    area->SetObs_SQL(&sql);
+    Application().Presenter = nullptr;
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Text, QStringLiteral("Informe o DataSet do TVardoRep."));
+    EXPECT_EQ(shown[0].Type, mtWarning);
+    EXPECT_EQ(shown[0].Buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(area->Obs_SQL()->Text(), QString());
 }
 
 TEST(EngineWindows, AnExportShowsTheProgressFormAsTheReportAsks)

@@ -7,7 +7,12 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/core/Streams.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Metafile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -361,3 +366,62 @@ TEST_P(ExtremeRecords, PlayAndRecordWithoutOverflow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ExtremeRecords, ::testing::ValuesIn(kExtremes));
+
+// ---- a picture larger than the memory left ------------------------------------------------------
+
+namespace {
+
+// An 8-bit run-length bitmap of 8192 x 8192 pixels: half a megabyte of file, 256 MB decoded.
+QByteArray HugeRleBmp()
+{
+    constexpr int side = 8192;
+    QByteArray bits;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; x += 128)
+            bits.append(char(128)).append(char(y & 1));
+        bits.append(2, '\0'); // end of line
+    }
+    bits.append('\0').append('\1'); // end of bitmap
+    const QByteArray info = Ints({40, side, side}) + Le16(1) + Le16(8) + Ints({1, int(bits.size()), 2835, 2835, 2, 0}) +
+                            QByteArray("\0\0\0\0\xFF\xFF\xFF\0", 8);
+    const int offset = 14 + int(info.size());
+    return QByteArray("BM", 2) + Le32(std::uint32_t(offset + bits.size())) + Le32(0) + Le32(std::uint32_t(offset)) +
+           info + bits;
+}
+
+} // namespace
+
+// Run in a process whose allocations above 64 MB fail, as in a limited address space: the
+// picture is refused with a message that says why, and the program goes on.
+TEST(PictureMemory, APictureTooLargeForTheMemoryLeftIsRefusedWithAMessage)
+{
+    if (qEnvironmentVariableIsSet("TESSIV_LIMITED_MEMORY")) {
+        TBitmap bitmap;
+        TMemoryStream stream(HugeRleBmp());
+        try {
+            bitmap.LoadFromStream(stream);
+            ADD_FAILURE() << "decoded";
+        } catch (const EInvalidImage& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Not enough memory to decode a picture of 8192 x 8192 pixels"));
+        }
+        EXPECT_TRUE(bitmap.Empty());
+        return;
+    }
+#if !defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "limits the child's allocations through the address sanitizer";
+#endif
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TESSIV_LIMITED_MEMORY"), QStringLiteral("1"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) +
+                                                   QStringLiteral(":allocator_may_return_null=1:max_allocation_size_mb=64"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
+                {QStringLiteral("--gtest_filter=PictureMemory.APictureTooLargeForTheMemoryLeftIsRefusedWithAMessage")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.constData();
+    EXPECT_EQ(child.exitCode(), 0) << output.constData();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+}

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tessiv {
 
 QWidget* MakeDialogClient(TForm& form, int width, int height)
@@ -111,9 +113,11 @@ void RestoreDialogPosition(TForm& form, const TIniFile* settings, const QString&
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
             return;
+        // Centred; a dialog larger than the screen (large fonts, a small screen) keeps its
+        // top-left corner on it, where showing it would bring it anyway.
         const QRect area = screen->geometry();
-        form.SetBounds(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2, width,
-                       height);
+        form.SetBounds(area.x() + std::max(0, (area.width() - width) / 2),
+                       area.y() + std::max(0, (area.height() - height) / 2), width, height);
         return;
     }
     // A corner kept from a larger screen is brought back onto this one as the form shows.

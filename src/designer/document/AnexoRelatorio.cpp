@@ -99,6 +99,19 @@ bool LoginDialog(const QString& aliasName, QString& userName, QString& password)
     return DefaultLoginDialog(aliasName, userName, password);
 }
 
+void InstallLoginPrompt()
+{
+    Session().LoginHook = [](const QString& databaseName, TStrings* login) {
+        QString user = login->Values(QStringLiteral("USER NAME"));
+        QString password;
+        if (!LoginDialog(databaseName, user, password))
+            return false;
+        login->SetValue(QStringLiteral("USER NAME"), user);
+        login->SetValue(QStringLiteral("PASSWORD"), password);
+        return true;
+    };
+}
+
 QString DefaultDocumentFolder()
 {
     // The desktop's documents folder (its XDG user directory), made when a fresh account does not
@@ -343,7 +356,8 @@ TAnexoRelatorio* OpenReportDocument(TDocumentHost* ownerForm, const QString& fil
     // A connection the file kept is made once the whole document is there; when it fails the
     // user is told and the document stays as it was read.
     for (const QString& name : connectLater) {
-        auto* db = dynamic_cast<TDatabase*>(doc->Root()->FindComponent(name));
+        // The document's own database, made without a name, is found as the document finds it.
+        auto* db = name.trimmed().isEmpty() ? doc->GetDatabase() : dynamic_cast<TDatabase*>(doc->Root()->FindComponent(name));
         if (!db)
             continue;
         try {
@@ -534,6 +548,13 @@ bool TAnexoRelatorio::OpenDataSet(bool showMessages)
         return false;
     }
     if (!ds->Active()) {
+        // The document's own database connects through the document, which asks for a login
+        // the server refuses.
+        const auto* onDatabase = dynamic_cast<const TDBDataSet*>(ds);
+        TDatabase* db = GetDatabase();
+        if (db && !db->Connected() && !FConnecting && onDatabase &&
+            onDatabase->DatabaseName().compare(db->DatabaseName(), Qt::CaseInsensitive) == 0)
+            SetConnected(true);
         ds->SetActive(true);
         if (!ds->Active()) {
             if (showMessages)

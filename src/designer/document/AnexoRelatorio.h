@@ -48,6 +48,9 @@ public:
 using TLoginDialogFn = std::function<bool(const QString& aliasName, QString& userName, QString& password)>;
 void SetLoginDialog(TLoginDialogFn dialog);
 bool LoginDialog(const QString& aliasName, QString& userName, QString& password);
+// Makes the login dialog the session's login prompt: every connection to a server that refuses
+// the login it has (a table or query on an alias without a stored password) asks through it.
+void InstallLoginPrompt();
 
 // The folder new documents are named in: the user's documents folder, made when missing, else
 // the home folder; with a separator at the end.

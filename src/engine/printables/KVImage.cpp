@@ -7,6 +7,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Metafile.h"
 
+#include <new>
 #include <optional>
 
 namespace tessiv {
@@ -58,10 +59,19 @@ void DrawInto(TKVPrinter& printer, const TRect& r, TGraphic* graphic, bool bitma
         return;
     TCanvas& canvas = *printer.Canvas();
     auto* bitmap = dynamic_cast<TBitmap*>(graphic);
-    if (bitmap && bitmapsAsDib && printer.Destination() == kvpdMetafile)
-        PrintBitmap(canvas, r, *bitmap);
-    else
+    if (bitmap && bitmapsAsDib && printer.Destination() == kvpdMetafile) {
+        // Its bits are copied into the page: a picture too large for the memory left ends the
+        // run with a message, not the program.
+        try {
+            PrintBitmap(canvas, r, *bitmap);
+        } catch (const std::bad_alloc&) {
+            throw Exception(QStringLiteral("Not enough memory to draw a picture of %1 x %2 pixels")
+                                .arg(bitmap->Width())
+                                .arg(bitmap->Height()));
+        }
+    } else {
         canvas.StretchDraw(r, graphic);
+    }
 }
 
 // Drawing clipped to r; whatever clipped the canvas before clips it again afterwards.

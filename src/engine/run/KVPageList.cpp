@@ -3,10 +3,10 @@
 #include "engine/run/KVCompress.h"
 #include "engine/run/KVError.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/FileSave.h"
 #include "platform/core/SysUtils.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -158,7 +158,7 @@ private:
 // Writes into a file being saved.
 class TSaveFileStream : public TStream {
 public:
-    explicit TSaveFileStream(QSaveFile& file) : FFile(file) {}
+    explicit TSaveFileStream(QIODevice& file) : FFile(file) {}
     std::int64_t Read(void*, std::int64_t) override { return 0; }
     std::int64_t Write(const void* buffer, std::int64_t count) override
     {
@@ -170,7 +170,7 @@ public:
     void SetSize(std::int64_t) override {}
 
 private:
-    QSaveFile& FFile;
+    QIODevice& FFile;
 };
 
 std::uint32_t ReadU32(TStream& stream, std::int64_t offset)
@@ -393,15 +393,13 @@ void TKVPageList::SaveToFile(const QString& fileName)
         throw EKVError(QStringLiteral("There are no pages to save"));
     // Written beside the target and put in its place when complete: a failed save leaves the old
     // file, and the opened preview file can be saved over itself.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
-    TSaveFileStream out(file);
-    FStream->SaveToStream(out);
-    if (!file.commit())
-        throw EWriteError(QStringLiteral("Cannot create file \"%1\". %2")
-                              .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
+    SaveFileWhole(
+        fileName,
+        [this](QIODevice& file) {
+            TSaveFileStream out(file);
+            FStream->SaveToStream(out);
+        },
+        FStream->Size());
 }
 
 void TKVPageList::LoadFromFile(const QString& fileName)

@@ -44,8 +44,6 @@ TKVStream::~TKVStream()
     std::lock_guard guard(FLock);
     FMemory.reset();
     FFile.reset();
-    if (!FTempFileName.isEmpty())
-        QFile::remove(FTempFileName);
 }
 
 void TKVStream::MoveToFile()
@@ -53,6 +51,9 @@ void TKVStream::MoveToFile()
     const QString name = NewTempFileName();
     try {
         auto file = std::make_unique<TFileStream>(name, fmCreate);
+        // Only the open file holds the pages from here on: a program that is killed or crashes
+        // leaves nothing behind in the temporary folder.
+        QFile::remove(name);
         file->WriteBuffer(FMemory->Bytes().constData(), FMemory->Size());
         FFile = std::move(file);
     } catch (...) {

@@ -23,7 +23,7 @@ public:
     // The file, opened read-only, is the stream's data; it is never deleted by the stream.
     // EFOpenError when it cannot be opened.
     static std::unique_ptr<TKVStream> CreateFromFile(const QString& fileName);
-    // Deletes the temporary file, if the data moved to one.
+    // Closes the temporary file, if the data moved to one, which frees it.
     ~TKVStream() override;
 
     std::int64_t Read(void* buffer, std::int64_t count) override;
@@ -39,9 +39,12 @@ public:
     void Unlock() { FLock.unlock(); }
 
     bool InMemory() const;
-    // The temporary file the data moved to; empty while in memory and for an opened file.
+    // The name of the temporary file the data moved to; empty while in memory and for an opened
+    // file. The name is gone from the folder as soon as the file is open: only the stream reaches
+    // the file, and the system frees it when the stream closes it, however the program ends.
     QString TempFileName() const;
-    // The file the data lives in (temporary or opened); empty while in memory.
+    // The file the data lives in (the temporary file's former name, or the opened file); empty
+    // while in memory.
     QString FileName() const;
 
 private:

@@ -1,11 +1,13 @@
 #include "engine/ui/EngineWindows.h"
 
 #include "engine/run/KVPrinter.h"
+#include "engine/run/KVRunHooks.h"
 #include "engine/run/KVRunWindows.h"
 #include "engine/ui/KVPrintDialog.h"
 #include "engine/ui/KVProgressForm.h"
 #include "engine/ui/KVStandardPreview.h"
 #include "platform/core/Component.h"
+#include "platform/ui/Application.h"
 
 #include <memory>
 
@@ -44,6 +46,8 @@ void InstallEngineWindows()
         return std::make_unique<TKVProgressFormRun>(printer, show);
     });
     SetPrintDialogProc([](TPrinter& printer, TKVPrintDialogValues& values) { return KVRunPrintDialog(printer, values); });
+    // An item area or a column grid that cannot take its SQL says why.
+    SetAreaMessageProc([](const QString& text) { Application().MessageBox(text, QString(), MB_OK | MB_ICONWARNING); });
 }
 
 } // namespace tessiv

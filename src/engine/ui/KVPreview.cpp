@@ -2,10 +2,12 @@
 
 #include "engine/run/KVPrinter.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/ui/Application.h"
 
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace tessiv {
 
@@ -21,6 +23,7 @@ TKVPreviewImage::~TKVPreviewImage() = default;
 void TKVPreviewImage::SetPageNumber(int n)
 {
     FPageNumber = n;
+    FFailedPage = 0;
     FPage.reset();
     if (FPrinter)
         FPage = FPrinter->GetPage(n);
@@ -49,7 +52,16 @@ void TKVPreviewImage::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     TPainterCanvas canvas(&painter, ScreenPixelsPerInch());
-    PaintPage(canvas, width(), height());
+    // A page that cannot be drawn (a picture too large for the memory left) shows what was drawn
+    // and says why once, after the paint; the window goes on.
+    try {
+        PaintPage(canvas, width(), height());
+    } catch (...) {
+        if (FFailedPage == FPageNumber)
+            return;
+        FFailedPage = FPageNumber;
+        QTimer::singleShot(0, this, [error = std::current_exception()] { Application().HandleException(error); });
+    }
 }
 
 // ---- the preview ---------------------------------------------------------------------------------

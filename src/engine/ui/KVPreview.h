@@ -47,6 +47,8 @@ private:
     int FPageNumber = 1;
     std::unique_ptr<TMetafile> FPage;
     bool FPageShown = false;
+    // The page whose drawing failed and was reported: told once, not at every repaint.
+    int FFailedPage = 0;
     int FZoom = 100;
 };
 

@@ -3,12 +3,11 @@
 #include "platform/core/Component.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/FileSave.h"
 #include "platform/core/Reader.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Writer.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace tessiv {
 
@@ -83,12 +82,11 @@ void WriteComponentResFile(const QString& fileName, TComponent* instance)
 {
     TMemoryStream memory;
     WriteComponentRes(memory, instance);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
-    if (file.write(memory.Bytes()) != memory.Size() || !file.commit())
-        throw EWriteError(QStringLiteral("Stream write error"));
+    const QByteArray bytes = memory.Bytes();
+    SaveFileWhole(fileName, [&bytes](QIODevice& file) {
+        if (file.write(bytes) != bytes.size())
+            throw EWriteError(QStringLiteral("Stream write error"));
+    }, bytes.size());
 }
 
 } // namespace tessiv

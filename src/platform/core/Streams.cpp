@@ -1,12 +1,18 @@
 #include "platform/core/Streams.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/FileSave.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessiv {
 
@@ -113,8 +119,10 @@ void TMemoryStream::LoadFromFile(const QString& fileName)
 
 void TMemoryStream::SaveToFile(const QString& fileName) const
 {
-    TFileStream file(fileName, fmCreate);
-    SaveToStream(file);
+    SaveFileWhole(fileName, [this](QIODevice& file) {
+        if (file.write(FData) != FData.size())
+            throw EWriteError(QStringLiteral("Stream write error"));
+    }, FData.size());
 }
 
 void TMemoryStream::LoadFromStream(TStream& stream)
@@ -138,6 +146,27 @@ TFileStream::TFileStream(const QString& fileName, unsigned mode)
         if (!FFile->open(QIODevice::ReadWrite | QIODevice::Truncate))
             throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
                                     .arg(QFileInfo(fileName).absoluteFilePath(), FFile->errorString()));
+        return;
+    }
+    if ((mode & 3) == fmOpenRead) {
+        // Opened without waiting, and only a regular file is read: a named pipe or a device
+        // would block the program on its first read, or never end.
+        const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                                  .arg(QFileInfo(fileName).absoluteFilePath(), QString::fromLocal8Bit(std::strerror(errno))));
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            throw EFOpenError(QStringLiteral("Cannot open file \"%1\". It is not a regular file")
+                                  .arg(QFileInfo(fileName).absoluteFilePath()));
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        if (!FFile->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                                  .arg(QFileInfo(fileName).absoluteFilePath(), FFile->errorString()));
+        }
         return;
     }
     QIODevice::OpenMode m = QIODevice::ReadOnly;

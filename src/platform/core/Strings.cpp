@@ -3,6 +3,7 @@
 #include "platform/core/Component.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/FileSave.h"
 #include "platform/core/Reader.h"
 #include "platform/core/Streams.h"
 #include "platform/core/SysUtils.h"
@@ -468,10 +469,10 @@ void TStrings::LoadFromFile(const QString& fileName, TTextEncoding encoding)
 void TStrings::SaveToFile(const QString& fileName, TTextEncoding encoding) const
 {
     const QByteArray bytes = TextBytes(encoding);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
+    SaveFileWhole(fileName, [&bytes](QIODevice& file) {
+        if (file.write(bytes) != bytes.size())
+            throw EWriteError(QStringLiteral("Stream write error"));
+    }, bytes.size());
 }
 
 // ---- TPersistent ----

@@ -19,6 +19,10 @@ class TDBDataSet;
 
 enum TTransIsolation { tiDirtyRead, tiReadCommitted, tiRepeatableRead };
 
+// A parameter line as it may be written: empty for a password line, else the line with every
+// password of the connection string it holds (ODBC, libpq key/value or URI forms) left out.
+QString ParamLineWithoutPasswords(const QString& line);
+
 // The parameter lines of a database; the password line is never written to a stream.
 class TDatabaseParams : public TStringList {
 public:
@@ -138,8 +142,9 @@ public:
     void RegisterDatabase(TDatabase* database);
     void UnregisterDatabase(TDatabase* database);
 
-    // Asked for a login when a database with LoginPrompt and no OnLogin connects; the user
-    // interface installs it. Returns false when the user cancels.
+    // Asked for a login when the server refuses a database with LoginPrompt and no OnLogin (no
+    // password stored, or a wrong one), up to three times; the user interface installs it.
+    // Returns false when the user cancels, which ends the connection with "Login cancelled".
     std::function<bool(const QString& databaseName, TStrings* loginParams)> LoginHook;
 
     void Notification(TComponent* component, TOperation operation) override;

@@ -20,6 +20,7 @@
 #include <QTime>
 
 #include <libpq-fe.h>
+#include <sys/stat.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
@@ -238,7 +239,10 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
         if (!port.isEmpty())
             db.setPort(port.toInt());
         db.setDatabaseName(Param(params, "DATABASE NAME"));
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        // A server or network that goes silent is noticed: TCP keepalives, and sent data that
+        // stays unacknowledged for a minute ends the connection with an error.
+        db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30;"
+                                            "keepalives_interval=10;keepalives_count=3;tcp_user_timeout=60000"));
         break;
     }
     }
@@ -789,26 +793,55 @@ public:
         return true;
     }
 
+    // A line ends at CR LF, LF or a CR alone (old Mac files).
     bool NextLine(QString& line)
     {
         if (FUtf16) {
             if (FAt >= FWhole.size())
                 return false;
-            qsizetype e = FWhole.indexOf(QLatin1Char('\n'), FAt);
-            if (e < 0)
-                e = FWhole.size();
+            qsizetype e = FAt;
+            while (e < FWhole.size() && FWhole[e] != QLatin1Char('\n') && FWhole[e] != QLatin1Char('\r'))
+                ++e;
             line = FWhole.mid(FAt, e - FAt);
-            FAt = e + 1;
-        } else {
-            if (FFile.atEnd())
-                return false;
-            QByteArray bytes = FFile.readLine();
-            if (bytes.endsWith('\n'))
-                bytes.chop(1);
-            line = Decode(bytes);
+            FAt = e + ((e + 1 < FWhole.size() && FWhole[e] == QLatin1Char('\r') && FWhole[e + 1] == QLatin1Char('\n')) ? 2 : 1);
+            return true;
         }
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+        QByteArray bytes;
+        for (;;) {
+            if (FPos >= FBuffer.size()) {
+                FBuffer = FFile.read(1 << 16);
+                FPos = 0;
+                if (FBuffer.isEmpty()) {
+                    if (bytes.isEmpty() && !FPendingEnd)
+                        return false;
+                    break;
+                }
+            }
+            if (FSkipLf) {
+                FSkipLf = false;
+                if (FBuffer[FPos] == '\n') {
+                    ++FPos;
+                    continue;
+                }
+            }
+            const char* begin = FBuffer.constData() + FPos;
+            const char* end = FBuffer.constData() + FBuffer.size();
+            const char* stop = begin;
+            while (stop < end && *stop != '\n' && *stop != '\r')
+                ++stop;
+            bytes.append(begin, stop - begin);
+            FPos += stop - begin;
+            if (stop < end) {
+                FSkipLf = *stop == '\r';
+                ++FPos;
+                FPendingEnd = false;
+                line = Decode(bytes);
+                return true;
+            }
+            FPendingEnd = true; // a last line without its end
+        }
+        FPendingEnd = false;
+        line = Decode(bytes);
         return true;
     }
 
@@ -829,6 +862,10 @@ private:
     }
 
     QFile FFile;
+    QByteArray FBuffer;
+    qsizetype FPos = 0;
+    bool FSkipLf = false;     // the line ended at a CR: a LF right after it belongs to that end
+    bool FPendingEnd = false; // bytes of a line are read, its end is not
     QString FWhole;
     qsizetype FAt = 0;
     bool FUtf16 = false;
@@ -1042,21 +1079,52 @@ QList<QPair<QString, QString>> FolderNames(const QString& folder)
     return names;
 }
 
-bool TableLoaded(QSqlDatabase& db, const QString& fileName)
+// What tells a file's contents changed: its identity, size and time of last change.
+QString FileStamp(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QString();
+    return QStringLiteral("%1:%2:%3:%4.%5")
+        .arg(st.st_dev)
+        .arg(st.st_ino)
+        .arg(st.st_size)
+        .arg(st.st_mtim.tv_sec)
+        .arg(st.st_mtim.tv_nsec);
+}
+
+constexpr const char* kStampTable = "\"tessiv$files\"";
+
+// True when the file's table is there and was read from the file as it is now. A table read
+// from an older state of the file goes (with the view of its short name), to be read again;
+// while a dataset still reads it, it stays as it was.
+bool TableLoaded(QSqlDatabase& db, const QString& fileName, const QString& stamp)
 {
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
     q.addBindValue(fileName);
-    return q.exec() && q.next();
+    if (!q.exec() || !q.next())
+        return false;
+    q.finish();
+    QSqlQuery s(db);
+    s.prepare(QStringLiteral("SELECT stamp FROM %1 WHERE name = ?").arg(QLatin1String(kStampTable)));
+    s.addBindValue(fileName);
+    if (s.exec() && s.next() && s.value(0).toString() == stamp)
+        return true;
+    s.finish();
+    QSqlQuery drop(db);
+    // The view of the short name reads the new table by its name.
+    return !drop.exec(QStringLiteral("DROP TABLE %1").arg(QuoteName(fileName)));
 }
 
 } // namespace
 
 void LoadFolderTable(QSqlDatabase& db, const QString& folder, const QString& fileName)
 {
-    if (TableLoaded(db, fileName))
-        return;
     const QString path = QDir(folder).filePath(fileName);
+    const QString stamp = FileStamp(path);
+    if (TableLoaded(db, fileName, stamp))
+        return;
     // First pass: the separator, the columns and what their values allow.
     QStringList columns;
     std::vector<TColumnGuess> guesses;
@@ -1154,6 +1222,12 @@ void LoadFolderTable(QSqlDatabase& db, const QString& folder, const QString& fil
         drop.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QuoteName(fileName)));
         throw;
     }
+    QSqlQuery mark(db);
+    mark.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (name TEXT PRIMARY KEY, stamp TEXT)").arg(QLatin1String(kStampTable)));
+    mark.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 VALUES (?, ?)").arg(QLatin1String(kStampTable)));
+    mark.addBindValue(fileName);
+    mark.addBindValue(stamp);
+    mark.exec();
     db.commit();
     // Known also by its name without the extension, when no other file shares that name.
     for (const auto& [name, file] : FolderNames(folder))

@@ -7,6 +7,8 @@
 
 #include <QPainter>
 
+#include <new>
+
 namespace tessiv {
 
 namespace {
@@ -212,9 +214,15 @@ void TBitmap::LoadFromStream(TStream& stream)
     const QByteArray bytes = stream.ReadBytes(remaining);
     int bits = 24;
     QString error;
-    const QImage img = DecodeBmp(bytes, &bits, &error);
+    QImage img;
+    try {
+        img = DecodeBmp(bytes, &bits, &error);
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("Not enough memory to decode the picture");
+    }
+    // A picture too large for the memory left says so; it is no damaged file.
     if (img.isNull())
-        throw EInvalidImage(InvalidBitmap());
+        throw EInvalidImage(error.startsWith(QLatin1String("Not enough memory")) ? error : InvalidBitmap());
     EndCanvas();
     FImage = img;
     switch (bits) {
@@ -233,8 +241,12 @@ void TBitmap::LoadFromStream(TStream& stream)
     FOriginal = bytes;
     if (declared >= 26 && declared < std::uint32_t(bytes.size())) {
         const QByteArray prefix = bytes.left(declared);
-        if (DecodeBmp(prefix) == img)
-            FOriginal = prefix;
+        try {
+            if (DecodeBmp(prefix) == img)
+                FOriginal = prefix;
+        } catch (const std::bad_alloc&) {
+            // kept whole: nothing is lost
+        }
     }
     Changed();
 }

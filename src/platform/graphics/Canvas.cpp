@@ -1,5 +1,6 @@
 #include "platform/graphics/Canvas.h"
 
+#include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/ArcGeometry.h"
 #include "platform/graphics/Graphic.h"
@@ -8,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 namespace tessiv {
 
@@ -646,16 +648,39 @@ TTextMetric TCanvas::GetTextMetrics()
 
 // ---- pictures -----------------------------------------------------------------------------------
 
+namespace {
+
+// A picture too large for the memory left is an error of that drawing, with its size, not the
+// end of the program.
+[[noreturn]] void NoMemoryToDraw(const TGraphic& graphic)
+{
+    throw Exception(QStringLiteral("Not enough memory to draw a picture of %1 x %2 pixels")
+                        .arg(graphic.Width())
+                        .arg(graphic.Height()));
+}
+
+} // namespace
+
 void TCanvas::Draw(int x, int y, TGraphic* graphic)
 {
-    if (graphic && !graphic->Empty())
+    if (!graphic || graphic->Empty())
+        return;
+    try {
         graphic->Draw(*this, Bounds(x, y, graphic->Width(), graphic->Height()));
+    } catch (const std::bad_alloc&) {
+        NoMemoryToDraw(*graphic);
+    }
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
 {
-    if (graphic && !graphic->Empty())
+    if (!graphic || graphic->Empty())
+        return;
+    try {
         graphic->Draw(*this, r);
+    } catch (const std::bad_alloc&) {
+        NoMemoryToDraw(*graphic);
+    }
 }
 
 namespace detail {

@@ -190,7 +190,7 @@ QImage DecodeDib(const unsigned char* info, std::size_t infoSize, const unsigned
     QImage img(w, h, QImage::Format_ARGB32);
     if (img.isNull()) {
         if (error)
-            *error = QStringLiteral("Out of memory for the bitmap");
+            *error = QStringLiteral("Not enough memory to decode a picture of %1 x %2 pixels").arg(w).arg(h);
         return {};
     }
     img.fill(qRgb(0, 0, 0));

@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace tessiv {
 
@@ -61,6 +62,7 @@ unsigned short VirtualKey(int k)
 }
 
 class TControlHost::TSurface : public QWidget {
+    QString FPaintError; // the last error of a paint, told already
 public:
     explicit TSurface(TControlHost* host) : QWidget(nullptr), FHost(host)
     {
@@ -81,7 +83,24 @@ protected:
         {
             TPainterCanvas canvas(&painter, caps);
             canvas.SelectClipRgn(&event->region());
-            Application().Guard([&] { FHost->PaintTree(canvas); });
+            // An error of the painting (a picture too large for the memory left) is told after
+            // the paint, and only once while it stays the same: the box closing repaints.
+            try {
+                FHost->PaintTree(canvas);
+            } catch (...) {
+                const std::exception_ptr error = std::current_exception();
+                QString text;
+                try {
+                    std::rethrow_exception(error);
+                } catch (const std::exception& e) {
+                    text = QString::fromUtf8(e.what());
+                } catch (...) {
+                }
+                if (text != FPaintError) {
+                    FPaintError = text;
+                    QTimer::singleShot(0, this, [error] { Application().HandleException(error); });
+                }
+            }
         }
         // Exclusive-or outlines: inverting twice gives the painting back, as on the screen.
         painter.setClipRegion(event->region());

@@ -3,6 +3,7 @@
 // reaches the report file.
 
 #include "DesignerFixture.h"
+#include "LabelDocument.h"
 
 #include "PgServer.h"
 
@@ -68,6 +69,103 @@ TEST_F(LoginTest, ARefusedLoginAsksTheUserAndConnectsWithTheAnswer)
     EXPECT_EQ(asked.size(), 2);
     EXPECT_FALSE(db->Connected());
     EXPECT_FALSE(doc->Connecting());
+}
+
+} // namespace designertest
+
+namespace designertest {
+
+// A report whose table names a server alias without a password: opening, previewing and printing
+// ask through the document's login dialog, installed as the session's prompt; a cancelled login
+// ends the run with its message.
+TEST_F(LoginTest, EveryPathThatConnectsAsksThroughTheLoginDialog)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    QString error;
+    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE ROLE operador LOGIN PASSWORD 'segredo'")}, error);
+    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE etiquetas OWNER operador")}, error);
+    // The table's name as the report writes it, in capitals.
+    QStringList table = ItemsTable({QStringLiteral("1"), QStringLiteral("1")})
+                            .replaceInStrings(QStringLiteral(" ITENS "), QStringLiteral(" \"ITENS\" "));
+    table << QStringLiteral("GRANT SELECT ON \"ITENS\" TO operador");
+    ASSERT_TRUE(pg.Exec(QStringLiteral("etiquetas"), table, error)) << error.toStdString();
+    TStringList p;
+    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+    p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+    p.Add(QStringLiteral("DATABASE NAME=etiquetas"));
+    p.Add(QStringLiteral("USER NAME=operador"));
+    Session().AddAlias(QStringLiteral("PGETIQ"), QStringLiteral("POSTGRESQL"), &p);
+
+    InstallLoginPrompt();
+    QStringList asked;
+    bool accept = true;
+    SetLoginDialog([&](const QString& alias, QString& user, QString& password) {
+        asked << alias + QLatin1Char('/') + user;
+        password = QStringLiteral("segredo");
+        return accept;
+    });
+
+    // The table on the alias itself: each run connects, and asks.
+    {
+        TLabelDoc d(&Host, QStringLiteral("PGETIQ"), true, false, Path(QStringLiteral("a.pdf")));
+        d.Doc->Print();
+        EXPECT_EQ(d.Printed(), QStringList{QStringLiteral("AB")});
+        EXPECT_EQ(asked, QStringList{QStringLiteral("PGETIQ/operador")});
+        EXPECT_EQ(PdfLines(Path(QStringLiteral("a.pdf"))).join(QLatin1Char(' ')).remove(QLatin1Char(' ')), QStringLiteral("AB"));
+        d.Table->Close();
+        d.Doc->Preview();
+        EXPECT_EQ(d.Printed(), (QStringList{QStringLiteral("AB"), QStringLiteral("AB")}));
+        EXPECT_EQ(asked.size(), 2);
+
+        accept = false;
+        d.Table->Close();
+        try {
+            d.Doc->Print();
+            ADD_FAILURE() << "printed without a login";
+        } catch (const EDBEngineError& e) {
+            EXPECT_TRUE(e.HasErrorCode(DBIERR_INVALIDPASSWORD));
+            EXPECT_EQ(e.Message(), QStringLiteral("Login cancelled"));
+        }
+        EXPECT_EQ(asked.size(), 3);
+        EXPECT_EQ(d.Printed().size(), 2);
+        accept = true;
+    }
+
+    // The document's own database, kept connected in its file: opening the file asks, and the
+    // print that follows uses that connection.
+    const QString file = Path(QStringLiteral("pg.KVR"));
+    {
+        TLabelDoc d(&Host, QString(), true, false, Path(QStringLiteral("b.pdf")));
+        TDatabase* db = d.Doc->EnsureDatabase();
+        db->SetAliasName(QStringLiteral("PGETIQ"));
+        d.Table->SetDatabaseName(db->DatabaseName());
+        ASSERT_TRUE(d.Doc->SaveToFile(file));
+        d.Doc->SetConnected(true);
+        ASSERT_TRUE(d.Doc->SaveToFile(file));
+    }
+    EXPECT_FALSE(ReadFile(file).contains("segredo"));
+    asked.clear();
+    std::unique_ptr<TAnexoRelatorio> doc(OpenReportDocument(&Host, file));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(asked.size(), 1);
+    ASSERT_NE(doc->GetDatabase(), nullptr);
+    EXPECT_TRUE(doc->GetDatabase()->Connected());
+    EXPECT_TRUE(doc->OpenDataSet(true));
+    EXPECT_EQ(asked.size(), 1);
+    doc->Report()->DataSet()->Close();
+    doc->SetConnected(false);
+
+    // Not connected, the password it had forgotten: opening the data set connects the
+    // document's database, which asks.
+    doc->GetDatabase()->Params()->Clear();
+    EXPECT_TRUE(doc->OpenDataSet(true));
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_TRUE(Boxes.empty());
+    SetLoginDialog(nullptr);
+    Session().LoginHook = nullptr;
 }
 
 } // namespace designertest

@@ -1,4 +1,5 @@
 #include "EmfBuilder.h"
+#include "OpenFiles.h"
 
 #include "engine/run/KVError.h"
 #include "engine/run/KVPageList.h"
@@ -14,8 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <thread>
+
+#include <sys/resource.h>
 
 using namespace tessiv;
 using fixtures::MakePage;
@@ -144,10 +149,12 @@ TEST_P(RecordedDocument, FiveHundredPagesSpillToATemporaryFileAndSurviveSaveAndL
         ASSERT_FALSE(list.Stream()->InMemory());
         temp = list.Stream()->TempFileName();
         EXPECT_TRUE(QFileInfo(temp).fileName().startsWith(QStringLiteral("KVP")));
-        EXPECT_TRUE(QFile::exists(temp));
+        EXPECT_FALSE(QFile::exists(temp)); // only the open file holds the pages
+        const QString open = openfiles::OpenButRemoved(temp);
+        ASSERT_FALSE(open.isEmpty());
 
         list.SaveToFile(Path("doc.VKR"));
-        EXPECT_EQ(ReadFile(Path("doc.VKR")), ReadFile(temp));
+        EXPECT_EQ(ReadFile(Path("doc.VKR")), ReadFile(open));
         EXPECT_EQ(U32(ReadFile(Path("doc.VKR")), 8), 500u);
 
         TKVPageList loaded;
@@ -163,7 +170,7 @@ TEST_P(RecordedDocument, FiveHundredPagesSpillToATemporaryFileAndSurviveSaveAndL
         list.Clear();
         EXPECT_EQ(list.PageCount(), 0);
         EXPECT_EQ(list.Stream(), nullptr);
-        EXPECT_FALSE(QFile::exists(temp));
+        EXPECT_TRUE(openfiles::OpenButRemoved(temp).isEmpty());
         // The loaded file is the user's: dropping its pages leaves it.
         loaded.Clear();
         EXPECT_TRUE(QFile::exists(Path("doc.VKR")));
@@ -174,16 +181,43 @@ TEST_P(RecordedDocument, FiveHundredPagesSpillToATemporaryFileAndSurviveSaveAndL
 INSTANTIATE_TEST_SUITE_P(PageList, RecordedDocument, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Compressed" : "Plain"; });
 
-TEST_F(PageListTest, FreeingTheListDeletesItsTemporaryFile)
+TEST_F(PageListTest, FreeingTheListClosesItsTemporaryFile)
 {
     QString temp;
     {
         TKVPageList list;
         Record(list, 300, false);
         temp = list.Stream()->TempFileName();
-        ASSERT_TRUE(QFile::exists(temp));
+        ASSERT_FALSE(openfiles::OpenButRemoved(temp).isEmpty());
     }
-    EXPECT_FALSE(QFile::exists(temp));
+    EXPECT_TRUE(openfiles::OpenButRemoved(temp).isEmpty());
+}
+
+TEST_F(PageListTest, ASaveThatFailsNamesTheFileAndTheCauseAndKeepsTheOldFile)
+{
+    TKVPageList list;
+    Record(list, 40, false);
+    WriteFile(Path("cheio.VKR"), "previous contents");
+    {
+        // Files of this process may not grow past 64 bytes, as on a full disk.
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old;
+        limit.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        QString message;
+        try {
+            list.SaveToFile(Path("cheio.VKR"));
+        } catch (const EWriteError& e) {
+            message = e.Message();
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+        EXPECT_EQ(message, QStringLiteral("Cannot write \"%1\": %2")
+                               .arg(Path("cheio.VKR"), QString::fromLocal8Bit(std::strerror(EFBIG))));
+    }
+    EXPECT_EQ(ReadFile(Path("cheio.VKR")), QByteArray("previous contents"));
 }
 
 TEST_F(PageListTest, SavedLoadedAndSavedAgainIsIdentical)

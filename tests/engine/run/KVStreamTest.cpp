@@ -1,3 +1,5 @@
+#include "OpenFiles.h"
+
 #include "engine/run/KVStream.h"
 #include "platform/core/Exceptions.h"
 
@@ -7,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace tessiv;
 
@@ -40,10 +44,14 @@ TEST(KVStream, MovesToATemporaryFileWhenItGrowsPastItsLimit)
     ASSERT_FALSE(stream.InMemory());
     const QString temp = stream.TempFileName();
     const QFileInfo info(temp);
-    EXPECT_TRUE(info.exists());
     EXPECT_TRUE(info.fileName().startsWith(QStringLiteral("KVP")));
     EXPECT_EQ(info.absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
-    EXPECT_EQ(info.size(), 100001);
+    // Its name is gone as soon as it is open: a killed program leaves nothing there. The open
+    // file holds the data.
+    EXPECT_FALSE(info.exists());
+    const QString open = openfiles::OpenButRemoved(temp);
+    ASSERT_FALSE(open.isEmpty());
+    EXPECT_EQ(QFileInfo(open).size(), 100001);
 
     // The write that grew it ended at the end of the data, and so does the position.
     EXPECT_EQ(stream.Position(), 100001);
@@ -76,15 +84,16 @@ TEST(KVStream, StaysInMemoryUpToItsLimit)
     EXPECT_FALSE(stream.InMemory());
 }
 
-TEST(KVStream, FreeingDeletesItsTemporaryFile)
+TEST(KVStream, FreeingClosesItsTemporaryFile)
 {
     QString temp;
     {
         TKVStream stream(1000);
         stream.WriteBytes(Pattern(5000));
         temp = stream.TempFileName();
-        ASSERT_TRUE(QFile::exists(temp));
+        ASSERT_FALSE(openfiles::OpenButRemoved(temp).isEmpty());
     }
+    EXPECT_TRUE(openfiles::OpenButRemoved(temp).isEmpty());
     EXPECT_FALSE(QFile::exists(temp));
 }
 
@@ -107,6 +116,20 @@ TEST(KVStream, AnOpenedFileIsReadOnlyAndStays)
     }
     EXPECT_TRUE(QFile::exists(name));
     EXPECT_THROW(TKVStream::CreateFromFile(dir.filePath(QStringLiteral("missing.VKR"))), EFOpenError);
+
+    // Only a regular file is read: a named pipe would block the program on its first read, and a
+    // folder or a device is no saved preview either.
+    const QString pipe = dir.filePath(QStringLiteral("x.VKR"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QDir(dir.path()).mkdir(QStringLiteral("pasta.VKR"));
+    for (const QString& name : {pipe, dir.filePath(QStringLiteral("pasta.VKR")), QStringLiteral("/dev/zero")}) {
+        try {
+            TKVStream::CreateFromFile(name);
+            ADD_FAILURE() << name.toStdString();
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file \"%1\". It is not a regular file").arg(name));
+        }
+    }
 }
 
 TEST(KVStream, SaveToStreamCopiesEverythingFromTheStart)
