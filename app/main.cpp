@@ -16,6 +16,7 @@ using namespace tessiv;
 int main(int argc, char** argv)
 {
     TQtApplication app(argc, argv);
+    LoadSystemTranslations();
     Application().SetTitle(QStringLiteral("Tessiv"));
     ProductName = QStringLiteral("Tessiv");
     ProductVersion = QStringLiteral("2.5.3");

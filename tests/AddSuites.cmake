@@ -1,5 +1,6 @@
 # Run by ctest as it reads the tests: one test for each suite of a Google Test executable, the
-# suite's tests in one process. Variables: TESSIV_TEST_EXECUTABLE, TESSIV_SUITE_CACHE.
+# suite's tests in one process. Variables: TESSIV_TEST_EXECUTABLE, TESSIV_SUITE_CACHE,
+# TESSIV_SUITE_ENVIRONMENT.
 if(NOT EXISTS "${TESSIV_TEST_EXECUTABLE}")
   get_filename_component(name "${TESSIV_TEST_EXECUTABLE}" NAME)
   add_test("${name}_NOT_BUILT" "${TESSIV_TEST_EXECUTABLE}")
@@ -27,5 +28,5 @@ endif()
 file(READ "${TESSIV_SUITE_CACHE}" suites)
 foreach(suite IN LISTS suites)
   add_test("${suite}" "${TESSIV_TEST_EXECUTABLE}" "--gtest_filter=${suite}.*")
-  set_tests_properties("${suite}" PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set_tests_properties("${suite}" PROPERTIES ENVIRONMENT "${TESSIV_SUITE_ENVIRONMENT}")
 endforeach()

@@ -231,7 +231,7 @@ TEST_F(Cups, PaperTheDriverLacksIsRefused)
         m.PaperWidth = 1000;
         m.PaperLength = 500;
         ExpectMessage([&] { p.SetDeviceMode(m); },
-                      QString("Paper size %1 is not supported by printer \"Etiquetadora\"").arg(number));
+                      QString("O tamanho de papel %1 não é aceito pela impressora \"Etiquetadora\"").arg(number));
         EXPECT_EQ(p.DeviceMode(), before);
     }
 }

@@ -913,7 +913,7 @@ TEST(GatheredJobs, AGatheringThatFailsWritesNothing)
              p.Canvas()->TextOut(600, 600, "Perdida");
              p.Abort();
              EXPECT_TRUE(p.Aborted());
-             ExpectMessage([&] { p.BeginDoc(); }, "Printing was aborted");
+             ExpectMessage([&] { p.BeginDoc(); }, "A impressão foi interrompida");
              EXPECT_FALSE(p.Printing());
              p.EndGather(true);
          }},
@@ -1003,19 +1003,19 @@ TEST(BadInput, DeviceModeIsCheckedWhole)
     };
     const unsigned all = DM_PAPERSIZE | DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH;
     const Case cases[] = {
-        {"folio", mode(all, 14, DMORIENT_LANDSCAPE), "Paper size 14 is not supported by printer \"PDF\""},
+        {"folio", mode(all, 14, DMORIENT_LANDSCAPE), "O tamanho de papel 14 não é aceito pela impressora \"PDF\""},
         {"transverse letter", mode(all, 54, DMORIENT_LANDSCAPE),
-         "Paper size 54 is not supported by printer \"PDF\""},
-        {"zero", mode(all, 0, DMORIENT_LANDSCAPE), "Paper size 0 is not supported by printer \"PDF\""},
-        {"negative", mode(all, -9, DMORIENT_LANDSCAPE), "Paper size -9 is not supported by printer \"PDF\""},
+         "O tamanho de papel 54 não é aceito pela impressora \"PDF\""},
+        {"zero", mode(all, 0, DMORIENT_LANDSCAPE), "O tamanho de papel 0 não é aceito pela impressora \"PDF\""},
+        {"negative", mode(all, -9, DMORIENT_LANDSCAPE), "O tamanho de papel -9 não é aceito pela impressora \"PDF\""},
         {"past the standard ones", mode(all, 257, DMORIENT_LANDSCAPE),
-         "Paper size 257 is not supported by printer \"PDF\""},
-        {"orientation 3", mode(all, DMPAPER_A4, 3), "Invalid orientation 3"},
-        {"orientation 0", mode(all, DMPAPER_A4, 0), "Invalid orientation 0"},
+         "O tamanho de papel 257 não é aceito pela impressora \"PDF\""},
+        {"orientation 3", mode(all, DMPAPER_A4, 3), "Orientação inválida: 3"},
+        {"orientation 0", mode(all, DMPAPER_A4, 0), "Orientação inválida: 0"},
         {"custom without width", mode(all, DMPAPER_USER, DMORIENT_PORTRAIT, 0, 500),
-         "Invalid paper size 0 x 500"},
+         "Tamanho de papel inválido: 0 x 500"},
         {"custom negative length", mode(all, DMPAPER_USER, DMORIENT_PORTRAIT, 500, -1),
-         "Invalid paper size 500 x -1"},
+         "Tamanho de papel inválido: 500 x -1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);

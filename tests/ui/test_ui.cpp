@@ -9,9 +9,14 @@
 #include "platform/ui/ControlHost.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -256,4 +261,35 @@ TEST(Dialogs, FiltersMatchEitherCaseAndPresentersAnswerForTheUser)
     auto* colour = new TColorDialog(owner.get());
     EXPECT_FALSE(colour->Execute());
     SetDialogPresenter(nullptr);
+}
+
+// The tests run under a Brazilian locale: Qt's open dialog then speaks Portuguese.
+TEST(Dialogs, TheOpenDialogSpeaksTheDesktopsLanguage)
+{
+    App();
+    ASSERT_EQ(QLocale::system().name(), QStringLiteral("pt_BR"));
+    std::unique_ptr<QTranslator> translator(LoadSystemTranslations());
+    ASSERT_NE(translator, nullptr);
+    Owned owner(new TComponent(nullptr));
+    auto* open = new TOpenDialog(owner.get());
+    open->Filter = QStringLiteral("Kelvora Relatório (*.KVR)|*.KVR");
+    QStringList buttons;
+    QString lookIn;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+            if (b->isVisible())
+                buttons << b->text();
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("lookInLabel")))
+            lookIn = label->text();
+        dialog->reject();
+    });
+    EXPECT_FALSE(open->Execute());
+    EXPECT_TRUE(buttons.contains(QStringLiteral("&Abrir"))) << buttons.join(u'|').toStdString();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Cancelar"))) << buttons.join(u'|').toStdString();
+    EXPECT_FALSE(lookIn.isEmpty());
+    EXPECT_NE(lookIn, QStringLiteral("Look in:"));
+    translator.reset();
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
 }

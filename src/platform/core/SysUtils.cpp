@@ -6,6 +6,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QStringList>
 
 #include <algorithm>
 #include <climits>
@@ -54,9 +55,190 @@ TFormatSettings BrazilianFormatSettings()
     return s;
 }
 
+namespace {
+
+// One literal character of a format, quoted when the class library would read it as a field.
+void appendLiteral(QString& out, QChar c)
+{
+    if (c == QLatin1Char('"'))
+        out += QStringLiteral("'\"'");
+    else if (c.isLetterOrNumber() || c == QLatin1Char('\'') || c == QLatin1Char('/') || c == QLatin1Char(':'))
+        out += QLatin1Char('"') + c + QLatin1Char('"');
+    else
+        out += c;
+}
+
+// A date or time format in the locale's notation rewritten in the class library's: the same
+// fields, literal text quoted, the locale's date and time separators written as "/" and ":"
+// (which print them), the time zone left out since a date-time value carries none.
+QString convertFormat(const QString& format, QChar dateSeparator, QChar timeSeparator)
+{
+    QString out;
+    const int n = format.size();
+    int i = 0;
+    while (i < n) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\'')) {
+            ++i;
+            if (i < n && format[i] == QLatin1Char('\'')) {
+                appendLiteral(out, c);
+                ++i;
+                continue;
+            }
+            while (i < n) {
+                if (format[i] == QLatin1Char('\'')) {
+                    if (i + 1 < n && format[i + 1] == QLatin1Char('\'')) {
+                        appendLiteral(out, format[i]);
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                appendLiteral(out, format[i]);
+                ++i;
+            }
+            continue;
+        }
+        int count = 1;
+        while (i + count < n && format[i + count] == c)
+            ++count;
+        i += count;
+        switch (c.unicode()) {
+        case u'd': out += QString(std::min(count, 4), QLatin1Char('d')); break;
+        case u'M': out += QString(std::min(count, 4), QLatin1Char('m')); break;
+        case u'y': out += count == 2 ? QStringLiteral("yy") : QStringLiteral("yyyy"); break;
+        case u'h':
+        case u'H': out += QString(std::min(count, 2), QLatin1Char('h')); break;
+        case u'm': out += QString(std::min(count, 2), QLatin1Char('n')); break;
+        case u's': out += QString(std::min(count, 2), QLatin1Char('s')); break;
+        case u'z': out += count >= 3 ? QStringLiteral("zzz") : QStringLiteral("z"); break;
+        case u't': break;
+        case u'A':
+        case u'a':
+            out += QStringLiteral("ampm");
+            if (i < n && (format[i] == QLatin1Char('P') || format[i] == QLatin1Char('p')))
+                ++i;
+            break;
+        default:
+            for (int k = 0; k < count; ++k) {
+                if (c == dateSeparator)
+                    out += QLatin1Char('/');
+                else if (c == timeSeparator)
+                    out += QLatin1Char(':');
+                else
+                    appendLiteral(out, c);
+            }
+        }
+    }
+    return out.simplified();
+}
+
+// The first character between the fields of a format: its separator.
+QChar formatSeparator(const QString& format, QChar fallback)
+{
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && !c.isLetter() && !c.isSpace())
+            return c;
+    }
+    return fallback;
+}
+
+// A short date is numbers only, as the date readers need; a locale whose short date spells the
+// month out gets its fields in the same order, numeric and separated by "/".
+QString numericShortDate(const QString& format)
+{
+    QStringList fields;
+    bool quoted = false;
+    for (int i = 0; i < format.size();) {
+        const QChar c = format[i];
+        int count = 1;
+        while (i + count < format.size() && format[i + count] == c)
+            ++count;
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && c == QLatin1Char('d') && count <= 2)
+            fields << QString(count, QLatin1Char('d'));
+        else if (!quoted && c == QLatin1Char('M'))
+            fields << QStringLiteral("MM");
+        else if (!quoted && c == QLatin1Char('y'))
+            fields << QString(count == 2 ? 2 : 4, QLatin1Char('y'));
+        i += count;
+    }
+    return fields.size() == 3 ? fields.join(QLatin1Char('/')) : QStringLiteral("dd/MM/yyyy");
+}
+
+QString withoutPeriod(QString name)
+{
+    if (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
+    return name;
+}
+
+} // namespace
+
+TFormatSettings LocaleFormatSettings(const QLocale& locale)
+{
+    TFormatSettings s;
+    s.DecimalSeparator = locale.decimalPoint().isEmpty() ? QLatin1Char('.') : locale.decimalPoint().at(0);
+    if (!locale.groupSeparator().isEmpty())
+        s.ThousandSeparator = locale.groupSeparator().at(0);
+
+    // The currency patterns are read off the locale's own amounts: where the symbol stands and
+    // whether a blank parts it from the number; a negative amount is the positive one behind a
+    // minus, or in brackets where the locale brackets it.
+    s.CurrencyString = locale.currencySymbol(QLocale::CurrencySymbol);
+    const QString amount = locale.toCurrencyString(1.0);
+    const qsizetype at = s.CurrencyString.isEmpty() ? -1 : amount.indexOf(s.CurrencyString);
+    bool suffix = false;
+    bool blank = false;
+    if (at >= 0) {
+        const qsizetype after = at + s.CurrencyString.size();
+        suffix = at > 0 && amount.at(0).isDigit();
+        blank = suffix ? amount.at(at - 1).isSpace() : after < amount.size() && amount.at(after).isSpace();
+    }
+    s.CurrencyFormat = static_cast<quint8>(suffix ? (blank ? 3 : 1) : (blank ? 2 : 0));
+    const bool brackets = locale.toCurrencyString(-1.0).contains(QLatin1Char('('));
+    static constexpr quint8 kMinus[4] = {1, 5, 9, 8};
+    static constexpr quint8 kBrackets[4] = {0, 4, 14, 15};
+    s.NegCurrFormat = brackets ? kBrackets[s.CurrencyFormat] : kMinus[s.CurrencyFormat];
+    const qsizetype point = amount.indexOf(locale.decimalPoint());
+    int decimals = 0;
+    for (qsizetype i = point + 1; point >= 0 && i < amount.size() && amount.at(i).isDigit(); ++i)
+        ++decimals;
+    s.CurrencyDecimals = static_cast<quint8>(decimals);
+
+    QString shortDate = locale.dateFormat(QLocale::ShortFormat);
+    if (shortDate.contains(QStringLiteral("MMM")))
+        shortDate = numericShortDate(shortDate);
+    s.DateSeparator = formatSeparator(shortDate, QLatin1Char('/'));
+    const QString shortTime = locale.timeFormat(QLocale::ShortFormat);
+    s.TimeSeparator = formatSeparator(shortTime, QLatin1Char(':'));
+    s.ShortDateFormat = convertFormat(shortDate, s.DateSeparator, s.TimeSeparator);
+    s.LongDateFormat = convertFormat(locale.dateFormat(QLocale::LongFormat), s.DateSeparator, s.TimeSeparator);
+    s.ShortTimeFormat = convertFormat(shortTime, s.DateSeparator, s.TimeSeparator);
+    s.LongTimeFormat = convertFormat(locale.timeFormat(QLocale::LongFormat), s.DateSeparator, s.TimeSeparator);
+    s.TimeAMString = locale.amText();
+    s.TimePMString = locale.pmText();
+    for (int m = 0; m < 12; ++m) {
+        s.ShortMonthNames[m] = withoutPeriod(locale.monthName(m + 1, QLocale::ShortFormat));
+        s.LongMonthNames[m] = locale.monthName(m + 1, QLocale::LongFormat);
+    }
+    for (int d = 0; d < 7; ++d) {
+        const int qtDay = d == 0 ? 7 : d; // the locale counts from Monday, the class library from Sunday
+        s.ShortDayNames[d] = withoutPeriod(locale.dayName(qtDay, QLocale::ShortFormat));
+        s.LongDayNames[d] = locale.dayName(qtDay, QLocale::LongFormat);
+    }
+    s.TwoDigitYearCenturyWindow = 50;
+    return s;
+}
+
 TFormatSettings& FormatSettings()
 {
-    static TFormatSettings settings = BrazilianFormatSettings();
+    static TFormatSettings settings = LocaleFormatSettings(QLocale::system());
     return settings;
 }
 

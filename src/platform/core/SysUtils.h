@@ -1,8 +1,8 @@
 #pragma once
 // Number, date and string routines with the behaviour of the class library the program was written
-// against: the same texts for the same values, Brazilian Portuguese conventions by default. The
-// defaults are fixed here and never read from the Linux locale, so a report prints the same
-// everywhere.
+// against: the same texts for the same values. The process defaults come from the system locale
+// (a Brazilian desktop gets exactly BrazilianFormatSettings()); what report files store never
+// goes through them.
 
 #include <QChar>
 #include <QDateTime>
@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+
+class QLocale;
 
 namespace tessiv {
 
@@ -41,10 +43,15 @@ struct TFormatSettings {
     int TwoDigitYearCenturyWindow = 50;
 };
 
-// The process defaults: Brazilian Portuguese.
+// The Brazilian Portuguese settings, as the class library had them on a Brazilian Windows.
 TFormatSettings BrazilianFormatSettings();
-// The settings every routine without an explicit settings argument uses. Starts as
-// BrazilianFormatSettings(); assign to it to change them for the whole process.
+// A locale's separators, currency, date and time formats and names in the class library's terms:
+// numeric short dates, abbreviations without their period, the minus (or the brackets) of the
+// locale's negative amounts put around the whole positive currency pattern.
+TFormatSettings LocaleFormatSettings(const QLocale& locale);
+// The settings every routine without an explicit settings argument uses. Starts as the system
+// locale's (LocaleFormatSettings(QLocale::system())); assign to it to change them for the whole
+// process.
 TFormatSettings& FormatSettings();
 
 // ---- integers and rounding ------------------------------------------------------------------

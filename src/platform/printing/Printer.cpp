@@ -411,12 +411,12 @@ void TPrinter::SetDeviceMode(const TDeviceMode& mode)
     TDeviceMode m = FDevMode;
     if (take & DM_ORIENTATION) {
         if (mode.Orientation != DMORIENT_PORTRAIT && mode.Orientation != DMORIENT_LANDSCAPE)
-            throw EPrinter(Format("Invalid orientation %d", {mode.Orientation}));
+            throw EPrinter(Format("Orientação inválida: %d", {mode.Orientation}));
         m.Orientation = mode.Orientation;
     }
     if (take & DM_PAPERSIZE) {
         if (PaperIndex(mode.PaperSize) < 0)
-            throw EPrinter(Format("Paper size %d is not supported by printer \"%s\"",
+            throw EPrinter(Format("O tamanho de papel %d não é aceito pela impressora \"%s\"",
                                   {mode.PaperSize, FPrinters[FPrinterIndex]}));
         m.PaperSize = mode.PaperSize;
     }
@@ -426,13 +426,13 @@ void TPrinter::SetDeviceMode(const TDeviceMode& mode)
         if (take & DM_PAPERLENGTH)
             m.PaperLength = mode.PaperLength;
         if (m.PaperWidth <= 0 || m.PaperLength <= 0)
-            throw EPrinter(Format("Invalid paper size %d x %d", {m.PaperWidth, m.PaperLength}));
+            throw EPrinter(Format("Tamanho de papel inválido: %d x %d", {m.PaperWidth, m.PaperLength}));
         if (FMinCustom.isValid() && FMaxCustom.isValid()) {
             const QSizeF lo = FMinCustom.size(QPageSize::Millimeter) * 10;
             const QSizeF hi = FMaxCustom.size(QPageSize::Millimeter) * 10;
             if (m.PaperWidth < std::floor(lo.width()) || m.PaperLength < std::floor(lo.height()) ||
                 m.PaperWidth > std::ceil(hi.width()) || m.PaperLength > std::ceil(hi.height()))
-                throw EPrinter(Format("Paper size %d x %d is outside the limits of printer \"%s\"",
+                throw EPrinter(Format("O tamanho de papel %d x %d está fora dos limites da impressora \"%s\"",
                                       {m.PaperWidth, m.PaperLength, FPrinters[FPrinterIndex]}));
         }
     } else {
@@ -442,17 +442,17 @@ void TPrinter::SetDeviceMode(const TDeviceMode& mode)
     }
     if (take & DM_COPIES) {
         if (mode.Copies < 1)
-            throw EPrinter(Format("Invalid number of copies: %d", {mode.Copies}));
+            throw EPrinter(Format("Número de cópias inválido: %d", {mode.Copies}));
         m.Copies = mode.Copies;
     }
     if (take & DM_DEFAULTSOURCE) {
         if (!PaperSourceOfBin(mode.DefaultSource))
-            throw EPrinter(Format("Invalid paper source %d", {mode.DefaultSource}));
+            throw EPrinter(Format("Origem de papel inválida: %d", {mode.DefaultSource}));
         m.DefaultSource = mode.DefaultSource;
     }
     if (take & DM_DUPLEX) {
         if (!DuplexModeOfCode(mode.Duplex))
-            throw EPrinter(Format("Invalid duplex mode %d", {mode.Duplex}));
+            throw EPrinter(Format("Modo frente e verso inválido: %d", {mode.Duplex}));
         m.Duplex = mode.Duplex;
     }
     ApplyDeviceMode(m);
@@ -463,7 +463,7 @@ void TPrinter::ApplyDeviceMode(const TDeviceMode& mode)
     QPrinter& printer = QtPrinter();
     if (!Configure(printer, PageSizeOf(mode), mode, IsPdfPrinter())) {
         Configure(printer, PageSizeOf(FDevMode), FDevMode, IsPdfPrinter());
-        throw EPrinter(Format("Paper size %d is not supported by printer \"%s\"",
+        throw EPrinter(Format("O tamanho de papel %d não é aceito pela impressora \"%s\"",
                               {mode.PaperSize, FPrinters[FPrinterIndex]}));
     }
     FDevMode = mode;
@@ -567,13 +567,13 @@ void TPrinter::BeginDoc()
 {
     CheckNotPrinting();
     if (FGatherStopped)
-        throw EPrinter(QStringLiteral("Printing was aborted"));
+        throw EPrinter(QStringLiteral("A impressão foi interrompida"));
     const bool pdf = IsPdfPrinter();
     const QString device = FPrinters[FPrinterIndex];
     if (FGathered) {
         // The next job of a gathered document: its pages follow those of the jobs before.
         if (!(FPdfWriter ? FPdfWriter->newPage() : FQPrinter->newPage()))
-            throw EPrinter(Format("Cannot start a new page on \"%s\"", {device}));
+            throw EPrinter(Format("Não foi possível iniciar uma nova página em \"%s\"", {device}));
         FCanvas = std::make_unique<TPainterCanvas>(FPainter.get(), Caps());
         FPrinting = true;
         FAborted = false;
@@ -606,7 +606,7 @@ void TPrinter::BeginDoc()
     if (!painter->begin(target)) {
         if (pdf)
             throw EPrinter(Format(SCannotWritePdf, {QDir::toNativeSeparators(file->fileName()), file->errorString()}));
-        throw EPrinter(Format("Cannot start printing on \"%s\"", {device}));
+        throw EPrinter(Format("Não foi possível iniciar a impressão em \"%s\"", {device}));
     }
     auto canvas = std::make_unique<TPainterCanvas>(painter.get(), Caps());
     FPdfFile = std::move(file);
@@ -623,7 +623,7 @@ void TPrinter::NewPage()
 {
     CheckPrinting();
     if (!(FPdfWriter ? FPdfWriter->newPage() : FQPrinter->newPage()))
-        throw EPrinter(Format("Cannot start a new page on \"%s\"", {FPrinters[FPrinterIndex]}));
+        throw EPrinter(Format("Não foi possível iniciar uma nova página em \"%s\"", {FPrinters[FPrinterIndex]}));
     ++FPageNumber;
 }
 

@@ -3,8 +3,11 @@
 #include "platform/core/Exceptions.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 
 namespace tessiv {
 
@@ -169,7 +172,7 @@ void TApplication::HandleException(std::exception_ptr error)
     } catch (const std::exception& e) {
         ShowException(e);
     } catch (...) {
-        MessageBox(QStringLiteral("Unknown error"), FTitle, MB_OK | MB_ICONSTOP);
+        MessageBox(QStringLiteral("Erro desconhecido"), FTitle, MB_OK | MB_ICONSTOP);
     }
 }
 
@@ -269,6 +272,18 @@ bool TQtApplication::notify(QObject* receiver, QEvent* event)
         Application().HandleException(std::current_exception());
         return false;
     }
+}
+
+QTranslator* LoadSystemTranslations()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
 }
 
 } // namespace tessiv

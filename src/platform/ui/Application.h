@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+class QTranslator;
+
 namespace tessiv {
 
 // MessageBox flags and results, as the program's code passes and reads them.
@@ -96,5 +98,11 @@ public:
     ~TQtApplication() override;
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Qt's own texts (the buttons and labels of the standard dialogs: open, save, print, colour) in
+// the desktop's language, from the translations installed with Qt. The translator, owned by the
+// application (freeing it takes the texts back); nil when that language has none, and the dialogs
+// keep Qt's English.
+QTranslator* LoadSystemTranslations();
 
 } // namespace tessiv

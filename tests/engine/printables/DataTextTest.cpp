@@ -13,6 +13,9 @@
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"
 #include "platform/data/Field.h"
+#include "platform/printing/Printer.h"
+
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +94,61 @@ TEST_F(DataTextTest, FieldsPrintByTheirClassAndTheMask)
     // The 64-bit value keeps every digit.
     table->First();
     EXPECT_EQ(table->FieldByName(QStringLiteral("GRANDE"))->DisplayText(), QStringLiteral("9007199254740993"));
+}
+
+// The process's own defaults, as the system locale gives them: this test also runs under an
+// English and the C locale, each in a process of its own.
+TEST_F(DataTextTest, MasksDatesAndANewReportsPaperFollowTheSystemLocale)
+{
+    struct Case {
+        const char* Locale;
+        QStringList Price;  // "#,##0.00"
+        QStringList Date;   // the short date
+        TKVUnit Units;
+        TKVPaperSize Paper;
+        long double Margin; // in the report's unit
+    };
+    const Case cases[] = {
+        {"pt_BR", {QStringLiteral("1.234,50"), QStringLiteral("2,25")},
+         {QStringLiteral("15/03/2024"), QStringLiteral("01/12/2024")}, kvunMM, TKVPaperSize::A4, 10},
+        {"en_US", {QStringLiteral("1,234.50"), QStringLiteral("2.25")},
+         {QStringLiteral("3/15/24"), QStringLiteral("12/1/24")}, kvunInches, TKVPaperSize::Letter, 0.5L},
+        {"C", {QStringLiteral("1,234.50"), QStringLiteral("2.25")},
+         {QStringLiteral("15/03/2024"), QStringLiteral("1/12/2024")}, kvunMM, TKVPaperSize::A4, 10},
+    };
+    const QString system = QLocale::system().name();
+    const Case* c = nullptr;
+    for (const Case& each : cases)
+        if (system == QLatin1String(each.Locale))
+            c = &each;
+    if (!c)
+        GTEST_SKIP() << "no expectations for the locale " << system.toStdString();
+
+    Db.AddTable(Doc, QStringLiteral("PRODUTOS"));
+    auto* text = Make<TKVDBText>(QStringLiteral("Campo"));
+    text->SetDataField(QStringLiteral("PRECO"));
+    text->SetMask(QStringLiteral("#,##0.00"));
+    EXPECT_EQ(Export(), c->Price);
+    text->SetDataField(QStringLiteral("DATA"));
+    text->SetMask(QStringLiteral("ddddd"));
+    EXPECT_EQ(Export(), c->Date);
+
+    // A new report on the PDF printer, the one printer every machine has.
+    const QByteArray cupsServer = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", "localhost:1");
+    TPrinter::RefreshPrinterList();
+    {
+        TReportDoc fresh;
+        EXPECT_EQ(fresh.Report->Units(), c->Units);
+        EXPECT_EQ(fresh.Report->Page()->PaperSize(), c->Paper);
+        EXPECT_EQ(fresh.Report->Page()->Value(TKVPage::kvTopMargin), c->Margin);
+        EXPECT_EQ(fresh.Report->Page()->Value(TKVPage::kvLeftMargin), c->Margin);
+    }
+    if (cupsServer.isNull())
+        qunsetenv("CUPS_SERVER");
+    else
+        qputenv("CUPS_SERVER", cupsServer);
+    TPrinter::RefreshPrinterList();
 }
 
 TEST_F(DataTextTest, QuantityAndNumberingSettingsKeepEachOtherConsistent)
