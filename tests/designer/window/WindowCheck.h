@@ -121,15 +121,17 @@ inline tessiv::TfmAnexo_MDIChild* SizedDocumentWindow(tessiv::TfmAnexo& form, in
 }
 
 #ifdef TESSIV_SOURCE_DIR
-// A copy of the bundled product label in the folder, since opening it writes it back; the current
-// folder becomes the source folder, against which the label's table names its database. Empty
-// when the copy failed.
+// A copy of the bundled product label with its database in the folder, since opening it writes it
+// back; the label names its data beside itself. The current folder becomes the source folder.
+// Empty when a copy failed.
 inline QString CopyProductLabel(const QTemporaryDir& folder)
 {
     // The label names its database beside itself.
     const QString copy = folder.filePath(QStringLiteral("produtos.KVR"));
     if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), copy) ||
         !QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/loja.db"), folder.filePath(QStringLiteral("loja.db"))))
+        return {};
+    if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/loja.db"), folder.filePath(QStringLiteral("loja.db"))))
         return {};
     QDir::setCurrent(QStringLiteral(TESSIV_SOURCE_DIR));
     return copy;

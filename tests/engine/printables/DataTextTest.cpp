@@ -9,6 +9,8 @@
 #include "engine/printables/KVExpr.h"
 #include "engine/printables/KVLabel.h"
 #include "engine/printables/KVSysData.h"
+#include "platform/core/Extended.h"
+#include "platform/core/Filer.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"
@@ -143,6 +145,20 @@ TEST_F(DataTextTest, MasksDatesAndANewReportsPaperFollowTheSystemLocale)
         EXPECT_EQ(fresh.Report->Page()->PaperSize(), c->Paper);
         EXPECT_EQ(fresh.Report->Page()->Value(TKVPage::kvTopMargin), c->Margin);
         EXPECT_EQ(fresh.Report->Page()->Value(TKVPage::kvLeftMargin), c->Margin);
+        // What a report file stores does not depend on the locale: an A4 page in millimetres
+        // with 10 mm margins writes the same native values everywhere.
+        fresh.Report->SetUnits(kvunMM);
+        fresh.Report->Page()->SetPaperSize(TKVPaperSize::A4);
+        for (int i : {TKVPage::kvTopMargin, TKVPage::kvBottomMargin, TKVPage::kvLeftMargin, TKVPage::kvRightMargin})
+            fresh.Report->Page()->SetValue(i, 10);
+        QByteArray values = QByteArray("\x0BPage.Values") + char(vaList);
+        for (long double v : {100.0L, 2970.0L, 100.0L, 2100.0L, 100.0L, 100.0L, 0.0L}) {
+            const TExtendedBytes bytes = EncodeExtended(v);
+            values += char(vaExtended);
+            values += QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+        }
+        values += char(vaNull);
+        EXPECT_TRUE(WriteRes(fresh.Form.get()).contains(values));
     }
     if (cupsServer.isNull())
         qunsetenv("CUPS_SERVER");
