@@ -126,12 +126,9 @@ inline tessiv::TfmAnexo_MDIChild* SizedDocumentWindow(tessiv::TfmAnexo& form, in
 // Empty when a copy failed.
 inline QString CopyProductLabel(const QTemporaryDir& folder)
 {
-    // The label names its database beside itself.
     const QString copy = folder.filePath(QStringLiteral("produtos.KVR"));
     if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/produtos.KVR"), copy) ||
         !QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/loja.db"), folder.filePath(QStringLiteral("loja.db"))))
-        return {};
-    if (!QFile::copy(QStringLiteral(TESSIV_SOURCE_DIR "/examples/loja.db"), folder.filePath(QStringLiteral("loja.db"))))
         return {};
     QDir::setCurrent(QStringLiteral(TESSIV_SOURCE_DIR));
     return copy;
