@@ -71,12 +71,12 @@ QString ShortWrite(QFileDevice& file, std::int64_t size, int writeErrno)
     return QString();
 }
 
-void WriteInPlace(const QString& fileName, const std::function<void(QIODevice&)>& write, std::int64_t size)
+// Takes the room, writes the content and checks that all of it reached the file; the first
+// failure is thrown naming the file and its cause.
+void WriteWhole(QFileDevice& file, const QString& fileName, const std::function<void(QIODevice&)>& write,
+                std::int64_t size)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadWrite))
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(Absolute(fileName), file.errorString()));
-    // The room is taken before anything is overwritten: a full disk leaves the old file whole.
+    // The room is taken before anything is written: a full disk leaves the old file whole.
     if (const QString cause = Reserve(file.handle(), size); !cause.isEmpty())
         WriteFailed(fileName, cause);
     errno = 0;
@@ -89,6 +89,14 @@ void WriteInPlace(const QString& fileName, const std::function<void(QIODevice&)>
     const int writeErrno = errno;
     if (QString cause = ShortWrite(file, size, writeErrno); !cause.isEmpty() || raised)
         WriteFailed(fileName, cause.isEmpty() ? ErrnoText(writeErrno ? writeErrno : EIO) : cause);
+}
+
+void WriteInPlace(const QString& fileName, const std::function<void(QIODevice&)>& write, std::int64_t size)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite))
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(Absolute(fileName), file.errorString()));
+    WriteWhole(file, fileName, write, size);
     if (!file.resize(file.pos()) || ::fsync(file.handle()) != 0)
         WriteFailed(fileName, file.errorString());
 }
@@ -107,18 +115,7 @@ void SaveFileWhole(const QString& fileName, const std::function<void(QIODevice&)
         return;
     }
     // Nothing of a failed save is left behind: the half-made file goes with the QSaveFile.
-    if (const QString cause = Reserve(file.handle(), size); !cause.isEmpty())
-        WriteFailed(fileName, cause);
-    errno = 0;
-    bool raised = false;
-    try {
-        write(file);
-    } catch (const EWriteError&) {
-        raised = true;
-    }
-    const int writeErrno = errno;
-    if (QString cause = ShortWrite(file, size, writeErrno); !cause.isEmpty() || raised)
-        WriteFailed(fileName, cause.isEmpty() ? ErrnoText(writeErrno ? writeErrno : EIO) : cause);
+    WriteWhole(file, fileName, write, size);
     if (!file.commit())
         WriteFailed(fileName, file.errorString());
 }
