@@ -208,6 +208,51 @@ TEST_F(DesignInputTest, ShiftArrowsSizeABandAndCtrlArrowsNeverMoveOne)
     EXPECT_EQ(Steps(), before + 1);
 }
 
+TEST_F(DesignInputTest, BandHeightUndoAndRedoAreExactInEveryUnitAndZoom)
+{
+    // A band made taller by Shift+Down (and once by its bottom handle): undo gives back the
+    // height exactly as it was stored, redo the height it then had, whatever the unit and zoom.
+    struct TCase {
+        TKVUnit Unit;
+        long double Start; // in the unit, off the grid so that any rescaling shows
+    } units[] = {{kvunMM, 105.83L}, {kvunInches, 1.173L}, {kvunPixels, 103.4L}, {kvunCharacters, 7.3L},
+                 {kvunNative, 1058.3L}};
+    const auto native = [this] { return Band->Size()->NativeValue(TKVBandSize::kvHeight); };
+    Report->SetSnapToGrid(true);
+    for (const TCase& u : units)
+        for (int zoom : {75, 100, 200}) {
+            SCOPED_TRACE(QStringLiteral("unit %1 zoom %2").arg(u.Unit).arg(zoom).toStdString());
+            Report->SetZoom(zoom);
+            Report->SetUnits(u.Unit);
+            Band->Size()->SetHeight(u.Start);
+            Select(Band);
+            const long double start = native();
+            const long double startUnits = Band->Size()->Height();
+            const int before = Steps();
+            Key(VK_DOWN, {ssShift});
+            long double after = native();
+            ASSERT_GT(after, start);
+            if (u.Unit == kvunMM && zoom == 75) {
+                // The handle resize starts from the height the key left.
+                Form->EditarVoltarExecute();
+                ASSERT_EQ(native(), start);
+                TKVControlHandle* handle = Form->Designer->Handles(7);
+                ASSERT_NE(handle, nullptr);
+                Press(handle, 2, 2);
+                MoveTo(handle, 2, 14, {ssLeft});
+                Release(handle, 2, 14);
+                after = native();
+                ASSERT_GT(after, start);
+            }
+            ASSERT_EQ(Steps(), before + 1);
+            Form->EditarVoltarExecute();
+            EXPECT_EQ(native(), start);
+            EXPECT_EQ(Band->Size()->Height(), startUnits);
+            Form->EditarRefazerExecute();
+            EXPECT_EQ(native(), after);
+        }
+}
+
 TEST_F(DesignInputTest, HeldCtrlRightIsOneUndoStepAndEachNewPressAnother)
 {
     Report->SetUnits(kvunMM);
