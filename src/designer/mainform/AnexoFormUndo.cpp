@@ -845,6 +845,8 @@ void TfmAnexo::EditarVoltarExecute()
 {
     if (UndoRedoBusy || !Document)
         return;
+    // A drag still held ends first: it may record the step undone here.
+    EndSurfacePress();
     TfmVoltar* undo = CurrentUndoForm();
     if (!undo || undo->StepCount() == 0 || undo->StepIndex < 0 || undo->StepIndex >= undo->StepCount())
         return;
@@ -885,6 +887,10 @@ void TfmAnexo::EditarRefazerExecute()
         return;
     TfmVoltar* undo = CurrentUndoForm();
     if (!undo || undo->StepIndex >= undo->StepCount() - 1)
+        return;
+    // A press still held ends first; one that moved has recorded its step and left nothing to redo.
+    EndSurfacePress();
+    if (undo->StepIndex >= undo->StepCount() - 1)
         return;
     UndoRedoBusy = true;
     TPanelControl* step = undo->Steps(undo->StepIndex + 1);

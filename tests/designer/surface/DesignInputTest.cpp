@@ -626,6 +626,78 @@ TEST_F(DesignInputTest, ADragOfOneControlIsOneUndoStepAndTheReleaseMarksModified
     EXPECT_FALSE(Form->IsModified());
 }
 
+TEST_F(DesignInputTest, UndoOrCutWhileTheButtonIsHeldEndsTheDragFirst)
+{
+    // The drag ends where the mouse is, as its release would end it; the command then acts on a
+    // finished change, no outline stays on the page, and the real release changes nothing.
+    Report->SetUnits(kvunPixels);
+    Report->SetSnapToGrid(false);
+    enum class TWhat { UndoDrag, CutDrag, UndoResize };
+    const struct {
+        const char* Name;
+        TWhat What;
+    } cases[] = {{"undo during a drag", TWhat::UndoDrag},
+                 {"cut during a drag", TWhat::CutDrag},
+                 {"undo during a handle resize", TWhat::UndoResize}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TKVLabel* label = Label(20, 20, 40, 20);
+        const QString name = label->Name();
+        Select(label);
+        const TRect before = label->BoundsRect();
+        const int steps = Steps();
+        TPoint at;
+        if (c.What == TWhat::UndoResize) {
+            TKVControlHandle* handle = Form->Designer->Handles(8);
+            ASSERT_NE(handle, nullptr);
+            Press(handle, 2, 2);
+            MoveTo(handle, 9, 8, {ssLeft});
+            at = Driver->At(handle, 14, 12);
+        } else {
+            Press(label, 5, 5);
+            MoveTo(label, 10, 8, {ssLeft});
+            at = Driver->At(label, 15, 12);
+        }
+        Driver->Move(at, {ssLeft});
+        ASSERT_FALSE(Driver->FocusRects().empty());
+        if (c.What == TWhat::CutDrag)
+            Form->Recortar1Click();
+        else
+            Form->EditarVoltarExecute();
+        EXPECT_TRUE(Driver->FocusRects().empty());
+        EXPECT_FALSE(Form->DragStepSaved);
+        EXPECT_TRUE(Host->ReleasePending());
+        if (c.What == TWhat::CutDrag) {
+            EXPECT_EQ(Report->Owner()->FindComponent(name), nullptr);
+            // The drag was one step, the cut another: undoing the cut brings the label back where
+            // the drag left it.
+            EXPECT_EQ(Steps(), steps + 2);
+        } else {
+            EXPECT_EQ(label->BoundsRect(), before);
+            EXPECT_EQ(Steps(), steps);
+            // Redo gives the finished drag or resize back.
+            Form->EditarRefazerExecute();
+            EXPECT_NE(label->BoundsRect(), before);
+            Form->EditarVoltarExecute();
+        }
+        Driver->Release(at);
+        EXPECT_FALSE(Host->ReleasePending());
+        EXPECT_TRUE(Driver->FocusRects().empty());
+        if (c.What != TWhat::CutDrag) {
+            EXPECT_EQ(label->BoundsRect(), before);
+            // The next drag is an ordinary one.
+            Press(label, 5, 5);
+            MoveTo(label, 8, 9, {ssLeft});
+            Release(label, 8, 9);
+            EXPECT_EQ(label->Left(), before.Left + 3);
+            EXPECT_EQ(label->Top(), before.Top + 4);
+            EXPECT_TRUE(Driver->FocusRects().empty());
+            Form->Designer->SetSelected(Band);
+            delete label;
+        }
+    }
+}
+
 // ---- presses and moves on bands ----
 
 TEST_F(DesignInputTest, ABandPressSelectsItAndAPlainMoveShowsTheMouseOnTheBand)
