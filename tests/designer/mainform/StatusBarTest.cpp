@@ -427,6 +427,7 @@ TEST_F(StatusBarTest, TypingIntoTheZoomBox)
         for (QChar c : digits)
             press(Qt::Key_0 + (c.unicode() - '0'), QString(c));
     };
+    edit->clear();
     press(Qt::Key_1, QStringLiteral("1"));
     press(Qt::Key_X, QStringLiteral("x"));
     press(Qt::Key_2, QStringLiteral("2"));
