@@ -304,6 +304,10 @@ public:
     void DesignerMouseDown(TObject* sender, TKVControlHandle* handle, TMouseButton button, TShiftState shift, int x, int y);
     void DesignerMouseMove(TObject* sender, TKVControlHandle* handle, TShiftState shift, int x, int y);
     void DesignerMouseUp(TObject* sender, TKVControlHandle* handle, TMouseButton button, TShiftState shift, int x, int y);
+    // A drag, resize or rubber rectangle still held on the active document's surface ends where
+    // the mouse is, as its release would end it; the release itself then changes nothing. Undo,
+    // redo and cut call it first, so no outline is left over a control they take away.
+    void EndSurfacePress();
     // The application's message hook: the unit panel, and the position panels cleared while the
     // mouse is over neither a band, a printable nor a sizing handle. Never handles a message.
     void AppMsg(TMsg& msg, bool& handled);

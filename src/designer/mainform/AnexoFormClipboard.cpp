@@ -171,6 +171,7 @@ void TfmAnexo::CopiarClick()
 void TfmAnexo::Recortar1Click()
 {
     const TWaitCursor wait;
+    EndSurfacePress();
     const std::vector<TControl*> multi = MultiSelectionForUndo();
     if (multi.empty()) {
         if (QLineEdit* edit = FocusedTextBox(*this)) {

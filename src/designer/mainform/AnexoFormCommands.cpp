@@ -152,11 +152,31 @@ bool IsSqlContext(const TControl* control)
            dynamic_cast<const TKVObs*>(control);
 }
 
+// Whether a box holds text the user may select.
+bool HasEditableText(const QWidget* box)
+{
+    if (qobject_cast<const QLineEdit*>(box))
+        return true;
+    auto* combo = qobject_cast<const QComboBox*>(box);
+    return combo && combo->isEditable();
+}
+
+// Whether a key typed in a focused box of the main form is the box's own: its undo and redo of what
+// is being typed, and select all where there is text to select. Every other key that is a command's
+// shortcut belongs to the command.
+bool BoxKeepsKey(const QWidget* box, const QKeySequence& key)
+{
+    static const QKeySequence undo(QStringLiteral("Ctrl+Z")), redo(QStringLiteral("Ctrl+Shift+Z")),
+        selectAll(QStringLiteral("Ctrl+A"));
+    return key == undo || key == redo || (key == selectAll && HasEditableText(box));
+}
+
 // The program's keys before the focused widget takes them, and the commands' hints to the status
 // bar. An Edit-menu shortcut first sets the menu's states, as opening the menu does, so a key runs
-// a command only when the menu would offer it. In a box of the main form, cut, copy and paste go
-// to the commands (which act on the box's text and mark the document as the menu does) and Ctrl+A
-// stays the Open command; the box keeps its own undo and redo of what is being typed.
+// a command only when the menu would offer it. In a box of the main form a command's key runs the
+// command, never the box's own meaning of that key (Ctrl+U would erase the box's text, which leaving
+// the box would then store): cut, copy and paste act on the box's text and mark the document as the
+// menu does. The box keeps its own undo and redo of what is being typed, and Ctrl+A selects its text.
 class TCommandEvents : public QObject {
 public:
     explicit TCommandEvents(TfmAnexo* form) : FForm(form) {}
@@ -167,6 +187,8 @@ protected:
         switch (event->type()) {
         case QEvent::ShortcutOverride:
             return ShortcutOverride(watched, static_cast<QKeyEvent*>(event));
+        case QEvent::KeyPress:
+            return CommandKeyInBox(watched, static_cast<QKeyEvent*>(event));
         case QEvent::ContextMenu:
             return ContextMenu(watched, static_cast<QContextMenuEvent*>(event));
         case QEvent::StatusTip:
@@ -197,14 +219,36 @@ private:
         const QList<QAction*> editItems = EditMenuActions();
         if (std::any_of(editItems.begin(), editItems.end(), [&](QAction* a) { return a->shortcut() == key; }))
             Application().Guard([this] { FForm->Editar1Click(); });
-        if (!FocusedFormBox(*FForm))
+        QWidget* box = FocusedFormBox(*FForm);
+        if (!box)
             return false;
-        static const QKeySequence taken[] = {QKeySequence(QStringLiteral("Ctrl+X")),
-                                             QKeySequence(QStringLiteral("Ctrl+C")),
-                                             QKeySequence(QStringLiteral("Ctrl+V")),
-                                             QKeySequence(QStringLiteral("Ctrl+A"))};
         // Not accepted: the shortcut goes to the program's command, not to the box.
-        return std::find(std::begin(taken), std::end(taken), key) != std::end(taken);
+        return IsCommandKey(key) && !BoxKeepsKey(box, key);
+    }
+    // A command's key whose command is off arrives as a plain key press: the box does not take it
+    // either. Cut, copy and paste only ever act on the box's text.
+    bool CommandKeyInBox(QObject* watched, QKeyEvent* event)
+    {
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::ShiftModifier ||
+            watched != QApplication::focusWidget())
+            return false;
+        QWidget* box = FocusedFormBox(*FForm);
+        if (!box || box != watched)
+            return false;
+        const QKeySequence key(event->keyCombination());
+        static const QKeySequence clipboard[] = {QKeySequence(QStringLiteral("Ctrl+X")),
+                                                 QKeySequence(QStringLiteral("Ctrl+C")),
+                                                 QKeySequence(QStringLiteral("Ctrl+V"))};
+        if (std::find(std::begin(clipboard), std::end(clipboard), key) != std::end(clipboard))
+            return false;
+        return IsCommandKey(key) && !BoxKeepsKey(box, key);
+    }
+    bool IsCommandKey(const QKeySequence& key) const
+    {
+        if (key.isEmpty())
+            return false;
+        const QList<QAction*> actions = FForm->Window()->findChildren<QAction*>();
+        return std::any_of(actions.begin(), actions.end(), [&](const QAction* a) { return a->shortcut() == key; });
     }
     // A right click in a document window's client (its design surface included) opens the
     // window's popup; the window's frame keeps its own menu.

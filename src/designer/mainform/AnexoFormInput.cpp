@@ -482,6 +482,13 @@ void TfmAnexo::DesignerMouseUp(TObject* sender, TKVControlHandle*, TMouseButton,
     UpdateStatusBar(sel, QStringLiteral("PT"), 0, 0);
 }
 
+void TfmAnexo::EndSurfacePress()
+{
+    if (TfmAnexo_MDIChild* active = ActiveMDIChild(); active && active->Report)
+        if (TControlHostBase* host = active->Report->Host())
+            host->EndPress();
+}
+
 // ---- the message hook ----
 
 void TfmAnexo::AppMsg(TMsg& msg, bool&)

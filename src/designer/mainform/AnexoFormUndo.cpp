@@ -181,40 +181,23 @@ void CopyStoredProperties(TPersistent* dest, const TPersistent* source)
 }
 
 // The native position and size of the copy, exactly: pixels truncated at a zoom would move a
-// control that was never moved.
+// control that was never moved, and a value passed through the shown unit would be rescaled when
+// that unit changes on the way (a band's size lays the report out, in pixels).
 void CopyNativeSizes(TControl* dest, const TComponent* source)
 {
     if (auto* p = dynamic_cast<TKVPrintable*>(dest)) {
         auto* s = dynamic_cast<const TKVPrintable*>(source);
         if (!s)
             return;
-        TKVPrintableSize* size = p->Size();
-        const TKVUnit units = size->GetUnits();
-        size->SetUnits(kvunNative);
-        try {
-            for (int i : {int(TKVPrintableSize::kvLeft), int(TKVPrintableSize::kvTop),
-                          int(TKVPrintableSize::kvWidth), int(TKVPrintableSize::kvHeight)})
-                size->SetValue(i, s->Size()->NativeValue(i));
-        } catch (...) {
-            size->SetUnits(units);
-            throw;
-        }
-        size->SetUnits(units);
+        for (int i : {int(TKVPrintableSize::kvLeft), int(TKVPrintableSize::kvTop), int(TKVPrintableSize::kvWidth),
+                      int(TKVPrintableSize::kvHeight)})
+            p->Size()->SetNativeValue(i, s->Size()->NativeValue(i));
     } else if (auto* b = dynamic_cast<TKVCustomBand*>(dest)) {
         auto* s = dynamic_cast<const TKVCustomBand*>(source);
         if (!s)
             return;
-        TKVBandSize* size = b->Size();
-        const TKVUnit units = size->GetUnits();
-        size->SetUnits(kvunNative);
-        try {
-            size->SetValue(TKVBandSize::kvWidth, s->Size()->NativeValue(TKVBandSize::kvWidth));
-            size->SetValue(TKVBandSize::kvHeight, s->Size()->NativeValue(TKVBandSize::kvHeight));
-        } catch (...) {
-            size->SetUnits(units);
-            throw;
-        }
-        size->SetUnits(units);
+        b->Size()->SetNativeValue(TKVBandSize::kvWidth, s->Size()->NativeValue(TKVBandSize::kvWidth));
+        b->Size()->SetNativeValue(TKVBandSize::kvHeight, s->Size()->NativeValue(TKVBandSize::kvHeight));
     }
 }
 
@@ -862,6 +845,8 @@ void TfmAnexo::EditarVoltarExecute()
 {
     if (UndoRedoBusy || !Document)
         return;
+    // A drag still held ends first: it may record the step undone here.
+    EndSurfacePress();
     TfmVoltar* undo = CurrentUndoForm();
     if (!undo || undo->StepCount() == 0 || undo->StepIndex < 0 || undo->StepIndex >= undo->StepCount())
         return;
@@ -902,6 +887,10 @@ void TfmAnexo::EditarRefazerExecute()
         return;
     TfmVoltar* undo = CurrentUndoForm();
     if (!undo || undo->StepIndex >= undo->StepCount() - 1)
+        return;
+    // A press still held ends first; one that moved has recorded its step and left nothing to redo.
+    EndSurfacePress();
+    if (undo->StepIndex >= undo->StepCount() - 1)
         return;
     UndoRedoBusy = true;
     TPanelControl* step = undo->Steps(undo->StepIndex + 1);

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,6 +45,8 @@ QString PairText(const QString& caption, long double x, long double y)
 }
 
 // The zoom box's keys and its loss of focus reach the form's handlers, as the box's own events.
+// The box itself holds the focus and hands keys to its editor directly, past any filter there: the
+// filter sits on the box.
 class TZoomBoxFilter : public QObject {
 public:
     explicit TZoomBoxFilter(TfmAnexo* form) : FForm(form) {}
@@ -52,7 +55,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::FocusOut) {
-            Application().Guard([this] { FForm->cbZoomExit(); });
+            // Its own list opening, or another program taking the keyboard, is no leaving.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                Application().Guard([this] { FForm->cbZoomExit(); });
             return false;
         }
         if (event->type() != QEvent::KeyPress)
@@ -276,11 +282,13 @@ void TfmAnexo::CreateStatusAndZoom()
                       QStringLiteral("100"), QStringLiteral("75"), QStringLiteral("50"), QStringLiteral("25"),
                       kWidthFit, kHeightFit, kPageFit});
     cbZoom->setEditText(QString());
+    // What is typed is what is applied: no completion from the list ("30" would become "300").
+    cbZoom->setCompleter(nullptr);
     // The command tool bar takes it in (CreateActions).
     // Both go with the filter, which the form frees before its window: a box that loses the
     // focus while the window goes reaches no handler.
     FZoomBoxFilter = std::make_unique<TZoomBoxFilter>(this);
-    cbZoom->lineEdit()->installEventFilter(FZoomBoxFilter.get());
+    cbZoom->installEventFilter(FZoomBoxFilter.get());
     QObject::connect(cbZoom, &QComboBox::activated, FZoomBoxFilter.get(),
                      [this](int) { Application().Guard([this] { cbZoomClick(); }); });
 

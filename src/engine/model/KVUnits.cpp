@@ -244,6 +244,12 @@ void TKVBandSize::SetValue(int index, long double value)
     Changed();
 }
 
+void TKVBandSize::SetNativeValue(int index, long double value)
+{
+    FValues.at(static_cast<size_t>(index)) = value;
+    Changed();
+}
+
 void TKVBandSize::ReadValues(TReader& reader)
 {
     std::array<long double, 2> v{};
@@ -447,6 +453,12 @@ void TKVPrintableSize::SetValue(int index, long double value)
 {
     const bool horizontal = index == kvLeft || index == kvWidth;
     FValues.at(static_cast<size_t>(index)) = ToNative(GetUnits(), horizontal, value);
+    Changed();
+}
+
+void TKVPrintableSize::SetNativeValue(int index, long double value)
+{
+    FValues.at(static_cast<size_t>(index)) = value;
     Changed();
 }
 

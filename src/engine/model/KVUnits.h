@@ -107,6 +107,9 @@ public:
     long double Width() const { return Value(kvWidth); }
     void SetWidth(long double v) { SetValue(kvWidth, v); }
     long double NativeValue(int index) const { return FValues[static_cast<size_t>(index)]; }
+    // Sets a value given in native units, whatever the unit it is shown in: the unit may change
+    // while the band applies its size (the report lays out its bands in pixels).
+    void SetNativeValue(int index, long double value);
 
 protected:
     void ReadValues(TReader& reader) override;
@@ -189,6 +192,8 @@ public:
     long double Value(int index) const;
     void SetValue(int index, long double value);
     long double NativeValue(int index) const { return FValues[static_cast<size_t>(index)]; }
+    // Sets a value given in native units, whatever the unit it is shown in.
+    void SetNativeValue(int index, long double value);
     long double Height() const { return Value(kvHeight); }
     void SetHeight(long double v) { SetValue(kvHeight, v); }
     long double Left() const { return Value(kvLeft); }

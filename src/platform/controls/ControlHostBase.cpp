@@ -120,6 +120,8 @@ void TControlHostBase::Press(TMouseButton button, int x, int y, TShiftState shif
         FImplicitCapture = true;
     }
     FButtons |= ButtonBit(button);
+    // A new press of a button: a release still owed for it was lost on the way.
+    FOwedReleases &= ~ButtonBit(button);
     const unsigned msg = twice ? Message(button, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK)
                                : Message(button, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN);
     SendMouse(target, msg, FMouse, shift);
@@ -209,6 +211,12 @@ void TControlHostBase::MouseMove(int x, int y, TShiftState shift)
 void TControlHostBase::MouseRelease(TMouseButton button, int x, int y, TShiftState shift)
 {
     FMouse = {x, y};
+    if (FOwedReleases & ButtonBit(button)) {
+        // The press it ends was ended already.
+        FOwedReleases &= ~ButtonBit(button);
+        UpdateHover(FMouse, shift);
+        return;
+    }
     if (FDragSource) {
         if (!(FMouse == FDragLast)) // released somewhere the last move did not report
             DragMoveTo(FMouse);
@@ -225,6 +233,22 @@ void TControlHostBase::MouseRelease(TMouseButton button, int x, int y, TShiftSta
         FImplicitCapture = false;
     }
     UpdateHover(FMouse, shift);
+}
+
+void TControlHostBase::EndPress()
+{
+    if (FDragSource) {
+        EndDrag(false);
+        FOwedReleases |= MK_LBUTTON;
+        return;
+    }
+    const unsigned held = FButtons;
+    // The modifiers held now belong to the key that asked for the end, not to the release.
+    for (TMouseButton button : {mbLeft, mbRight, mbMiddle})
+        if (held & ButtonBit(button)) {
+            MouseRelease(button, FMouse.X, FMouse.Y, {});
+            FOwedReleases |= ButtonBit(button);
+        }
 }
 
 void TControlHostBase::Click(int x, int y, TMouseButton button, TShiftState shift)

@@ -35,6 +35,12 @@ public:
     void KeyRelease(unsigned short key, TShiftState shift = {});
     // A click: press and release at the same point.
     void Click(int x, int y, TMouseButton button = mbLeft, TShiftState shift = {});
+    // Ends the press under way, as if its buttons came up where the mouse last was, and drops
+    // the releases still to come for them: a command run while a button is held (undo, cut) finds
+    // no drag half done. A drag of the drag-and-drop kind is cancelled.
+    void EndPress();
+    // Buttons whose press EndPress ended and whose release has not come yet.
+    bool ReleasePending() const { return FOwedReleases != 0; }
 
     // ---- state ----
     TControl* Capture() const { return FCapture; }
@@ -120,6 +126,7 @@ private:
     TControl* FHover = nullptr;
     TPoint FMouse;
     unsigned FButtons = 0;
+    unsigned FOwedReleases = 0;
     TControl* FDragSource = nullptr;
     TControl* FDragTarget = nullptr;
     TPoint FDragStart;

@@ -152,6 +152,11 @@ protected:
     }
     void keyReleaseEvent(QKeyEvent* e) override
     {
+        // A held key repeats as presses alone: the window system's release before each repeat
+        // (X11 sends one) is no release, and a handler that starts something new at a release
+        // would take every repeat for a new press.
+        if (e->isAutoRepeat())
+            return;
         Application().Guard([&] { FHost->KeyRelease(VirtualKey(e->key()), ShiftStateOf(e->modifiers())); });
     }
     bool focusNextPrevChild(bool) override { return false; } // Tab is a key like the others

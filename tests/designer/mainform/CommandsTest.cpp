@@ -605,8 +605,9 @@ TEST_F(CommandsTest, WithABoxOfTheFormFocusedOnlyCutAndCopyAreOffered)
 
 // What a focused box of the main form does with the command keys: cut, copy and paste (Ctrl+X,
 // Ctrl+C, Ctrl+V) run the program's commands, which act on the box's text (cut and paste also mark
-// the document modified, as the Edit menu's commands do); Ctrl+A stays the Open command; Ctrl+Z and
-// Ctrl+Shift+Z are the box's own undo and redo of what was typed, never the document's.
+// the document modified, as the Edit menu's commands do); Ctrl+A selects the box's text; Ctrl+Z and
+// Ctrl+Shift+Z are the box's own undo and redo of what was typed, never the document's; any other
+// command key (Ctrl+U, the preview) runs its command and leaves the box's text as it is.
 TEST_F(CommandsTest, ACommandKeyInAFocusedBoxOfTheForm)
 {
     // The document has a step to undo.
@@ -648,7 +649,7 @@ TEST_F(CommandsTest, ACommandKeyInAFocusedBoxOfTheForm)
     EXPECT_EQ(UndoSteps(), steps);
     EXPECT_EQ(OnBand<TKVLabel>(), 1);
 
-    // Ctrl+A is the Open command: its dialog comes up (cancelled here), the box selects nothing.
+    // Ctrl+A selects the box's text: no Open dialog comes up.
     int dialogs = 0;
     SetDialogPresenter([&](TCommonDialog& d) {
         dialogs += dynamic_cast<TOpenDialog*>(&d) != nullptr;
@@ -656,10 +657,47 @@ TEST_F(CommandsTest, ACommandKeyInAFocusedBoxOfTheForm)
     });
     box->setCursorPosition(1);
     Type(target, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_FALSE(box->hasSelectedText());
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(box->selectedText(), QStringLiteral("150"));
+    // So does the field box of a barcode, where a code may be typed.
+    auto* barcode = Place<TKVBarcode>(10, 70, QStringLiteral("Barras1"));
+    Form->Designer->SetSelected(barcode);
+    Form->CampoToolBar->SetComponent(barcode);
+    ASSERT_TRUE(Form->cbCampo->isEditable());
+    Form->cbCampo->setEditText(QStringLiteral("7891234"));
+    Form->cbCampo->setFocus(Qt::OtherFocusReason);
+    Form->cbCampo->lineEdit()->setCursorPosition(2);
+    Type(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Form->cbCampo->lineEdit()->selectedText(), QStringLiteral("7891234"));
+    EXPECT_EQ(dialogs, 0);
     EXPECT_EQ(Form->MDIChildren().size(), 1u);
     EXPECT_TRUE(Boxes.empty());
+
+    // Ctrl+U in the expression box is the preview command (counted here, not run), on or off:
+    // the box keeps its text and leaving it stores nothing.
+    auto* expr = Place<TKVExpr>(10, 40, QStringLiteral("Expr1"));
+    expr->SetExpression(QStringLiteral("PRECO*2"));
+    Form->Designer->SetSelected(expr);
+    Form->ExprToolbar->SetComponent(expr);
+    ASSERT_EQ(Form->EditExpr->text(), QStringLiteral("PRECO*2"));
+    QAction* preview = A("ArquivoVisualizar");
+    QObject::disconnect(preview, &QAction::triggered, nullptr, nullptr);
+    int previews = 0;
+    QObject::connect(preview, &QAction::triggered, [&previews] { ++previews; });
+    Form->EditExpr->setFocus(Qt::OtherFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), Form->EditExpr);
+    const int exprSteps = UndoSteps();
+    for (bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled);
+        preview->setEnabled(enabled);
+        Form->EditExpr->setCursorPosition(3);
+        Type(Form->EditExpr, Qt::Key_U, Qt::ControlModifier);
+        EXPECT_EQ(Form->EditExpr->text(), QStringLiteral("PRECO*2"));
+    }
+    EXPECT_EQ(previews, 1);
+    Form->EditExprExit();
+    EXPECT_EQ(expr->Expression(), QStringLiteral("PRECO*2"));
+    EXPECT_EQ(UndoSteps(), exprSteps);
 }
 
 // ---- the window commands ----

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -410,16 +411,23 @@ TEST_F(StatusBarTest, ZoomBoxKeyPressLetsOnlyDigitsAndBackspaceThrough)
 
 TEST_F(StatusBarTest, TypingIntoTheZoomBox)
 {
-    // Real key events on the box's editor: letters are dropped, Enter applies.
+    // Key events as the window system delivers them: to the box, which holds the focus and hands
+    // them to its editor. Letters are dropped, Enter applies what was typed, list or not.
     Report->SetZoom(100);
-    QLineEdit* edit = Form->cbZoom->lineEdit();
-    edit->clear();
-    const auto press = [edit](int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QComboBox* box = Form->cbZoom;
+    QLineEdit* edit = box->lineEdit();
+    const auto press = [box](int key, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QKeyEvent down(QEvent::KeyPress, key, mods, text);
-        QCoreApplication::sendEvent(edit, &down);
+        QCoreApplication::sendEvent(box, &down);
         QKeyEvent up(QEvent::KeyRelease, key, mods, text);
-        QCoreApplication::sendEvent(edit, &up);
+        QCoreApplication::sendEvent(box, &up);
     };
+    const auto type = [&](const QString& digits) {
+        edit->clear();
+        for (QChar c : digits)
+            press(Qt::Key_0 + (c.unicode() - '0'), QString(c));
+    };
+    edit->clear();
     press(Qt::Key_1, QStringLiteral("1"));
     press(Qt::Key_X, QStringLiteral("x"));
     press(Qt::Key_2, QStringLiteral("2"));
@@ -429,14 +437,36 @@ TEST_F(StatusBarTest, TypingIntoTheZoomBox)
     EXPECT_EQ(edit->text(), QStringLiteral("12"));
     press(Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(Report->Zoom(), 25);
+    // No completion from the list: "30" stays 30, not 300; a number the list lacks is applied.
+    struct Case {
+        const char* Typed;
+        int Key;
+        int Zoom;
+    } cases[] = {{"30", Qt::Key_Return, 30}, {"3", Qt::Key_Enter, 25}, {"120", Qt::Key_Return, 120},
+                 {"299", Qt::Key_Return, 299}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        type(QString::fromLatin1(c.Typed));
+        EXPECT_EQ(edit->text(), QString::fromLatin1(c.Typed));
+        press(c.Key, QStringLiteral("\r"));
+        EXPECT_EQ(Report->Zoom(), c.Zoom);
+    }
+    // Leaving the box applies it too; its own list opening does not.
+    type(QStringLiteral("140"));
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(box, &popup);
+    EXPECT_EQ(Report->Zoom(), 299);
+    QFocusEvent tab(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &tab);
+    EXPECT_EQ(Report->Zoom(), 140);
     // L, A and P choose a fit at once; with Ctrl the letter is left to the shortcuts.
     TfmAnexo_MDIChild* window = Form->ActiveMDIChild();
     window->SubWindow()->resize(600, 400);
     press(Qt::Key_A, QStringLiteral("a"), Qt::ControlModifier);
-    EXPECT_EQ(Report->Zoom(), 25);
+    EXPECT_EQ(Report->Zoom(), 140);
     press(Qt::Key_P, QStringLiteral("p"));
     EXPECT_EQ(Form->cbZoom->currentText(), QString::fromUtf8("Página"));
-    EXPECT_NE(Report->Zoom(), 25);
+    EXPECT_NE(Report->Zoom(), 140);
 }
 
 TEST_F(StatusBarTest, KeyDownLettersChooseTheFits)

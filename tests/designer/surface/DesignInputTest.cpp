@@ -208,6 +208,51 @@ TEST_F(DesignInputTest, ShiftArrowsSizeABandAndCtrlArrowsNeverMoveOne)
     EXPECT_EQ(Steps(), before + 1);
 }
 
+TEST_F(DesignInputTest, BandHeightUndoAndRedoAreExactInEveryUnitAndZoom)
+{
+    // A band made taller by Shift+Down (and once by its bottom handle): undo gives back the
+    // height exactly as it was stored, redo the height it then had, whatever the unit and zoom.
+    struct TCase {
+        TKVUnit Unit;
+        long double Start; // in the unit, off the grid so that any rescaling shows
+    } units[] = {{kvunMM, 105.83L}, {kvunInches, 1.173L}, {kvunPixels, 103.4L}, {kvunCharacters, 7.3L},
+                 {kvunNative, 1058.3L}};
+    const auto native = [this] { return Band->Size()->NativeValue(TKVBandSize::kvHeight); };
+    Report->SetSnapToGrid(true);
+    for (const TCase& u : units)
+        for (int zoom : {75, 100, 200}) {
+            SCOPED_TRACE(QStringLiteral("unit %1 zoom %2").arg(u.Unit).arg(zoom).toStdString());
+            Report->SetZoom(zoom);
+            Report->SetUnits(u.Unit);
+            Band->Size()->SetHeight(u.Start);
+            Select(Band);
+            const long double start = native();
+            const long double startUnits = Band->Size()->Height();
+            const int before = Steps();
+            Key(VK_DOWN, {ssShift});
+            long double after = native();
+            ASSERT_GT(after, start);
+            if (u.Unit == kvunMM && zoom == 75) {
+                // The handle resize starts from the height the key left.
+                Form->EditarVoltarExecute();
+                ASSERT_EQ(native(), start);
+                TKVControlHandle* handle = Form->Designer->Handles(7);
+                ASSERT_NE(handle, nullptr);
+                Press(handle, 2, 2);
+                MoveTo(handle, 2, 14, {ssLeft});
+                Release(handle, 2, 14);
+                after = native();
+                ASSERT_GT(after, start);
+            }
+            ASSERT_EQ(Steps(), before + 1);
+            Form->EditarVoltarExecute();
+            EXPECT_EQ(native(), start);
+            EXPECT_EQ(Band->Size()->Height(), startUnits);
+            Form->EditarRefazerExecute();
+            EXPECT_EQ(native(), after);
+        }
+}
+
 TEST_F(DesignInputTest, HeldCtrlRightIsOneUndoStepAndEachNewPressAnother)
 {
     Report->SetUnits(kvunMM);
@@ -579,6 +624,78 @@ TEST_F(DesignInputTest, ADragOfOneControlIsOneUndoStepAndTheReleaseMarksModified
     Release(label, 5, 5);
     EXPECT_EQ(Steps(), before + 1);
     EXPECT_FALSE(Form->IsModified());
+}
+
+TEST_F(DesignInputTest, UndoOrCutWhileTheButtonIsHeldEndsTheDragFirst)
+{
+    // The drag ends where the mouse is, as its release would end it; the command then acts on a
+    // finished change, no outline stays on the page, and the real release changes nothing.
+    Report->SetUnits(kvunPixels);
+    Report->SetSnapToGrid(false);
+    enum class TWhat { UndoDrag, CutDrag, UndoResize };
+    const struct {
+        const char* Name;
+        TWhat What;
+    } cases[] = {{"undo during a drag", TWhat::UndoDrag},
+                 {"cut during a drag", TWhat::CutDrag},
+                 {"undo during a handle resize", TWhat::UndoResize}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TKVLabel* label = Label(20, 20, 40, 20);
+        const QString name = label->Name();
+        Select(label);
+        const TRect before = label->BoundsRect();
+        const int steps = Steps();
+        TPoint at;
+        if (c.What == TWhat::UndoResize) {
+            TKVControlHandle* handle = Form->Designer->Handles(8);
+            ASSERT_NE(handle, nullptr);
+            Press(handle, 2, 2);
+            MoveTo(handle, 9, 8, {ssLeft});
+            at = Driver->At(handle, 14, 12);
+        } else {
+            Press(label, 5, 5);
+            MoveTo(label, 10, 8, {ssLeft});
+            at = Driver->At(label, 15, 12);
+        }
+        Driver->Move(at, {ssLeft});
+        ASSERT_FALSE(Driver->FocusRects().empty());
+        if (c.What == TWhat::CutDrag)
+            Form->Recortar1Click();
+        else
+            Form->EditarVoltarExecute();
+        EXPECT_TRUE(Driver->FocusRects().empty());
+        EXPECT_FALSE(Form->DragStepSaved);
+        EXPECT_TRUE(Host->ReleasePending());
+        if (c.What == TWhat::CutDrag) {
+            EXPECT_EQ(Report->Owner()->FindComponent(name), nullptr);
+            // The drag was one step, the cut another: undoing the cut brings the label back where
+            // the drag left it.
+            EXPECT_EQ(Steps(), steps + 2);
+        } else {
+            EXPECT_EQ(label->BoundsRect(), before);
+            EXPECT_EQ(Steps(), steps);
+            // Redo gives the finished drag or resize back.
+            Form->EditarRefazerExecute();
+            EXPECT_NE(label->BoundsRect(), before);
+            Form->EditarVoltarExecute();
+        }
+        Driver->Release(at);
+        EXPECT_FALSE(Host->ReleasePending());
+        EXPECT_TRUE(Driver->FocusRects().empty());
+        if (c.What != TWhat::CutDrag) {
+            EXPECT_EQ(label->BoundsRect(), before);
+            // The next drag is an ordinary one.
+            Press(label, 5, 5);
+            MoveTo(label, 8, 9, {ssLeft});
+            Release(label, 8, 9);
+            EXPECT_EQ(label->Left(), before.Left + 3);
+            EXPECT_EQ(label->Top(), before.Top + 4);
+            EXPECT_TRUE(Driver->FocusRects().empty());
+            Form->Designer->SetSelected(Band);
+            delete label;
+        }
+    }
 }
 
 // ---- presses and moves on bands ----

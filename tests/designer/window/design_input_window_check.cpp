@@ -1,13 +1,16 @@
 // A label dragged with real mouse events on a real X server: pressed, moved and released on the
 // document window's surface through the window system, it lands on the millimetre grid where the
 // snap rule puts it, its sizing handles are on the screen around it there, and its old place is
-// empty. The window is saved as a PNG beside the test binary for a person to look at.
+// empty. The window is saved as a PNG beside the test binary for a person to look at. Then keys on
+// the real window: a held Ctrl+Right with the window system's repeats is one undo step, and the
+// zoom box applies what is typed into it.
 #include "WindowCheck.h"
 
 #include "designer/surface/AnexoChild.h"
 #include "designer/mainform/AnexoForm.h"
 #include "designer/surface/KVDesigner.h"
 #include "designer/surface/KVEtiqUtil.h"
+#include "designer/surface/Voltar.h"
 #include "engine/design/DesignColours.h"
 #include "engine/model/KVBands.h"
 #include "engine/printables/KVLabel.h"
@@ -15,7 +18,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ControlHost.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,6 +129,69 @@ int main(int argc, char** argv)
             Fail(QStringLiteral("ink left where the label was"));
         if (!child->Host()->FocusRects().empty())
             Fail(QStringLiteral("an outline was left on the surface"));
+
+        // A held Ctrl+Right: the window system repeats it as a release and a press, both marked
+        // as repeats, for every repeat. The whole hold moves the label a millimetre a repeat and
+        // is one undo step.
+        form->Window()->activateWindow();
+        Settle(200);
+        QWidget* keys = QApplication::focusWidget();
+        if (keys != surface)
+            Fail(QStringLiteral("the design surface does not have the keyboard after the drag"));
+        const auto steps = [&form] { return form->CurrentUndoForm() ? form->CurrentUndoForm()->StepIndex + 1 : 0; };
+        const int stepsBefore = steps();
+        const double leftBefore = static_cast<double>(label->Size()->Left());
+        if (keys) {
+            QTest::simulateEvent(keys, true, Qt::Key_Right, Qt::ControlModifier, QString(), false);
+            for (int i = 0; i < 9; ++i) {
+                QTest::simulateEvent(keys, false, Qt::Key_Right, Qt::ControlModifier, QString(), true);
+                QTest::simulateEvent(keys, true, Qt::Key_Right, Qt::ControlModifier, QString(), true);
+            }
+            QTest::simulateEvent(keys, false, Qt::Key_Right, Qt::ControlModifier, QString(), false);
+        }
+        if (std::fabs(static_cast<double>(label->Size()->Left()) - (leftBefore + 10)) > 1e-9)
+            Fail(QStringLiteral("ten key steps moved the label from %1 to %2 mm")
+                     .arg(leftBefore).arg(static_cast<double>(label->Size()->Left())));
+        if (steps() != stepsBefore + 1)
+            Fail(QStringLiteral("a held key recorded %1 undo steps").arg(steps() - stepsBefore));
+        form->EditarVoltarExecute();
+        if (std::fabs(static_cast<double>(label->Size()->Left()) - leftBefore) > 1e-9)
+            Fail(QStringLiteral("one undo took the label to %1 mm, not back to %2")
+                     .arg(static_cast<double>(label->Size()->Left())).arg(leftBefore));
+
+        // The zoom box, typed into as the user types: "30" and Enter is zoom 30 (not a completed
+        // "300"), a letter other than L, A or P is refused, 140 and Tab is zoom 140, "L" fits the
+        // page's width into the window.
+        form->cbZoom->setFocus(Qt::TabFocusReason);
+        Settle(100);
+        QWidget* zoomKeys = QApplication::focusWidget();
+        if (zoomKeys != form->cbZoom)
+            Fail(QStringLiteral("the zoom box does not have the keyboard"));
+        if (zoomKeys) {
+            form->cbZoom->lineEdit()->selectAll();
+            QTest::keyClicks(zoomKeys, QStringLiteral("3x0"));
+            if (form->cbZoom->currentText() != QStringLiteral("30"))
+                Fail(QStringLiteral("the zoom box shows \"%1\" after 3, x, 0").arg(form->cbZoom->currentText()));
+            QTest::keyClick(zoomKeys, Qt::Key_Return);
+            if (report->Zoom() != 30)
+                Fail(QStringLiteral("30 and Enter gave zoom %1").arg(report->Zoom()));
+            form->cbZoom->lineEdit()->selectAll();
+            QTest::keyClicks(zoomKeys, QStringLiteral("140"));
+            QTest::keyClick(zoomKeys, Qt::Key_Tab);
+            Settle(100);
+            if (report->Zoom() != 140)
+                Fail(QStringLiteral("140 and Tab gave zoom %1").arg(report->Zoom()));
+            form->cbZoom->setFocus(Qt::TabFocusReason);
+            Settle(100);
+            const QWidget* outer = child->SubWindow();
+            const int fitWidth = static_cast<int>(
+                std::nearbyint(outer->width() / (100.0 / report->Zoom() * report->Width()) * 95));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_L);
+            if (report->Zoom() != fitWidth)
+                Fail(QStringLiteral("L gave zoom %1, the width fits at %2").arg(report->Zoom()).arg(fitWidth));
+            if (form->cbZoom->currentText() != QStringLiteral("Largura"))
+                Fail(QStringLiteral("L shows \"%1\" in the zoom box").arg(form->cbZoom->currentText()));
+        }
         form->AskOnClose = false;
         form->Close();
     }
