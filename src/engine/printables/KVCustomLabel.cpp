@@ -166,8 +166,8 @@ void TKVCustomLabel::FormatLines()
     FFormattedLines->Clear();
     // In the designer the pixels at the zoom decide whether and how the control is sized, as
     // they show it; in a run the printer's measures do. Either way the new size is written in
-    // 0.1 mm and the anchored edge or centre stays exactly where it was: formatting, zooming and
-    // running again never move a control bit by bit.
+    // 0.1 mm from where the control was, never rounded to the zoom's pixels: formatting, zooming
+    // and running again do not move a control bit by bit.
     const bool run = RunMeasures();
     const auto native = [this, run](long double v) { return run ? v : Size()->ToNative(kvunPixels, true, v); };
     const auto lengthNow = [this, run] {

@@ -1,6 +1,7 @@
 // Data texts, expressions and system data over a real SQLite file: masks under the Brazilian
 // defaults, the quantity and numbering settings, binding to the band's dataset, a dataset closed
-// or reopened under a prepared text, group totals against SQLite's own sums, and the system values.
+// or reopened under a prepared text, group totals against SQLite's own sums, the system values, and
+// runs and a reopened file that leave every text where it was.
 
 #include "RunFixture.h"
 #include "TextFixture.h"
