@@ -1,5 +1,6 @@
 // The report's text services: rotated text output, text measuring on a device compatible with the
-// screen, and the font cache whose lock guards the building of rotated fonts.
+// screen and, for a run, at its printer object's resolution, and the font cache whose lock guards
+// the building of rotated fonts.
 
 #include "engine/run/KVPrinter.h"
 #include "engine/run/KVResourceManager.h"
