@@ -12,6 +12,7 @@
 #include "platform/core/ResFile.h"
 #include "platform/core/Streams.h"
 #include "platform/core/Strings.h"
+#include "platform/core/SysUtils.h"
 #include "platform/data/DBError.h"
 #include "platform/data/DBTables.h"
 #include "platform/data/DataSet.h"
@@ -505,9 +506,13 @@ bool TAnexoRelatorio::IsValidAliasOrDirectory(const QString& name, const TCompon
 {
     try {
         // Besides aliases and table folders, a database file is named by its path (the session
-        // opens it as an SQLite database).
-        return Session().IsAlias(name) ||
-               (!name.isEmpty() && QFileInfo(Session().DatabasePath(name, owner)).exists());
+        // opens it as an SQLite database). The session knows a database component's name as
+        // well: a data set of the document names its connection so, whatever the connection's
+        // driver (a server has no file to find).
+        if (Session().IsAlias(name) || (!name.isEmpty() && QFileInfo(Session().DatabasePath(name, owner)).exists()))
+            return true;
+        const TDatabase* db = owner && !Trim(name).isEmpty() ? Session().FindDatabase(name, owner) : nullptr;
+        return db && db->Owner() == owner;
     } catch (...) {
         return false;
     }

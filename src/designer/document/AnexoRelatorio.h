@@ -86,7 +86,8 @@ public:
     void DataSetAfterClose(TDataSet* dataSet);
     static bool AliasNeedsDatabase(const QString& alias);
     // An alias, or a file or folder that exists (a relative one found as the owner's components
-    // find it, beside their report file first).
+    // find it, beside their report file first), or the name of a database component the owner
+    // holds (the document's own connection, to a server too).
     static bool IsValidAliasOrDirectory(const QString& name, const TComponent* owner = nullptr);
     bool IsDataSetDatabaseValid() const;
     QString GetAliasName();

@@ -483,8 +483,10 @@ void TVardoRep::SetBandValues()
     TKVCustomBand* current = nullptr;
     try {
         std::int64_t y = LayoutPixels(FPage->TopMargin());
+        // The margins are rounded together: each rounded on its own would make a band a pixel
+        // wider or narrower than the page leaves.
         const int fullWidth =
-            ToControlPixels(Width() - LayoutPixels(FPage->LeftMargin()) - LayoutPixels(FPage->RightMargin()));
+            ToControlPixels(Width() - LayoutPixels(FPage->LeftMargin() + FPage->RightMargin()));
         const int columns = std::max(FPage->Columns(), 1);
         const int columnWidth =
             ToControlPixels((fullWidth - std::int64_t(columns - 1) * LayoutPixels(FPage->ColumnSpace())) / columns);
@@ -498,7 +500,7 @@ void TVardoRep::SetBandValues()
                 // With no lines yet there is no line height: the detail keeps its height.
                 if (band->BandType() == rbDetail && FPage->AutomaticLines() && FPage->Lines() > 0)
                     band->SetHeight(ToControlPixels(
-                        (Height() - LayoutPixels(FPage->BottomMargin()) - LayoutPixels(FPage->TopMargin())) /
+                        (Height() - LayoutPixels(FPage->BottomMargin() + FPage->TopMargin())) /
                         FPage->Lines()));
                 band->SetBounds(ToControlPixels(LayoutPixels(FPage->LeftMargin())), ToControlPixels(y), band->Width(),
                                 band->Height());

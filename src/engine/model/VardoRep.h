@@ -171,7 +171,8 @@ public:
     // The first band of the kind that lies on the report itself (bands inside an item area or a
     // column grid are not the report's).
     TKVCustomBand* FirstBandOfKind(TKVBandType kind) const;
-    // Width of the first detail band: the width of a column.
+    // The width of a column, which the layout gives the first detail band, in 0.1 mm from the
+    // page; 0 without a detail band.
     long double DetailWidth() const;
 
     // ---- text services ----
@@ -186,6 +187,10 @@ public:
     // measure.
     int TextHeight(const TFont* font, const QString& text);
     int TextWidth(const TFont* font, const QString& text);
+    // The width of text in 0.1 mm as a run prints it: measured at the resolution of the run's
+    // printer object, or of the screen at zoom 100 with no run going on. What a run breaks and
+    // sizes so never depends on the zoom of the design surface. 0 when it cannot measure.
+    long double PrintTextWidth(const TFont* font, const QString& text);
     // The report's font cache; it holds the default font's entry while the report lives.
     class TKVResourceManager* FontCache() const { return FFontCache.get(); }
     // The device text is measured on: compatible with the screen, drawing nothing.
@@ -291,6 +296,9 @@ private:
     std::unique_ptr<TKVResourceManager> FFontCache;
     struct TKVResourceEntry* FDefaultFont = nullptr;
     std::unique_ptr<TCanvas> FMemoryDC;
+    // Measures at a run's resolution; made again when the resolution changes.
+    std::unique_ptr<TCanvas> FPrintMeasureDC;
+    int FPrintMeasureDpi = 0;
     // ---- the designer ----
     TKVDesignLink* FDesigner = nullptr;
     int FDesignState = 0;

@@ -1,11 +1,15 @@
 // The report's text services: rotated text output, text measuring on a device compatible with the
-// screen, and the font cache whose lock guards the building of rotated fonts.
+// screen and, for a run, at its printer object's resolution, and the font cache whose lock guards
+// the building of rotated fonts.
 
+#include "engine/run/KVPrinter.h"
 #include "engine/run/KVResourceManager.h"
 #include "engine/model/VardoRep.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/SysUtils.h"
 #include "platform/graphics/Canvas.h"
+
+#include <algorithm>
 
 namespace tessiv {
 
@@ -42,6 +46,7 @@ void TVardoRep::FreeTextServices() noexcept
     FDefaultFont = nullptr;
     FFontCache.reset();
     FMemoryDC.reset();
+    FPrintMeasureDC.reset();
 }
 
 void TVardoRep::TextOutRotated(TPoint pt, const TRect& r, const QString& text, TCanvas* canvas, TFont* font,
@@ -127,6 +132,21 @@ int TVardoRep::TextWidth(const TFont* font, const QString& text)
 {
     TSize extent;
     return MeasureOn(FMemoryDC.get(), font, text, extent) ? extent.cx + 1 : 0;
+}
+
+long double TVardoRep::PrintTextWidth(const TFont* font, const QString& text)
+{
+    // The run's printer object knows its resolution once its document has begun.
+    long double factor = Screen().PixelsPerInch / 254.0L;
+    if (FRunPrinter && !FAvailable && FRunPrinter->XFactor() > 0)
+        factor = FRunPrinter->XFactor();
+    const int dpi = std::max(1, static_cast<int>(Round(factor * 254)));
+    if (!FPrintMeasureDC || FPrintMeasureDpi != dpi) {
+        FPrintMeasureDC = std::make_unique<TPainterCanvas>(nullptr, TDeviceCaps{dpi, dpi, 1, 1});
+        FPrintMeasureDpi = dpi;
+    }
+    TSize extent;
+    return MeasureOn(FPrintMeasureDC.get(), font, text, extent) ? extent.cx / factor : 0;
 }
 
 } // namespace tessiv

@@ -11,6 +11,7 @@
 #include "platform/graphics/Canvas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace tessiv {
@@ -61,11 +62,68 @@ TKVCustomLabel::~TKVCustomLabel() = default;
 
 // ---- measuring --------------------------------------------------------------------------------
 
-int TKVCustomLabel::TW(const QString& text)
+bool TKVCustomLabel::RunMeasures() const
 {
-    if (TVardoRep* report = ParentReport())
+    return Printing() && ParentReport();
+}
+
+long double TKVCustomLabel::TW(const QString& text)
+{
+    if (TVardoRep* report = ParentReport()) {
+        if (RunMeasures())
+            return report->PrintTextWidth(Font(), text);
         return MulDiv(report->TextWidth(Font(), text), GetZoom(), 100);
+    }
     return Canvas()->TextWidth(text);
+}
+
+long double TKVCustomLabel::FormatLineHeight()
+{
+    if (!RunMeasures())
+        return LineHeightPixels();
+    // The height the designer gives at zoom 100: what prints does not follow the zoom.
+    const int h = ParentReport()->TextHeight(Font(), QStringLiteral("W"));
+    return Size()->ToNative(kvunPixels, false, h + 1) * Size()->Zoom() / 100;
+}
+
+TKVCustomLabel::TExtents TKVCustomLabel::CurrentExtents() const
+{
+    const TKVPrintableSize& size = *Size();
+    const long double w = size.NativeValue(TKVPrintableSize::kvWidth);
+    const long double h = size.NativeValue(TKVPrintableSize::kvHeight);
+    return {size.NativeValue(TKVPrintableSize::kvLeft), size.NativeValue(TKVPrintableSize::kvTop),
+            IsVertical(FRotacao) ? h : w, IsVertical(FRotacao) ? w : h};
+}
+
+void TKVCustomLabel::ApplyExtents(const TExtents& e)
+{
+    const long double width = IsVertical(FRotacao) ? e.Line : e.Length;
+    const long double height = IsVertical(FRotacao) ? e.Length : e.Line;
+    // In 0.1 mm, as they are: the pixels follow, and nothing is rounded to them.
+    TKVPrintableSize& size = *Size();
+    const TKVUnit saved = size.GetUnits();
+    size.SetUnits(kvunNative);
+    try {
+        bool written = false;
+        const auto write = [&size, &written](int index, long double value) {
+            if (size.NativeValue(index) != value) {
+                size.SetValue(index, value);
+                written = true;
+            }
+        };
+        write(TKVPrintableSize::kvLeft, e.Left);
+        write(TKVPrintableSize::kvTop, e.Top);
+        write(TKVPrintableSize::kvWidth, width);
+        write(TKVPrintableSize::kvHeight, height);
+        // The lengths may be right while the bounds are not (bounds being set round this
+        // formatting): they follow the lengths all the same.
+        if (!written)
+            size.Update();
+    } catch (...) {
+        size.SetUnits(saved);
+        throw;
+    }
+    size.SetUnits(saved);
 }
 
 int TKVCustomLabel::LineHeightPixels()
@@ -84,12 +142,17 @@ int TKVCustomLabel::LineExtent() const
     return IsVertical(FRotacao) ? Width() : Height();
 }
 
-void TKVCustomLabel::SetExtents(int length, int line)
+void TKVCustomLabel::FollowSize()
 {
-    if (IsVertical(FRotacao))
-        SetBounds(Left(), Top(), line, length);
-    else
-        SetBounds(Left(), Top(), length, line);
+    const TKVPrintableSize& size = *Size();
+    const auto px = [&size](int index, bool horizontal) {
+        return static_cast<int>(Round(size.FromNative(kvunPixels, horizontal, size.NativeValue(index))));
+    };
+    if (px(TKVPrintableSize::kvLeft, true) == Left() && px(TKVPrintableSize::kvTop, false) == Top() &&
+        px(TKVPrintableSize::kvWidth, true) == Width() && px(TKVPrintableSize::kvHeight, false) == Height())
+        return;
+    TFlagScope adjusting(FAdjusting);
+    Size()->Update();
 }
 
 // ---- formatting -------------------------------------------------------------------------------
@@ -101,17 +164,31 @@ void TKVCustomLabel::FormatLines()
         return;
     }
     FFormattedLines->Clear();
-    FMaxWidth = LengthExtent();
+    // In the designer the pixels at the zoom decide whether and how the control is sized, as
+    // they show it; in a run the printer's measures do. Either way the new size is written in
+    // 0.1 mm from where the control was, never rounded to the zoom's pixels: formatting, zooming
+    // and running again do not move a control bit by bit.
+    const bool run = RunMeasures();
+    const auto native = [this, run](long double v) { return run ? v : Size()->ToNative(kvunPixels, true, v); };
+    const auto lengthNow = [this, run] {
+        return run ? CurrentExtents().Length : static_cast<long double>(LengthExtent());
+    };
+    const auto lineNow = [this, run] {
+        return run ? CurrentExtents().Line : static_cast<long double>(LineExtent());
+    };
+    FMaxWidth = lengthNow();
     TVardoRep* const report = ParentReport();
     // While the control is read its stored bounds hold: half-read settings must not move it.
     const bool mayResize = !FAdjusting && !ComponentState().Contains(csReading);
     if (!Caption().isEmpty() && !IsMergeMemo()) {
         FormatLine(Caption());
         if (mayResize && report) {
-            const int lh = LineHeightPixels();
-            if (lh > LineExtent()) {
+            const long double lh = FormatLineHeight();
+            if (lh > lineNow()) {
                 TFlagScope adjusting(FAdjusting);
-                SetExtents(LengthExtent(), lh);
+                TExtents e = CurrentExtents();
+                e.Line = native(lh);
+                ApplyExtents(e);
             }
         }
     } else {
@@ -122,52 +199,66 @@ void TKVCustomLabel::FormatLines()
     }
 
     if (mayResize && report) {
-        const int lh = LineHeightPixels();
+        if (!run)
+            FollowSize();
+        const long double lh = FormatLineHeight();
         if (FAutoSize && SizesLengthToText()) {
-            int maxLen = 0;
+            long double maxLen = 0;
             for (int i = 0; i < FFormattedLines->Count(); ++i)
                 maxLen = std::max(maxLen, TW(FFormattedLines->Strings(i)));
+            // The frame's points count as pixels; in a run, pixels at zoom 100.
+            const long double frame = run ? Size()->ToNative(kvunPixels, true, Frame()->Width()) * Size()->Zoom() / 100
+                                          : static_cast<long double>(Frame()->Width());
             if (Frame()->DrawLeft())
-                maxLen += Frame()->Width();
+                maxLen += frame;
             if (Frame()->DrawRight())
-                maxLen += Frame()->Width();
-            TFlagScope adjusting(FAdjusting);
-            // The edge the text is anchored at stays where it is.
-            const int d = LengthExtent() - maxLen;
-            int left = Left();
-            int top = Top();
-            const bool right = Alignment() == taRightJustify;
-            const bool centre = Alignment() == taCenter;
-            const bool leftJ = Alignment() == taLeftJustify;
-            switch (FRotacao) {
-            case rotacao_000:
-                left += right ? d : centre ? d / 2 : 0;
-                break;
-            case rotacao_090:
-                top += leftJ ? d : centre ? d / 2 : 0;
-                break;
-            case rotacao_180:
-                left += leftJ ? d : centre ? d / 2 : 0;
-                break;
-            case rotacao_270:
-                top += right ? d : centre ? d / 2 : 0;
-                break;
-            }
-            const int line = std::max(LineExtent(), lh);
-            if (IsVertical(FRotacao))
-                SetBounds(left, top, line, maxLen);
-            else
-                SetBounds(left, top, maxLen, line);
-        } else if (FAutoStretch) {
-            // One line high in the designer, whatever the text: the band grows as it prints.
-            if (LineExtent() != lh) {
+                maxLen += frame;
+            TExtents e = CurrentExtents();
+            const long double now = run ? e.Length : Size()->FromNative(kvunPixels, true, e.Length);
+            // In the designer a length within a pixel of the text's is the text's: the zoom
+            // alone never resizes, nor so moves, a text.
+            const bool longer = run ? maxLen != now : std::fabs(maxLen - now) >= 1;
+            const bool taller = lh > lineNow();
+            if (longer || taller) {
                 TFlagScope adjusting(FAdjusting);
-                SetExtents(LengthExtent(), lh);
+                const long double length = longer ? native(maxLen) : e.Length;
+                // The edge the text is anchored at stays where it is. A centred text keeps its
+                // centre: in the designer to the whole pixel below, in a run exactly.
+                const long double full = e.Length - length;
+                const long double half =
+                    run ? full / 2
+                        : native(static_cast<long double>(
+                              static_cast<int>(Round(Size()->FromNative(kvunPixels, true, full))) / 2));
+                const bool right = Alignment() == taRightJustify;
+                const bool centre = Alignment() == taCenter;
+                const bool leftJ = Alignment() == taLeftJustify;
+                switch (FRotacao) {
+                case rotacao_000:
+                    e.Left += right ? full : centre ? half : 0;
+                    break;
+                case rotacao_090:
+                    e.Top += leftJ ? full : centre ? half : 0;
+                    break;
+                case rotacao_180:
+                    e.Left += leftJ ? full : centre ? half : 0;
+                    break;
+                case rotacao_270:
+                    e.Top += right ? full : centre ? half : 0;
+                    break;
+                }
+                e.Length = length;
+                if (taller)
+                    e.Line = native(lh);
+                ApplyExtents(e);
             }
-        } else if (FFormattedLines->Count() == 1 && !FKeepHeight) {
-            if (LineExtent() != lh) {
+        } else if (FAutoStretch || (FFormattedLines->Count() == 1 && !FKeepHeight)) {
+            // An AutoStretch text is one line high in the designer, whatever the text: the band
+            // grows as it prints.
+            if (lineNow() != lh) {
                 TFlagScope adjusting(FAdjusting);
-                SetExtents(LengthExtent(), lh);
+                TExtents e = CurrentExtents();
+                e.Line = native(lh);
+                ApplyExtents(e);
             }
         }
     }
@@ -247,7 +338,7 @@ void TKVCustomLabel::AddWord(QString word)
 qsizetype TKVCustomLabel::FittingLength(const QString& text, bool belowMax)
 {
     const auto fits = [&](qsizetype n) {
-        const int w = TW(text.left(n));
+        const long double w = TW(text.left(n));
         return belowMax ? w < FMaxWidth : w <= FMaxWidth;
     };
     // A beginning is never narrower than a shorter one, so the longest that fits is found by
@@ -483,9 +574,40 @@ void TKVCustomLabel::DrawLines(TCanvas& canvas, int lineHeight)
 
 void TKVCustomLabel::Prepare()
 {
+    // Prepared again within a run, the size the designer gave is the one noted first.
+    if (!Printing()) {
+        for (int i = 0; i < 4; ++i)
+            FDesignSize[static_cast<size_t>(i)] = Size()->NativeValue(i);
+        FHasDesignSize = true;
+    }
     TKVPrintable::Prepare();
     if (!Caption().isEmpty())
         FormatLines();
+}
+
+void TKVCustomLabel::Unprepare()
+{
+    // The designer's text is formatted while the run's measures still hold, so only the size
+    // noted before the run decides where the control ends.
+    RestoreDesignText();
+    TKVPrintable::Unprepare();
+    if (!FHasDesignSize)
+        return;
+    FHasDesignSize = false;
+    TFlagScope adjusting(FAdjusting);
+    TKVPrintableSize& size = *Size();
+    const TKVUnit saved = size.GetUnits();
+    size.SetUnits(kvunNative);
+    try {
+        for (int i = 0; i < 4; ++i)
+            if (size.NativeValue(i) != FDesignSize[static_cast<size_t>(i)])
+                size.SetValue(i, FDesignSize[static_cast<size_t>(i)]);
+    } catch (...) {
+        size.SetUnits(saved);
+        throw;
+    }
+    size.SetUnits(saved);
+    FormatLines();
 }
 
 void TKVCustomLabel::Print(int ofsX, int ofsY)

@@ -10,6 +10,7 @@
 #include "engine/model/KVTypes.h"
 #include "platform/core/Strings.h"
 
+#include <array>
 #include <memory>
 
 namespace tessiv {
@@ -31,8 +32,13 @@ public:
     virtual void FormatLines();
 
     // ---- the run ----
-    // Formats afresh before the run.
+    // Notes the control's place and size, then formats afresh before the run. From here to
+    // Unprepare the text is measured and the control sized in 0.1 mm at the printer's
+    // resolution, so what prints is the same at every zoom of the design surface.
     void Prepare() override;
+    // Puts the designer's text back (RestoreDesignText) and then the place and size the control
+    // had before the run, exactly: a run never moves or resizes a control.
+    void Unprepare() override;
     // Prints the formatted lines at the control's place offset by (ofsX, ofsY) in 0.1 mm; an
     // AutoStretch text grows its band for the lines beyond the control. Only when enabled.
     void Print(int ofsX, int ofsY) override;
@@ -82,6 +88,9 @@ protected:
     virtual bool SizesLengthToText() const { return true; }
     // The memo drops "TabStop" of older files.
     virtual bool ReadsLegacyTabStop() const { return false; }
+    // At the end of a run, before its place and size are put back: a text that prints another
+    // caption than it shows puts the designer's back.
+    virtual void RestoreDesignText() {}
 
     // Length extent (along the text) and line extent (across the lines), in pixels.
     int LengthExtent() const;
@@ -89,18 +98,35 @@ protected:
     // Draws the formatted lines on the design canvas with the line height lineHeight.
     void DrawLines(TCanvas& canvas, int lineHeight);
     // The text's width in pixels at the zoom: on the report's measuring device (which counts one
-    // pixel more), else on the control's own canvas.
-    int TW(const QString& text);
+    // pixel more), else on the control's own canvas. During a run, its width in 0.1 mm as the
+    // run's printer object prints it.
+    long double TW(const QString& text);
     // One line's height in pixels at the zoom, plus one.
     int LineHeightPixels();
 
 private:
+    // Where the control is, along and across its text, in 0.1 mm.
+    struct TExtents {
+        long double Left = 0;
+        long double Top = 0;
+        long double Length = 0;
+        long double Line = 0;
+    };
+    // Between Prepare and Unprepare, on a report.
+    bool RunMeasures() const;
+    TExtents CurrentExtents() const;
+    // Sets what differs, in 0.1 mm as given: the pixel bounds follow.
+    void ApplyExtents(const TExtents& e);
+    // Bounds set round a formatting (the resize that caused it) take the lengths it wrote.
+    void FollowSize();
+    // The line height formatting gives the control: pixels at the zoom, plus one; during a run
+    // the same at zoom 100, in 0.1 mm.
+    long double FormatLineHeight();
     void FormatLine(const QString& text);
     void AddWord(QString word);
     // The number of characters at the front of text that measure at most the line's room, or
     // less than it when belowMax is set; 0 when not even one does.
     qsizetype FittingLength(const QString& text, bool belowMax);
-    void SetExtents(int length, int line);
     // The footer fill holds: this text is on the footer of the item area's group, on a page of
     // the area that is not its last.
     bool FillHolds() const;
@@ -120,7 +146,10 @@ private:
     // Formatting state: the line being built and whether the text is finished.
     QString FLine;
     bool FDone = false;
-    int FMaxWidth = 0;
+    long double FMaxWidth = 0;
+    // The control's size in 0.1 mm before the run, put back after it.
+    std::array<long double, 4> FDesignSize{};
+    bool FHasDesignSize = false;
 };
 
 } // namespace tessiv

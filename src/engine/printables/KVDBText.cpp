@@ -284,6 +284,10 @@ void TKVDBText::Unprepare()
     FFieldBound = false;
     FFieldIndex = -1;
     TKVCustomLabel::Unprepare();
+}
+
+void TKVDBText::RestoreDesignText()
+{
     if (Lines()->Count() > 0) {
         TStringList none;
         Lines()->Assign(&none);

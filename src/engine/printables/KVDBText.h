@@ -48,6 +48,8 @@ public:
     void DefineProperties(TFiler& filer) override;
 
 protected:
+    // The field's name is the caption again.
+    void RestoreDesignText() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:

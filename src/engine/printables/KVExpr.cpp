@@ -159,6 +159,10 @@ void TKVExpr::Unprepare()
     FEvaluator->SetDataSets(nullptr);
     FEvaluator->Unprepare();
     TKVCustomLabel::Unprepare();
+}
+
+void TKVExpr::RestoreDesignText()
+{
     SetExpression(FExpression);
 }
 

@@ -43,6 +43,8 @@ public:
     void Loaded() override;
 
 protected:
+    // The expression is the caption again.
+    void RestoreDesignText() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:

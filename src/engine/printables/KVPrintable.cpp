@@ -259,14 +259,17 @@ void TKVPrintable::SetBounds(int left, int top, int width, int height)
         if (height != 0)
             FLoadedHeight = height;
     } else if (!updating) {
+        // Compared in whole pixels: a length the control already shows is kept as it is, so
+        // bounds given back unchanged (a text formatting itself, a file saved at another zoom)
+        // never round it to this zoom's pixels.
         TPixelScope pixels(*FSize);
         if (Round(FSize->Height()) != height)
             FSize->SetHeight(height);
         if (Round(FSize->Width()) != width)
             FSize->SetWidth(width);
-        if (FSize->Top() != top)
+        if (Round(FSize->Top()) != top)
             FSize->SetTop(top);
-        if (FSize->Left() != left)
+        if (Round(FSize->Left()) != left)
             FSize->SetLeft(left);
     } else if (FAligning) {
         // Compared in whole pixels: the size applying this Left comes back here with it.

@@ -312,8 +312,15 @@ void TVardoRep::ComputeFooterReserve()
 long double TVardoRep::DetailWidth() const
 {
     // Without a detail band a column has no width of its own.
-    const TKVCustomBand* detail = FirstBandOfKind(rbDetail);
-    return detail ? detail->Size()->Width() : 0;
+    if (!FirstBandOfKind(rbDetail))
+        return 0;
+    // The detail is as wide as a column of the page. Its band holds that width in whole pixels
+    // of the design surface's zoom; the run takes it from the page, so the columns of a sheet
+    // fall in the same places at every zoom.
+    const int columns = std::max(FPage->Columns(), 1);
+    const long double full = FPage->NativeValue(TKVPage::kvWidth) - FPage->NativeValue(TKVPage::kvLeftMargin) -
+                             FPage->NativeValue(TKVPage::kvRightMargin);
+    return (full - (columns - 1) * FPage->NativeValue(TKVPage::kvColumnSpace)) / columns;
 }
 
 int TVardoRep::StartColumnX() const

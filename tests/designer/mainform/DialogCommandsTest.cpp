@@ -3,8 +3,10 @@
 // run; each Configurar dialog and the about form opened through its command; help by topic and by
 // context; a cancelled open dialog; the report's quantity field let go when its control goes.
 #include "DocumentSurfaceFixture.h"
+#include "PgServer.h"
 
 #include "designer/mainform/AboutTSSV.h"
+#include "designer/document/AnexoRelatorio.h"
 #include "designer/dialogs/Alinhamento.h"
 #include "designer/surface/AnexoChild.h"
 #include "designer/mainform/AnexoForm.h"
@@ -21,6 +23,7 @@
 #include "engine/run/KVPrinter.h"
 #include "engine/run/KVRunWindows.h"
 #include "engine/model/VardoRep.h"
+#include "platform/data/Database.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
@@ -36,6 +39,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 
 #include <functional>
@@ -368,6 +372,60 @@ TEST_F(DialogCommandsTest, TheDataDialogConfirmedMarksTheDocumentAndSelectsTheCu
     EXPECT_TRUE(Form->ArquivoSalvar()->isEnabled());
     EXPECT_TRUE(Form->Action(QStringLiteral("ArquivoVisualizar"))->isEnabled());
     EXPECT_TRUE(Form->Action(QStringLiteral("ArquivoImprimir"))->isEnabled());
+}
+
+TEST_F(DialogCommandsTest, AServerTableChosenInTheDataDialogListsItsFieldsForTheFirstDataText)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    QString error;
+    // The role and the table may be there from an earlier test of this run.
+    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE ROLE fichario LOGIN PASSWORD 'fichas'")}, error);
+    ASSERT_TRUE(pg.Exec(QStringLiteral("postgres"),
+                        {QStringLiteral("CREATE TABLE IF NOT EXISTS fichas (codigo INTEGER, cliente VARCHAR(30))"),
+                         QStringLiteral("GRANT SELECT ON fichas TO fichario")},
+                        error))
+        << error.toStdString();
+    TStringList params;
+    params.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+    params.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+    params.Add(QStringLiteral("DATABASE NAME=postgres"));
+    params.Add(QStringLiteral("USER NAME=fichario"));
+    Session().AddAlias(QStringLiteral("PGFICHAS"), QStringLiteral("POSTGRESQL"), &params);
+    SetLoginDialog([](const QString&, QString&, QString& password) {
+        password = QStringLiteral("fichas");
+        return true;
+    });
+    struct TNoLogin {
+        ~TNoLogin() { SetLoginDialog(nullptr); }
+    } noLogin;
+
+    // Configurar > Tabela: the alias, then the table, then OK, as the user picks them.
+    TModalForm::SetPresenter([](TModalForm& f) {
+        auto* dialog = dynamic_cast<TfmMyZTDataSetup*>(&f);
+        ASSERT_NE(dialog, nullptr);
+        dialog->DataTypeButton(1)->click();
+        dialog->cbDataBaseName()->setEditText(QStringLiteral("PGFICHAS"));
+        dialog->cbDataBaseNameChange();
+        dialog->cbTableName()->setEditText(QStringLiteral("fichas"));
+        dialog->cbTableNameChange();
+        dialog->bbOkClick();
+    });
+    Form->Tabela1Click();
+    ASSERT_NE(Report->DataSet(), nullptr);
+
+    TControl* text = Insert(Form->InserirCampoTabela, 30, 30);
+    ASSERT_NE(dynamic_cast<TKVDBText*>(text), nullptr);
+    EXPECT_EQ(static_cast<TKVDBText*>(text)->DataField(), QStringLiteral("codigo"));
+    auto* fields = Form->Window()->findChild<QComboBox*>(QStringLiteral("cbCampo"));
+    ASSERT_NE(fields, nullptr);
+    QStringList listed;
+    for (int i = 0; i < fields->count(); ++i)
+        listed << fields->itemText(i);
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("codigo"), QStringLiteral("cliente")}));
+    EXPECT_EQ(fields->currentText(), QStringLiteral("codigo"));
 }
 
 TEST_F(DialogCommandsTest, TheAboutFormNamesTheProductAndItsVersion)

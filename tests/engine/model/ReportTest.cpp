@@ -385,6 +385,40 @@ TEST_F(ReportTest, LayoutOfColumnsAndAutomaticLines)
     EXPECT_EQ(r->Zoom(), 100);
 }
 
+TEST_F(ReportTest, ABandIsAsWideAsThePageLeavesBetweenBothMarginsRoundedOnce)
+{
+    TReportDoc doc;
+    TVardoRep* r = doc.Report;
+    TKVPage* page = r->Page();
+    page->SetUnits(kvunMM);
+    auto* title = doc.Add<TKVBand>(QStringLiteral("Titulo1"), rbTitle);
+    auto* detail = doc.Add<TKVBand>(QStringLiteral("Detalhe1"), rbDetail);
+    const long double nativePerPixel = 254.0L / 96;
+    int apart = 0;
+    for (const TKVPaperSize paper : {TKVPaperSize::A4, TKVPaperSize::Letter})
+        for (const TPrinterOrientation orientation : {TPrinterOrientation::poPortrait, TPrinterOrientation::poLandscape})
+            for (const long double left : {5.3L, 10.0L, 12.7L})
+                for (const long double right : {5.3L, 7.9L})
+                    for (const int zoom : {75, 100, 150}) {
+                        SCOPED_TRACE(testing::Message() << "paper " << int(paper) << " orientation " << int(orientation)
+                                                        << " margins " << double(left) << " " << double(right)
+                                                        << " zoom " << zoom);
+                        r->SetZoom(zoom);
+                        page->SetPaperSize(paper);
+                        page->SetOrientation(orientation);
+                        page->SetLeftMargin(left);
+                        page->SetRightMargin(right);
+                        const auto px = [&](long double mm) { return mm * 10 / nativePerPixel * zoom / 100; };
+                        const int width = r->Width() - static_cast<int>(Round(px(left + right)));
+                        apart += width != r->Width() - Round(px(left)) - Round(px(right));
+                        EXPECT_EQ(title->Width(), width);
+                        EXPECT_EQ(detail->Width(), width);
+                        EXPECT_EQ(detail->Left(), Round(px(left)));
+                    }
+    // The table holds layouts where rounding each margin on its own gives another width.
+    EXPECT_GT(apart, 0);
+}
+
 TEST_F(ReportTest, ResizingTheReportResizesOnlyACustomPaper)
 {
     TReportDoc doc;

@@ -1,6 +1,7 @@
 // Data texts, expressions and system data over a real SQLite file: masks under the Brazilian
 // defaults, the quantity and numbering settings, binding to the band's dataset, a dataset closed
-// or reopened under a prepared text, group totals against SQLite's own sums, and the system values.
+// or reopened under a prepared text, group totals against SQLite's own sums, the system values, and
+// runs and a reopened file that leave every text where it was.
 
 #include "RunFixture.h"
 #include "TextFixture.h"
@@ -165,6 +166,62 @@ TEST_F(DataTextTest, MasksDatesAndANewReportsPaperFollowTheSystemLocale)
     else
         qputenv("CUPS_SERVER", cupsServer);
     TPrinter::RefreshPrinterList();
+}
+
+TEST_F(DataTextTest, RunsAndReopeningNeverMoveAControl)
+{
+    // Values far narrower and wider than the designer's caption: each record sizes the texts and
+    // a centred one moves by half the difference.
+    Db.AddTable(Doc, QStringLiteral("PRODUTOS"));
+    struct Case {
+        int Zoom;
+        TAlignment Alignment;
+    };
+    const Case cases[] = {{100, taCenter}, {75, taCenter}, {72, taCenter}, {150, taRightJustify}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "zoom " << c.Zoom << " alignment " << c.Alignment);
+        Doc.Report->SetZoom(c.Zoom);
+        auto* text = Make<TKVDBText>(QStringLiteral("Campo"));
+        text->SetDataField(QStringLiteral("NOME"));
+        auto* expr = Make<TKVExpr>(QStringLiteral("Conta"));
+        expr->SetExpression(QStringLiteral("NOME + ' de ' + NOME"));
+        for (TKVCustomLabel* label : {static_cast<TKVCustomLabel*>(text), static_cast<TKVCustomLabel*>(expr)}) {
+            label->SetAutoSize(true);
+            label->SetAlignment(c.Alignment);
+            // A place that is no whole pixel at the zoom.
+            label->Size()->SetUnits(kvunNative);
+            label->Size()->SetLeft(500.3L);
+            label->Size()->SetTop(31.7L);
+        }
+        const QByteArray before = WriteRes(Doc.Form.get());
+        const long double left = text->Size()->NativeValue(TKVPrintableSize::kvLeft);
+        for (int run = 0; run < 5; ++run)
+            Doc.RunPreview();
+        EXPECT_EQ(Export().size(), 4);
+        EXPECT_EQ(text->Size()->NativeValue(TKVPrintableSize::kvLeft), left);
+        EXPECT_EQ(WriteRes(Doc.Form.get()), before);
+        text->Free();
+        expr->Free();
+
+        // A file made at the zoom, read again and written again: the same file.
+        TReportDoc made;
+        made.Report->SetZoom(c.Zoom);
+        auto* band = made.Add<TKVBand>(QStringLiteral("Detalhe"), rbDetail);
+        int n = 0;
+        for (const bool autoSize : {true, false}) {
+            auto* label = new TKVLabel(made.Form.get());
+            label->SetName(QStringLiteral("Texto%1").arg(++n));
+            label->SetParent(band);
+            label->SetAlignment(c.Alignment);
+            label->SetAutoSize(autoSize);
+            label->SetBounds(37 + n, 11 + n, 93, 17);
+        }
+        const QByteArray saved = WriteRes(made.Form.get());
+        TFormPtr again = ReadRes(saved);
+        ASSERT_NE(ReportOf(again.get()), nullptr);
+        EXPECT_EQ(ReportOf(again.get())->Zoom(), c.Zoom);
+        EXPECT_EQ(WriteRes(again.get()), saved);
+    }
 }
 
 TEST_F(DataTextTest, QuantityAndNumberingSettingsKeepEachOtherConsistent)

@@ -1,6 +1,7 @@
 // Text printables on the PDF printer, read back with pdftotext -bbox: a stretching text grows its
 // band by whole lines and goes on at the top of the next page, a stretching page footer keeps to
-// its page, and each rotation and alignment puts the text where the control says.
+// its page, each rotation and alignment puts the text where the control says, and a three-column
+// sheet of texts prints the same words in the same places at every zoom of the designer.
 
 #include "RunFixture.h"
 #include "TextFixture.h"
@@ -166,6 +167,92 @@ TEST_F(TextPdfTest, AStretchingPageFooterPrintsOnlyTheLinesThatFitAboveTheBottom
 
 // Turned text is drawn as glyph outlines, which pdftotext does not read as words: the boxes
 // here are those of the ink pdftoppm draws for each control.
+TEST_F(TextPdfTest, WhatPrintsIsTheSameAtEveryZoomOfTheDesigner)
+{
+    // A three-column sheet with margins that are no whole pixels at most zooms.
+    TKVPage* page = Doc.Report->Page();
+    page->SetUnits(kvunNative);
+    page->SetLeftMargin(103);
+    page->SetRightMargin(97);
+    page->SetColumnSpace(41);
+    page->SetColumns(3);
+    auto* band = Doc.Add<TKVBand>(QStringLiteral("Detalhe"), rbDetail);
+    band->Size()->SetHeight(1300);
+    Doc.Report->SetQuantidade(7);
+
+    // Fixed-width labels about as wide as their text: a measure that followed the zoom would
+    // break some of them at one zoom and not at another.
+    const QStringList captions{QStringLiteral("Nome do cliente"), QStringLiteral("Endereço de entrega"),
+                               QStringLiteral("Cidade e estado"), QStringLiteral("Valor total do pedido"),
+                               QStringLiteral("Data de emissão"), QStringLiteral("Forma de pagamento"),
+                               QStringLiteral("Observações gerais")};
+    int top = 20;
+    int n = 0;
+    for (const QString& caption : captions) {
+        for (const long double fit : {0.97L, 1.0L, 1.03L}) {
+            auto* label = new TKVLabel(Doc.Form.get());
+            label->SetName(QStringLiteral("Fixo%1").arg(++n));
+            label->Font()->SetName(QStringLiteral("Arial"));
+            label->Font()->SetSize(10);
+            label->SetParent(band);
+            label->SetAutoSize(false);
+            label->SetText(caption);
+            label->Size()->SetUnits(kvunNative);
+            label->Size()->SetLeft(20);
+            label->Size()->SetTop(top);
+            label->Size()->SetWidth(Doc.Report->TextWidth(label->Font(), caption) * 254.0L / 96 * fit);
+            top += 50;
+        }
+    }
+    // Texts sized to each record's value, centred and right-justified.
+    int record = 0;
+    for (const TAlignment alignment : {taCenter, taRightJustify}) {
+        auto* label = new TKVLabel(Doc.Form.get());
+        label->SetName(alignment == taCenter ? QStringLiteral("Centro") : QStringLiteral("Direita"));
+        label->SetParent(band);
+        label->SetAlignment(alignment);
+        label->Size()->SetUnits(kvunNative);
+        label->Size()->SetLeft(300.4L);
+        label->Size()->SetTop(top);
+        top += 50;
+        label->OnPrint = [&record, alignment](TObject*, QString& value) {
+            static const char* const names[] = {"Ana", "Bartolomeu", "Cid", "Dulcineia", "Eva", "Fabricio", "Gil"};
+            if (alignment == taCenter)
+                ++record;
+            value = QLatin1String(names[(record - 1) % 7]) + QStringLiteral("%1").arg(record);
+        };
+    }
+
+    std::vector<TWordBox> atHundred;
+    for (const int zoom : {100, 25, 72, 75, 150, 300}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << zoom);
+        Doc.Report->SetZoom(zoom);
+        record = 0;
+        const QString file = Dir.filePath(QStringLiteral("zoom%1.pdf").arg(zoom));
+        PrintToPdf(Doc, file);
+        const std::vector<TWordBox> words = PdfWords(file);
+        if (zoom == 100) {
+            atHundred = words;
+            // Seven labels on two pages, the third column of the first page included.
+            ASSERT_NE(FindWord(words, QStringLiteral("Gil7")), nullptr);
+            EXPECT_EQ(FindWord(words, QStringLiteral("Gil7"))->Page, 2);
+            const TWordBox* fifth = FindWord(words, QStringLiteral("Eva5"));
+            ASSERT_NE(fifth, nullptr);
+            EXPECT_GT(fifth->XMin, NativeToPoints(103 + 2 * ((2100 - 103 - 97 - 2 * 41) / 3.0L + 41)));
+            continue;
+        }
+        ASSERT_EQ(words.size(), atHundred.size());
+        for (size_t i = 0; i < words.size(); ++i) {
+            SCOPED_TRACE(atHundred[i].Word.toStdString());
+            EXPECT_EQ(words[i].Word, atHundred[i].Word);
+            EXPECT_EQ(words[i].Page, atHundred[i].Page);
+            EXPECT_EQ(words[i].XMin, atHundred[i].XMin);
+            EXPECT_EQ(words[i].YMin, atHundred[i].YMin);
+            EXPECT_EQ(words[i].XMax, atHundred[i].XMax);
+        }
+    }
+}
+
 TEST_F(TextPdfTest, RotationsAndAlignmentsLandWhereTheControlSays)
 {
     auto* band = Doc.Add<TKVBand>(QStringLiteral("Detalhe"), rbDetail);
