@@ -89,9 +89,9 @@ public:
     // The advance width of a text in the font DrawText gives it, unrotated; the canvas's font is
     // left as it was.
     int TextWidth(TCanvas& Canvas, const QString& Text, double TextBaseHeight);
-    // Fills one bar rectangle given in unrotated canvas coordinates of a symbol drawn at (X, Y)
-    // that is W by H unrotated, right and bottom edges excluded.
-    void FillRotatedRect(TCanvas& Canvas, const TRect& Rect, int W, int H, int Y, int X);
+    // Where one bar rectangle given in unrotated canvas coordinates of a symbol drawn at (X, Y)
+    // that is W by H unrotated lands on the canvas, right and bottom edges excluded.
+    TRect RotatedRect(const TRect& Rect, int W, int H, int Y, int X) const;
 
 private:
     // The layout of DrawBarcode and DrawPostnet; Draw false stops once the size is known.

@@ -216,12 +216,12 @@ double TLLBarcode::ModuleWidthMM() const
     return Params().HighDensity ? Width / 2 : Width;
 }
 
-void TLLBarcode::FillRotatedRect(TCanvas& Canvas, const TRect& Rect, int W, int H, int Y, int X)
+TRect TLLBarcode::RotatedRect(const TRect& Rect, int W, int H, int Y, int X) const
 {
     const btCodeRotate Rotation = Params().Rotation;
     const TPoint A = RotatePoint(Rotation, X, Y, W, H, Rect.Left - X, Rect.Top - Y);
     const TPoint B = RotatePoint(Rotation, X, Y, W, H, Rect.Right - X, Rect.Bottom - Y);
-    Canvas.FillRect(tessiv::Rect(std::min(A.X, B.X), std::min(A.Y, B.Y), std::max(A.X, B.X), std::max(A.Y, B.Y)));
+    return tessiv::Rect(std::min(A.X, B.X), std::min(A.Y, B.Y), std::max(A.X, B.X), std::max(A.Y, B.Y));
 }
 
 int TLLBarcode::TextWidth(TCanvas& Canvas, const QString& Text, double TextBaseHeight)
@@ -382,6 +382,8 @@ void TLLBarcode::Render(TCanvas& Canvas, int X, int Y, TSize& Size, bool Draw)
     if (!Draw)
         return;
 
+    // The bars are one shape: gathered, then filled together.
+    std::vector<TRect> Bars;
     for (int I = 1; I <= Count;) {
         if (FModules[static_cast<std::size_t>(I - 1)] == 0) {
             ++I;
@@ -401,8 +403,9 @@ void TLLBarcode::Render(TCanvas& Canvas, int X, int Y, TSize& Size, bool Draw)
             --Bar.Right;
         // Rounding each run on its own can reach one unit past the last module's place.
         Bar.Right = std::min(Bar.Right, Origin + BarsW);
-        FillRotatedRect(Canvas, Bar, W, H, Y, X);
+        Bars.push_back(RotatedRect(Bar, W, H, Y, X));
     }
+    Canvas.FillRects(Bars);
 
     if (!Labels.empty()) {
         PrepareText(Canvas);
@@ -444,6 +447,7 @@ void TLLBarcode::RenderPostnet(TCanvas& Canvas, int X, int Y, TSize& Size, bool 
     if (!Draw)
         return;
 
+    std::vector<TRect> Bars;
     for (int I = 1; I <= Count; ++I) {
         const bool One = FModules[static_cast<std::size_t>(I - 1)] != 0;
         if (FIM && !One)
@@ -452,8 +456,9 @@ void TLLBarcode::RenderPostnet(TCanvas& Canvas, int X, int Y, TSize& Size, bool 
         // the last bar never lies past the reported width.
         const int Left = XOf(I);
         const int Top = FIM || One ? Y : Y + Full - Half;
-        FillRotatedRect(Canvas, Rect(Left, Top, Left + BarW, Y + Full), W, H, Y, X);
+        Bars.push_back(RotatedRect(Rect(Left, Top, Left + BarW, Y + Full), W, H, Y, X));
     }
+    Canvas.FillRects(Bars);
 
     if (!Labels.empty()) {
         PrepareText(Canvas);

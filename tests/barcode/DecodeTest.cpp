@@ -1,5 +1,6 @@
 // Barcodes drawn on images at printer and screen resolutions, in every rotation, read back by two
-// independent readers (zbarimg and ZXingReader).
+// independent readers (zbarimg and ZXingReader); and the bars filled as one shape against the same
+// bars filled one by one, on an image and on PDF paper.
 
 #include "BarcodeTestUtil.h"
 
@@ -7,6 +8,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -162,6 +167,116 @@ TEST_P(DecodeTest, ReadersSeeTheIntendedData)
                 << "ZXingReader, " << Name.toStdString() << ": "
                 << ZxingSays.join(QStringLiteral(" | ")).toStdString();
         }
+}
+
+// The same drawing with every bar its own fill, as the canvas fills rectangles one at a time.
+template <class Canvas>
+class TBarByBar : public Canvas {
+public:
+    using Canvas::Canvas;
+
+protected:
+    void DevFillRects(const std::vector<TRect>& Rects, const TDcState& St) override
+    {
+        TCanvas::DevFillRects(Rects, St);
+    }
+};
+
+// A PDF at 300 dpi with one page per barcode, each drawn at (Margin, Margin) on a canvas of type C.
+template <class C>
+void DrawPdf(const QString& Path, std::vector<TLLBarcode>& Barcodes, int Margin)
+{
+    QPdfWriter Pdf(Path);
+    Pdf.setResolution(300);
+    Pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A7), QPageLayout::Landscape, QMarginsF()));
+    QPainter Painter(&Pdf);
+    C Canvas(&Painter, TDeviceCaps{300, 300, Pdf.width(), Pdf.height()});
+    for (std::size_t I = 0; I < Barcodes.size(); ++I) {
+        if (I > 0)
+            Pdf.newPage();
+        TSize Drawn;
+        Barcodes[I].DrawBarcode(Canvas, Margin, Margin, Drawn);
+    }
+}
+
+TEST(OneShape, BarsFilledTogetherAreTheBarsFilledOneByOneAndStillRead)
+{
+    // Every symbology: the decoding cases, and those no reader here reads.
+    struct TShapeCase {
+        const char* Name;
+        btCodeTypes Type;
+        const char* Text;
+        const char* Addon;
+        const DecodeCase* Decoded; // what readers must find on paper; nil for none
+    };
+    std::vector<TShapeCase> Table;
+    for (const DecodeCase& Case : Cases)
+        Table.push_back({Case.Name, Case.Type, Case.Text, Case.Addon, &Case});
+    Table.push_back({"msi", MSI_Plessey, "123456", "", nullptr});
+    Table.push_back({"postnet", Postnet, "12345", "", nullptr});
+    Table.push_back({"fim", Postnet_FIM, "A", "", nullptr});
+
+    constexpr int Dpi = 300;
+    constexpr int Margin = 60;
+    std::vector<TLLBarcode> Barcodes(Table.size());
+    for (std::size_t I = 0; I < Table.size(); ++I) {
+        const TShapeCase& Case = Table[I];
+        SCOPED_TRACE(Case.Name);
+        TLLBarcode& Barcode = Barcodes[I];
+        Barcode.Params().CodeType = Case.Type;
+        Barcode.Params().SetText(Case.Text);
+        Barcode.Params().SetAddon(Case.Addon);
+        // Lengthwise and crosswise: the other two turns lay the bars out as these do.
+        for (const btCodeRotate Rotation : {rotate_000, rotate_090}) {
+            Barcode.Params().Rotation = Rotation;
+            const QImage Together = bartest::DrawOnImage(Barcode, Dpi, Margin);
+            QImage ByBar(Together.size(), QImage::Format_RGB32);
+            ByBar.fill(Qt::white);
+            {
+                TBarByBar<TImageCanvas> Canvas(ByBar, Dpi);
+                TSize Drawn;
+                Barcode.DrawBarcode(Canvas, Margin, Margin, Drawn);
+            }
+            EXPECT_EQ(Together, ByBar.convertToFormat(Together.format())) << "rotation " << int(Rotation) * 90;
+        }
+        Barcode.Params().Rotation = rotate_000;
+    }
+
+    // On paper: both PDFs drawn at 300 dpi, page by page. pdftocairo, not pdftoppm: the latter's
+    // rasteriser snaps the edges of a path that is a lone rectangle otherwise than those of a path
+    // of several, so the same rectangles would differ by its choice, not by what the PDF holds.
+    if (!bartest::HaveProgram(QStringLiteral("pdftocairo")) || !bartest::HaveProgram(QStringLiteral("zbarimg")))
+        GTEST_SKIP() << "pdftocairo (poppler-utils) or zbarimg (zbar-tools) is not installed";
+    QTemporaryDir Dir;
+    ASSERT_TRUE(Dir.isValid());
+    DrawPdf<TPainterCanvas>(Dir.filePath(QStringLiteral("together.pdf")), Barcodes, Margin);
+    DrawPdf<TBarByBar<TPainterCanvas>>(Dir.filePath(QStringLiteral("bybar.pdf")), Barcodes, Margin);
+    for (const char* Name : {"together", "bybar"})
+        bartest::Run(QStringLiteral("pdftocairo"), {QStringLiteral("-r"), QString::number(Dpi), QStringLiteral("-png"),
+                                                  Dir.filePath(QLatin1String(Name) + QStringLiteral(".pdf")),
+                                                  Dir.filePath(QLatin1String(Name))});
+    // The pages are numbered with as many digits as the last one needs.
+    const auto Page = [&](const char* Name, std::size_t I) {
+        return Dir.filePath(QStringLiteral("%1-%2.png").arg(QLatin1String(Name)).arg(int(I) + 1, 2, 10, QLatin1Char('0')));
+    };
+    QStringList Together;
+    for (std::size_t I = 0; I < Table.size(); ++I) {
+        SCOPED_TRACE(Table[I].Name);
+        const QImage A(Page("together", I)), B(Page("bybar", I));
+        ASSERT_FALSE(A.isNull());
+        EXPECT_EQ(A.convertToFormat(QImage::Format_RGB32), B.convertToFormat(QImage::Format_RGB32));
+        Together << Page("together", I);
+    }
+    const auto Zbar = ReadZbar(Together);
+    for (std::size_t I = 0; I < Table.size(); ++I) {
+        const DecodeCase* Case = Table[I].Decoded;
+        if (!Case)
+            continue;
+        const auto It = Zbar.find(QFileInfo(Together[int(I)]).fileName());
+        const QStringList Says = It == Zbar.end() ? QStringList() : It->second;
+        EXPECT_TRUE(Says.contains(QLatin1String(Case->ZbarType) + QLatin1Char(':') + QLatin1String(Case->Data)))
+            << Table[I].Name << ": " << Says.join(QStringLiteral(" | ")).toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, DecodeTest, ::testing::Values(96, 203, 300, 600),

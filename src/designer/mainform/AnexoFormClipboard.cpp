@@ -284,6 +284,7 @@ void TfmAnexo::CopyMultiSelection()
         return;
     TfmTransf* transfer = fmTransf();
     // Only the controls of the current band travel; the others leave the selection.
+    const TMultiSelectionBatch batch(MultiDesigner);
     std::size_t i = 0;
     while (i < MultiDesigner->SelectedControls().size()) {
         TControl* control = MultiDesigner->SelectedControls()[i];
@@ -313,18 +314,21 @@ void TfmAnexo::PasteMultiSelection(const std::vector<TControl*>& copies)
         return;
     MultiDesigner->Clear();
     MultiDesigner->SetSurface(Report);
-    for (TControl* copy : copies) {
-        Clipboard().SetComponent(copy);
-        auto* control = dynamic_cast<TControl*>(Clipboard().GetComponent(Document->Root(), CurrentBand));
-        if (!control)
-            continue;
-        if (control->Parent() != CurrentBand)
-            control->SetParent(CurrentBand);
-        ApplyPasteOffset(control, CurrentBand);
-        ReleaseDesigner();
-        if (TfmAnexo_MDIChild* active = ActiveMDIChild())
-            active->SelectedControl = nullptr;
-        MultiDesigner->Toggle(control);
+    {
+        const TMultiSelectionBatch batch(MultiDesigner);
+        for (TControl* copy : copies) {
+            Clipboard().SetComponent(copy);
+            auto* control = dynamic_cast<TControl*>(Clipboard().GetComponent(Document->Root(), CurrentBand));
+            if (!control)
+                continue;
+            if (control->Parent() != CurrentBand)
+                control->SetParent(CurrentBand);
+            ApplyPasteOffset(control, CurrentBand);
+            ReleaseDesigner();
+            if (TfmAnexo_MDIChild* active = ActiveMDIChild())
+                active->SelectedControl = nullptr;
+            MultiDesigner->Toggle(control);
+        }
     }
     SaveUndoStep(0, nullptr);
 }
@@ -338,6 +342,8 @@ void TfmAnexo::SelectMultiple(const std::vector<TControl*>& controls)
     if (TfmAnexo_MDIChild* active = ActiveMDIChild())
         active->SelectedControl = nullptr;
     MultiDesigner->SetSurface(Report);
+    // One change of the selection, however many controls join it.
+    const TMultiSelectionBatch batch(MultiDesigner);
     for (TControl* control : controls)
         MultiDesigner->Toggle(control);
 }

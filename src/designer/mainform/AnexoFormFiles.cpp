@@ -145,6 +145,7 @@ void TfmAnexo::SaveWindowDocument(TfmAnexo_MDIChild* child, const QString& fileN
             Designer->RefreshHandles();
         } else if (!group.empty() && MultiDesigner) {
             MultiDesigner->SetSurface(report);
+            const TMultiSelectionBatch batch(MultiDesigner);
             for (TControl* c : group)
                 MultiDesigner->Toggle(c);
         }

@@ -855,6 +855,8 @@ void TfmAnexo::EditarVoltarExecute()
     int lastKind = -1;
     try {
         PrepareUndoSelection(step);
+        // The controls that come back into the selection change it once.
+        const TMultiSelectionBatch batch(MultiDesigner);
         const int count = step->EntryCount();
         // A single step of several entries (a band with its data entries) is undone backwards.
         if (!step->MultiStep && count > 1)
@@ -897,6 +899,7 @@ void TfmAnexo::EditarRefazerExecute()
     int lastKind = -1;
     try {
         PrepareUndoSelection(step);
+        const TMultiSelectionBatch batch(MultiDesigner);
         for (int i = 0; i < step->EntryCount(); ++i) {
             ApplyUndoEntry(step, i, true);
             lastKind = step->Kind(i);

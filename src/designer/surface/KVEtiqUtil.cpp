@@ -346,8 +346,8 @@ void TEtiqCantos::DoHandles(int operation)
             break;
         }
     }
-    if ((operation == 4 || operation == 5) && FControl)
-        Update();
+    // The squares invalidated their places; the surface paints them once, with the rest of what
+    // the user's action changed, rather than once per control.
 }
 
 void TEtiqCantos::RemoveHandles()
@@ -644,6 +644,17 @@ void TMultiDesigner::Toggle(TControl* control)
         if (FSelected.empty())
             CancelDrag();
     }
+    if (FUpdating > 0)
+        FChangedInUpdate = true;
+    else if (OnChange)
+        OnChange(this);
+}
+
+void TMultiDesigner::EndUpdate()
+{
+    if (FUpdating <= 0 || --FUpdating > 0 || !FChangedInUpdate)
+        return;
+    FChangedInUpdate = false;
     if (OnChange)
         OnChange(this);
 }

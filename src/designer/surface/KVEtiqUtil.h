@@ -14,6 +14,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -195,9 +196,15 @@ public:
     bool Dragging() const { return FDragging; }
     TPoint GroupStart() const { return FGroupStart; }
 
+    // Raises OnChange after the toggle, or once at the end of the batch it is part of.
     void Toggle(TControl* control);
     void Clear();
     bool DeleteSelected();
+    // Several toggles as one change of the selection: OnChange is raised once, by the EndUpdate
+    // that closes the outermost batch, when something was toggled in it. Pair every BeginUpdate
+    // with an EndUpdate (TMultiSelectionBatch does).
+    void BeginUpdate() { ++FUpdating; }
+    void EndUpdate();
     // "S" starts, "M" follows and "R" ends a group drag at the host's cursor.
     void MoveSelection(const QString& command);
 
@@ -227,6 +234,40 @@ private:
     TPoint FGroupStart;
     std::vector<TControl*> FSelected;
     std::vector<TEtiqCantos*> FMarks;
+    int FUpdating = 0;
+    bool FChangedInUpdate = false;
+};
+
+// A batch of toggles for a scope: the selection raises its change once, when the scope ends.
+class TMultiSelectionBatch {
+public:
+    explicit TMultiSelectionBatch(TMultiDesigner* designer)
+        : FDesigner(designer), FExceptions(std::uncaught_exceptions())
+    {
+        if (FDesigner)
+            FDesigner->BeginUpdate();
+    }
+    // The change is raised also when the batch is left by an exception; a failure of its handlers
+    // then gives way to the exception already on its way.
+    ~TMultiSelectionBatch() noexcept(false)
+    {
+        if (!FDesigner)
+            return;
+        if (std::uncaught_exceptions() == FExceptions) {
+            FDesigner->EndUpdate();
+            return;
+        }
+        try {
+            FDesigner->EndUpdate();
+        } catch (...) {
+        }
+    }
+    TMultiSelectionBatch(const TMultiSelectionBatch&) = delete;
+    TMultiSelectionBatch& operator=(const TMultiSelectionBatch&) = delete;
+
+private:
+    TMultiDesigner* FDesigner;
+    int FExceptions;
 };
 
 } // namespace tessiv

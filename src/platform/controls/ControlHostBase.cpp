@@ -341,8 +341,16 @@ void TControlHostBase::Forget(TControl* control)
 
 void TControlHostBase::InvalidateRect(const TRect& r)
 {
-    if (!r.IsEmpty())
+    if (r.IsEmpty())
+        return;
+    // An action on many controls invalidates many small areas; past a few dozen the box round them
+    // is kept instead, since a region of thousands of rectangles costs more to build with each one
+    // added than painting the box does. The tree paints the same pixels either way.
+    constexpr int MaxRects = 32;
+    if (FInvalid.rectCount() < MaxRects)
         FInvalid += r.ToQRect();
+    else
+        FInvalid = FInvalid.boundingRect().united(r.ToQRect());
 }
 
 void TControlHostBase::DrawFocusRect(const TRect& r)

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 namespace tessiv {
@@ -272,9 +273,10 @@ void TControl::BringToFront()
 {
     if (!FParent)
         return;
+    // Sought from the front end, where a control brought forward again (a selection mark) lies.
     auto& list = FParent->FControls;
-    list.erase(std::find(list.begin(), list.end(), this));
-    list.push_back(this);
+    const auto at = std::find(list.rbegin(), list.rend(), this);
+    std::rotate(std::prev(at.base()), at.base(), list.end());
     Invalidate();
 }
 

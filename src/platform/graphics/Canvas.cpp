@@ -533,6 +533,19 @@ void TCanvas::FillRect(const TRect& r)
     DevFillRect(d, CurrentState());
 }
 
+void TCanvas::FillRects(const std::vector<TRect>& rects)
+{
+    if (FBrush->Style() == bsClear)
+        return;
+    std::vector<TRect> device;
+    device.reserve(rects.size());
+    for (const TRect& r : rects)
+        if (const TRect d = NormalizedRect(LPtoDP(r)); !d.IsEmpty())
+            device.push_back(d);
+    if (!device.empty())
+        DevFillRects(device, CurrentState());
+}
+
 void TCanvas::FrameRect(const TRect& r)
 {
     const TRect d = NormalizedRect(LPtoDP(r));

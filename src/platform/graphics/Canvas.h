@@ -168,6 +168,9 @@ public:
     int SetArcDirection(int direction); // AD_COUNTERCLOCKWISE or AD_CLOCKWISE; returns the previous
     // With the brush only, right and bottom edges excluded.
     void FillRect(const TRect& r);
+    // Several rectangles as FillRect fills each, filled as one shape with the brush set once
+    // (a barcode's bars: one fill on paper rather than one per bar).
+    void FillRects(const std::vector<TRect>& rects);
     // A border one logical unit wide, painted with the brush.
     void FrameRect(const TRect& r);
 
@@ -252,6 +255,12 @@ protected:
     virtual void DevEllipse(const TRect& r, const TDcState& st) = 0;
     virtual void DevRoundRect(const TRect& r, int ew, int eh, const TDcState& st) = 0;
     virtual void DevFillRect(const TRect& r, const TDcState& st) = 0; // with the brush
+    // By default one DevFillRect per rectangle; backends that can fill them as one shape do.
+    virtual void DevFillRects(const std::vector<TRect>& rects, const TDcState& st)
+    {
+        for (const TRect& r : rects)
+            DevFillRect(r, st);
+    }
     // An arc, chord or pie of the ellipse in r (as DevEllipse), between the rays from its centre
     // through start and end, in st.ArcDirection. By default cut into straight segments.
     enum class TArcKind { Arc, Chord, Pie };
@@ -317,6 +326,7 @@ protected:
     void DevEllipse(const TRect& r, const TDcState& st) override;
     void DevRoundRect(const TRect& r, int ew, int eh, const TDcState& st) override;
     void DevFillRect(const TRect& r, const TDcState& st) override;
+    void DevFillRects(const std::vector<TRect>& rects, const TDcState& st) override;
     void DevArc(TArcKind kind, const TRect& r, QPoint start, QPoint end, const TDcState& st) override;
     void DevTextOut(int x, int y, unsigned options, const TRect* rect, const QString& text,
                     const std::vector<int>& dx, const TDcState& st) override;

@@ -8,6 +8,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <climits>
@@ -646,6 +647,29 @@ void TPainterCanvas::DevFillRect(const TRect& r, const TDcState& st)
     FPainter->fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), FPainter->brush());
 }
 
+void TPainterCanvas::DevFillRects(const std::vector<TRect>& rects, const TDcState& st)
+{
+    if (!FPainter)
+        return; // a canvas without a device only measures
+    if (st.BrushStyle == bsClear)
+        return;
+    // A pattern brush keeps to FillRect's own path, whose background handling it needs.
+    if (st.BrushStyle != bsSolid) {
+        TCanvas::DevFillRects(rects, st);
+        return;
+    }
+    Apply(st, false, true);
+    if (FSkip)
+        return;
+    // Without a pen, whole-pixel rectangles cover exactly the pixels fillRect covers; drawn in one
+    // call they are one path on paper, in one saved state.
+    QVarLengthArray<QRect, 128> boxes;
+    boxes.reserve(qsizetype(rects.size()));
+    for (const TRect& r : rects)
+        boxes.append(QRect(r.Left, r.Top, r.Width(), r.Height()));
+    FPainter->drawRects(boxes.constData(), int(boxes.size()));
+}
+
 void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rect, const QString& text,
                                 const std::vector<int>& dx, const TDcState& st)
 {
@@ -726,9 +750,7 @@ void TPainterCanvas::DevTextOut(int x, int y, unsigned options, const TRect* rec
         pen += i < dx.size() ? dx[i] : 0;
     }
     if (asOutlines) {
-        QPainterPath outlines;
-        for (qsizetype i = 0; i < ids.size(); ++i)
-            outlines.addPath(raw.pathForGlyph(ids[i]).translated(positions[i]));
+        const QPainterPath outlines = GlyphOutlines(st.Font, ids, positions);
         p.setRenderHint(QPainter::Antialiasing, true);
         p.fillPath(placement.map(outlines), color);
         p.setRenderHint(QPainter::Antialiasing, false);

@@ -47,15 +47,32 @@ std::shared_ptr<TTextMetricsService>& CurrentService()
     return current;
 }
 
-QString FontKey(const TLogFont& f)
+// What tells realised fonts apart: compared field by field, so a lookup builds no string.
+struct TFontKey {
+    QString FaceName;
+    int Height = 0;
+    bool Bold = false;
+    bool Italic = false;
+    int Width = 0;
+    friend bool operator==(const TFontKey&, const TFontKey&) = default;
+};
+
+size_t qHash(const TFontKey& k, size_t seed = 0)
 {
-    return QStringLiteral("%1|%2|%3|%4|%5").arg(f.FaceName).arg(f.Height).arg(f.Weight >= 600).arg(f.Italic).arg(f.Width);
+    return qHashMulti(seed, k.FaceName, k.Height, k.Bold, k.Italic, k.Width);
+}
+
+TFontKey FontKey(const TLogFont& f)
+{
+    return {f.FaceName, f.Height, f.Weight >= 600, f.Italic, f.Width};
 }
 
 struct TRealizedFont {
     QRawFont Raw;
     TTextMetric Metric;
     std::unordered_map<char32_t, std::pair<quint32, int>> Glyphs; // glyph index, whole-pixel advance
+    // Outlines of the glyphs drawn as paths: made once, not on every paint.
+    std::unordered_map<quint32, QPainterPath> Outlines;
 };
 
 std::mutex& FontMutex()
@@ -64,9 +81,9 @@ std::mutex& FontMutex()
     return m;
 }
 
-QHash<QString, std::shared_ptr<TRealizedFont>>& FontCache()
+QHash<TFontKey, std::shared_ptr<TRealizedFont>>& FontCache()
 {
-    static QHash<QString, std::shared_ptr<TRealizedFont>> cache;
+    static QHash<TFontKey, std::shared_ptr<TRealizedFont>> cache;
     return cache;
 }
 
@@ -142,7 +159,7 @@ std::shared_ptr<TRealizedFont> Realize(const TLogFont& lf)
     // Qt's font database exists only with the GUI application object; without it Qt aborts.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw EInvalidOperation(QStringLiteral("Text is measured only while a QGuiApplication exists"));
-    const QString key = FontKey(lf);
+    const TFontKey key = FontKey(lf);
     std::lock_guard lock(FontMutex());
     auto& cache = FontCache();
     if (auto it = cache.find(key); it != cache.end())
@@ -384,6 +401,21 @@ QFont MakeQFont(const TLogFont& font)
 QRawFont RawFontFor(const TLogFont& font)
 {
     return Realize(font)->Raw;
+}
+
+QPainterPath GlyphOutlines(const TLogFont& font, const QList<quint32>& glyphs, const QList<QPointF>& positions)
+{
+    auto rf = Realize(font);
+    QPainterPath outlines;
+    std::lock_guard lock(FontMutex());
+    const qsizetype n = std::min(glyphs.size(), positions.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        auto it = rf->Outlines.find(glyphs[i]);
+        if (it == rf->Outlines.end())
+            it = rf->Outlines.emplace(glyphs[i], rf->Raw.pathForGlyph(glyphs[i])).first;
+        outlines.addPath(it->second.translated(positions[i]));
+    }
+    return outlines;
 }
 
 std::vector<quint32> GlyphIndexes(const TLogFont& font, const QString& text)

@@ -8,6 +8,9 @@
 #include "platform/graphics/Types.h"
 
 #include <QFont>
+#include <QList>
+#include <QPainterPath>
+#include <QPointF>
 #include <QRawFont>
 #include <QString>
 
@@ -87,6 +90,9 @@ QFont MakeQFont(const TLogFont& font);
 int FontPixelSize(const TLogFont& font);
 // The raw font for drawing glyphs at exact positions; cached.
 QRawFont RawFontFor(const TLogFont& font);
+// The outlines of the glyphs of RawFontFor(font), each at its position, as one path; each glyph's
+// outline is made once per font and kept.
+QPainterPath GlyphOutlines(const TLogFont& font, const QList<quint32>& glyphs, const QList<QPointF>& positions);
 // Glyph of each UTF-16 unit in RawFontFor(font) (the second unit of a pair gets none, UINT_MAX).
 std::vector<quint32> GlyphIndexes(const TLogFont& font, const QString& text);
 

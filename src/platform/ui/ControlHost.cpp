@@ -195,7 +195,10 @@ void TControlHost::UpdateSurfaceSize()
 void TControlHost::InvalidateRect(const TRect& r)
 {
     TControlHostBase::InvalidateRect(r);
-    FSurface->update(r.ToQRect());
+    // Once the invalid area has become one box, the widget is given the box: the areas that follow
+    // lie inside what it already has to paint.
+    const QRegion invalid = InvalidRegion();
+    FSurface->update(invalid.rectCount() == 1 ? invalid.boundingRect() : r.ToQRect());
 }
 
 void TControlHost::UpdateNow()
@@ -203,13 +206,6 @@ void TControlHost::UpdateNow()
     const QRegion region = InvalidRegion();
     if (!region.isEmpty())
         FSurface->repaint(region);
-}
-
-void TControlHost::DrawFocusRect(const TRect& r)
-{
-    TControlHostBase::DrawFocusRect(r);
-    // An outline is drawn at once, as an exclusive-or drawing would be.
-    UpdateNow();
 }
 
 bool TControlHost::FilterMessage(TControl* target, TMessage& message)

@@ -24,7 +24,6 @@ public:
 
     void InvalidateRect(const TRect& r) override;
     void UpdateNow() override;
-    void DrawFocusRect(const TRect& r) override;
     bool FilterMessage(TControl* target, TMessage& message) override;
 
 protected:

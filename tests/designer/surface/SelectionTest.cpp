@@ -26,8 +26,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -366,6 +369,76 @@ TEST_F(SelectionTest, TheCountShowsForTwoOrMoreAndOnlyFromTheMultiSelection)
     EXPECT_EQ(Form->StatusPanel(3)->text(), bandText);
     Form->MultiSelectionChanged(Form->MultiDesigner);
     EXPECT_EQ(Form->StatusPanel(3)->text(), QStringLiteral("Objetos Selecionados: 2"));
+}
+
+namespace {
+// Counts the paint events of a widget.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* widget) : FWidget(widget) { widget->installEventFilter(this); }
+    ~TPaintCounter() override { FWidget->removeEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == FWidget && event->type() == QEvent::Paint)
+            ++Count;
+        return false;
+    }
+
+private:
+    QWidget* FWidget;
+};
+} // namespace
+
+TEST_F(SelectionTest, EachActionOnAThousandControlsPaintsTheSurfaceOnce)
+{
+    constexpr int Controls = 1000;
+    Band->SetHeight(Controls / 25 * 20 + 10);
+    for (int i = 0; i < Controls; ++i)
+        Place<TKVLabel>(4 + (i % 25) * 44, 4 + (i / 25) * 20, QStringLiteral("Texto%1").arg(i + 1));
+    Child->FitClientToReport();
+    Child->Host()->SetFocusedControl(Report);
+    Form->SetCurrentBand(Band);
+    // Everything the surface was asked to paint, painted: the event loop until nothing waits.
+    const auto settle = [&] {
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 100 && !Child->Host()->InvalidRegion().isEmpty(); ++i)
+            QCoreApplication::processEvents();
+        EXPECT_TRUE(Child->Host()->InvalidRegion().isEmpty());
+    };
+    settle();
+    // The last label, found by its name after each action (undo may put copies in its place).
+    const auto last = [&] { return dynamic_cast<TKVLabel*>(Report->Owner()->FindComponent(QStringLiteral("Texto1000"))); };
+    ASSERT_NE(last(), nullptr);
+    const int lastLeft = last()->Left();
+    struct TAction {
+        const char* Name;
+        std::function<void()> Run;
+        int Selected;
+        int LastLeft;
+    };
+    const std::vector<TAction> actions = {
+        {"select all", [&] { Form->Selecionartudo1Click(); }, Controls, lastLeft},
+        {"nudge", [&] { Driver->Key(VK_RIGHT, TShiftState{ssCtrl}); }, Controls, lastLeft + 1},
+        {"undo", [&] { Form->EditarVoltarExecute(); }, Controls, lastLeft},
+        {"redo", [&] { Form->EditarRefazerExecute(); }, Controls, lastLeft + 1},
+    };
+    for (const TAction& a : actions) {
+        SCOPED_TRACE(a.Name);
+        const TPaintCounter paints(Child->Host()->Surface());
+        a.Run();
+        settle();
+        EXPECT_EQ(Form->MultiDesigner->Count(), a.Selected);
+        TKVLabel* now = last();
+        ASSERT_NE(now, nullptr);
+        EXPECT_EQ(now->Left(), a.LastLeft);
+        // However many controls changed, the surface paints once (a second paint is allowed for
+        // what the form shows round it), not once or twice per control.
+        EXPECT_GE(paints.Count, 1);
+        EXPECT_LE(paints.Count, 2);
+    }
 }
 
 namespace {
