@@ -133,10 +133,7 @@ void BareScan(benchmark::State& state, const QString& driver, const QString& sql
     ResetPeak();
     const long before = StatusKb("VmRSS:");
     std::int64_t rows = 0;
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(driver, QStringLiteral("bench-plain"));
             if (driver == QLatin1String("QPSQL")) {
@@ -161,10 +158,9 @@ void BareScan(benchmark::State& state, const QString& driver, const QString& sql
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("bench-plain"));
-        seconds += t.nsecsElapsed() / 1e9;
-    }
+    });
     Report(state, before, rows);
-    benchfloor::SetFloor(driver, seconds / double(state.iterations()));
+    benchfloor::SetFloor(driver, seconds);
 }
 
 // A report's scan: First, then every field's value of each record, until Eof. Floor: the bare
@@ -180,10 +176,7 @@ void ScanDataSet(benchmark::State& state, bool pg, Open open, const QString& flo
     ResetPeak();
     const long before = StatusKb("VmRSS:");
     std::int64_t rows = 0;
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         std::unique_ptr<TDBDataSet, TComponentDeleter> ds(open());
         ds->DisableControls();
         const int n = ds->FieldCount();
@@ -194,11 +187,10 @@ void ScanDataSet(benchmark::State& state, bool pg, Open open, const QString& flo
         }
         ds->EnableControls();
         ds->Close();
-        seconds += t.nsecsElapsed() / 1e9;
-    }
+    });
     Report(state, before, rows);
     if (!floor.isEmpty())
-        benchfloor::Ratio(state, floor, seconds / double(state.iterations()));
+        benchfloor::Ratio(state, floor, seconds);
 }
 
 TTable* OpenTable(const char* db, const char* table, const char* filter = nullptr)

@@ -118,15 +118,10 @@ void Measure(benchmark::State& state, Action action)
 {
     const int controls = static_cast<int>(state.range(0));
     TSurface& surface = SurfaceOf(controls);
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         action(surface);
         surface.Settle();
-        seconds += t.nsecsElapsed() / 1e9;
-    }
-    seconds /= static_cast<double>(state.iterations());
+    });
     state.counters["s"] = seconds;
     state.counters["selected"] = surface.Form->MultiDesigner->Count();
     benchfloor::Ratio(state, QStringLiteral("repaint/%1").arg(controls), seconds);
@@ -138,14 +133,9 @@ void BM_FullRepaint(benchmark::State& state)
     const int controls = static_cast<int>(state.range(0));
     TSurface& surface = SurfaceOf(controls);
     QWidget* widget = surface.Host->Surface();
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         widget->repaint();
-        seconds += t.nsecsElapsed() / 1e9;
-    }
-    seconds /= static_cast<double>(state.iterations());
+    });
     state.counters["s"] = seconds;
     benchfloor::SetFloor(QStringLiteral("repaint/%1").arg(controls), seconds);
 }

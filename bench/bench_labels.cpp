@@ -160,10 +160,7 @@ void BM_PlainQtLoop(benchmark::State& state)
     const int records = static_cast<int>(state.range(0));
     benchmem::ResetPeak();
     const double before = benchmem::StatusKb("VmRSS");
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
         db.setDatabaseName(Fixture().Dir.filePath(QStringLiteral("labels.db")));
         db.open();
@@ -214,10 +211,9 @@ void BM_PlainQtLoop(benchmark::State& state)
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("plain"));
-        seconds += t.nsecsElapsed() / 1e9;
-    }
+    });
     Counters(state, records, before);
-    benchfloor::SetFloor(QString::number(records), seconds / double(state.iterations()));
+    benchfloor::SetFloor(QString::number(records), seconds);
 }
 BENCHMARK(BM_PlainQtLoop)->Arg(1000)->Arg(10000)->Arg(MaxRecords)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -228,15 +224,11 @@ void RunDocument(benchmark::State& state, const QString& databaseName, const QSt
     auto doc = LabelSheet(databaseName, QStringLiteral("ETIQ%1%2").arg(records).arg(suffix));
     benchmem::ResetPeak();
     const double before = benchmem::StatusKb("VmRSS");
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         doc->Print();
-        seconds += t.nsecsElapsed() / 1e9;
-    }
+    });
     Counters(state, records, before);
-    benchfloor::Ratio(state, QString::number(records), seconds / double(state.iterations()));
+    benchfloor::Ratio(state, QString::number(records), seconds);
 }
 
 void BM_LabelsFromSqlite(benchmark::State& state)

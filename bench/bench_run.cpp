@@ -184,10 +184,7 @@ void BM_PlainPdfLoop(benchmark::State& state)
     int pages = 0;
     benchmem::ResetPeak();
     const double before = benchmem::StatusKb("VmRSS");
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
         db.setDatabaseName(Fixture().Dir.filePath(QStringLiteral("bench.db")));
         db.open();
@@ -220,10 +217,9 @@ void BM_PlainPdfLoop(benchmark::State& state)
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("plain"));
-        seconds += t.nsecsElapsed() / 1e9;
-    }
+    });
     Counters(state, records, pages, before);
-    benchfloor::SetFloor(QStringLiteral("pdf/%1").arg(records), seconds / double(state.iterations()));
+    benchfloor::SetFloor(QStringLiteral("pdf/%1").arg(records), seconds);
 }
 BENCHMARK(BM_PlainPdfLoop)->Arg(10000)->Arg(MaxRecords)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -237,15 +233,11 @@ void BM_RunToPdf(benchmark::State& state)
     printer->SetPdfFileName(Fixture().Dir.filePath(QStringLiteral("run.pdf")));
     benchmem::ResetPeak();
     const double before = benchmem::StatusKb("VmRSS");
-    double seconds = 0;
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
+    const double seconds = benchfloor::SecondsPerIteration(state, [&] {
         bench.Report->Print();
-        seconds += t.nsecsElapsed() / 1e9;
-    }
+    });
     Counters(state, records, bench.Report->PageCount(), before);
-    benchfloor::Ratio(state, QStringLiteral("pdf/%1").arg(records), seconds / double(state.iterations()));
+    benchfloor::Ratio(state, QStringLiteral("pdf/%1").arg(records), seconds);
 }
 BENCHMARK(BM_RunToPdf)->Arg(10000)->Arg(MaxRecords)->Unit(benchmark::kMillisecond)->Iterations(1);
 

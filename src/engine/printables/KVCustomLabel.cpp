@@ -662,7 +662,7 @@ void TKVCustomLabel::PrintToCanvas(TKVPrinter& p, long double x, long double y)
                 // The designer's text goes back even when formatting it fails again.
             }
         }
-    } restore{this};
+    } restore{this, QString(), false};
     const bool fill = !Caption().isEmpty() && FillHolds();
     if (!Caption().isEmpty() && (OnPrint || fill)) {
         QString value = Caption();
