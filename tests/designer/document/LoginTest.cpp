@@ -18,7 +18,22 @@ namespace designertest {
 
 using namespace tessiv;
 
-class LoginTest : public DesignerTest {};
+class LoginTest : public DesignerTest {
+protected:
+    // An alias of the session for the role "operador" over a database of the tests' own server,
+    // with no password stored; the role may be there from an earlier test of this run.
+    static void AddOperatorAlias(test::PgServer& pg, const QString& alias, const QString& database)
+    {
+        QString error;
+        pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE ROLE operador LOGIN PASSWORD 'segredo'")}, error);
+        TStringList p;
+        p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+        p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
+        p.Add(QStringLiteral("DATABASE NAME=") + database);
+        p.Add(QStringLiteral("USER NAME=operador"));
+        Session().AddAlias(alias, QStringLiteral("POSTGRESQL"), &p);
+    }
+};
 
 TEST_F(LoginTest, ARefusedLoginAsksTheUserAndConnectsWithTheAnswer)
 {
@@ -26,15 +41,7 @@ TEST_F(LoginTest, ARefusedLoginAsksTheUserAndConnectsWithTheAnswer)
     QString why;
     if (!pg.Start(why))
         GTEST_SKIP() << why.toStdString();
-    QString error;
-    // The role may be there from an earlier test of this run.
-    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE ROLE operador LOGIN PASSWORD 'segredo'")}, error);
-    TStringList p;
-    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
-    p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
-    p.Add(QStringLiteral("DATABASE NAME=postgres"));
-    p.Add(QStringLiteral("USER NAME=operador"));
-    Session().AddAlias(QStringLiteral("PGLOJA"), QStringLiteral("POSTGRESQL"), &p);
+    AddOperatorAlias(pg, QStringLiteral("PGLOJA"), QStringLiteral("postgres"));
 
     std::unique_ptr<TAnexoRelatorio> doc(NewReportDocument(&Host));
     TDatabase* db = doc->EnsureDatabase();
@@ -84,20 +91,14 @@ TEST_F(LoginTest, EveryPathThatConnectsAsksThroughTheLoginDialog)
     QString why;
     if (!pg.Start(why))
         GTEST_SKIP() << why.toStdString();
+    AddOperatorAlias(pg, QStringLiteral("PGETIQ"), QStringLiteral("etiquetas"));
     QString error;
-    pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE ROLE operador LOGIN PASSWORD 'segredo'")}, error);
     pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE etiquetas OWNER operador")}, error);
     // The table's name as the report writes it, in capitals.
     QStringList table = ItemsTable({QStringLiteral("1"), QStringLiteral("1")})
                             .replaceInStrings(QStringLiteral(" ITENS "), QStringLiteral(" \"ITENS\" "));
     table << QStringLiteral("GRANT SELECT ON \"ITENS\" TO operador");
     ASSERT_TRUE(pg.Exec(QStringLiteral("etiquetas"), table, error)) << error.toStdString();
-    TStringList p;
-    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
-    p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
-    p.Add(QStringLiteral("DATABASE NAME=etiquetas"));
-    p.Add(QStringLiteral("USER NAME=operador"));
-    Session().AddAlias(QStringLiteral("PGETIQ"), QStringLiteral("POSTGRESQL"), &p);
 
     InstallLoginPrompt();
     QStringList asked;
