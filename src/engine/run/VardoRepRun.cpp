@@ -10,6 +10,7 @@
 #include "engine/run/KVError.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DataSet.h"
+#include "platform/data/ServerWait.h"
 #include "platform/printing/Printer.h"
 
 #include <QCoreApplication>
@@ -340,6 +341,12 @@ void TVardoRep::CreateReport()
     FSkipColumnBreak = false;
     FInPageChange = 0;
     TKVPrinter& printer = *FRunPrinter;
+    // While a database keeps the run waiting, the windows repaint and the progress form's Cancel
+    // ends the wait.
+    const TServerWaitScope waiting([&printer] {
+        PumpMessages();
+        return !printer.Cancelled();
+    });
 
     FRunDataSets.clear();
     // The datasets of the form the report lies on; in the designer that is the document's

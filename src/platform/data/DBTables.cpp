@@ -5,6 +5,7 @@
 #include "platform/core/Reader.h"
 #include "platform/core/Writer.h"
 #include "platform/data/DBError.h"
+#include "platform/data/ServerWait.h"
 #include "platform/data/Variants.h"
 
 #include <QDateTime>
@@ -155,10 +156,8 @@ QVariant PgTimestampTz(const QString& text)
 PGconn* TDBDataSet::PgConn() const
 {
     const QSqlDatabase db = FDatabase->Connection();
-    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
-    if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0))
-        if (PGconn* conn = *static_cast<PGconn* const*>(h.data()))
-            return conn;
+    if (PGconn* conn = PgHandle(db))
+        return conn;
     FDatabase->RaiseError(db.lastError());
 }
 
@@ -176,9 +175,23 @@ void TDBDataSet::CheckPg(PGresult* res, int wanted) const
                                     QSqlError::StatementError, state));
 }
 
+PGresult* TDBDataSet::PgRun(const std::function<int(PGconn*)>& send) const
+{
+    TServerWaitEnd end = TServerWaitEnd::Answered;
+    PGresult* res = PgRunBounded(PgConn(), send, end);
+    if (end != TServerWaitEnd::Answered)
+        FDatabase->AbandonConnection(ServerWaitMessage(end));
+    return res;
+}
+
+PGresult* TDBDataSet::PgExec(const QByteArray& sql) const
+{
+    return PgRun([&sql](PGconn* conn) { return PQsendQuery(conn, sql.constData()); });
+}
+
 void TDBDataSet::PgCommand(const QString& sql) const
 {
-    PGresult* res = PQexec(PgConn(), sql.toUtf8().constData());
+    PGresult* res = PgExec(sql.toUtf8());
     CheckPg(res, PGRES_COMMAND_OK);
     PQclear(res);
 }
@@ -186,14 +199,13 @@ void TDBDataSet::PgCommand(const QString& sql) const
 void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
 {
     static int counter = 0;
-    PGconn* conn = PgConn();
     const PgParams params(FBinds);
     const QByteArray sql = FSelectSql.toUtf8();
     // Described before it runs: a statement that returns no records is refused untouched.
-    PGresult* prepared = PQprepare(conn, "", sql.constData(), params.Count(), nullptr);
+    PGresult* prepared = PgRun([&](PGconn* conn) { return PQsendPrepare(conn, "", sql.constData(), params.Count(), nullptr); });
     CheckPg(prepared, PGRES_COMMAND_OK);
     PQclear(prepared);
-    PGresult* described = PQdescribePrepared(conn, "");
+    PGresult* described = PgRun([](PGconn* conn) { return PQsendDescribePrepared(conn, ""); });
     CheckPg(described, PGRES_COMMAND_OK);
     const int n = PQnfields(described);
     if (n == 0) {
@@ -214,21 +226,40 @@ void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
     // A scrolling cursor kept after its transaction, which reads only: anything in the statement
     // that would write is refused by the server.
     FServerCursor = QStringLiteral("tessiv_cursor_%1").arg(++counter);
-    const bool ownTransaction = PQtransactionStatus(conn) == PQTRANS_IDLE;
+    const bool ownTransaction = PQtransactionStatus(PgConn()) == PQTRANS_IDLE;
     if (ownTransaction)
         PgCommand(QStringLiteral("BEGIN READ ONLY"));
-    PGresult* declared = PQexecParams(conn, (QByteArray("DECLARE ") + FServerCursor.toLatin1() +
-                                             " SCROLL CURSOR WITH HOLD FOR " + sql).constData(),
-                                      params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
-    if (!declared || PQresultStatus(declared) != PGRES_COMMAND_OK) {
-        if (ownTransaction)
-            PQclear(PQexec(conn, "ROLLBACK"));
+    const QByteArray declare = "DECLARE " + FServerCursor.toLatin1() + " SCROLL CURSOR WITH HOLD FOR " + sql;
+    PGresult* declared = nullptr;
+    try {
+        declared = PgRun([&](PGconn* conn) {
+            return PQsendQueryParams(conn, declare.constData(), params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
+        });
+    } catch (...) {
         FServerCursor.clear();
+        throw;
+    }
+    if (!declared || PQresultStatus(declared) != PGRES_COMMAND_OK) {
+        FServerCursor.clear();
+        if (ownTransaction) {
+            try {
+                PQclear(PgExec("ROLLBACK"));
+            } catch (...) {
+                PQclear(declared);
+                throw;
+            }
+        }
         CheckPg(declared, PGRES_COMMAND_OK);
     }
     PQclear(declared);
     if (ownTransaction) {
-        PGresult* done = PQexec(conn, "COMMIT");
+        PGresult* done = nullptr;
+        try {
+            done = PgExec("COMMIT");
+        } catch (...) {
+            FServerCursor.clear();
+            throw;
+        }
         if (!done || PQresultStatus(done) != PGRES_COMMAND_OK) {
             FServerCursor.clear();
             CheckPg(done, PGRES_COMMAND_OK);
@@ -247,7 +278,7 @@ bool TDBDataSet::FetchServerBatch()
     FBatchRow = 0;
     if (FServerEnd || FServerCursor.isEmpty())
         return false;
-    PGresult* res = PQexec(PgConn(), QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1().constData());
+    PGresult* res = PgExec(QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1());
     CheckPg(res, PGRES_TUPLES_OK);
     if (PQntuples(res) == 0) {
         PQclear(res);
@@ -270,16 +301,18 @@ void TDBDataSet::CloseServerCursor()
         return;
     const QString name = FServerCursor;
     FServerCursor.clear();
-    const QSqlDatabase db = FDatabase->Connection();
-    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
-    if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0))
-        if (PGconn* conn = *static_cast<PGconn* const*>(h.data()); conn && PQstatus(conn) == CONNECTION_OK) {
-            PGresult* res = PQexec(conn, QStringLiteral("CLOSE %1").arg(name).toLatin1().constData());
-            if (!res || PQresultStatus(res) != PGRES_COMMAND_OK)
-                if (PQstatus(conn) == CONNECTION_BAD)
-                    FDatabase->NoteLostConnection(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
-            PQclear(res);
-        }
+    if (PGconn* conn = PgHandle(FDatabase->Connection()); conn && PQstatus(conn) == CONNECTION_OK) {
+        // Closing raises nothing: a server that does not answer is noted for the next error.
+        const QByteArray close = QStringLiteral("CLOSE %1").arg(name).toLatin1();
+        TServerWaitEnd end = TServerWaitEnd::Answered;
+        PGresult* res = PgRunBounded(conn, [&close](PGconn* c) { return PQsendQuery(c, close.constData()); }, end);
+        if (end != TServerWaitEnd::Answered)
+            FDatabase->NoteLostConnection(ServerWaitMessage(end));
+        else if (!res || PQresultStatus(res) != PGRES_COMMAND_OK)
+            if (PQstatus(conn) == CONNECTION_BAD)
+                FDatabase->NoteLostConnection(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+        PQclear(res);
+    }
 }
 
 // A value of the batch from its text: numbers as numbers, NUMERIC and money with their exact
@@ -555,8 +588,10 @@ std::int64_t TDBDataSet::CountRows()
         return -1;
     if (FDatabase->Kind() == TDriverKind::PostgreSQL) {
         PgParams params(FBinds);
-        PGresult* res = PQexecParams(PgConn(), QStringLiteral("SELECT COUNT(*) FROM (%1) tessiv_count").arg(FSelectSql).toUtf8().constData(),
-                                     params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
+        const QByteArray count = QStringLiteral("SELECT COUNT(*) FROM (%1) tessiv_count").arg(FSelectSql).toUtf8();
+        PGresult* res = PgRun([&](PGconn* conn) {
+            return PQsendQueryParams(conn, count.constData(), params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
+        });
         CheckPg(res, PGRES_TUPLES_OK);
         const std::int64_t n = QByteArray(PQgetvalue(res, 0, 0)).toLongLong();
         PQclear(res);
@@ -618,6 +653,7 @@ QVariant TDBDataSet::ExecuteWrite(const QString& sql, const std::vector<QVariant
     bool inTransaction = false;
     {
         QSqlDatabase db = FDatabase->Connection();
+        const TServerWatch bounded(PgHandle(db));
         // Where nothing names the row alone, the change is made in a transaction and undone when
         // it reached more than one row.
         inTransaction = exactlyOne && db.transaction();
@@ -751,6 +787,7 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
     FKeyFields.clear();
     {
         QSqlDatabase db = FDatabase->Connection();
+        const TServerWatch bounded(PgHandle(db));
         if (!FIndexName.isEmpty()) {
             if (!DriverIndexNames(FDatabase->Kind(), db, FTableName).contains(FIndexName, Qt::CaseInsensitive))
                 DatabaseError(QStringLiteral("Index '%1' not found").arg(FIndexName));
@@ -804,7 +841,12 @@ void TTable::OpenCursor(std::vector<TColumn>& columns)
         throw;
     }
     // A column the table declares NOT NULL must be given.
-    const QSqlRecord rec = FDatabase->Connection().record(FTableName);
+    QSqlRecord rec;
+    {
+        const QSqlDatabase db = FDatabase->Connection();
+        const TServerWatch bounded(PgHandle(db));
+        rec = db.record(FTableName);
+    }
     for (TColumn& c : columns) {
         const int i = rec.indexOf(c.Name);
         if (i >= 0 && rec.field(i).requiredStatus() == QSqlField::Required && !FKeyFields.contains(c.Name, Qt::CaseInsensitive))
@@ -1175,6 +1217,7 @@ int TQuery::ExecSQL()
         const QString sql = SingleStatement(BuildStatement(binds, false));
         QSqlError err;
         {
+            const TServerWatch bounded(PgHandle(FDatabase->Connection()));
             QSqlQuery q(FDatabase->Connection());
             bool ok = q.prepare(sql);
             // A folder's tables are read only, and so is a database opened read-only: a statement

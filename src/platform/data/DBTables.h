@@ -8,6 +8,7 @@
 
 #include <QSqlQuery>
 
+#include <functional>
 #include <memory>
 
 typedef struct pg_conn PGconn;
@@ -57,6 +58,10 @@ private:
     PGconn* PgConn() const;
     void CheckPg(PGresult* res, int wanted) const;
     void PgCommand(const QString& sql) const;
+    // Sends a statement with a libpq PQsend* call and waits for it, bounded; a wait that ends
+    // without an answer gives the connection up and raises.
+    PGresult* PgRun(const std::function<int(PGconn*)>& send) const;
+    PGresult* PgExec(const QByteArray& sql) const;
     QVariant PgTextValue(const PGresult* res, int row, int column) const;
     void RunSelect();
     void OpenSqliteCursor(std::vector<TColumn>& columns);

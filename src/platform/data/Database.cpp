@@ -6,6 +6,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/core/Writer.h"
 #include "platform/data/DBError.h"
+#include "platform/data/ServerWait.h"
 #include "platform/data/DBTables.h"
 
 #include <QDir>
@@ -505,6 +506,9 @@ void TDatabase::RaiseError(const QSqlError& error)
     QString driverMessage;
     if (!FConnected || !DriverConnectionLost(FKind, Connection(), driverMessage))
         RaiseSqlError(error, QString());
+    // A call the wait limit ended: what the driver made of the closed socket says nothing more.
+    if (driverMessage == ServerWaitMessage(TServerWaitEnd::TimedOut))
+        AbandonConnection(driverMessage);
     QString message = error.text().trimmed();
     if (!driverMessage.isEmpty() && !message.contains(driverMessage))
         message = message.isEmpty() ? driverMessage : message + QLatin1Char('\n') + driverMessage;
@@ -513,7 +517,17 @@ void TDatabase::RaiseError(const QSqlError& error)
     FLostMessage.clear();
     if (message.isEmpty())
         message = QStringLiteral("The connection to the database was lost");
-    const EDBEngineError lost(DBIERR_CONNECTIONLOST, message, error.nativeErrorCode());
+    Lose(EDBEngineError(DBIERR_CONNECTIONLOST, message, error.nativeErrorCode()));
+}
+
+void TDatabase::AbandonConnection(const QString& message)
+{
+    FLostMessage.clear();
+    Lose(EDBEngineError(DBIERR_CONNECTIONLOST, message));
+}
+
+void TDatabase::Lose(const EDBEngineError& lost)
+{
     // Every cursor on the connection is dead: close them all and let the next open reconnect.
     try {
         DoDisconnect();

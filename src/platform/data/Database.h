@@ -15,6 +15,8 @@
 
 namespace tessiv {
 
+class EDBEngineError;
+
 class TDBDataSet;
 
 enum TTransIsolation { tiDirtyRead, tiReadCommitted, tiRepeatableRead };
@@ -73,6 +75,9 @@ public:
     // database first disconnects (closing its datasets), so that the next open connects anew; a
     // temporary database is freed then. The error is DBIERR_CONNECTIONLOST with the driver's words.
     [[noreturn]] void RaiseError(const QSqlError& error);
+    // Gives the connection up (it is closed, or its state is no longer known) in the same way,
+    // raising DBIERR_CONNECTIONLOST with the message.
+    [[noreturn]] void AbandonConnection(const QString& message);
     // What the driver said when a statement no one waits for (closing a cursor) found the
     // connection gone; the next error raised on this database tells it.
     void NoteLostConnection(const QString& message) { FLostMessage = message; }
@@ -85,6 +90,7 @@ private:
     void DoConnect();
     void DoDisconnect();
     void DropConnection();
+    [[noreturn]] void Lose(const EDBEngineError& lost);
     QString FDatabaseName, FAliasName, FDriverName;
     std::unique_ptr<TDatabaseParams> FParams;
     bool FConnected = false;

@@ -3,6 +3,7 @@
 #include "platform/core/Cp1252.h"
 #include "platform/core/SysUtils.h"
 #include "platform/data/DBError.h"
+#include "platform/data/ServerWait.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -97,6 +98,15 @@ void RaiseSqlError(const QSqlError& error, const QString& context)
     throw SqlError(error, context);
 }
 
+PGconn* PgHandle(const QSqlDatabase& db)
+{
+    const QVariant h = db.isValid() && db.driver() ? db.driver()->handle() : QVariant();
+    // libpq's PGconn is a typedef of struct pg_conn; the variant may carry either name.
+    if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0))
+        return *static_cast<PGconn* const*>(h.data());
+    return nullptr;
+}
+
 bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& message)
 {
     message.clear();
@@ -106,12 +116,13 @@ bool DriverConnectionLost(TDriverKind kind, const QSqlDatabase& db, QString& mes
     bool lost = !db.isOpen();
     switch (kind) {
     case TDriverKind::PostgreSQL:
-        // libpq's PGconn is a typedef of struct pg_conn; the variant may carry either name.
-        if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0)) {
-            PGconn* conn = *static_cast<PGconn* const*>(h.data());
+        if (h.isValid()) {
+            PGconn* conn = PgHandle(db);
             if (!conn || PQstatus(conn) == CONNECTION_BAD) {
                 lost = true;
-                if (conn)
+                if (ServerWatchEnded(conn))
+                    message = ServerWaitMessage(TServerWaitEnd::TimedOut);
+                else if (conn)
                     message = QString::fromLocal8Bit(PQerrorMessage(conn)).trimmed();
             }
         }
@@ -240,9 +251,15 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
             db.setPort(port.toInt());
         db.setDatabaseName(Param(params, "DATABASE NAME"));
         // A server or network that goes silent is noticed: TCP keepalives, and sent data that
-        // stays unacknowledged for a minute ends the connection with an error.
-        db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30;"
-                                            "keepalives_interval=10;keepalives_count=3;tcp_user_timeout=60000"));
+        // stays unacknowledged for a minute ends the connection with an error. Money comes as
+        // text in the server's monetary locale and dates in its date style: both are fixed when
+        // the session starts, so that values can be read.
+        QString options = QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30;"
+                                         "keepalives_interval=10;keepalives_count=3;tcp_user_timeout=60000;"
+                                         "options='-c lc_monetary=C -c DateStyle=ISO,YMD");
+        if (readOnly)
+            options += QStringLiteral(" -c default_transaction_read_only=on");
+        db.setConnectOptions(options + QLatin1Char('\''));
         break;
     }
     }
@@ -266,19 +283,6 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
         db.setDatabaseName(db.databaseName() + QStringLiteral(";BigInt=1"));
         if (!db.open()) {
             const QSqlError err = db.lastError();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connName);
-            RaiseSqlError(err, QString());
-        }
-    }
-    if (kind == TDriverKind::PostgreSQL) {
-        // Money comes as text in the server's monetary locale; fix that locale so it can be read.
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SET lc_monetary TO 'C'")) || !q.exec(QStringLiteral("SET DateStyle TO 'ISO, YMD'")) ||
-            (readOnly && !q.exec(QStringLiteral("SET default_transaction_read_only TO on")))) {
-            const QSqlError err = q.lastError();
-            q = QSqlQuery();
-            db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connName);
             RaiseSqlError(err, QString());
@@ -666,6 +670,7 @@ std::optional<bool> PreparedReadsOnly(TDriverKind kind, const QSqlQuery& prepare
 
 QStringList DriverTableNames(TDriverKind kind, QSqlDatabase& db, bool systemTables)
 {
+    const TServerWatch bounded(PgHandle(db));
     QStringList names = db.tables(QSql::Tables);
     if (kind != TDriverKind::Standard)
         names += db.tables(QSql::Views);

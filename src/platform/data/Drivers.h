@@ -14,6 +14,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
 
 namespace tessiv {
 
@@ -29,6 +30,8 @@ QStringList DriverNames();
 // Raises EDBEngineError (13059 for a refused login); nothing stays registered on failure.
 QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, const QString& connName);
 void CloseDriverConnection(const QString& connName);
+// libpq's connection under a PostgreSQL connection; nullptr for another driver or none.
+pg_conn* PgHandle(const QSqlDatabase& db);
 
 // The type name of a PostgreSQL column from its type and modifier ("VARCHAR(30)", "NUMERIC(10,2)").
 QString PgColumnTypeName(unsigned oid, int mod);
