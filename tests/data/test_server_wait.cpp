@@ -204,4 +204,26 @@ TEST_F(SilentServer, ACancelDuringTheWaitEndsItAtOnce)
     EXPECT_EQ(q->RecordCount(), 2500);
 }
 
+// Closing a cursor raises nothing and does not wait out the limit: a server that does not answer
+// at once is given up, and the next use says so before connecting anew.
+TEST_F(SilentServer, ClosingOnASilentServerGivesItUpWithoutWaitingTheLimit)
+{
+    SetServerWaitLimit(60s);
+    TQuery* q = Query(QStringLiteral("SELECT * FROM itens ORDER BY id"));
+    q->Open();
+    FProxy->Stall(true);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_NO_THROW(q->Close());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+    FProxy->Stall(false);
+    try {
+        q->Open();
+        ADD_FAILURE() << "opened on a connection given up";
+    } catch (const EDBEngineError& e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("The database server did not answer within 5 seconds"))) << e.Message().toStdString();
+    }
+    q->Open();
+    EXPECT_EQ(q->RecordCount(), 2500);
+}
+
 } // namespace

@@ -291,6 +291,9 @@ bool TDBDataSet::FetchServerBatch()
     return true;
 }
 
+// A server that takes longer than this to close a cursor is taken as gone.
+constexpr std::chrono::milliseconds kCloseWait{5000};
+
 void TDBDataSet::CloseServerCursor()
 {
     if (FBatch)
@@ -302,12 +305,14 @@ void TDBDataSet::CloseServerCursor()
     const QString name = FServerCursor;
     FServerCursor.clear();
     if (PGconn* conn = PgHandle(FDatabase->Connection()); conn && PQstatus(conn) == CONNECTION_OK) {
-        // Closing raises nothing: a server that does not answer is noted for the next error.
+        // Closing raises nothing, and a server that does not answer at once is given up (a closing
+        // document or program does not wait for it): that is noted for the next error.
         const QByteArray close = QStringLiteral("CLOSE %1").arg(name).toLatin1();
         TServerWaitEnd end = TServerWaitEnd::Answered;
-        PGresult* res = PgRunBounded(conn, [&close](PGconn* c) { return PQsendQuery(c, close.constData()); }, end);
+        PGresult* res = PgRunBounded(conn, [&close](PGconn* c) { return PQsendQuery(c, close.constData()); }, end,
+                                     kCloseWait);
         if (end != TServerWaitEnd::Answered)
-            FDatabase->NoteLostConnection(ServerWaitMessage(end));
+            FDatabase->NoteLostConnection(ServerWaitMessage(end, std::min(kCloseWait, ServerWaitLimit())));
         else if (!res || PQresultStatus(res) != PGRES_COMMAND_OK)
             if (PQstatus(conn) == CONNECTION_BAD)
                 FDatabase->NoteLostConnection(QString::fromUtf8(PQerrorMessage(conn)).trimmed());

@@ -167,12 +167,12 @@ TServerWaitScope::~TServerWaitScope()
     g_hook = std::move(FSaved);
 }
 
-QString ServerWaitMessage(TServerWaitEnd end)
+QString ServerWaitMessage(TServerWaitEnd end, std::chrono::milliseconds limit)
 {
     switch (end) {
     case TServerWaitEnd::TimedOut:
         return QStringLiteral("The database server did not answer within %1 seconds; the connection was closed")
-            .arg(std::max<qint64>(1, std::chrono::duration_cast<std::chrono::seconds>(g_limit).count()));
+            .arg(std::max<qint64>(1, std::chrono::duration_cast<std::chrono::seconds>(limit).count()));
     case TServerWaitEnd::Cancelled:
         return QStringLiteral("The wait for the database server was cancelled; the connection was closed");
     case TServerWaitEnd::Answered:
@@ -181,7 +181,8 @@ QString ServerWaitMessage(TServerWaitEnd end)
     return QString();
 }
 
-PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TServerWaitEnd& end)
+PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TServerWaitEnd& end,
+                       std::chrono::milliseconds limit)
 {
     end = TServerWaitEnd::Answered;
     const int wasNonblocking = PQisnonblocking(conn);
@@ -191,7 +192,7 @@ PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TS
         return nullptr; // refused before anything was sent: PQerrorMessage says why
     }
     const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline = start + g_limit;
+    const Clock::time_point deadline = start + std::min(limit, g_limit);
     Clock::time_point nextHook = start + kSlice;
     PGresult* kept = nullptr;
     bool failed = false;

@@ -39,13 +39,15 @@ private:
 enum class TServerWaitEnd { Answered, TimedOut, Cancelled };
 
 // The message for a wait that did not end with an answer.
-QString ServerWaitMessage(TServerWaitEnd end);
+QString ServerWaitMessage(TServerWaitEnd end, std::chrono::milliseconds limit = ServerWaitLimit());
 
 // Sends a statement with `send` (one of libpq's PQsend* calls) and waits for its results, as
 // PQexec would: the first failed result, else the last one. Anything but Answered leaves the
 // connection closed (libpq reports it bad) and returns no result; a statement still running is
 // asked to stop without waiting for the server's reply.
-pg_result* PgRunBounded(pg_conn* conn, const std::function<int(pg_conn*)>& send, TServerWaitEnd& end);
+// The wait is ServerWaitLimit() unless a shorter one is given.
+pg_result* PgRunBounded(pg_conn* conn, const std::function<int(pg_conn*)>& send, TServerWaitEnd& end,
+                        std::chrono::milliseconds limit = std::chrono::milliseconds::max());
 
 // While alive, a blocking call on the connection (one a driver makes) is bounded: once the limit
 // has passed, the connection's socket is shut so that the call returns with an error.

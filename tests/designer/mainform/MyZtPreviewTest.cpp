@@ -5,6 +5,7 @@
 #include "DesignerFixture.h"
 #include "EngineWindowsInstalled.h"
 #include "LabelDocument.h"
+#include "PgProxy.h"
 #include "PgServer.h"
 
 #include "designer/mainform/MyZtPreview.h"
@@ -14,6 +15,8 @@
 #include "engine/ui/KVPreview.h"
 #include "engine/ui/KVProgressForm.h"
 #include "platform/core/Strings.h"
+#include "platform/data/DBError.h"
+#include "platform/data/ServerWait.h"
 #include "platform/printing/Printer.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Help.h"
@@ -29,6 +32,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -437,27 +441,42 @@ TEST_F(PreviewWindowTest, AnExportCancelledAtTenPercentLeavesTheOlderFileAsItWas
     EXPECT_TRUE(Boxes.empty()) << BoxTexts(Boxes).join(QLatin1Char('|')).toStdString();
 }
 
-TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesSaveAndPrint)
+namespace {
+
+// The alias PGETIQ on the test server's database of more labels than the server hands over in one
+// batch (a run needs the server again after its first thousand), reached through the socket folder
+// given: the server's own or a proxy's. False with the reason when there is no server.
+bool PgLabels(const QString& socketDir, QString& why)
 {
     test::PgServer& pg = test::PgServer::Instance();
-    QString why;
     if (!pg.Start(why))
-        GTEST_SKIP() << why.toStdString();
-    // More records than the server hands over in one batch: the run needs the server again after
-    // it has stopped.
+        return false;
     pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE etiquetas")}, why);
-    ASSERT_TRUE(pg.Exec(QStringLiteral("etiquetas"),
-                        {QStringLiteral("DROP TABLE IF EXISTS \"ITENS\""),
-                         QStringLiteral("CREATE TABLE \"ITENS\" (\"ID\" INTEGER, \"NOME\" VARCHAR(10))"),
-                         QStringLiteral("INSERT INTO \"ITENS\" SELECT g, 'R' || g FROM generate_series(1, 2500) g")},
-                        why))
-        << why.toStdString();
+    if (!pg.Exec(QStringLiteral("etiquetas"),
+                 {QStringLiteral("DROP TABLE IF EXISTS \"ITENS\""),
+                  QStringLiteral("CREATE TABLE \"ITENS\" (\"ID\" INTEGER, \"NOME\" VARCHAR(10))"),
+                  QStringLiteral("INSERT INTO \"ITENS\" SELECT g, 'R' || g FROM generate_series(1, 2500) g")},
+                 why)) {
+        ADD_FAILURE() << why.toStdString();
+        return false;
+    }
     TStringList p;
-    p.Add(QStringLiteral("SERVER NAME=") + pg.SocketDir());
+    p.Add(QStringLiteral("SERVER NAME=") + socketDir);
     p.Add(QStringLiteral("PORT=%1").arg(pg.Port()));
     p.Add(QStringLiteral("DATABASE NAME=etiquetas"));
     p.Add(QStringLiteral("USER NAME=") + test::PgServer::SuperUser());
     Session().AddAlias(QStringLiteral("PGETIQ"), QStringLiteral("POSTGRESQL"), &p);
+    return true;
+}
+
+} // namespace
+
+TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesSaveAndPrint)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why) || !PgLabels(pg.SocketDir(), why))
+        GTEST_SKIP() << why.toStdString();
 
     const QString pdf = Path(QStringLiteral("falha.pdf"));
     TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, pdf);
@@ -505,6 +524,78 @@ TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesS
     EXPECT_EQ(d.Runs.size(), 1u);
     // Shown once: the error is not raised again when the window closes.
     EXPECT_EQ(BoxTexts(Boxes), boxesAfter);
+}
+
+// A server that goes silent mid-run (a proxy that stops forwarding, nothing closed): the preview
+// gets the limit's message while its window is open, instead of a program frozen for minutes.
+TEST_F(PreviewWindowTest, APreviewWhoseServerGoesSilentEndsAtTheWaitLimitWithAMessage)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    test::PgProxy proxy(pg.SocketDir(), pg.Port());
+    ASSERT_TRUE(proxy.Start(why)) << why.toStdString();
+    ASSERT_TRUE(PgLabels(proxy.SocketDir(), why)) << why.toStdString();
+    const auto limit = ServerWaitLimit();
+    SetServerWaitLimit(std::chrono::seconds(2));
+    TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, Path(QStringLiteral("silencio.pdf")));
+    int labels = 0;
+    d.OnLabel = [&] {
+        if (++labels == 10)
+            proxy.Stall(true);
+    };
+    QStringList boxesOnArrival;
+    PreviewHost.Act = [&](TMyZtPreview&) { boxesOnArrival = BoxTexts(Boxes); };
+    EXPECT_NO_THROW(d.Doc->Preview());
+    SetServerWaitLimit(limit);
+    EXPECT_EQ(boxesOnArrival.join(QLatin1Char('|')).toStdString(),
+              "The database server did not answer within 2 seconds; the connection was closed.");
+    EXPECT_EQ(labels, 1000);
+    EXPECT_FALSE(d.Table->Active());
+}
+
+// While a print waits on a silent server the program goes on: the progress form's Cancel, pressed
+// during the wait, ends it at once (the limit is far away), and nothing is printed.
+TEST_F(PreviewWindowTest, APrintWaitingOnASilentServerEndsWithTheProgressFormsCancel)
+{
+    const engineuitest::TEngineWindows windows;
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    test::PgProxy proxy(pg.SocketDir(), pg.Port());
+    ASSERT_TRUE(proxy.Start(why)) << why.toStdString();
+    ASSERT_TRUE(PgLabels(proxy.SocketDir(), why)) << why.toStdString();
+    const QString pdf = Path(QStringLiteral("cancelado.pdf"));
+    TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, pdf);
+    int labels = 0;
+    bool pressed = false;
+    d.OnLabel = [&] {
+        // The last label of the first batch: the next one waits on the server.
+        if (++labels != 1000)
+            return;
+        proxy.Stall(true);
+        // Heard only if the program takes its events while it waits.
+        QTimer::singleShot(300, [&pressed] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* form = dynamic_cast<TKVProgressForm*>(w)) {
+                    form->CancelButton()->click();
+                    pressed = true;
+                }
+        });
+    };
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        d.Doc->Print();
+        ADD_FAILURE() << "the print went on";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("The wait for the database server was cancelled; the connection was closed"));
+    }
+    EXPECT_TRUE(pressed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, ServerWaitLimit() / 2);
+    EXPECT_EQ(labels, 1000);
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
 } // namespace designertest
