@@ -73,7 +73,7 @@ public:
         p.Add(QStringLiteral("USER NAME=") + test::PgServer::SuperUser());
         Session().AddAlias(QStringLiteral("ESPERA"), QStringLiteral("POSTGRESQL"), &p);
         FDb.reset(new TDatabase(nullptr));
-        FDb->SetDatabaseName(QStringLiteral("LOJA"));
+        FDb->SetDatabaseName(QStringLiteral("BASE_ESPERA"));
         FDb->SetAliasName(QStringLiteral("ESPERA"));
         FDb->LoginPrompt = false;
         FSavedLimit = ServerWaitLimit();
@@ -90,14 +90,14 @@ public:
     TQuery* Query(const QString& sql)
     {
         FQuery.reset(new TQuery(nullptr));
-        FQuery->SetDatabaseName(QStringLiteral("LOJA"));
+        FQuery->SetDatabaseName(QStringLiteral("BASE_ESPERA"));
         FQuery->SQL()->SetText(sql);
         return FQuery.get();
     }
     TTable* Table()
     {
         FTable.reset(new TTable(nullptr));
-        FTable->SetDatabaseName(QStringLiteral("LOJA"));
+        FTable->SetDatabaseName(QStringLiteral("BASE_ESPERA"));
         FTable->SetTableName(QStringLiteral("itens"));
         return FTable.get();
     }
@@ -176,7 +176,7 @@ const SilentCase kSilentCases[] = {
     {"OpeningATable", true, [](SilentServer& t, TQuery*) { t.Table()->Open(); }},
     {"RunningAChange", true, [](SilentServer&, TQuery*) {
          Owned<TQuery> change(new TQuery(nullptr));
-         change->SetDatabaseName(QStringLiteral("LOJA"));
+         change->SetDatabaseName(QStringLiteral("BASE_ESPERA"));
          change->SQL()->SetText(QStringLiteral("UPDATE itens SET nome = nome WHERE id = 1"));
          change->ExecSQL();
      }},

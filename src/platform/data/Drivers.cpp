@@ -237,8 +237,13 @@ QSqlDatabase OpenDriverConnection(TDriverKind kind, const QStringList& params, c
             throw EDBEngineError(DBIERR_OPENFAILED, QStringLiteral("Database file not found: %1").arg(file));
         db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connName);
         db.setDatabaseName(cs);
+        // Waits on a server are bounded where the driver can: connecting, and every request
+        // (a driver that cannot bound them ignores these).
+        QString options = QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=10;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+                              .arg(std::chrono::duration_cast<std::chrono::seconds>(ServerWaitLimit()).count());
         if (readOnly)
-            db.setConnectOptions(QStringLiteral("SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY"));
+            options += QStringLiteral(";SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY");
+        db.setConnectOptions(options);
         break;
     }
     case TDriverKind::PostgreSQL: {
