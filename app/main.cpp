@@ -1,8 +1,10 @@
 // The program's main block: the application's title and product strings, the engine's windows and
-// design colours, the classes report files may hold, the main form, the command line, the loop.
+// design colours, the classes report files may hold, the login and database wait boxes, the main
+// form, the command line, the loop.
 #include "designer/mainform/AnexoForm.h"
 #include "designer/document/AnexoRelatorio.h"
 #include "designer/document/DesignerClasses.h"
+#include "designer/document/ServerWaitBox.h"
 #include "engine/design/DesignColours.h"
 #include "engine/ui/EngineWindows.h"
 #include "platform/ui/Application.h"
@@ -25,6 +27,7 @@ int main(int argc, char** argv)
     SelectDesignColours();
     RegisterDesignerClasses();
     InstallLoginPrompt();
+    InstallServerWaitBox();
 
     QStringList parameters = QCoreApplication::arguments();
     parameters.removeFirst();

@@ -193,7 +193,7 @@ TEST_F(SilentServer, ACancelDuringTheWaitEndsItAtOnce)
     TQuery* q = Query(QStringLiteral("SELECT * FROM itens ORDER BY id"));
     q->Open();
     int asked = 0;
-    const TServerWaitScope hook([&asked] { return ++asked < 3; });
+    const TServerWaitScope hook([&asked](std::chrono::milliseconds) { return ++asked < 3; });
     std::chrono::milliseconds took{};
     const EDBEngineError e = Stalled([&] { ReadAll(q); }, took);
     EXPECT_EQ(e.Message(), QStringLiteral("The wait for the database server was cancelled; the connection was closed"));

@@ -10,6 +10,7 @@
 #include "engine/run/KVPrinter.h"
 #include "engine/model/VardoRep.h"
 #include "engine/ui/KVPrintDialog.h"
+#include "platform/data/DBError.h"
 #include "platform/core/SysUtils.h"
 #include "platform/core/Strings.h"
 #include "platform/data/DBTables.h"
@@ -335,24 +336,44 @@ void TAnexoRelatorio::CalcTotalLabels()
             TField* sum = query->FieldByName(QStringLiteral("WWWQtd"));
             FTotalLabels = sum->IsNull() ? 0 : RoundQuantity(sum->AsFloat());
         }
+    } catch (const EDBEngineError& e) {
+        // A connection lost or given up (a server that stopped answering, a wait cancelled):
+        // nothing more can be read, and the run would only fail again, later.
+        if (e.HasErrorCode(DBIERR_CONNECTIONLOST))
+            throw;
+        CountLabelsByWalking(thermalPrint);
     } catch (...) {
-        // Count by walking the records instead; an error there leaves what was counted.
-        try {
-            if (!thermalPrint) {
-                long long total = 0;
-                try {
-                    for (ds->First(); !ds->Eof(); ds->Next()) {
-                        total += std::max(0, CurrentQuantityInt());
-                        FTotalLabels = static_cast<int>(std::min<long long>(total, INT_MAX));
-                    }
-                } catch (...) {
+        CountLabelsByWalking(thermalPrint);
+    }
+}
+
+// Counts by walking the records instead; an error there leaves what was counted, unless the
+// connection is gone.
+void TAnexoRelatorio::CountLabelsByWalking(bool thermalPrint)
+{
+    TDataSet* ds = FReport->DataSet();
+    const auto connectionGone = [](const EDBEngineError& e) { return e.HasErrorCode(DBIERR_CONNECTIONLOST); };
+    try {
+        if (!thermalPrint) {
+            long long total = 0;
+            try {
+                for (ds->First(); !ds->Eof(); ds->Next()) {
+                    total += std::max(0, CurrentQuantityInt());
+                    FTotalLabels = static_cast<int>(std::min<long long>(total, INT_MAX));
                 }
-                ds->First();
-            } else {
-                FTotalLabels = CurrentQuantityInt();
+            } catch (const EDBEngineError& e) {
+                if (connectionGone(e))
+                    throw;
+            } catch (...) {
             }
-        } catch (...) {
+            ds->First();
+        } else {
+            FTotalLabels = CurrentQuantityInt();
         }
+    } catch (const EDBEngineError& e) {
+        if (connectionGone(e))
+            throw;
+    } catch (...) {
     }
 }
 

@@ -109,6 +109,7 @@ public:
     void Print();
     void Preview();
     void CalcTotalLabels();
+    void CountLabelsByWalking(bool thermalPrint);
     bool IsQuantityOnly() const;
     void ReportBeforePrint(TVardoRep* sender, bool& printReport);
     void ReportNeedData(TObject* sender, bool& moreData);

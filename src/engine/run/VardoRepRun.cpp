@@ -343,7 +343,7 @@ void TVardoRep::CreateReport()
     TKVPrinter& printer = *FRunPrinter;
     // While a database keeps the run waiting, the windows repaint and the progress form's Cancel
     // ends the wait.
-    const TServerWaitScope waiting([&printer] {
+    const TServerWaitScope waiting([&printer](std::chrono::milliseconds) {
         PumpMessages();
         return !printer.Cancelled();
     });

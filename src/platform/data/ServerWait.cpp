@@ -220,7 +220,7 @@ PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TS
             break;
         }
         if (g_hook && now >= nextHook) {
-            if (!g_hook()) {
+            if (!g_hook(std::chrono::duration_cast<std::chrono::milliseconds>(now - start))) {
                 end = TServerWaitEnd::Cancelled;
                 break;
             }

@@ -20,9 +20,10 @@ namespace tessiv {
 std::chrono::milliseconds ServerWaitLimit();
 void SetServerWaitLimit(std::chrono::milliseconds limit);
 
-// Called about ten times a second while a statement of ours waits: the caller repaints there and
-// returns false when the user cancelled what is waiting. None by default (nothing is pumped).
-using TServerWaitHook = std::function<bool()>;
+// Called about ten times a second while a statement of ours waits, with how long it has waited:
+// the caller repaints there and returns false when the user cancelled what is waiting. None by
+// default (nothing is pumped).
+using TServerWaitHook = std::function<bool(std::chrono::milliseconds waited)>;
 
 // Installs a hook for its lifetime, the one before it coming back at the end.
 class TServerWaitScope {

@@ -8,6 +8,7 @@
 #include "PgProxy.h"
 #include "PgServer.h"
 
+#include "designer/document/ServerWaitBox.h"
 #include "designer/mainform/MyZtPreview.h"
 #include "engine/run/KVPrinter.h"
 #include "engine/model/KVUnits.h"
@@ -596,6 +597,42 @@ TEST_F(PreviewWindowTest, APrintWaitingOnASilentServerEndsWithTheProgressFormsCa
     EXPECT_LT(std::chrono::steady_clock::now() - start, ServerWaitLimit() / 2);
     EXPECT_EQ(labels, 1000);
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// Before its run a preview counts its labels on the server; a server silent then shows, after a
+// moment, a box whose Cancelar ends the wait at once, and the preview ends with the message.
+TEST_F(PreviewWindowTest, APreviewWaitingOnASilentServerBeforeItsRunShowsAWaitBoxWhoseCancelEndsIt)
+{
+    InstallServerWaitBox();
+    test::PgServer& pg = test::PgServer::Instance();
+    QString why;
+    if (!pg.Start(why))
+        GTEST_SKIP() << why.toStdString();
+    test::PgProxy proxy(pg.SocketDir(), pg.Port());
+    ASSERT_TRUE(proxy.Start(why)) << why.toStdString();
+    ASSERT_TRUE(PgLabels(proxy.SocketDir(), why)) << why.toStdString();
+    TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, true, Path(QStringLiteral("espera.pdf")));
+    d.Table->Open();
+    proxy.Stall(true);
+    bool shown = false;
+    QTimer watch;
+    watch.setInterval(100);
+    QObject::connect(&watch, &QTimer::timeout, [&shown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("ServerWaitBox") && w->isVisible() && !shown) {
+                shown = true;
+                w->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+            }
+    });
+    watch.start();
+    const auto start = std::chrono::steady_clock::now();
+    Application().Guard([&] { d.Doc->Preview(); });
+    watch.stop();
+    EXPECT_TRUE(shown);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, ServerWaitLimit() / 2);
+    EXPECT_EQ(BoxTexts(Boxes).join(QLatin1Char('|')).toStdString(),
+              "The wait for the database server was cancelled; the connection was closed.");
+    EXPECT_TRUE(d.Runs.empty());
 }
 
 } // namespace designertest
