@@ -221,4 +221,21 @@ bool PgServer::Exec(const QString& database, const QStringList& statements, QStr
     return ok;
 }
 
+bool PgServer::MakeDatabase(const QString& name, const QStringList& statements, QString& why)
+{
+    if (const auto it = FMade.find(name); it != FMade.end()) {
+        why = it->second.second;
+        return it->second.first;
+    }
+    bool made = Start(why);
+    if (made && (!Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE %1").arg(name)}, why) ||
+                 !Exec(name, statements, why))) {
+        why = QStringLiteral("setting up the test database %1: %2").arg(name, why);
+        ADD_FAILURE() << why.toStdString();
+        made = false;
+    }
+    FMade[name] = {made, made ? QString() : why};
+    return made;
+}
+
 } // namespace tessiv::test

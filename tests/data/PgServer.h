@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+#include <utility>
+
 class QProcess;
 
 namespace tessiv::test {
@@ -30,6 +33,10 @@ public:
     static QString SuperUser() { return QStringLiteral("tessiv"); }
     // Runs statements as the superuser in a database; false with the server's message.
     bool Exec(const QString& database, const QStringList& statements, QString& error) const;
+    // Starts the server and makes a database with the statements, once per run however often it is
+    // asked; false with the reason (the same each time). A running server that refuses the
+    // setup is a fault, reported as a failure.
+    bool MakeDatabase(const QString& name, const QStringList& statements, QString& why);
 
 private:
     PgServer() = default;
@@ -44,6 +51,7 @@ private:
     bool FTried = false;
     QString FWhyNot;
     QProcess* FWatcher = nullptr;
+    std::map<QString, std::pair<bool, QString>> FMade; // database: made, or why not
 };
 
 } // namespace tessiv::test

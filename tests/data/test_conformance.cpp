@@ -74,29 +74,10 @@ std::string DriverLabel(const testing::TestParamInfo<Driver>& info)
 // The test server with database "loja" made once per run; false with the reason to skip.
 bool PgLoja(QString& why)
 {
-    static bool made = false;
-    static QString failure;
-    if (made || !failure.isEmpty()) {
-        why = failure;
-        return made;
-    }
-    test::PgServer& pg = test::PgServer::Instance();
-    if (!pg.Start(why)) {
-        failure = why;
-        return false;
-    }
     QStringList setup;
     for (const char* s : kPgSetup)
         setup << QString::fromLatin1(s);
-    if (!pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE loja")}, why) ||
-        !pg.Exec(QStringLiteral("loja"), setup, why)) {
-        failure = QStringLiteral("setting up the test database: ") + why;
-        why = failure;
-        ADD_FAILURE() << why.toStdString(); // a running server that refuses this is a fault
-        return false;
-    }
-    made = true;
-    return true;
+    return test::PgServer::Instance().MakeDatabase(QStringLiteral("loja"), setup, why);
 }
 
 void AddPgAlias(const QString& alias, const QString& user)

@@ -29,31 +29,13 @@ using Owned = std::unique_ptr<T, TComponentDeleter>;
 // The test server with a small database of its own, made once per run.
 bool PgPerda(QString& why)
 {
-    static bool made = false;
-    static QString failure;
-    if (made || !failure.isEmpty()) {
-        why = failure;
-        return made;
-    }
-    test::PgServer& pg = test::PgServer::Instance();
-    if (!pg.Start(why)) {
-        failure = why;
-        return false;
-    }
-    if (!pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE perda")}, why) ||
-        !pg.Exec(QStringLiteral("perda"),
-                 {QStringLiteral("CREATE TABLE clientes (id INTEGER PRIMARY KEY, nome VARCHAR(30))"),
-                  QStringLiteral("INSERT INTO clientes VALUES (1, 'Ana'), (2, 'Bruno'), (3, 'Carla')"),
-                  QStringLiteral("CREATE TABLE itens (cliente INTEGER, produto VARCHAR(20))"),
-                  QStringLiteral("INSERT INTO itens VALUES (1, 'lapis'), (2, 'caneta')")},
-                 why)) {
-        failure = QStringLiteral("setting up the test database: ") + why;
-        why = failure;
-        ADD_FAILURE() << why.toStdString();
-        return false;
-    }
-    made = true;
-    return true;
+    return test::PgServer::Instance().MakeDatabase(
+        QStringLiteral("perda"),
+        {QStringLiteral("CREATE TABLE clientes (id INTEGER PRIMARY KEY, nome VARCHAR(30))"),
+         QStringLiteral("INSERT INTO clientes VALUES (1, 'Ana'), (2, 'Bruno'), (3, 'Carla')"),
+         QStringLiteral("CREATE TABLE itens (cliente INTEGER, produto VARCHAR(20))"),
+         QStringLiteral("INSERT INTO itens VALUES (1, 'lapis'), (2, 'caneta')")},
+        why);
 }
 
 // Ends the server session behind a connection, as an administrator or a server restart would,

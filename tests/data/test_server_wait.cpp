@@ -28,29 +28,11 @@ using Owned = std::unique_ptr<T, TComponentDeleter>;
 // More rows than one batch of the server cursor: reading on needs the server again.
 bool PgEspera(QString& why)
 {
-    static bool made = false;
-    static QString failure;
-    if (made || !failure.isEmpty()) {
-        why = failure;
-        return made;
-    }
-    test::PgServer& pg = test::PgServer::Instance();
-    if (!pg.Start(why)) {
-        failure = why;
-        return false;
-    }
-    if (!pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE espera")}, why) ||
-        !pg.Exec(QStringLiteral("espera"),
-                 {QStringLiteral("CREATE TABLE itens (id INTEGER PRIMARY KEY, nome VARCHAR(10))"),
-                  QStringLiteral("INSERT INTO itens SELECT g, 'R' || g FROM generate_series(1, 2500) g")},
-                 why)) {
-        failure = QStringLiteral("setting up the test database: ") + why;
-        why = failure;
-        ADD_FAILURE() << why.toStdString();
-        return false;
-    }
-    made = true;
-    return true;
+    return test::PgServer::Instance().MakeDatabase(
+        QStringLiteral("espera"),
+        {QStringLiteral("CREATE TABLE itens (id INTEGER PRIMARY KEY, nome VARCHAR(10))"),
+         QStringLiteral("INSERT INTO itens SELECT g, 'R' || g FROM generate_series(1, 2500) g")},
+        why);
 }
 
 class SilentServer : public testing::Test {

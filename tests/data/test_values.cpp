@@ -503,39 +503,19 @@ TEST_F(SqliteValues, OdbcByDsnTakesTheDriversTypes)
 
 bool PgValores(QString& why)
 {
-    static bool made = false;
-    static QString failure;
-    if (made || !failure.isEmpty()) {
-        why = failure;
-        return made;
-    }
-    test::PgServer& pg = test::PgServer::Instance();
-    if (!pg.Start(why)) {
-        failure = why;
-        return false;
-    }
-    if (!pg.Exec(QStringLiteral("postgres"), {QStringLiteral("CREATE DATABASE valores")}, why) ||
-        !pg.Exec(QStringLiteral("valores"),
-                 {QStringLiteral("CREATE TABLE v (id INTEGER PRIMARY KEY, valor NUMERIC(30,10), preco MONEY, nasc DATE, "
-                                 "big BIGINT)"),
-                  QStringLiteral("INSERT INTO v VALUES (1, 12345678901234567890.0123456789, 1234567.89, 'infinity', "
-                                 "7891234567895)"),
-                  QStringLiteral("INSERT INTO v VALUES (2, -0.5, -0.25, '0044-03-15 BC', NULL)"),
-                  QStringLiteral("INSERT INTO v VALUES (3, 1, 0, '2024-02-29', 1)"),
-                  QStringLiteral("CREATE TABLE dup (nome TEXT, n INTEGER)"),
-                  QStringLiteral("INSERT INTO dup VALUES ('a', 1), ('a', 1)"),
-                  QStringLiteral("CREATE TABLE muitos AS SELECT g AS id, g % 2 AS par FROM generate_series(1, 50) g"),
-                  QStringLiteral("CREATE SCHEMA outro"),
-                  QStringLiteral("CREATE TABLE outro.t (x INTEGER)"),
-                  QStringLiteral("INSERT INTO outro.t VALUES (42)")},
-                 why)) {
-        failure = QStringLiteral("setting up the test database: ") + why;
-        why = failure;
-        ADD_FAILURE() << why.toStdString();
-        return false;
-    }
-    made = true;
-    return true;
+    return test::PgServer::Instance().MakeDatabase(
+        QStringLiteral("valores"),
+        {QStringLiteral("CREATE TABLE v (id INTEGER PRIMARY KEY, valor NUMERIC(30,10), preco MONEY, nasc DATE, big BIGINT)"),
+         QStringLiteral("INSERT INTO v VALUES (1, 12345678901234567890.0123456789, 1234567.89, 'infinity', 7891234567895)"),
+         QStringLiteral("INSERT INTO v VALUES (2, -0.5, -0.25, '0044-03-15 BC', NULL)"),
+         QStringLiteral("INSERT INTO v VALUES (3, 1, 0, '2024-02-29', 1)"),
+         QStringLiteral("CREATE TABLE dup (nome TEXT, n INTEGER)"),
+         QStringLiteral("INSERT INTO dup VALUES ('a', 1), ('a', 1)"),
+         QStringLiteral("CREATE TABLE muitos AS SELECT g AS id, g % 2 AS par FROM generate_series(1, 50) g"),
+         QStringLiteral("CREATE SCHEMA outro"),
+         QStringLiteral("CREATE TABLE outro.t (x INTEGER)"),
+         QStringLiteral("INSERT INTO outro.t VALUES (42)")},
+        why);
 }
 
 QString Psql(const QString& sql)

@@ -470,6 +470,20 @@ bool PgLabels(const QString& socketDir, QString& why)
     return true;
 }
 
+// The same alias, reached through a proxy that can go silent.
+bool PgLabelsBehindAProxy(std::unique_ptr<test::PgProxy>& proxy, QString& why)
+{
+    test::PgServer& pg = test::PgServer::Instance();
+    if (!pg.Start(why))
+        return false;
+    proxy = std::make_unique<test::PgProxy>(pg.SocketDir(), pg.Port());
+    if (!proxy->Start(why)) {
+        ADD_FAILURE() << why.toStdString();
+        return false;
+    }
+    return PgLabels(proxy->SocketDir(), why);
+}
+
 } // namespace
 
 TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesSaveAndPrint)
@@ -531,13 +545,11 @@ TEST_F(PreviewWindowTest, APreviewWhoseServerStopsMidRunShowsTheErrorAndRefusesS
 // gets the limit's message while its window is open, instead of a program frozen for minutes.
 TEST_F(PreviewWindowTest, APreviewWhoseServerGoesSilentEndsAtTheWaitLimitWithAMessage)
 {
-    test::PgServer& pg = test::PgServer::Instance();
+    std::unique_ptr<test::PgProxy> silent;
     QString why;
-    if (!pg.Start(why))
+    if (!PgLabelsBehindAProxy(silent, why))
         GTEST_SKIP() << why.toStdString();
-    test::PgProxy proxy(pg.SocketDir(), pg.Port());
-    ASSERT_TRUE(proxy.Start(why)) << why.toStdString();
-    ASSERT_TRUE(PgLabels(proxy.SocketDir(), why)) << why.toStdString();
+    test::PgProxy& proxy = *silent;
     const auto limit = ServerWaitLimit();
     SetServerWaitLimit(std::chrono::seconds(2));
     TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, Path(QStringLiteral("silencio.pdf")));
@@ -561,13 +573,11 @@ TEST_F(PreviewWindowTest, APreviewWhoseServerGoesSilentEndsAtTheWaitLimitWithAMe
 TEST_F(PreviewWindowTest, APrintWaitingOnASilentServerEndsWithTheProgressFormsCancel)
 {
     const engineuitest::TEngineWindows windows;
-    test::PgServer& pg = test::PgServer::Instance();
+    std::unique_ptr<test::PgProxy> silent;
     QString why;
-    if (!pg.Start(why))
+    if (!PgLabelsBehindAProxy(silent, why))
         GTEST_SKIP() << why.toStdString();
-    test::PgProxy proxy(pg.SocketDir(), pg.Port());
-    ASSERT_TRUE(proxy.Start(why)) << why.toStdString();
-    ASSERT_TRUE(PgLabels(proxy.SocketDir(), why)) << why.toStdString();
+    test::PgProxy& proxy = *silent;
     const QString pdf = Path(QStringLiteral("cancelado.pdf"));
     TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, pdf);
     int labels = 0;
@@ -604,13 +614,11 @@ TEST_F(PreviewWindowTest, APrintWaitingOnASilentServerEndsWithTheProgressFormsCa
 TEST_F(PreviewWindowTest, APreviewWaitingOnASilentServerBeforeItsRunShowsAWaitBoxWhoseCancelEndsIt)
 {
     InstallServerWaitBox();
-    test::PgServer& pg = test::PgServer::Instance();
+    std::unique_ptr<test::PgProxy> silent;
     QString why;
-    if (!pg.Start(why))
+    if (!PgLabelsBehindAProxy(silent, why))
         GTEST_SKIP() << why.toStdString();
-    test::PgProxy proxy(pg.SocketDir(), pg.Port());
-    ASSERT_TRUE(proxy.Start(why)) << why.toStdString();
-    ASSERT_TRUE(PgLabels(proxy.SocketDir(), why)) << why.toStdString();
+    test::PgProxy& proxy = *silent;
     TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, true, Path(QStringLiteral("espera.pdf")));
     d.Table->Open();
     proxy.Stall(true);
