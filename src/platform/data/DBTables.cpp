@@ -225,22 +225,16 @@ void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
     PQclear(described);
     // A scrolling cursor kept after its transaction, which reads only: anything in the statement
     // that would write is refused by the server.
-    FServerCursor = QStringLiteral("tessiv_cursor_%1").arg(++counter);
+    // The cursor is the dataset's once it exists on the server.
+    const QString cursor = QStringLiteral("tessiv_cursor_%1").arg(++counter);
     const bool ownTransaction = PQtransactionStatus(PgConn()) == PQTRANS_IDLE;
     if (ownTransaction)
         PgCommand(QStringLiteral("BEGIN READ ONLY"));
-    const QByteArray declare = "DECLARE " + FServerCursor.toLatin1() + " SCROLL CURSOR WITH HOLD FOR " + sql;
-    PGresult* declared = nullptr;
-    try {
-        declared = PgRun([&](PGconn* conn) {
-            return PQsendQueryParams(conn, declare.constData(), params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
-        });
-    } catch (...) {
-        FServerCursor.clear();
-        throw;
-    }
+    const QByteArray declare = "DECLARE " + cursor.toLatin1() + " SCROLL CURSOR WITH HOLD FOR " + sql;
+    PGresult* declared = PgRun([&](PGconn* conn) {
+        return PQsendQueryParams(conn, declare.constData(), params.Count(), nullptr, params.Values(), nullptr, nullptr, 0);
+    });
     if (!declared || PQresultStatus(declared) != PGRES_COMMAND_OK) {
-        FServerCursor.clear();
         if (ownTransaction) {
             try {
                 PQclear(PgExec("ROLLBACK"));
@@ -253,19 +247,11 @@ void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
     }
     PQclear(declared);
     if (ownTransaction) {
-        PGresult* done = nullptr;
-        try {
-            done = PgExec("COMMIT");
-        } catch (...) {
-            FServerCursor.clear();
-            throw;
-        }
-        if (!done || PQresultStatus(done) != PGRES_COMMAND_OK) {
-            FServerCursor.clear();
-            CheckPg(done, PGRES_COMMAND_OK);
-        }
+        PGresult* done = PgExec("COMMIT");
+        CheckPg(done, PGRES_COMMAND_OK);
         PQclear(done);
     }
+    FServerCursor = cursor;
     FServerEnd = false;
     FBatchRow = 0;
 }
