@@ -268,6 +268,8 @@ QVariant TStringField::Normalize(const QVariant& raw) const
 {
     if (VarIsNull(raw))
         return QVariant();
+    if (raw.typeId() == QMetaType::QString)
+        return raw;
     if (raw.typeId() == QMetaType::QByteArray)
         return QString::fromUtf8(raw.toByteArray());
     if (raw.typeId() == QMetaType::QDate)
@@ -969,11 +971,13 @@ long double TDateTimeField::GetAsFloat() const { return GetAsDateTime(); }
 
 QVariant TDateTimeField::GetAsVariant() const
 {
-    if (IsNull())
+    // The record's value looked up once: a scan asks this of every date of every record.
+    const QVariant& stored = Stored();
+    if (VarIsNull(stored))
         return QVariant();
-    if (StoredIsForeign(QMetaType::Double))
-        return Stored();
-    const TDateTime v = GetAsDateTime();
+    if (stored.typeId() != QMetaType::Double)
+        return stored; // kept as read
+    const TDateTime v = stored.toDouble();
     int y, m, d, h, n, s, ms;
     switch (FDataType) {
     case ftDate:
@@ -1125,6 +1129,8 @@ QVariant TMemoField::Normalize(const QVariant& raw) const
 {
     if (VarIsNull(raw))
         return QVariant();
+    if (raw.typeId() == QMetaType::QString)
+        return raw;
     if (raw.typeId() == QMetaType::QByteArray)
         return QString::fromUtf8(raw.toByteArray());
     return raw.toString();
