@@ -18,6 +18,9 @@
 
 #include <libpq-fe.h>
 
+#include <charconv>
+#include <cmath>
+
 namespace tessiv {
 
 static const TEnumInfo& UpdateModeInfo()
@@ -294,13 +297,23 @@ QVariant TDBDataSet::PgTextValue(const PGresult* res, int row, int column) const
     case 16: // bool
         return p[0] == 't';
     case 20: case 21: case 23: { // int8, int2, int4
+        // The server's plain digits read directly; anything else as QByteArray reads it.
+        qlonglong v = 0;
+        if (const auto r = std::from_chars(p, p + n, v); r.ec == std::errc() && r.ptr == p + n)
+            return v;
         bool ok = false;
-        const qlonglong v = QByteArray::fromRawData(p, n).toLongLong(&ok);
+        v = QByteArray::fromRawData(p, n).toLongLong(&ok);
         return ok ? QVariant(v) : QVariant(QString::fromLatin1(p, n));
     }
     case 700: case 701: { // float4, float8
+        // A finite, nonzero number read directly (both readings round exactly); infinities,
+        // NaN and zeros as QByteArray reads them.
+        double v = 0;
+        if (const auto r = std::from_chars(p, p + n, v);
+            r.ec == std::errc() && r.ptr == p + n && std::isfinite(v) && v != 0)
+            return v;
         bool ok = false;
-        const double v = QByteArray::fromRawData(p, n).toDouble(&ok);
+        v = QByteArray::fromRawData(p, n).toDouble(&ok);
         return ok ? QVariant(v) : QVariant(QString::fromLatin1(p, n));
     }
     case 790: { // money, "$1,234.50" or "-$0.25" under the C monetary locale
