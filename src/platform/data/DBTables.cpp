@@ -60,6 +60,7 @@ TDBDataSet::TDBDataSet(TComponent* owner) : TDataSet(owner) {}
 
 TDBDataSet::~TDBDataSet()
 {
+    DropAhead();
     if (FDatabase) {
         FDatabase->RemoveDataSet(this);
         TDatabase* db = FDatabase;
@@ -238,6 +239,7 @@ void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
         }
         PQclear(done);
     }
+    FServerFixed = ownTransaction;
     FServerEnd = false;
     FBatchRow = 0;
 }
@@ -250,7 +252,15 @@ bool TDBDataSet::FetchServerBatch()
     FBatchRow = 0;
     if (FServerEnd || FServerCursor.isEmpty())
         return false;
-    PGresult* res = PQexec(PgConn(), QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1().constData());
+    PGresult* res;
+    if (FAheadConn || FAhead) {
+        if (FDatabase->ReadingAhead() == this)
+            FDatabase->SetReadingAhead(nullptr);
+        ReadAheadArrived();
+        res = std::exchange(FAhead, nullptr);
+    } else {
+        res = PQexec(PgConn(), QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1().constData());
+    }
     CheckPg(res, PGRES_TUPLES_OK);
     if (PQntuples(res) == 0) {
         PQclear(res);
@@ -260,11 +270,52 @@ bool TDBDataSet::FetchServerBatch()
     FBatch = res;
     // A short batch is the last: nothing more to ask the server for.
     FServerEnd = PQntuples(res) < kPgBatch;
+    if (!FServerEnd && FServerFixed)
+        AskAhead();
     return true;
+}
+
+// Sends the FETCH of the next batch, so that the server reads it while this one is read here.
+// Only for a cursor whose rows were fixed at open: reading them earlier changes nothing.
+void TDBDataSet::AskAhead()
+{
+    PGconn* conn = PgConn();
+    const QByteArray fetch = QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1();
+    if (!PQsendQuery(conn, fetch.constData()))
+        return; // asked for again, plainly, when its rows are needed
+    FAheadConn = conn;
+    FDatabase->SetReadingAhead(this);
+}
+
+// Reads the result of the FETCH sent ahead and keeps it (an error too, raised when the records
+// reach it).
+void TDBDataSet::ReadAheadArrived()
+{
+    PGconn* conn = std::exchange(FAheadConn, nullptr);
+    if (!conn)
+        return;
+    while (PGresult* r = PQgetResult(conn)) {
+        if (FAhead)
+            PQclear(FAhead);
+        FAhead = r;
+    }
+}
+
+// Lets go of the batch asked for ahead: the cursor moves, or closes.
+void TDBDataSet::DropAhead()
+{
+    if (FDatabase && FDatabase->ReadingAhead() == this)
+        FDatabase->SetReadingAhead(nullptr);
+    ReadAheadArrived();
+    if (FAhead)
+        PQclear(FAhead);
+    FAhead = nullptr;
 }
 
 void TDBDataSet::CloseServerCursor()
 {
+    DropAhead();
+    FServerFixed = false;
     if (FBatch)
         PQclear(FBatch);
     FBatch = nullptr;
@@ -521,6 +572,7 @@ void TDBDataSet::SeekCursor(int row)
         CheckActive();
     if (FDatabase->Kind() == TDriverKind::PostgreSQL) {
         // The server's cursor scrolls: put it before the row wanted.
+        DropAhead();
         if (FBatch)
             PQclear(FBatch);
         FBatch = nullptr;

@@ -36,6 +36,9 @@ public:
 
     // Called by the database when it disconnects: closes, and lets go of the database.
     void DatabaseClosing();
+    // Called by the database before anything else uses its connection: the batch asked for ahead
+    // is read and kept for when the records reach it.
+    void ReadAheadArrived();
 
 protected:
     // Runs the statement on the database; columns are described from the result. A statement
@@ -63,6 +66,8 @@ private:
     void DescribeUntyped(std::vector<TColumn>& columns);
     void OpenServerCursor(std::vector<TColumn>& columns);
     bool FetchServerBatch();
+    void AskAhead();
+    void DropAhead();
     void CloseServerCursor();
     QString FDatabaseName;
     QString FSelectSql;            // the statement of the open cursor, one statement, no ';'
@@ -74,6 +79,11 @@ private:
     PGresult* FBatch = nullptr;
     int FBatchRow = 0;
     bool FServerEnd = false;
+    // The next batch is asked for while this one is read, when the cursor's rows were fixed at
+    // open (its own transaction, committed): FAheadConn has the FETCH sent, FAhead its result.
+    bool FServerFixed = false;
+    PGconn* FAheadConn = nullptr;
+    PGresult* FAhead = nullptr;
 };
 
 class TTable : public TDBDataSet {

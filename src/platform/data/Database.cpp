@@ -529,6 +529,8 @@ void TDatabase::RaiseError(const QSqlError& error)
 
 QSqlDatabase TDatabase::Connection() const
 {
+    if (TDBDataSet* d = std::exchange(FReadingAhead, nullptr))
+        d->ReadAheadArrived();
     return QSqlDatabase::database(FConnName, false);
 }
 
@@ -540,6 +542,8 @@ void TDatabase::AddDataSet(TDBDataSet* dataSet)
 
 void TDatabase::RemoveDataSet(TDBDataSet* dataSet)
 {
+    if (FReadingAhead == dataSet)
+        std::exchange(FReadingAhead, nullptr)->ReadAheadArrived();
     FDataSets.erase(std::remove(FDataSets.begin(), FDataSets.end(), dataSet), FDataSets.end());
 }
 

@@ -62,8 +62,11 @@ public:
     TDBDataSet* DataSets(int index) const { return FDataSets.at(static_cast<std::size_t>(index)); }
     void CloseDataSets();
 
-    // For the datasets.
+    // For the datasets. A dataset's batch asked for ahead is read first (see ReadingAhead).
     QSqlDatabase Connection() const;
+    // The dataset whose FETCH is on the connection, unread: nothing else may use it until then.
+    void SetReadingAhead(TDBDataSet* dataSet) { FReadingAhead = dataSet; }
+    TDBDataSet* ReadingAhead() const { return FReadingAhead; }
     TDriverKind Kind() const { return FKind; }
     // The folder of a folder database while connected.
     QString FolderPath() const { return FFolder; }
@@ -95,6 +98,7 @@ private:
     QString FLostMessage;
     QString FFolder;
     std::vector<TDBDataSet*> FDataSets;
+    mutable TDBDataSet* FReadingAhead = nullptr;
     bool FClosingDataSets = false; // a temporary database is not freed while it closes them
 };
 
