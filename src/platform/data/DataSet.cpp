@@ -416,7 +416,7 @@ void TDataSet::StoreRow(std::vector<QVariant>& row)
         for (TField* f : FFields) {
             const std::size_t c = static_cast<std::size_t>(f->FFieldNo - 1);
             if (c < read && c < FColumnHeld.size())
-                row[c] = f->Normalize(row[c]);
+                f->NormalizeInPlace(row[c]);
         }
     }
     row.resize(FColumns.size());

@@ -190,9 +190,10 @@ int TField::AsInteger() const
 
 QVariant TField::Value() const
 {
-    if (IsNull())
+    const QVariant& stored = Stored();
+    if (VarIsNull(stored))
         return QVariant();
-    return GetAsVariant();
+    return GetAsVariant(stored);
 }
 
 void TField::SetValue(const QVariant& v)
@@ -275,6 +276,12 @@ QVariant TStringField::Normalize(const QVariant& raw) const
     if (raw.typeId() == QMetaType::QDate)
         return raw.toDate().toString(Qt::ISODate);
     return raw.toString();
+}
+
+void TStringField::NormalizeInPlace(QVariant& value) const
+{
+    if (VarIsNull(value) || value.typeId() != QMetaType::QString)
+        value = Normalize(value);
 }
 
 QString TStringField::GetAsString() const
@@ -373,6 +380,12 @@ QVariant TIntegerField::Normalize(const QVariant& raw) const
     default:
         return raw;
     }
+}
+
+void TIntegerField::NormalizeInPlace(QVariant& value) const
+{
+    if (VarIsNull(value) || value.typeId() != QMetaType::LongLong)
+        value = Normalize(value);
 }
 
 std::int64_t TIntegerField::GetAsLargeInt() const
@@ -487,6 +500,12 @@ static QVariant NormalizeFloat(const QVariant& raw)
 }
 
 QVariant TFloatingField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
+
+void TFloatField::NormalizeInPlace(QVariant& value) const
+{
+    if (VarIsNull(value) || value.typeId() != QMetaType::Double)
+        value = NormalizeFloat(value);
+}
 
 long double TFloatingField::GetAsFloat() const
 {
@@ -969,12 +988,8 @@ TDateTime TDateTimeField::GetAsDateTime() const
 }
 long double TDateTimeField::GetAsFloat() const { return GetAsDateTime(); }
 
-QVariant TDateTimeField::GetAsVariant() const
+QVariant TDateTimeField::GetAsVariant(const QVariant& stored) const
 {
-    // The record's value looked up once: a scan asks this of every date of every record.
-    const QVariant& stored = Stored();
-    if (VarIsNull(stored))
-        return QVariant();
     if (stored.typeId() != QMetaType::Double)
         return stored; // kept as read
     const TDateTime v = stored.toDouble();
