@@ -512,6 +512,8 @@ bool PgValores(QString& why)
          QStringLiteral("CREATE TABLE dup (nome TEXT, n INTEGER)"),
          QStringLiteral("INSERT INTO dup VALUES ('a', 1), ('a', 1)"),
          QStringLiteral("CREATE TABLE muitos AS SELECT g AS id, g % 2 AS par FROM generate_series(1, 50) g"),
+         QStringLiteral("CREATE TABLE longa (id INTEGER PRIMARY KEY, n INTEGER)"),
+         QStringLiteral("INSERT INTO longa SELECT g, g FROM generate_series(1, 2500) g"),
          QStringLiteral("CREATE SCHEMA outro"),
          QStringLiteral("CREATE TABLE outro.t (x INTEGER)"),
          QStringLiteral("INSERT INTO outro.t VALUES (42)")},
@@ -627,6 +629,44 @@ TEST_F(PgValues, ScansBeyondTheWindowOnTheServer)
     EXPECT_EQ(q->RecordCount(), 25);
     q->Last();
     EXPECT_EQ(q->FieldByName(QStringLiteral("id"))->AsInteger(), 49);
+}
+
+// Past its first batch, the next one is asked for while the records are read: the connection
+// still serves every other statement meanwhile, and a cursor moved back reads its own rows.
+TEST_F(PgValues, ABatchAskedForAheadLeavesTheConnectionFree)
+{
+    TDataSet::SetRecordWindow(8);
+    auto t = Table(QStringLiteral("PG"), QStringLiteral("longa"));
+    t->SetIndexFieldNames(QStringLiteral("id"));
+    t->Open();
+    auto detail = Query(QStringLiteral("PG"), QStringLiteral("SELECT n FROM longa WHERE id = :ID"));
+    long long sum = 0;
+    int found = 0;
+    for (t->First(); !t->Eof(); t->Next()) {
+        const int id = t->FieldByName(QStringLiteral("id"))->AsInteger();
+        sum += id;
+        if (id % 700 == 0) {
+            detail->Close();
+            detail->ParamByName(QStringLiteral("ID"))->SetAsInteger(id);
+            detail->Open();
+            found += detail->FieldByName(QStringLiteral("n"))->AsInteger() == id;
+            EXPECT_EQ(t->RecordCount(), 2500);
+        }
+    }
+    EXPECT_EQ(sum, 2500LL * 2501 / 2);
+    EXPECT_EQ(found, 3);
+    int inOrder = 0;
+    t->First();
+    for (int i = 1; i <= 1500; ++i, t->Next())
+        inOrder += t->FieldByName(QStringLiteral("id"))->AsInteger() == i;
+    EXPECT_EQ(inOrder, 1500);
+    t->Edit();
+    t->FieldByName(QStringLiteral("n"))->SetAsInteger(-1);
+    t->Post();
+    EXPECT_EQ(t->FieldByName(QStringLiteral("id"))->AsInteger(), 1501);
+    EXPECT_EQ(t->FieldByName(QStringLiteral("n"))->AsInteger(), -1);
+    t->Close();
+    EXPECT_EQ(Psql(QStringLiteral("SELECT string_agg(id::text, ',') FROM longa WHERE n <> id")), "1501");
 }
 
 // ---- the record window -------------------------------------------------------------------------

@@ -268,11 +268,12 @@ std::int64_t Round(long double value)
         invalidFloatOperation();
     long double t = std::truncl(value);
     const long double diff = value - t; // exact: the fraction bits of value
-    const bool odd = std::fmod(t, 2.0L) != 0;
-    if (diff > 0.5L || (diff == 0.5L && odd))
+    if (diff > 0.5L)
         t += 1;
-    else if (diff < -0.5L || (diff == -0.5L && odd))
+    else if (diff < -0.5L)
         t -= 1;
+    else if ((diff == 0.5L || diff == -0.5L) && std::fmod(t, 2.0L) != 0) // a half: to the even
+        t += diff > 0 ? 1 : -1;
     return toInt64Checked(t);
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 
 namespace tessiv {
 
@@ -137,6 +138,11 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec)
 
 void DecodeDate(TDateTime date, int& year, int& month, int& day)
 {
+    // A whole day (every value of a date column) is its own day number: nothing to round.
+    if (date == std::trunc(date) && std::fabs(date) < 1e8) {
+        decodeDayNumber(static_cast<long long>(date) + kDateDelta, year, month, day);
+        return;
+    }
     decodeDayNumber(toTimeStamp(date).date, year, month, day);
 }
 

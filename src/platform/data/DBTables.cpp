@@ -19,6 +19,9 @@
 
 #include <libpq-fe.h>
 
+#include <charconv>
+#include <cmath>
+
 namespace tessiv {
 
 static const TEnumInfo& UpdateModeInfo()
@@ -58,6 +61,7 @@ TDBDataSet::TDBDataSet(TComponent* owner) : TDataSet(owner) {}
 
 TDBDataSet::~TDBDataSet()
 {
+    DropAhead();
     if (FDatabase) {
         FDatabase->RemoveDataSet(this);
         TDatabase* db = FDatabase;
@@ -151,7 +155,21 @@ QVariant PgTimestampTz(const QString& text)
     return dt.isValid() ? QVariant(dt.toLocalTime()) : QVariant(text);
 }
 
+// What a statement that failed reports. Qt refuses one on a connection that is no longer open with
+// a warning alone, which would pass for success.
+QSqlError QueryFailure(const QSqlQuery& q)
+{
+    const QSqlError err = q.lastError();
+    if (err.isValid())
+        return err;
+    return QSqlError(QStringLiteral("The connection to the database is not open"), QString(), QSqlError::ConnectionError);
+}
+
 } // namespace
+
+// A server that takes longer than this to close a cursor, or to hand over rows nobody wants any
+// more, is taken as gone.
+constexpr std::chrono::milliseconds kCloseWait{5000};
 
 PGconn* TDBDataSet::PgConn() const
 {
@@ -252,6 +270,7 @@ void TDBDataSet::OpenServerCursor(std::vector<TColumn>& columns)
         PQclear(done);
     }
     FServerCursor = cursor;
+    FServerFixed = ownTransaction;
     FServerEnd = false;
     FBatchRow = 0;
 }
@@ -264,7 +283,17 @@ bool TDBDataSet::FetchServerBatch()
     FBatchRow = 0;
     if (FServerEnd || FServerCursor.isEmpty())
         return false;
-    PGresult* res = PgExec(QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1());
+    PGresult* res = nullptr;
+    if (FAheadConn || FAhead || FAheadEnd != TServerWaitEnd::Answered) {
+        if (FDatabase->ReadingAhead() == this)
+            FDatabase->SetReadingAhead(nullptr);
+        ReadAheadArrived();
+        if (const TServerWaitEnd end = std::exchange(FAheadEnd, TServerWaitEnd::Answered); end != TServerWaitEnd::Answered)
+            FDatabase->AbandonConnection(ServerWaitMessage(end));
+        res = std::exchange(FAhead, nullptr);
+    } else {
+        res = PgExec(QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1());
+    }
     CheckPg(res, PGRES_TUPLES_OK);
     if (PQntuples(res) == 0) {
         PQclear(res);
@@ -274,14 +303,59 @@ bool TDBDataSet::FetchServerBatch()
     FBatch = res;
     // A short batch is the last: nothing more to ask the server for.
     FServerEnd = PQntuples(res) < kPgBatch;
+    if (!FServerEnd && FServerFixed)
+        AskAhead();
     return true;
 }
 
-// A server that takes longer than this to close a cursor is taken as gone.
-constexpr std::chrono::milliseconds kCloseWait{5000};
+// Sends the FETCH of the next batch, so that the server reads it while this one is read here.
+// Only for a cursor whose rows were fixed at open: reading them earlier changes nothing.
+void TDBDataSet::AskAhead()
+{
+    PGconn* conn = PgConn();
+    const QByteArray fetch = QStringLiteral("FETCH FORWARD %1 FROM %2").arg(kPgBatch).arg(FServerCursor).toLatin1();
+    if (!PQsendQuery(conn, fetch.constData()))
+        return; // asked for again, plainly, when its rows are needed
+    FAheadConn = conn;
+    FDatabase->SetReadingAhead(this);
+}
+
+// Reads the result of the FETCH sent ahead and keeps it (an error too, raised when the records
+// reach it). The wait is bounded as any other; one that ends without an answer leaves the
+// connection given up, which the records reaching it raise (and the next error on the database
+// names).
+void TDBDataSet::ReadAheadArrived()
+{
+    PGconn* conn = std::exchange(FAheadConn, nullptr);
+    if (!conn)
+        return;
+    if (FAhead)
+        PQclear(FAhead);
+    FAhead = PgAwaitBounded(conn, FAheadEnd, FAheadLimit);
+    if (FAheadEnd != TServerWaitEnd::Answered && FDatabase)
+        FDatabase->NoteAbandonedConnection(ServerWaitMessage(FAheadEnd, std::min(FAheadLimit, ServerWaitLimit())));
+}
+
+// Lets go of the batch asked for ahead: the cursor moves, or closes.
+void TDBDataSet::DropAhead()
+{
+    if (FDatabase && FDatabase->ReadingAhead() == this)
+        FDatabase->SetReadingAhead(nullptr);
+    // Nobody wants these rows: a server that does not hand them over at once is not waited for.
+    FAheadLimit = kCloseWait;
+    ReadAheadArrived();
+    FAheadLimit = std::chrono::milliseconds::max();
+    if (FAhead)
+        PQclear(FAhead);
+    FAhead = nullptr;
+    FAheadEnd = TServerWaitEnd::Answered;
+}
+
 
 void TDBDataSet::CloseServerCursor()
 {
+    DropAhead();
+    FServerFixed = false;
     if (FBatch)
         PQclear(FBatch);
     FBatch = nullptr;
@@ -298,7 +372,7 @@ void TDBDataSet::CloseServerCursor()
         PGresult* res = PgRunBounded(conn, [&close](PGconn* c) { return PQsendQuery(c, close.constData()); }, end,
                                      kCloseWait);
         if (end != TServerWaitEnd::Answered)
-            FDatabase->NoteLostConnection(ServerWaitMessage(end, std::min(kCloseWait, ServerWaitLimit())));
+            FDatabase->NoteAbandonedConnection(ServerWaitMessage(end, std::min(kCloseWait, ServerWaitLimit())));
         else if (!res || PQresultStatus(res) != PGRES_COMMAND_OK)
             if (PQstatus(conn) == CONNECTION_BAD)
                 FDatabase->NoteLostConnection(QString::fromUtf8(PQerrorMessage(conn)).trimmed());
@@ -318,13 +392,23 @@ QVariant TDBDataSet::PgTextValue(const PGresult* res, int row, int column) const
     case 16: // bool
         return p[0] == 't';
     case 20: case 21: case 23: { // int8, int2, int4
+        // The server's plain digits read directly; anything else as QByteArray reads it.
+        qlonglong v = 0;
+        if (const auto r = std::from_chars(p, p + n, v); r.ec == std::errc() && r.ptr == p + n)
+            return v;
         bool ok = false;
-        const qlonglong v = QByteArray::fromRawData(p, n).toLongLong(&ok);
+        v = QByteArray::fromRawData(p, n).toLongLong(&ok);
         return ok ? QVariant(v) : QVariant(QString::fromLatin1(p, n));
     }
     case 700: case 701: { // float4, float8
+        // A finite, nonzero number read directly (both readings round exactly); infinities,
+        // NaN and zeros as QByteArray reads them.
+        double v = 0;
+        if (const auto r = std::from_chars(p, p + n, v);
+            r.ec == std::errc() && r.ptr == p + n && std::isfinite(v) && v != 0)
+            return v;
         bool ok = false;
-        const double v = QByteArray::fromRawData(p, n).toDouble(&ok);
+        v = QByteArray::fromRawData(p, n).toDouble(&ok);
         return ok ? QVariant(v) : QVariant(QString::fromLatin1(p, n));
     }
     case 790: { // money, "$1,234.50" or "-$0.25" under the C monetary locale
@@ -532,6 +616,7 @@ void TDBDataSet::SeekCursor(int row)
         CheckActive();
     if (FDatabase->Kind() == TDriverKind::PostgreSQL) {
         // The server's cursor scrolls: put it before the row wanted.
+        DropAhead();
         if (FBatch)
             PQclear(FBatch);
         FBatch = nullptr;
@@ -612,7 +697,7 @@ std::int64_t TDBDataSet::CountRows()
         if (ok && q.exec() && q.next())
             n = q.value(0).toLongLong();
         else
-            err = q.lastError();
+            err = QueryFailure(q);
     }
     if (n < 0 && err.isValid() && FDatabase->Kind() != TDriverKind::ODBC)
         FDatabase->RaiseError(err);
@@ -656,7 +741,7 @@ QVariant TDBDataSet::ExecuteWrite(const QString& sql, const std::vector<QVariant
             changed = q.numRowsAffected();
             insertedId = q.lastInsertId();
         } else {
-            err = q.lastError();
+            err = QueryFailure(q);
         }
         q.finish();
         if (inTransaction) {
@@ -1223,7 +1308,7 @@ int TQuery::ExecSQL()
             if (ok && q.exec())
                 FRowsAffected = q.numRowsAffected();
             else
-                err = q.lastError();
+                err = QueryFailure(q);
         }
         if (err.isValid())
             FDatabase->RaiseError(err);

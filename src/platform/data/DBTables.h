@@ -4,6 +4,7 @@
 
 #include "platform/core/Strings.h"
 #include "platform/data/DataSet.h"
+#include "platform/data/ServerWait.h"
 #include "platform/data/Database.h"
 
 #include <QSqlQuery>
@@ -37,6 +38,9 @@ public:
 
     // Called by the database when it disconnects: closes, and lets go of the database.
     void DatabaseClosing();
+    // Called by the database before anything else uses its connection: the batch asked for ahead
+    // is read and kept for when the records reach it.
+    void ReadAheadArrived();
 
 protected:
     // Runs the statement on the database; columns are described from the result. A statement
@@ -68,6 +72,8 @@ private:
     void DescribeUntyped(std::vector<TColumn>& columns);
     void OpenServerCursor(std::vector<TColumn>& columns);
     bool FetchServerBatch();
+    void AskAhead();
+    void DropAhead();
     void CloseServerCursor();
     QString FDatabaseName;
     QString FSelectSql;            // the statement of the open cursor, one statement, no ';'
@@ -79,6 +85,13 @@ private:
     PGresult* FBatch = nullptr;
     int FBatchRow = 0;
     bool FServerEnd = false;
+    // The next batch is asked for while this one is read, when the cursor's rows were fixed at
+    // open (its own transaction, committed): FAheadConn has the FETCH sent, FAhead its result.
+    bool FServerFixed = false;
+    PGconn* FAheadConn = nullptr;
+    PGresult* FAhead = nullptr;
+    TServerWaitEnd FAheadEnd = TServerWaitEnd::Answered; // how the wait for FAhead ended
+    std::chrono::milliseconds FAheadLimit = std::chrono::milliseconds::max();
 };
 
 class TTable : public TDBDataSet {

@@ -196,6 +196,7 @@ void TDataSet::DoClose()
     } catch (...) {
     }
     ResetScan();
+    FSpareRow = {};
     FRows.shrink_to_fit();
     FVisible.shrink_to_fit();
     FFilterExpr.reset();
@@ -355,10 +356,12 @@ void TDataSet::ResetScan()
 // Reads the cursor's next row into the window, letting the oldest go when it is full.
 bool TDataSet::FetchRaw()
 {
-    std::vector<QVariant> raw;
+    // The row that last left the window lends its storage: a long scan allocates no rows.
+    std::vector<QVariant> row = std::move(FSpareRow);
+    FSpareRow.clear();
     bool got;
     try {
-        got = FetchRow(raw);
+        got = FetchRow(row);
     } catch (...) {
         FAllFetched = true;
         // A cursor that fails part way leaves only some of the records: they must not pass for
@@ -369,15 +372,7 @@ bool TDataSet::FetchRaw()
     }
     if (!got)
         return false;
-    std::vector<QVariant> row(FColumns.size());
-    for (TField* f : FFields) {
-        const std::size_t c = static_cast<std::size_t>(f->FFieldNo - 1);
-        if (c < raw.size())
-            row[c] = f->Normalize(raw[c]);
-    }
-    for (std::size_t c = 0; c < FColumns.size() && c < raw.size(); ++c)
-        if (FColumns[c].Hidden)
-            row[c] = raw[c];
+    StoreRow(row);
     if (FBase + static_cast<int>(FRows.size()) != FFetched) {
         // The window does not end where the cursor is: start it anew here.
         FRows.clear();
@@ -387,11 +382,47 @@ bool TDataSet::FetchRaw()
     FRows.push_back(std::move(row));
     ++FFetched;
     while (static_cast<int>(FRows.size()) > gRecordWindow) {
+        FSpareRow = std::move(FRows.front());
         FRows.pop_front();
         ++FBase;
         FSlid = true;
     }
     return true;
+}
+
+// Turns the driver's values of a row into the stored form of each column's field, in place. A
+// hidden column keeps the value read; one that no field holds is left empty.
+void TDataSet::StoreRow(std::vector<QVariant>& row)
+{
+    const std::size_t read = row.size();
+    FColumnHeld.assign(FColumns.size(), 0);
+    bool shared = false;
+    for (const TField* f : FFields) {
+        const std::size_t c = static_cast<std::size_t>(f->FFieldNo - 1);
+        if (c < read && c < FColumnHeld.size()) {
+            shared = shared || FColumnHeld[c];
+            FColumnHeld[c] = 1;
+        }
+    }
+    if (shared) {
+        // Two fields of one column: each turns the value as read.
+        const std::vector<QVariant> raw = row;
+        for (TField* f : FFields) {
+            const std::size_t c = static_cast<std::size_t>(f->FFieldNo - 1);
+            if (c < read && c < FColumnHeld.size())
+                row[c] = f->Normalize(raw[c]);
+        }
+    } else {
+        for (TField* f : FFields) {
+            const std::size_t c = static_cast<std::size_t>(f->FFieldNo - 1);
+            if (c < read && c < FColumnHeld.size())
+                f->NormalizeInPlace(row[c]);
+        }
+    }
+    row.resize(FColumns.size());
+    for (std::size_t c = 0; c < row.size(); ++c)
+        if (!FColumnHeld[c] && !(c < read && FColumns[c].Hidden))
+            row[c] = QVariant();
 }
 
 void TDataSet::SeekTo(int row)
@@ -614,8 +645,11 @@ const std::vector<QVariant>* TDataSet::ActiveRow() const
         return &FEditBuffer;
     if (FCur < 0 || FCur >= static_cast<int>(FVisible.size()))
         return nullptr;
+    const int row = FVisible[static_cast<std::size_t>(FCur)];
+    if (row >= FBase && row - FBase < static_cast<int>(FRows.size()))
+        return &FRows[static_cast<std::size_t>(row - FBase)];
     // The current record may have left the window during a count or a filter: read it again.
-    return &const_cast<TDataSet*>(this)->RowRef(FVisible[static_cast<std::size_t>(FCur)]);
+    return &const_cast<TDataSet*>(this)->RowRef(row);
 }
 
 const QVariant& TDataSet::FieldValue(const TField* field) const

@@ -183,6 +183,7 @@ private:
     friend class TField;
     bool FetchOne();
     bool FetchRaw();
+    void StoreRow(std::vector<QVariant>& row);
     bool Resident(int row);
     std::vector<QVariant>& RowRef(int row);
     void SeekTo(int row);
@@ -210,6 +211,8 @@ private:
     // FScanned how many rows have been tested against the filter; FVisible holds the numbers of
     // those that passed, in order. Once rows have left the window (FSlid) they are read again.
     std::deque<std::vector<QVariant>> FRows;
+    std::vector<QVariant> FSpareRow;         // the last row let go, for its storage
+    std::vector<unsigned char> FColumnHeld; // StoreRow's: which columns a field holds
     int FBase = 0;
     int FFetched = 0;
     int FScanned = 0;

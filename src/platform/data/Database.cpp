@@ -463,6 +463,7 @@ void TDatabase::DoConnect()
                 FFolder = p.mid(5);
     FConnName = connName;
     FLostMessage.clear();
+    FLostAlone = false;
     FKind = kind;
     FConnected = true;
     if (AfterConnect)
@@ -506,7 +507,10 @@ void TDatabase::RaiseError(const QSqlError& error)
     QString driverMessage;
     if (!FConnected || !DriverConnectionLost(FKind, Connection(), driverMessage))
         RaiseSqlError(error, QString());
-    // A call the wait limit ended: what the driver made of the closed socket says nothing more.
+    // A connection given up (a wait that ended without an answer): what the driver made of the
+    // closed socket says nothing more.
+    if (FLostAlone)
+        AbandonConnection(FLostMessage);
     if (driverMessage == ServerWaitMessage(TServerWaitEnd::TimedOut))
         AbandonConnection(driverMessage);
     QString message = error.text().trimmed();
@@ -515,6 +519,7 @@ void TDatabase::RaiseError(const QSqlError& error)
     if (!FLostMessage.isEmpty() && !message.contains(FLostMessage))
         message = FLostMessage + QLatin1Char('\n') + message;
     FLostMessage.clear();
+    FLostAlone = false;
     if (message.isEmpty())
         message = QStringLiteral("The connection to the database was lost");
     Lose(EDBEngineError(DBIERR_CONNECTIONLOST, message, error.nativeErrorCode()));
@@ -522,8 +527,10 @@ void TDatabase::RaiseError(const QSqlError& error)
 
 void TDatabase::AbandonConnection(const QString& message)
 {
+    const EDBEngineError lost(DBIERR_CONNECTIONLOST, message); // the message may be FLostMessage
     FLostMessage.clear();
-    Lose(EDBEngineError(DBIERR_CONNECTIONLOST, message));
+    FLostAlone = false;
+    Lose(lost);
 }
 
 void TDatabase::Lose(const EDBEngineError& lost)
@@ -543,6 +550,8 @@ void TDatabase::Lose(const EDBEngineError& lost)
 
 QSqlDatabase TDatabase::Connection() const
 {
+    if (TDBDataSet* d = std::exchange(FReadingAhead, nullptr))
+        d->ReadAheadArrived();
     return QSqlDatabase::database(FConnName, false);
 }
 
@@ -554,6 +563,8 @@ void TDatabase::AddDataSet(TDBDataSet* dataSet)
 
 void TDatabase::RemoveDataSet(TDBDataSet* dataSet)
 {
+    if (FReadingAhead == dataSet)
+        std::exchange(FReadingAhead, nullptr)->ReadAheadArrived();
     FDataSets.erase(std::remove(FDataSets.begin(), FDataSets.end(), dataSet), FDataSets.end());
 }
 

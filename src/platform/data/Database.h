@@ -64,8 +64,11 @@ public:
     TDBDataSet* DataSets(int index) const { return FDataSets.at(static_cast<std::size_t>(index)); }
     void CloseDataSets();
 
-    // For the datasets.
+    // For the datasets. A dataset's batch asked for ahead is read first (see ReadingAhead).
     QSqlDatabase Connection() const;
+    // The dataset whose FETCH is on the connection, unread: nothing else may use it until then.
+    void SetReadingAhead(TDBDataSet* dataSet) { FReadingAhead = dataSet; }
+    TDBDataSet* ReadingAhead() const { return FReadingAhead; }
     TDriverKind Kind() const { return FKind; }
     // The folder of a folder database while connected.
     QString FolderPath() const { return FFolder; }
@@ -81,6 +84,13 @@ public:
     // What the driver said when a statement no one waits for (closing a cursor) found the
     // connection gone; the next error raised on this database tells it.
     void NoteLostConnection(const QString& message) { FLostMessage = message; }
+    // The same for a connection given up here (a wait that ended without an answer): the error
+    // says that alone.
+    void NoteAbandonedConnection(const QString& message)
+    {
+        FLostMessage = message;
+        FLostAlone = true;
+    }
     void Loaded() override;
     // The driver and parameters a connection would use (alias parameters, then the own ones).
     TDriverKind ResolveDriver(QStringList& params) const;
@@ -99,8 +109,10 @@ private:
     TDriverKind FKind = TDriverKind::SQLite;
     QString FConnName;
     QString FLostMessage;
+    bool FLostAlone = false;
     QString FFolder;
     std::vector<TDBDataSet*> FDataSets;
+    mutable TDBDataSet* FReadingAhead = nullptr;
     bool FClosingDataSets = false; // a temporary database is not freed while it closes them
 };
 

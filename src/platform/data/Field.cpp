@@ -190,9 +190,10 @@ int TField::AsInteger() const
 
 QVariant TField::Value() const
 {
-    if (IsNull())
+    const QVariant& stored = Stored();
+    if (VarIsNull(stored))
         return QVariant();
-    return GetAsVariant();
+    return GetAsVariant(stored);
 }
 
 void TField::SetValue(const QVariant& v)
@@ -268,11 +269,19 @@ QVariant TStringField::Normalize(const QVariant& raw) const
 {
     if (VarIsNull(raw))
         return QVariant();
+    if (raw.typeId() == QMetaType::QString)
+        return raw;
     if (raw.typeId() == QMetaType::QByteArray)
         return QString::fromUtf8(raw.toByteArray());
     if (raw.typeId() == QMetaType::QDate)
         return raw.toDate().toString(Qt::ISODate);
     return raw.toString();
+}
+
+void TStringField::NormalizeInPlace(QVariant& value) const
+{
+    if (VarIsNull(value) || value.typeId() != QMetaType::QString)
+        value = Normalize(value);
 }
 
 QString TStringField::GetAsString() const
@@ -371,6 +380,12 @@ QVariant TIntegerField::Normalize(const QVariant& raw) const
     default:
         return raw;
     }
+}
+
+void TIntegerField::NormalizeInPlace(QVariant& value) const
+{
+    if (VarIsNull(value) || value.typeId() != QMetaType::LongLong)
+        value = Normalize(value);
 }
 
 std::int64_t TIntegerField::GetAsLargeInt() const
@@ -485,6 +500,12 @@ static QVariant NormalizeFloat(const QVariant& raw)
 }
 
 QVariant TFloatingField::Normalize(const QVariant& raw) const { return NormalizeFloat(raw); }
+
+void TFloatField::NormalizeInPlace(QVariant& value) const
+{
+    if (VarIsNull(value) || value.typeId() != QMetaType::Double)
+        value = NormalizeFloat(value);
+}
 
 long double TFloatingField::GetAsFloat() const
 {
@@ -967,13 +988,11 @@ TDateTime TDateTimeField::GetAsDateTime() const
 }
 long double TDateTimeField::GetAsFloat() const { return GetAsDateTime(); }
 
-QVariant TDateTimeField::GetAsVariant() const
+QVariant TDateTimeField::GetAsVariant(const QVariant& stored) const
 {
-    if (IsNull())
-        return QVariant();
-    if (StoredIsForeign(QMetaType::Double))
-        return Stored();
-    const TDateTime v = GetAsDateTime();
+    if (stored.typeId() != QMetaType::Double)
+        return stored; // kept as read
+    const TDateTime v = stored.toDouble();
     int y, m, d, h, n, s, ms;
     switch (FDataType) {
     case ftDate:
@@ -1125,6 +1144,8 @@ QVariant TMemoField::Normalize(const QVariant& raw) const
 {
     if (VarIsNull(raw))
         return QVariant();
+    if (raw.typeId() == QMetaType::QString)
+        return raw;
     if (raw.typeId() == QMetaType::QByteArray)
         return QString::fromUtf8(raw.toByteArray());
     return raw.toString();

@@ -74,6 +74,8 @@ public:
 
     // The stored form of a value of the driver (or of a CSV cell), for this class.
     virtual QVariant Normalize(const QVariant& raw) const = 0;
+    // The same in place, where a value already in the stored form is left untouched.
+    virtual void NormalizeInPlace(QVariant& value) const { value = Normalize(value); }
 
     // published
     TAlignment Alignment = taLeftJustify;
@@ -108,7 +110,8 @@ protected:
     virtual std::int64_t GetAsLargeInt() const { AccessError(QStringLiteral("Integer")); }
     virtual bool GetAsBoolean() const { AccessError(QStringLiteral("Boolean")); }
     virtual TDateTime GetAsDateTime() const { AccessError(QStringLiteral("DateTime")); }
-    virtual QVariant GetAsVariant() const { return Stored(); }
+    // Value's, of the stored value (not null).
+    virtual QVariant GetAsVariant(const QVariant& stored) const { return stored; }
     virtual QString GetText(bool display) const;
     virtual void SetAsStringImpl(const QString& v);
     virtual void SetAsFloatImpl(long double v) { AccessError(QStringLiteral("Float")); }
@@ -138,6 +141,7 @@ class TStringField : public TField {
 public:
     explicit TStringField(TComponent* owner);
     QVariant Normalize(const QVariant& raw) const override;
+    void NormalizeInPlace(QVariant& value) const override;
     bool Transliterate = true;
 
 protected:
@@ -165,6 +169,7 @@ class TIntegerField : public TNumericField {
 public:
     explicit TIntegerField(TComponent* owner);
     QVariant Normalize(const QVariant& raw) const override;
+    void NormalizeInPlace(QVariant& value) const override;
     int MaxValue = 0;
     int MinValue = 0;
 
@@ -237,6 +242,7 @@ class TFloatField : public TFloatingField {
     TESSIV_CLASS(TFloatField, TFloatingField)
 public:
     explicit TFloatField(TComponent* owner);
+    void NormalizeInPlace(QVariant& value) const override;
 
 protected:
     void Store(long double v) override;
@@ -295,7 +301,7 @@ public:
 protected:
     TDateTime GetAsDateTime() const override;
     long double GetAsFloat() const override;
-    QVariant GetAsVariant() const override;
+    QVariant GetAsVariant(const QVariant& stored) const override;
     QString GetText(bool display) const override;
     void SetAsStringImpl(const QString& v) override;
     void SetAsDateTimeImpl(TDateTime v) override;

@@ -181,16 +181,12 @@ QString ServerWaitMessage(TServerWaitEnd end, std::chrono::milliseconds limit)
     return QString();
 }
 
-PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TServerWaitEnd& end,
-                       std::chrono::milliseconds limit)
+namespace {
+
+// Waits for the results of what is on the connection, which is in non-blocking mode; the mode it
+// had before comes back once the answer is in.
+PGresult* Await(PGconn* conn, TServerWaitEnd& end, std::chrono::milliseconds limit, int wasNonblocking)
 {
-    end = TServerWaitEnd::Answered;
-    const int wasNonblocking = PQisnonblocking(conn);
-    PQsetnonblocking(conn, 1);
-    if (!send(conn)) {
-        PQsetnonblocking(conn, wasNonblocking);
-        return nullptr; // refused before anything was sent: PQerrorMessage says why
-    }
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline = start + std::min(limit, g_limit);
     Clock::time_point nextHook = start + kSlice;
@@ -241,6 +237,29 @@ PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TS
     }
     PQsetnonblocking(conn, wasNonblocking);
     return kept;
+}
+
+} // namespace
+
+PGresult* PgRunBounded(PGconn* conn, const std::function<int(PGconn*)>& send, TServerWaitEnd& end,
+                       std::chrono::milliseconds limit)
+{
+    end = TServerWaitEnd::Answered;
+    const int wasNonblocking = PQisnonblocking(conn);
+    PQsetnonblocking(conn, 1);
+    if (!send(conn)) {
+        PQsetnonblocking(conn, wasNonblocking);
+        return nullptr; // refused before anything was sent: PQerrorMessage says why
+    }
+    return Await(conn, end, limit, wasNonblocking);
+}
+
+PGresult* PgAwaitBounded(PGconn* conn, TServerWaitEnd& end, std::chrono::milliseconds limit)
+{
+    end = TServerWaitEnd::Answered;
+    const int wasNonblocking = PQisnonblocking(conn);
+    PQsetnonblocking(conn, 1);
+    return Await(conn, end, limit, wasNonblocking);
 }
 
 TServerWatch::TServerWatch(PGconn* conn)

@@ -49,6 +49,9 @@ QString ServerWaitMessage(TServerWaitEnd end, std::chrono::milliseconds limit = 
 // The wait is ServerWaitLimit() unless a shorter one is given.
 pg_result* PgRunBounded(pg_conn* conn, const std::function<int(pg_conn*)>& send, TServerWaitEnd& end,
                         std::chrono::milliseconds limit = std::chrono::milliseconds::max());
+// The same wait for a statement sent earlier (a batch asked for ahead).
+pg_result* PgAwaitBounded(pg_conn* conn, TServerWaitEnd& end,
+                          std::chrono::milliseconds limit = std::chrono::milliseconds::max());
 
 // While alive, a blocking call on the connection (one a driver makes) is bounded: once the limit
 // has passed, the connection's socket is shut so that the call returns with an error.

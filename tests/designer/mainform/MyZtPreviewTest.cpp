@@ -553,9 +553,11 @@ TEST_F(PreviewWindowTest, APreviewWhoseServerGoesSilentEndsAtTheWaitLimitWithAMe
     const auto limit = ServerWaitLimit();
     SetServerWaitLimit(std::chrono::seconds(2));
     TLabelDoc d(&PreviewHost, QStringLiteral("PGETIQ"), true, false, Path(QStringLiteral("silencio.pdf")));
+    // Silent once the first batch is printed: the second, asked for ahead, has arrived long
+    // before, and the run waits for the third.
     int labels = 0;
     d.OnLabel = [&] {
-        if (++labels == 10)
+        if (++labels == 1000)
             proxy.Stall(true);
     };
     QStringList boxesOnArrival;
@@ -564,7 +566,7 @@ TEST_F(PreviewWindowTest, APreviewWhoseServerGoesSilentEndsAtTheWaitLimitWithAMe
     SetServerWaitLimit(limit);
     EXPECT_EQ(boxesOnArrival.join(QLatin1Char('|')).toStdString(),
               "The database server did not answer within 2 seconds; the connection was closed.");
-    EXPECT_EQ(labels, 1000);
+    EXPECT_EQ(labels, 2000);
     EXPECT_FALSE(d.Table->Active());
 }
 
@@ -583,10 +585,12 @@ TEST_F(PreviewWindowTest, APrintWaitingOnASilentServerEndsWithTheProgressFormsCa
     int labels = 0;
     bool pressed = false;
     d.OnLabel = [&] {
-        // The last label of the first batch: the next one waits on the server.
-        if (++labels != 1000)
+        // Silent once the first batch is printed; the second has arrived before, asked for ahead,
+        // and the run waits for the third after the last label of the second.
+        if (++labels == 1000)
+            proxy.Stall(true);
+        if (labels != 2000)
             return;
-        proxy.Stall(true);
         // Heard only if the program takes its events while it waits.
         QTimer::singleShot(300, [&pressed] {
             for (QWidget* w : QApplication::topLevelWidgets())
@@ -605,7 +609,7 @@ TEST_F(PreviewWindowTest, APrintWaitingOnASilentServerEndsWithTheProgressFormsCa
     }
     EXPECT_TRUE(pressed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, ServerWaitLimit() / 2);
-    EXPECT_EQ(labels, 1000);
+    EXPECT_EQ(labels, 2000);
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
