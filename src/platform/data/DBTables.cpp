@@ -324,16 +324,16 @@ void TDBDataSet::AskAhead()
 // reach it). The wait is bounded as any other; one that ends without an answer leaves the
 // connection given up, which the records reaching it raise (and the next error on the database
 // names).
-void TDBDataSet::ReadAheadArrived()
+void TDBDataSet::ReadAheadArrived(std::chrono::milliseconds limit)
 {
     PGconn* conn = std::exchange(FAheadConn, nullptr);
     if (!conn)
         return;
     if (FAhead)
         PQclear(FAhead);
-    FAhead = PgAwaitBounded(conn, FAheadEnd, FAheadLimit);
+    FAhead = PgAwaitBounded(conn, FAheadEnd, limit);
     if (FAheadEnd != TServerWaitEnd::Answered && FDatabase)
-        FDatabase->NoteAbandonedConnection(ServerWaitMessage(FAheadEnd, std::min(FAheadLimit, ServerWaitLimit())));
+        FDatabase->NoteAbandonedConnection(ServerWaitMessage(FAheadEnd, std::min(limit, ServerWaitLimit())));
 }
 
 // Lets go of the batch asked for ahead: the cursor moves, or closes.
@@ -342,9 +342,7 @@ void TDBDataSet::DropAhead()
     if (FDatabase && FDatabase->ReadingAhead() == this)
         FDatabase->SetReadingAhead(nullptr);
     // Nobody wants these rows: a server that does not hand them over at once is not waited for.
-    FAheadLimit = kCloseWait;
-    ReadAheadArrived();
-    FAheadLimit = std::chrono::milliseconds::max();
+    ReadAheadArrived(kCloseWait);
     if (FAhead)
         PQclear(FAhead);
     FAhead = nullptr;

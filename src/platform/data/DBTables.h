@@ -40,7 +40,8 @@ public:
     void DatabaseClosing();
     // Called by the database before anything else uses its connection: the batch asked for ahead
     // is read and kept for when the records reach it.
-    void ReadAheadArrived();
+    // The wait is the server wait limit unless a shorter one is given.
+    void ReadAheadArrived(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
 
 protected:
     // Runs the statement on the database; columns are described from the result. A statement
@@ -91,7 +92,6 @@ private:
     PGconn* FAheadConn = nullptr;
     PGresult* FAhead = nullptr;
     TServerWaitEnd FAheadEnd = TServerWaitEnd::Answered; // how the wait for FAhead ended
-    std::chrono::milliseconds FAheadLimit = std::chrono::milliseconds::max();
 };
 
 class TTable : public TDBDataSet {

@@ -75,18 +75,16 @@ public:
         FWake.notify_all();
         return id;
     }
-    // Ends the watch; true when it had expired.
-    bool Remove(int id)
+    // Ends the watch; a connection it shut is kept for the error that follows.
+    void Remove(int id)
     {
         const std::lock_guard<std::mutex> lock(FMutex);
         const auto it = FItems.find(id);
         if (it == FItems.end())
-            return false;
-        const bool expired = it->second.Expired;
-        if (expired && !it->second.Reported)
+            return;
+        if (it->second.Expired && !it->second.Reported)
             FEnded.insert(it->second.Conn);
         FItems.erase(it);
-        return expired;
     }
     bool Ended(PGconn* conn)
     {
@@ -97,12 +95,6 @@ public:
                 return true;
             }
         return FEnded.erase(conn) > 0;
-    }
-    bool Expired(int id)
-    {
-        const std::lock_guard<std::mutex> lock(FMutex);
-        const auto it = FItems.find(id);
-        return it != FItems.end() && it->second.Expired;
     }
 
 private:
@@ -272,11 +264,6 @@ TServerWatch::~TServerWatch()
 {
     if (FId)
         TWatchdog::Instance().Remove(FId);
-}
-
-bool TServerWatch::Expired() const
-{
-    return FId && TWatchdog::Instance().Expired(FId);
 }
 
 bool ServerWatchEnded(PGconn* conn)

@@ -61,8 +61,6 @@ public:
     ~TServerWatch();
     TServerWatch(const TServerWatch&) = delete;
     TServerWatch& operator=(const TServerWatch&) = delete;
-    // True when the limit passed and the connection was shut.
-    bool Expired() const;
 
 private:
     int FId = 0;
